@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Module number to lead count and list text, read afresh from Modules.dat at every lookup:
+// first in the working directory, then in the data folder. Never written.
+class ModuleCatalogue {
+public:
+    struct Module {
+        int code;
+        int leadCount;
+        std::string listText; // "%d Lead " and the description
+    };
+
+    explicit ModuleCatalogue(std::string dataFolder);
+
+    // The lead count of module n (above 128 counts as 128), or -1 when the module or the
+    // catalogue is missing; listText is complete only when the result is not -1.
+    int lookup(int n, std::string& listText) const;
+    // Modules 1, 2, 3, ... up to the first number without a complete entry.
+    std::vector<Module> modules() const;
+
+private:
+    std::string dataFolder;
+};

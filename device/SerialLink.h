@@ -1,0 +1,64 @@
+#pragma once
+
+#include "SerialPort.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+// The open COM port with the instrument's frame transmitter and receiver.
+//
+// Frame, both directions: 0x55, data length L, command, L data bytes,
+// checksum = (command + L + data bytes) mod 256.
+class SerialLink {
+public:
+    static constexpr std::uint8_t kHeader = 0x55;
+    static constexpr std::size_t kFrameOverhead = 4;
+    static constexpr std::size_t kFrameBufferSize = 80;
+
+    // Names the device that COM n stands for (the settings supply it).
+    using DeviceNamer = std::function<std::string(int comNumber)>;
+
+    explicit SerialLink(DeviceNamer deviceOf);
+    ~SerialLink();
+    SerialLink(const SerialLink&) = delete;
+    SerialLink& operator=(const SerialLink&) = delete;
+
+    // Closes the port held, then opens COM portNumber (numbers outside 2..16 open COM 1) raw
+    // 8N1 and exclusive. Unsupported baud rates become 9600.
+    bool Open(std::uint8_t portNumber, std::uint16_t baudRate);
+    bool IsOpen() const;
+    std::uint8_t PortNumber() const { return portNumber; }
+    std::uint16_t BaudRate() const { return baudRate; }
+    // The operating system's reason for the last failed Open, empty after a success.
+    const std::string& LastOpenError() const;
+    // The device path the last Open aimed at.
+    const std::string& DevicePath() const;
+
+    std::uint8_t SendFrame(std::uint8_t command, std::span<const std::uint8_t> data);
+    void ClearInput();
+    void Pump();
+    bool HasFrame() const { return frameReady; }
+    bool TakeFrame(std::span<std::uint8_t> destination);
+    bool TimedOut() const { return timedOut; }
+    void ResetTimeout();
+    void SetReadLimit(std::uint16_t limit) { readLimit = limit; }
+
+private:
+    void extractFrame();
+
+    DeviceNamer deviceOf;
+    SerialPort port;
+    std::uint8_t portNumber = 0;
+    std::uint16_t baudRate = 0;
+
+    std::array<std::uint8_t, 256> receiveBuffer{};
+    std::uint8_t fill = 0;
+    std::array<std::uint8_t, 256> frameSlot{};
+    bool frameReady = false;
+    std::uint16_t idleReads = 0;
+    std::uint16_t readLimit = 1;
+    bool timedOut = false;
+};

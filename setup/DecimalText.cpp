@@ -1,0 +1,1 @@
+#include "DecimalText.h"

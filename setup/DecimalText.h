@@ -1,0 +1,9 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+// Reads text the way a decimal-to-integer conversion does: leading blanks skipped, an optional
+// sign, digits up to the first other character, 0 when there are none. Saturates at the limits
+// of a 32-bit integer.
+std::int32_t parseDecimal(std::string_view text);

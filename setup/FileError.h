@@ -1,0 +1,22 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// A failure in the middle of rewriting a file. The command that started the work catches it and
+// shows the standard text for its cause with the path.
+class FileError : public std::runtime_error {
+public:
+    enum class Cause { AccessDenied, SharingViolation, NotFound, DiskFull, Generic };
+
+    FileError(Cause cause, std::string path, const std::string& detail = {});
+    // Maps an errno value to its cause.
+    static FileError fromErrno(int error, std::string path);
+
+    Cause cause() const { return cause_; }
+    const std::string& path() const { return path_; }
+
+private:
+    Cause cause_;
+    std::string path_;
+};

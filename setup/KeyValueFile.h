@@ -1,0 +1,48 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+
+// One small text file of KEY=value lines (setup files, zenset.sys, Modules.dat), opened
+// read-write and locked against every other opener for as long as the object holds it.
+//
+// A line holds KEY when the text before its first "=" equals KEY (blanks around it ignored,
+// case-sensitive); its value is the text after that "=", without the line end. Lines end in
+// CR LF on disk; LF alone is read too; a Ctrl-Z ends the file. Text is 8-bit.
+class KeyValueFile {
+public:
+    using Entry = std::pair<std::string, std::string>;
+
+    KeyValueFile() = default;
+    KeyValueFile(const KeyValueFile&) = delete;
+    KeyValueFile& operator=(const KeyValueFile&) = delete;
+    ~KeyValueFile();
+
+    // Opens path read-write and exclusively; with create a missing file is created empty.
+    // Fails (false, nothing shown) on a missing file without create, a file that may only be
+    // read, a file held by another opener, or a path of 260 characters or more.
+    bool Open(const std::string& path, bool create);
+
+    // The value of the first line holding key; false and value unchanged when none does.
+    bool GetValue(std::string_view key, std::string& value);
+    bool HasKey(std::string_view key);
+    // Rewrites the file so that every line holding key becomes key=value.
+    // Throws FileError when the rewrite cannot complete; the file then stays as it was.
+    bool ReplaceValue(std::string_view key, std::string_view value);
+    // Replaces the key's lines when present, else appends key=value.
+    bool SetValue(std::string_view key, std::string_view value);
+    // The same as SetValue of each entry in order, in a single rewrite of the file.
+    bool SetValues(std::span<const Entry> entries);
+
+    bool isOpen() const { return fd >= 0; }
+    const std::string& path() const { return path_; }
+
+private:
+    bool ensureOpen();
+    void close();
+
+    int fd = -1;
+    std::string path_;
+};

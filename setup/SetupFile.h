@@ -1,0 +1,18 @@
+#pragma once
+
+#include "SetupRecord.h"
+
+#include <string>
+
+// Setup files (*.prp): 263 KEY=value lines, LEADNAMEn and LEADSKIPn alternating for leads 1 to
+// 128, then FREQUENCY, STARTUPMODE, FAILURERESPONSE, FAILURELIMIT, GOODLIMIT, POORLIMIT and
+// SHUTOFFTIME.
+
+// Writes record into path: a new file gets the 263 lines in order; an existing one has its keys
+// rewritten in place, its other lines kept and missing keys appended. False when the file
+// cannot be opened (nothing written). Throws FileError when the rewrite fails midway.
+bool writeSetupFile(const SetupRecord& record, const std::string& path);
+
+// Reads the keys that path holds into record; missing keys leave their fields as they were and
+// no range is checked. False when the file cannot be opened (record unchanged).
+bool readSetupFile(SetupRecord& record, const std::string& path);

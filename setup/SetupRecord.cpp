@@ -1,0 +1,32 @@
+#include "SetupRecord.h"
+
+#include <cstdio>
+
+void SetupRecord::resetToDefaults() { *this = SetupRecord{}; }
+
+void SetupRecord::ClearLeads()
+{
+    leadName.fill({});
+    leadSkip.fill(false);
+}
+
+void SetupRecord::normalizeCodes()
+{
+    if (frequency < 1 || frequency > 3)
+        frequency = 1;
+    if (startupMode > 3)
+        startupMode = 1;
+    if (failureResponse < 1 || failureResponse > 2)
+        failureResponse = 1;
+    if (failureLimit < 1 || failureLimit > 2)
+        failureLimit = 1;
+}
+
+std::string limitDisplayText(std::int32_t tenths)
+{
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%d.%d", tenths / 10, tenths % 10);
+    return text.data();
+}
+
+std::string shutOffDisplayText(std::int32_t seconds) { return std::to_string(seconds); }
