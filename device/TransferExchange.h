@@ -1,0 +1,48 @@
+#pragma once
+
+#include "DeviceImage.h"
+#include "DeviceInfo.h"
+#include "SetupRecord.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class SerialLink;
+
+// Moves a whole setup into (mode 0) or out of (mode 1) the instrument, one register request
+// at a time, three attempts per request. Driven by tick() every 50 ms; has no timer itself.
+class TransferExchange {
+public:
+    static constexpr std::uint8_t kWriteMode = 0;
+    static constexpr std::uint8_t kReadMode = 1;
+    enum Result : int { Completed = 240, Failed = 239, Cancelled = 238 };
+
+    struct ProgressSink {
+        std::function<void(int minimum, int maximum)> setRange;
+        std::function<void(int position)> setPosition;
+    };
+
+    TransferExchange(SerialLink& link, SetupRecord& record, DeviceInfo& info, std::uint8_t mode,
+                     ProgressSink progress);
+
+    // Builds the request list and prepares the link; false for a mode other than 0 or 1,
+    // which sends nothing and only ends by cancel().
+    bool start();
+    void tick();
+    void cancel();
+
+    bool finished() const { return ended; }
+    Result result() const;
+    std::size_t requestCount() const { return requests.size(); }
+
+private:
+    // ... left to the implementation
+    SerialLink& link;
+    SetupRecord& record;
+    DeviceInfo& info;
+    std::uint8_t mode;
+    ProgressSink progress;
+    std::vector<RequestEntry> requests;
+    bool ended = false;
+};
