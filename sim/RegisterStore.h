@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+// The instrument's registers: identity 0x10, the setting registers and one register per lead.
+class RegisterStore {
+public:
+    struct Identity {
+        std::string serial; // at most 8 characters
+        std::uint16_t moduleType = 0;
+        std::uint8_t firmwareMajor = 0;
+        std::uint8_t firmwareMinor = 0;
+    };
+
+    explicit RegisterStore(const Identity& identity);
+
+    // The content length of a register; 0 for a register the instrument does not have.
+    static std::size_t lengthOf(std::uint8_t reg);
+
+    std::optional<std::span<const std::uint8_t>> read(std::uint8_t reg) const;
+    // False (nothing stored) for an unknown register or content of the wrong length.
+    bool write(std::uint8_t reg, std::span<const std::uint8_t> content);
+
+    // Takes every REGxx=hex line of a state file over; false when the file cannot be opened.
+    // Lines of the wrong length or with other than hex digits are listed in rejected.
+    bool load(const std::string& path, std::vector<std::string>& rejected);
+    // Writes every register into the state file in one rewrite; false when it cannot be
+    // opened. Throws FileError when the rewrite fails midway.
+    bool save(const std::string& path) const;
+
+private:
+    std::array<std::vector<std::uint8_t>, 256> registers;
+};

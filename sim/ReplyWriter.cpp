@@ -1,0 +1,42 @@
+#include "ReplyWriter.h"
+
+#include "InstrumentLine.h"
+#include "StopSignals.h"
+
+#include <array>
+#include <vector>
+
+namespace {
+
+// Line noise holds no header byte, so it only delays the frame behind it.
+constexpr std::array<std::uint8_t, 4> kNoise{0x00, 0x07, 0xAA, 0xFE};
+constexpr unsigned kSplitPauseMs = 30;
+
+} // namespace
+
+ReplyWriter::ReplyWriter(InstrumentLine& line, const StopSignals& signals, LineManner manner)
+    : line(line)
+    , signals(signals)
+    , manner(manner) {}
+
+void ReplyWriter::send(std::span<const std::uint8_t> reply) {
+    if (manner.delayMs > 0)
+        signals.sleep(manner.delayMs);
+    if (signals.requested())
+        return;
+
+    std::vector<std::uint8_t> bytes;
+    if (manner.noise)
+        bytes.assign(kNoise.begin(), kNoise.end());
+    bytes.insert(bytes.end(), reply.begin(), reply.end());
+
+    const std::span<const std::uint8_t> all(bytes);
+    if (!manner.split) {
+        line.transmit(all);
+        return;
+    }
+    const std::size_t half = all.size() / 2;
+    line.transmit(all.first(half));
+    signals.sleep(kSplitPauseMs);
+    line.transmit(all.subspan(half));
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+class InstrumentLine;
+class StopSignals;
+
+// How replies go out on the line: after a delay, behind junk bytes, or in two pieces.
+struct LineManner {
+    unsigned delayMs = 0;
+    bool noise = false;
+    bool split = false;
+};
+
+class ReplyWriter {
+public:
+    ReplyWriter(InstrumentLine& line, const StopSignals& signals, LineManner manner);
+
+    void send(std::span<const std::uint8_t> reply);
+
+private:
+    InstrumentLine& line;
+    const StopSignals& signals;
+    LineManner manner;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "RegisterStore.h"
+#include "Responder.h"
+
+#include <optional>
+#include <string>
+
+struct SimOptions {
+    std::string linkPath;  // a symlink to the terminal end, made at start and removed at exit
+    std::string statePath; // registers kept between runs
+    RegisterStore::Identity identity{"ZQ000001", 1, 1, 0};
+    FaultPlan faults;
+    bool noise = false;   // junk bytes before every reply
+    bool split = false;   // every reply in two writes with a pause between them
+    unsigned delayMs = 0; // wait before every reply
+    bool help = false;
+};
+
+struct ParsedOptions {
+    std::optional<SimOptions> options; // none when the command line is wrong
+    std::string error;
+};
+
+ParsedOptions parseOptions(int argc, char** argv);
+std::string helpText(const char* programName);

@@ -1,0 +1,87 @@
+#include "FileError.h"
+#include "FrameReader.h"
+#include "InstrumentLine.h"
+#include "LinkName.h"
+#include "RegisterStore.h"
+#include "ReplyWriter.h"
+#include "Responder.h"
+#include "SimOptions.h"
+#include "StopSignals.h"
+
+#include <iostream>
+#include <poll.h>
+
+namespace {
+
+void saveState(const RegisterStore& store, const std::string& path) {
+    try {
+        if (!store.save(path))
+            std::cerr << "zentiq-sim: cannot open the state file " << path << '\n';
+    } catch (const FileError& error) {
+        std::cerr << "zentiq-sim: " << error.what() << '\n';
+    }
+}
+
+// Answers requests until a stop signal arrives.
+void serve(InstrumentLine& line, Responder& responder, ReplyWriter& writer,
+           const StopSignals& signals) {
+    constexpr unsigned kHangUpPauseMs = 100;
+    FrameReader reader;
+    while (!signals.requested()) {
+        const short events = signals.waitFor(line.descriptor());
+        if ((events & POLLIN) != 0) {
+            reader.append(line.receive());
+            while (const auto request = reader.next()) {
+                if (const auto reply = responder.answer(*request))
+                    writer.send(*reply);
+            }
+        } else if ((events & (POLLHUP | POLLERR)) != 0) {
+            signals.sleep(kHangUpPauseMs);
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const ParsedOptions parsed = parseOptions(argc, argv);
+    if (!parsed.options) {
+        std::cerr << "zentiq-sim: " << parsed.error << "\nTry '" << argv[0] << " --help'.\n";
+        return 2;
+    }
+    const SimOptions& options = *parsed.options;
+    if (options.help) {
+        std::cout << helpText(argv[0]);
+        return 0;
+    }
+
+    const StopSignals signals;
+    RegisterStore store(options.identity);
+    if (!options.statePath.empty()) {
+        std::vector<std::string> rejected;
+        if (!store.load(options.statePath, rejected)) {
+            std::cerr << "zentiq-sim: cannot open the state file " << options.statePath << '\n';
+            return 1;
+        }
+        for (const std::string& line : rejected)
+            std::cerr << "zentiq-sim: ignoring the state line " << line << '\n';
+    }
+
+    InstrumentLine line;
+    LinkName link;
+    std::string error;
+    if (!line.open(error) ||
+        (!options.linkPath.empty() && !link.create(options.linkPath, line.terminalPath(), error))) {
+        std::cerr << "zentiq-sim: " << error << '\n';
+        return 1;
+    }
+    std::cout << line.terminalPath() << std::endl;
+
+    Responder responder(store, options.faults, [&store, &options] {
+        if (!options.statePath.empty())
+            saveState(store, options.statePath);
+    });
+    ReplyWriter writer(line, signals, {options.delayMs, options.noise, options.split});
+    serve(line, responder, writer, signals);
+    return 0;
+}
