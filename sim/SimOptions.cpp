@@ -125,14 +125,16 @@ ParsedOptions parseOptions(int argc, char** argv) {
     optind = 1;
     opterr = 0;
     int code = 0;
-    while ((code = getopt_long(argc, argv, "h", kLongOptions.data(), nullptr)) != -1) {
+    int longIndex = -1;
+    while ((code = getopt_long(argc, argv, "h", kLongOptions.data(), &longIndex)) != -1) {
         if (code == '?' || code == ':')
             return {std::nullopt,
                     std::string("unknown option or missing value: ") + argv[optind - 1]};
         const std::string_view argument = optarg != nullptr ? optarg : "";
         if (!apply(code, argument, options))
-            return {std::nullopt, std::string("unacceptable value for ") + argv[optind - 1] + ": " +
-                                      std::string(argument)};
+            return {std::nullopt, std::string("unacceptable value for --") +
+                                      kLongOptions[static_cast<std::size_t>(longIndex)].name +
+                                      ": " + std::string(argument)};
     }
     if (optind < argc)
         return {std::nullopt, std::string("unexpected argument: ") + argv[optind]};
@@ -142,7 +144,8 @@ ParsedOptions parseOptions(int argc, char** argv) {
 std::string helpText(const char* programName) {
     return std::string("Usage: ") + programName + " [OPTION]...\n" +
            R"(Simulates a Zentiq instrument on a pseudo-terminal. Prints the path of the
-terminal end on the first line of its output; a tool opens that path as its serial port.
+terminal end on the first line of its output; a tool opens that path as its
+serial port.
 Runs until SIGINT or SIGTERM, then exits with status 0.
 
 The instrument answers a read request (command 0x01, data the register) with a frame
