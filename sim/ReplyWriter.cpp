@@ -10,7 +10,7 @@ namespace {
 
 // Line noise holds no header byte, so it only delays the frame behind it.
 constexpr std::array<std::uint8_t, 4> kNoise{0x00, 0x07, 0xAA, 0xFE};
-constexpr unsigned kSplitPauseMs = 30;
+constexpr unsigned kSplitPauseMs = 20;
 
 } // namespace
 

@@ -18,7 +18,7 @@ using Clock = std::chrono::steady_clock;
 // The window's pace: the exchange ticks every 50 ms and the link is pumped every 100 ms.
 // Faster runs keep that ratio and shrink the period of one tick.
 constexpr auto kWindowTick = 50ms;
-constexpr auto kFastTick = 10ms;
+constexpr auto kFastTick = 5ms;
 constexpr int kTicksPerPump = 2;
 constexpr int kTickLimit = 6000;
 
