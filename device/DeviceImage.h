@@ -8,10 +8,29 @@
 #include <span>
 #include <vector>
 
+// Command byte of a register read; a write carries the register number as its command.
+inline constexpr std::uint8_t kReadRegisterCommand = 0x01;
+
+// The instrument's registers.
+namespace DeviceRegister {
+inline constexpr std::uint8_t Identity = 0x10; // 12 bytes, see identityContent
+inline constexpr std::uint8_t Frequency = 0x40;
+inline constexpr std::uint8_t FailureLimit = 0x50;
+inline constexpr std::uint8_t FailureResponse = 0x51;
+inline constexpr std::uint8_t ShutOffTime = 0x60; // tens of seconds
+inline constexpr std::uint8_t StartupMode = 0x61;
+inline constexpr std::uint8_t GoodLimit = 0x70; // 2 bytes, big-endian
+inline constexpr std::uint8_t PoorLimit = 0x71; // 2 bytes, big-endian
+inline constexpr std::uint8_t FirstLead = 0x80; // lead n at FirstLead + n - 1: skip, 8 name bytes
+} // namespace DeviceRegister
+
+inline constexpr std::size_t kIdentityLength = 12;
+inline constexpr std::size_t kLeadNameWidth = 8;
+
 // One register request of a transfer.
 struct RequestEntry {
-    std::uint8_t command = 0;               // 0x01 for a read, the register for a write
-    std::array<std::uint8_t, 80> data{};    // only the first length bytes are sent
+    std::uint8_t command = 0;            // 0x01 for a read, the register for a write
+    std::array<std::uint8_t, 80> data{}; // only the first length bytes are sent
     std::uint8_t length = 0;
 };
 
@@ -23,3 +42,6 @@ std::vector<RequestEntry> buildWriteList(const SetupRecord& record, const Device
 // is not part of the setup image (or a lead beyond leadCount).
 bool storeReadReply(SetupRecord& record, std::uint8_t leadCount,
                     std::span<const std::uint8_t> frame);
+
+// The identity register as a save writes it: serial number, module type, firmware revision.
+std::array<std::uint8_t, kIdentityLength> identityContent(const DeviceInfo& info);

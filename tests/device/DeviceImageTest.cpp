@@ -1,0 +1,181 @@
+#include "DeviceImage.h"
+
+#include "TestInstrument.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes contentOf(const RequestEntry& entry) {
+    return Bytes(entry.data.begin(), entry.data.begin() + entry.length);
+}
+
+SetupRecord sampleRecord() {
+    SetupRecord record;
+    record.leadName[1] = "abc";
+    record.leadSkip[1] = true;
+    record.leadName[2] = "LONGNAME12";
+    record.frequency = 3;
+    record.failureLimit = 2;
+    record.failureResponse = 2;
+    record.startupMode = 0;
+    record.goodLimit = 1000;
+    record.poorLimit = 257;
+    record.shutOffTime = 65;
+    return record;
+}
+
+DeviceInfo sampleInfo(std::uint8_t leadCount) {
+    DeviceInfo info;
+    info.serialText = "12345";
+    info.moduleType = 0x0107;
+    info.firmwareText = "3";
+    info.leadCount = leadCount;
+    return info;
+}
+
+TEST(DeviceImageTest, ListLengthsFollowTheLeadCount) {
+    struct Case {
+        std::uint8_t leadCount;
+        std::size_t reads;
+        std::size_t writes;
+    };
+    // A module beyond 128 leads travels as 128 leads: registers end at 0xFF.
+    for (const Case c :
+         {Case{32, 39, 40}, Case{0, 7, 8}, Case{128, 135, 136}, Case{200, 135, 136}}) {
+        SCOPED_TRACE(c.leadCount);
+        EXPECT_EQ(buildReadList(c.leadCount).size(), c.reads);
+        EXPECT_EQ(buildWriteList(SetupRecord{}, sampleInfo(c.leadCount)).size(), c.writes);
+    }
+}
+
+TEST(DeviceImageTest, ReadListAsksLeadsThenSettingsInOrder) {
+    Bytes asked;
+    for (const RequestEntry& entry : buildReadList(2)) {
+        EXPECT_EQ(entry.command, 0x01);
+        EXPECT_EQ(entry.length, 1);
+        asked.push_back(entry.data[0]);
+    }
+    EXPECT_EQ(asked, (Bytes{0x80, 0x81, 0x40, 0x50, 0x51, 0x60, 0x61, 0x70, 0x71}));
+}
+
+TEST(DeviceImageTest, WriteListEncodesEveryRegister) {
+    const auto list = buildWriteList(sampleRecord(), sampleInfo(2));
+    ASSERT_EQ(list.size(), 10U);
+
+    std::vector<std::pair<std::uint8_t, Bytes>> written;
+    for (const RequestEntry& entry : list)
+        written.emplace_back(entry.command, contentOf(entry));
+
+    const std::vector<std::pair<std::uint8_t, Bytes>> expected{
+        {0x10, {'1', '2', '3', '4', '5', 0, 0, 0, 0x01, 0x07, 3, 3}},
+        {0x80, {1, 'a', 'b', 'c', ' ', ' ', ' ', ' ', ' '}},
+        {0x81, {0, 'L', 'O', 'N', 'G', 'N', 'A', 'M', 'E'}},
+        {0x40, {3}},
+        {0x50, {2}},
+        {0x51, {2}},
+        {0x60, {6}},
+        {0x61, {0}},
+        {0x70, {0x03, 0xE8}},
+        {0x71, {0x01, 0x01}},
+    };
+    EXPECT_EQ(written, expected);
+}
+
+TEST(DeviceImageTest, FirmwareTextBecomesMajorAndMinor) {
+    struct Case {
+        const char* text;
+        std::uint8_t major;
+        std::uint8_t minor;
+    };
+    for (const Case c : {Case{"3", 3, 3}, Case{"2.5", 2, 5}, Case{"1.10", 1, 10}, Case{"", 0, 0},
+                         Case{"x.4", 0, 4}, Case{"300.7", 44, 7}}) {
+        SCOPED_TRACE(c.text);
+        DeviceInfo info;
+        info.firmwareText = c.text;
+        const auto identity = identityContent(info);
+        EXPECT_EQ(identity[10], c.major);
+        EXPECT_EQ(identity[11], c.minor);
+    }
+}
+
+TEST(DeviceImageTest, SerialTextIsCutToEightCharacters) {
+    DeviceInfo info;
+    info.serialText = "ABCDEFGHIJ";
+    const auto identity = identityContent(info);
+    EXPECT_EQ(std::string(identity.begin(), identity.begin() + 8), "ABCDEFGH");
+}
+
+// Writes a record through the instrument's registers and reads it back into defaults.
+TEST(DeviceImageTest, WrittenSetupReadsBackAsTheInstrumentHoldsIt) {
+    const SetupRecord written = sampleRecord();
+    TestInstrument instrument;
+    for (const RequestEntry& entry : buildWriteList(written, sampleInfo(2)))
+        instrument.answer(frameOf(entry.command, contentOf(entry)));
+
+    SetupRecord read;
+    for (const RequestEntry& entry : buildReadList(2)) {
+        const Bytes reply = instrument.answer(frameOf(entry.command, contentOf(entry)));
+        EXPECT_TRUE(storeReadReply(read, 2, reply)) << int(entry.data[0]);
+    }
+
+    SetupRecord expected = written;
+    expected.leadName[1] = "abc     "; // the blanks the instrument holds stay
+    expected.leadName[2] = "LONGNAME";
+    expected.shutOffTime = 60;
+    EXPECT_EQ(read, expected);
+}
+
+TEST(DeviceImageTest, LeadReplyNamesAsReceived) {
+    struct Case {
+        const char* what;
+        Bytes data;
+        bool skip;
+        std::string name;
+    };
+    const std::vector<Case> cases{
+        {"zero byte ends the name", {0, 'A', 'B', 0, 'C'}, false, "AB"},
+        {"skip byte counts when not 0", {7, 'X'}, true, "X"},
+        {"skip byte alone empties the name", {1}, true, ""},
+        {"nine characters stay",
+         {0, '1', '2', '3', '4', '5', '6', '7', '8', '9'},
+         false,
+         "123456789"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetupRecord record;
+        record.leadName[3] = "old";
+        ASSERT_TRUE(storeReadReply(record, 3, frameOf(0x82, c.data)));
+        EXPECT_EQ(record.leadSkip[3], c.skip);
+        EXPECT_EQ(record.leadName[3], c.name);
+    }
+}
+
+TEST(DeviceImageTest, RepliesOutsideTheImageStoreNothing) {
+    struct Case {
+        const char* what;
+        Bytes frame;
+    };
+    const std::vector<Case> cases{
+        {"lead beyond the lead count", frameOf(0x82, Bytes{1, 'A'})},
+        {"unknown register", frameOf(0x42, Bytes{2})},
+        {"identity register", frameOf(0x10, Bytes(12, 'S'))},
+        {"lead without data", frameOf(0x80, Bytes{})},
+        {"limit with one byte", frameOf(0x70, Bytes{3})},
+        {"setting without data", frameOf(0x40, Bytes{})},
+        {"frame shorter than its length byte", Bytes{0x55, 0x02, 0x71, 0x03}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetupRecord record = sampleRecord();
+        EXPECT_FALSE(storeReadReply(record, 2, c.frame));
+        EXPECT_EQ(record, sampleRecord());
+    }
+}
+
+} // namespace

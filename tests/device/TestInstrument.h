@@ -1,0 +1,22 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// A frame as the instrument sends it: 0x55, length, command, data, checksum.
+std::vector<std::uint8_t> frameOf(std::uint8_t command, std::span<const std::uint8_t> data);
+
+// A register store that answers request frames the way the instrument does: a read with the
+// register's content under the register's number, a write with the acknowledgement.
+class TestInstrument {
+public:
+    // Empty when the request is not a well-formed frame.
+    std::vector<std::uint8_t> answer(std::span<const std::uint8_t> request);
+
+    std::vector<std::uint8_t>& reg(std::uint8_t number) { return registers.at(number); }
+
+private:
+    std::array<std::vector<std::uint8_t>, 256> registers;
+};
