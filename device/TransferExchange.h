@@ -4,8 +4,10 @@
 #include "DeviceInfo.h"
 #include "SetupRecord.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 class SerialLink;
@@ -37,12 +39,24 @@ public:
     std::size_t requestCount() const { return requests.size(); }
 
 private:
-    // ... left to the implementation
+    void sendCurrent();
+    void retry();
+    void advance();
+    bool isGoodReply(std::span<const std::uint8_t> frame);
+    void end();
+
     SerialLink& link;
     SetupRecord& record;
     DeviceInfo& info;
     std::uint8_t mode;
     ProgressSink progress;
     std::vector<RequestEntry> requests;
+    std::array<std::uint8_t, 80> frame{}; // the reply being judged
+    std::size_t index = 0;
+    std::uint8_t retries = 0;
+    bool running = false;
+    bool firstTick = false;
+    bool failed = false;
+    bool done = false;
     bool ended = false;
 };
