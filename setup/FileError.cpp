@@ -1,1 +1,65 @@
 #include "FileError.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+std::string_view causeText(FileError::Cause cause) {
+    switch (cause) {
+    case FileError::Cause::AccessDenied:
+        return "access denied";
+    case FileError::Cause::SharingViolation:
+        return "sharing violation";
+    case FileError::Cause::NotFound:
+        return "not found";
+    case FileError::Cause::DiskFull:
+        return "disk full";
+    case FileError::Cause::Generic:
+        break;
+    }
+    return "file error";
+}
+
+std::string describe(FileError::Cause cause, const std::string& path, const std::string& detail) {
+    std::string text{causeText(cause)};
+    text += ": ";
+    text += path;
+    if (!detail.empty())
+        text += " (" + detail + ")";
+    return text;
+}
+
+FileError::Cause causeOfErrno(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return FileError::Cause::AccessDenied;
+    case EWOULDBLOCK:
+    case EBUSY:
+    case ETXTBSY:
+        return FileError::Cause::SharingViolation;
+    case ENOENT:
+    case ENOTDIR:
+        return FileError::Cause::NotFound;
+    case ENOSPC:
+    case EDQUOT:
+        return FileError::Cause::DiskFull;
+    default:
+        return FileError::Cause::Generic;
+    }
+}
+
+} // namespace
+
+FileError::FileError(Cause cause, std::string path, const std::string& detail)
+    : std::runtime_error(describe(cause, path, detail))
+    , cause_(cause)
+    , path_(std::move(path)) {}
+
+FileError FileError::fromErrno(int error, std::string path) {
+    return FileError(causeOfErrno(error), std::move(path), std::strerror(error));
+}

@@ -1,1 +1,237 @@
 #include "KeyValueFile.h"
+
+#include "FileError.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char kEndOfFile = '\x1a';
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kBlanks = " \t";
+
+std::string_view trimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+bool holdsKey(std::string_view line, std::string_view key) {
+    const auto equals = line.find('=');
+    return equals != std::string_view::npos && trimBlanks(line.substr(0, equals)) == key;
+}
+
+std::string_view valueOf(std::string_view line) {
+    return line.substr(line.find('=') + 1);
+}
+
+// A value may not break its line: an LF inside it would start a line of its own.
+std::string lineOf(std::string_view key, std::string_view value) {
+    std::string line;
+    line.reserve(key.size() + 1 + value.size());
+    line.append(key).append("=").append(value);
+    std::erase(line, '\n');
+    return line;
+}
+
+std::optional<std::string_view> firstValue(const std::vector<std::string>& lines,
+                                           std::string_view key) {
+    for (const auto& line : lines)
+        if (holdsKey(line, key))
+            return valueOf(line);
+    return std::nullopt;
+}
+
+bool replaceLines(std::vector<std::string>& lines, std::string_view key, std::string_view value) {
+    bool found = false;
+    for (auto& line : lines) {
+        if (holdsKey(line, key)) {
+            line = lineOf(key, value);
+            found = true;
+        }
+    }
+    return found;
+}
+
+void setLines(std::vector<std::string>& lines, std::string_view key, std::string_view value) {
+    if (!replaceLines(lines, key, value))
+        lines.push_back(lineOf(key, value));
+}
+
+std::vector<std::string> splitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (end != std::string_view::npos && line.ends_with('\r'))
+            line.remove_suffix(1);
+        lines.emplace_back(line);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    }
+    return lines;
+}
+
+void check(bool succeeded, const std::string& path) {
+    if (!succeeded)
+        throw FileError::fromErrno(errno, path);
+}
+
+// A temporary file beside the target that is removed again unless it was put in the target's
+// place.
+class ReplacementFile {
+public:
+    explicit ReplacementFile(const std::string& target) {
+        const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+        path = (folder.empty() ? std::filesystem::path(".") : folder) / ".rewrite-XXXXXX";
+        fd = mkostemp(path.data(), O_CLOEXEC);
+        check(fd >= 0, target);
+    }
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+    ~ReplacementFile() {
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(path.c_str());
+        }
+    }
+
+    int descriptor() const { return fd; }
+    const std::string& name() const { return path; }
+    // The file now stands at the target's path: it is no longer removed, and the caller owns the
+    // descriptor.
+    int release() { return std::exchange(fd, -1); }
+
+private:
+    std::string path;
+    int fd = -1;
+};
+
+void writeAll(int fd, std::string_view content, const std::string& path) {
+    while (!content.empty()) {
+        const ssize_t written = ::write(fd, content.data(), content.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        check(written >= 0, path);
+        if (written == 0)
+            throw FileError::fromErrno(ENOSPC, path);
+        content.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+} // namespace
+
+KeyValueFile::~KeyValueFile() {
+    close();
+}
+
+bool KeyValueFile::Open(const std::string& path, bool create) {
+    path_ = path;
+    close();
+    if (path.size() >= kMaxPathLength)
+        return false;
+    const int opened = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+    if (opened < 0)
+        return false;
+    // A file without its owner's write permission counts as read-only even for root, who could
+    // otherwise open it for writing.
+    struct stat status {};
+    if (::fstat(opened, &status) != 0 || !S_ISREG(status.st_mode) ||
+        (status.st_mode & S_IWUSR) == 0 || ::flock(opened, LOCK_EX | LOCK_NB) != 0) {
+        ::close(opened);
+        return false;
+    }
+    fd = opened;
+    return true;
+}
+
+bool KeyValueFile::GetValue(std::string_view key, std::string& value) {
+    if (!ensureOpen())
+        return false;
+    const auto lines = readLines();
+    const auto found = firstValue(lines, key);
+    if (found)
+        value = *found;
+    return found.has_value();
+}
+
+bool KeyValueFile::HasKey(std::string_view key) {
+    return ensureOpen() && firstValue(readLines(), key).has_value();
+}
+
+bool KeyValueFile::ReplaceValue(std::string_view key, std::string_view value) {
+    if (!ensureOpen())
+        return false;
+    auto lines = readLines();
+    replaceLines(lines, key, value);
+    rewrite(lines);
+    return true;
+}
+
+bool KeyValueFile::SetValue(std::string_view key, std::string_view value) {
+    const Entry entry{key, value};
+    return SetValues(std::span(&entry, 1));
+}
+
+bool KeyValueFile::SetValues(std::span<const Entry> entries) {
+    if (!ensureOpen())
+        return false;
+    auto lines = readLines();
+    for (const auto& [key, value] : entries)
+        setLines(lines, key, value);
+    rewrite(lines);
+    return true;
+}
+
+bool KeyValueFile::ensureOpen() {
+    return isOpen() || Open(path_, true);
+}
+
+void KeyValueFile::close() {
+    if (fd >= 0)
+        ::close(std::exchange(fd, -1));
+}
+
+std::vector<std::string> KeyValueFile::readLines() const {
+    std::string text;
+    std::array<char, 4096> block{};
+    for (;;) {
+        const ssize_t got =
+            ::pread(fd, block.data(), block.size(), static_cast<off_t>(text.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        check(got >= 0, path_);
+        if (got == 0)
+            break;
+        text.append(block.data(), static_cast<std::size_t>(got));
+    }
+    const auto end = text.find(kEndOfFile);
+    return splitLines(std::string_view(text).substr(0, end));
+}
+
+void KeyValueFile::rewrite(const std::vector<std::string>& lines) {
+    std::string content;
+    for (const auto& line : lines)
+        content.append(line).append(kLineEnd);
+
+    struct stat status {};
+    check(::fstat(fd, &status) == 0, path_);
+    ReplacementFile replacement(path_);
+    const int replacementFd = replacement.descriptor();
+    check(::fchmod(replacementFd, status.st_mode & 07777) == 0, path_);
+    // Locked before it takes the target's place, so no other opener gets in between.
+    check(::flock(replacementFd, LOCK_EX | LOCK_NB) == 0, path_);
+    writeAll(replacementFd, content, path_);
+    check(::fsync(replacementFd) == 0, path_);
+    check(::rename(replacement.name().c_str(), path_.c_str()) == 0, path_);
+    close();
+    fd = replacement.release();
+}

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 // One small text file of KEY=value lines (setup files, zenset.sys, Modules.dat), opened
 // read-write and locked against every other opener for as long as the object holds it.
@@ -39,9 +40,16 @@ public:
     bool isOpen() const { return fd >= 0; }
     const std::string& path() const { return path_; }
 
+    // Paths this long or longer are refused.
+    static constexpr std::size_t kMaxPathLength = 260;
+
 private:
     bool ensureOpen();
     void close();
+    // The lines up to the first Ctrl-Z, without their line ends.
+    std::vector<std::string> readLines() const;
+    // Replaces the file by lines through a locked temporary file renamed over it.
+    void rewrite(const std::vector<std::string>& lines);
 
     int fd = -1;
     std::string path_;

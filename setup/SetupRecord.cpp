@@ -2,16 +2,16 @@
 
 #include <cstdio>
 
-void SetupRecord::resetToDefaults() { *this = SetupRecord{}; }
+void SetupRecord::resetToDefaults() {
+    *this = SetupRecord{};
+}
 
-void SetupRecord::ClearLeads()
-{
+void SetupRecord::ClearLeads() {
     leadName.fill({});
     leadSkip.fill(false);
 }
 
-void SetupRecord::normalizeCodes()
-{
+void SetupRecord::normalizeCodes() {
     if (frequency < 1 || frequency > 3)
         frequency = 1;
     if (startupMode > 3)
@@ -22,11 +22,15 @@ void SetupRecord::normalizeCodes()
         failureLimit = 1;
 }
 
-std::string limitDisplayText(std::int32_t tenths)
-{
+std::string limitDisplayText(std::int32_t tenths) {
+    // The sign goes in front of the whole number: -5 is "-0.5", never "0.-5".
+    const std::int64_t magnitude = tenths < 0 ? -std::int64_t{tenths} : tenths;
     std::array<char, 32> text{};
-    std::snprintf(text.data(), text.size(), "%d.%d", tenths / 10, tenths % 10);
+    std::snprintf(text.data(), text.size(), "%s%lld.%lld", tenths < 0 ? "-" : "",
+                  static_cast<long long>(magnitude / 10), static_cast<long long>(magnitude % 10));
     return text.data();
 }
 
-std::string shutOffDisplayText(std::int32_t seconds) { return std::to_string(seconds); }
+std::string shutOffDisplayText(std::int32_t seconds) {
+    return std::to_string(seconds);
+}

@@ -40,7 +40,7 @@ struct SetupRecord {
     bool operator==(const SetupRecord&) const = default;
 };
 
-// "%d.%d" of tenths of a kilohm: 100 shows as 10.0, 5 as 0.5.
+// Tenths of a kilohm as "%d.%d": 100 shows as 10.0, 5 as 0.5, -5 as -0.5.
 std::string limitDisplayText(std::int32_t tenths);
 // "%d" of seconds.
 std::string shutOffDisplayText(std::int32_t seconds);
