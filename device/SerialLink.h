@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Frame.h"
 #include "SerialPort.h"
 
 #include <array>
@@ -17,6 +18,7 @@ public:
     static constexpr std::uint8_t kHeader = 0x55;
     static constexpr std::size_t kFrameOverhead = 4;
     static constexpr std::size_t kFrameBufferSize = 80;
+    static constexpr std::size_t kMaxDataLength = kFrameBufferSize - kFrameOverhead;
 
     // Names the device that COM n stands for (the settings supply it).
     using DeviceNamer = std::function<std::string(int comNumber)>;
@@ -37,6 +39,8 @@ public:
     // The device path the last Open aimed at.
     const std::string& DevicePath() const;
 
+    // Writes one frame if the port is open and returns the bytes written; a payload longer than
+    // kMaxDataLength is refused and nothing is written. Either way the time-out counting restarts.
     std::uint8_t SendFrame(std::uint8_t command, std::span<const std::uint8_t> data);
     void ClearInput();
     void Pump();
@@ -53,6 +57,8 @@ private:
     SerialPort port;
     std::uint8_t portNumber = 0;
     std::uint16_t baudRate = 0;
+    std::string devicePath;
+    std::string lastOpenError;
 
     std::array<std::uint8_t, 256> receiveBuffer{};
     std::uint8_t fill = 0;

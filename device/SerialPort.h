@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+// One serial device held open, exclusive, raw 8N1, with reads that never wait. The only place
+// that talks to the operating system's port.
+class SerialPort {
+public:
+    SerialPort() = default;
+    ~SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // The line speeds the instrument knows: 2400, 9600, 14400, 19200, 38400, 57600.
+    static bool supports(std::uint32_t baudRate);
+
+    // Opens devicePath for reading and writing, exclusive to this holder, at a supported baud
+    // rate. On failure the port is closed and lastError() says why.
+    bool open(const std::string& devicePath, std::uint32_t baudRate);
+    void close();
+    bool isOpen() const { return descriptor >= 0; }
+    // "<device path>: <reason>" of the last failed open.
+    const std::string& lastError() const { return error; }
+
+    // The bytes already received, at most destination.size(); 0 when none are waiting or the
+    // device fails (a vanished far end reads as silence).
+    std::size_t read(std::span<std::uint8_t> destination);
+    // Hands every byte to the driver, waiting a bounded time for room; returns how many it took.
+    std::size_t write(std::span<const std::uint8_t> bytes);
+
+private:
+    bool fail(const std::string& devicePath, int errorNumber);
+
+    int descriptor = -1;
+    bool exclusive = false; // this holder set the terminal's exclusive mode
+    std::string error;
+};

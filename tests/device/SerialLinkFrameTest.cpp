@@ -1,0 +1,6 @@
+#include "PseudoTerminal.h"
+#include "SerialLink.h"
+
+#include <gtest/gtest.h>
+
+namespace {} // namespace

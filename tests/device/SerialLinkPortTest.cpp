@@ -1,0 +1,146 @@
+#include "PseudoTerminal.h"
+#include "SerialLink.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <termios.h>
+#include <vector>
+
+namespace {
+
+class SerialLinkPortTest : public ::testing::Test {
+protected:
+    // Every COM number names the pseudo-terminal unless a test names another device.
+    SerialLink::DeviceNamer namer() {
+        return [this](int comNumber) {
+            askedFor.push_back(comNumber);
+            return comNumber == missingCom ? missingDevice : terminal.slavePath();
+        };
+    }
+
+    termios portSettings() const {
+        termios settings{};
+        EXPECT_EQ(tcgetattr(terminal.slaveFd(), &settings), 0);
+        return settings;
+    }
+
+    static constexpr int missingCom = 5;
+    const std::string missingDevice =
+        (std::filesystem::temp_directory_path() / "mirafen-no-such-port").string();
+    PseudoTerminal terminal;
+    std::vector<int> askedFor;
+    SerialLink link{namer()};
+};
+
+TEST_F(SerialLinkPortTest, OpensTheNamedDeviceRawAndNonBlocking) {
+    ASSERT_TRUE(link.Open(3, 9600)) << link.LastOpenError();
+
+    EXPECT_TRUE(link.IsOpen());
+    EXPECT_EQ(link.DevicePath(), terminal.slavePath());
+    EXPECT_EQ(link.LastOpenError(), "");
+    const termios settings = portSettings();
+    EXPECT_EQ(settings.c_cflag & (CSIZE | PARENB | CSTOPB), static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(settings.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
+    EXPECT_EQ(settings.c_lflag & (ICANON | ECHO | ISIG), 0U);
+    EXPECT_EQ(settings.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP), 0U);
+    EXPECT_EQ(settings.c_oflag & OPOST, 0U);
+    EXPECT_EQ(settings.c_cc[VMIN], 0);
+    EXPECT_EQ(settings.c_cc[VTIME], 0);
+}
+
+TEST_F(SerialLinkPortTest, NumbersOutsideTwoToSixteenAskForComOne) {
+    struct Case {
+        std::uint8_t given;
+        int asked;
+    };
+    for (const Case c : {Case{0, 1}, Case{1, 1}, Case{2, 2}, Case{12, 12}, Case{16, 16},
+                         Case{17, 1}, Case{20, 1}}) {
+        askedFor.clear();
+        EXPECT_TRUE(link.Open(c.given, 9600)) << link.LastOpenError();
+        EXPECT_EQ(askedFor, std::vector<int>{c.asked}) << "port " << int{c.given};
+        EXPECT_EQ(link.PortNumber(), c.given);
+    }
+}
+
+TEST_F(SerialLinkPortTest, UnsupportedBaudRatesBecome9600) {
+    struct Case {
+        std::uint16_t given;
+        std::uint16_t kept;
+        speed_t speed;
+    };
+    for (const Case c : {Case{4800, 9600, B9600}, Case{0, 9600, B9600}, Case{2400, 2400, B2400},
+                         Case{57600, 57600, B57600}}) {
+        ASSERT_TRUE(link.Open(3, c.given)) << link.LastOpenError();
+        EXPECT_EQ(link.BaudRate(), c.kept) << c.given;
+        const termios settings = portSettings();
+        EXPECT_EQ(cfgetospeed(&settings), c.speed) << c.given;
+        EXPECT_EQ(cfgetispeed(&settings), c.speed) << c.given;
+    }
+}
+
+TEST_F(SerialLinkPortTest, FailedOpenClosesThePortHeldAndKeepsTheReason) {
+    ASSERT_TRUE(link.Open(3, 9600));
+
+    EXPECT_FALSE(link.Open(missingCom, 4800));
+
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(link.PortNumber(), missingCom);
+    EXPECT_EQ(link.DevicePath(), missingDevice);
+    EXPECT_EQ(link.LastOpenError(), missingDevice + ": No such file or directory");
+    const std::array<std::uint8_t, 1> data{0x10};
+    EXPECT_EQ(link.SendFrame(0x01, data), 0);
+}
+
+TEST_F(SerialLinkPortTest, ReopeningThePortHeldSucceeds) {
+    ASSERT_TRUE(link.Open(3, 9600));
+    EXPECT_TRUE(link.Open(3, 9600)) << link.LastOpenError();
+    EXPECT_TRUE(link.IsOpen());
+}
+
+TEST_F(SerialLinkPortTest, PortHeldByOneLinkIsRefusedToAnotherUntilReleased) {
+    ASSERT_TRUE(link.Open(3, 9600));
+    SerialLink other{[this](int) {
+        return terminal.slavePath();
+    }};
+
+    EXPECT_FALSE(other.Open(3, 9600));
+    EXPECT_EQ(other.LastOpenError(), terminal.slavePath() + ": Device or resource busy");
+
+    ASSERT_FALSE(link.Open(missingCom, 9600));
+    EXPECT_TRUE(other.Open(3, 9600)) << other.LastOpenError();
+}
+
+TEST_F(SerialLinkPortTest, ClosesThePortWhenDestroyed) {
+    {
+        SerialLink first{[this](int) {
+            return terminal.slavePath();
+        }};
+        ASSERT_TRUE(first.Open(1, 9600));
+    }
+    EXPECT_TRUE(link.Open(1, 9600)) << link.LastOpenError();
+}
+
+TEST(SerialPortTest, ReadWithNothingWaitingReturnsAtOnce) {
+    PseudoTerminal terminal;
+    SerialPort port;
+    ASSERT_TRUE(port.open(terminal.slavePath(), 9600)) << port.lastError();
+    std::array<std::uint8_t, 16> buffer{};
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.read(buffer), 0U);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+}
+
+TEST(SerialPortTest, VanishedFarEndReadsAsSilence) {
+    PseudoTerminal terminal;
+    SerialPort port;
+    ASSERT_TRUE(port.open(terminal.slavePath(), 9600)) << port.lastError();
+    terminal.hangUp();
+    std::array<std::uint8_t, 16> buffer{};
+
+    EXPECT_EQ(port.read(buffer), 0U);
+    EXPECT_TRUE(port.isOpen());
+}
+
+} // namespace
