@@ -3,16 +3,22 @@
 #include <cctype>
 #include <limits>
 
+DecimalStart decimalStart(std::string_view text) {
+    DecimalStart start;
+    std::size_t& at = start.digitsAt;
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])))
+        ++at;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        start.negative = text[at++] == '-';
+    return start;
+}
+
 std::int32_t parseDecimal(std::string_view text) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
 
-    std::size_t at = 0;
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])))
-        ++at;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
-        negative = text[at++] == '-';
+    const auto [negative, digitsAt] = decimalStart(text);
+    std::size_t at = digitsAt;
 
     // Accumulated as a magnitude that stops growing just past the 32-bit range, so any number of
     // digits saturates instead of overflowing.

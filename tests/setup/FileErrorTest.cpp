@@ -1,0 +1,36 @@
+#include "FileError.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(FileError, MapsErrnoToItsCause) {
+    using Cause = FileError::Cause;
+    const std::pair<int, Cause> cases[] = {
+        {EACCES, Cause::AccessDenied},
+        {EPERM, Cause::AccessDenied},
+        {EROFS, Cause::AccessDenied},
+        {EWOULDBLOCK, Cause::SharingViolation},
+        {EBUSY, Cause::SharingViolation},
+        {ETXTBSY, Cause::SharingViolation},
+        {ENOENT, Cause::NotFound},
+        {ENOTDIR, Cause::NotFound},
+        {ENOSPC, Cause::DiskFull},
+        {EDQUOT, Cause::DiskFull},
+        {EIO, Cause::Generic},
+        {EFBIG, Cause::Generic},
+    };
+    for (const auto& [error, cause] : cases)
+        EXPECT_EQ(FileError::fromErrno(error, "/x").cause(), cause) << error;
+}
+
+TEST(FileError, CarriesThePathInItsText) {
+    const FileError error = FileError::fromErrno(ENOSPC, "/data/setup one.prp");
+    EXPECT_EQ(error.path(), "/data/setup one.prp");
+    const std::string text = error.what();
+    EXPECT_NE(text.find("/data/setup one.prp"), std::string::npos) << text;
+    EXPECT_NE(text.find("disk full"), std::string::npos) << text;
+}
+
+} // namespace

@@ -1,0 +1,276 @@
+#include "KeyValueFile.h"
+
+#include "FileError.h"
+#include "TempFolder.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+class KeyValueFileTest : public TempFolder {
+protected:
+    // A file with content, opened by file.
+    std::string openWith(const std::string& content) {
+        const std::string path = pathOf("values.txt");
+        writeFile(path, content);
+        EXPECT_TRUE(file.Open(path, false));
+        return path;
+    }
+
+    std::vector<std::string> folderEntries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename());
+        return names;
+    }
+
+    KeyValueFile file;
+};
+
+struct LookupCase {
+    std::string content;
+    std::string key;
+    bool found;
+    std::string value;
+};
+
+// Blanks around a key are ignored; the value is everything after the first "=", blanks
+// included, without the line end.
+TEST_F(KeyValueFileTest, FindsTheFirstLineWhoseKeyMatchesExactly) {
+    const LookupCase cases[] = {
+        {"FREQUENCY=2\r\n", "FREQUENCY", true, "2"},
+        {"FREQUENCY=2", "FREQUENCY", true, "2"},
+        {"FREQUENCY=2\n", "FREQUENCY", true, "2"},
+        {"FREQUENCY = 2\r\n", "FREQUENCY", true, " 2"},
+        {"\tFREQUENCY\t=2\r\n", "FREQUENCY", true, "2"},
+        {"FREQUENCY=\r\n", "FREQUENCY", true, ""},
+        {"NAME=a=b \r\n", "NAME", true, "a=b "},
+        {"NAME=\xe9\xff\x01\r\n", "NAME", true, "\xe9\xff\x01"},
+        {"NAME=x\r\r\n", "NAME", true, "x\r"},
+        {"XFREQUENCY=2\r\n", "FREQUENCY", false, ""},
+        {"FREQUENCYX=2\r\n", "FREQUENCY", false, ""},
+        {"frequency=2\r\n", "FREQUENCY", false, ""},
+        {"FREQUENCY\r\n", "FREQUENCY", false, ""},
+        {"", "FREQUENCY", false, ""},
+        {"LEADNAME10=abc\r\nLEADNAME1=xyz\r\n", "LEADNAME1", true, "xyz"},
+        {"A=1\r\nB=0\r\nA=2\r\n", "A", true, "1"},
+        {"A=1\nB=2\n", "B", true, "2"},
+        {"A=1\r\n\x1a"
+         "B=2\r\n",
+         "B", false, ""},
+        {"A=1\x1a\r\n", "A", true, "1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.content) + " " + c.key);
+        openWith(c.content);
+        std::string value = "untouched";
+        EXPECT_EQ(file.GetValue(c.key, value), c.found);
+        EXPECT_EQ(value, c.found ? c.value : "untouched");
+        EXPECT_EQ(file.HasKey(c.key), c.found);
+    }
+}
+
+struct RewriteCase {
+    std::string before;
+    std::string key;
+    std::string value;
+    std::string after;
+};
+
+TEST_F(KeyValueFileTest, SetValueRewritesEveryLineOfTheKeyOrAppendsOne) {
+    const RewriteCase cases[] = {
+        {"LEADNAME1=xyz\r\nLEADNAME10=abc\r\n", "LEADNAME1", "A",
+         "LEADNAME1=A\r\nLEADNAME10=abc\r\n"},
+        {"A=1\r\nB=x\r\n A =2\r\n", "A", "3", "A=3\r\nB=x\r\nA=3\r\n"},
+        {"a=1\r\n", "A", "2", "a=1\r\nA=2\r\n"},
+        {"", "A", "1", "A=1\r\n"},
+        {"B=x\nC=y\n", "A", "1", "B=x\r\nC=y\r\nA=1\r\n"},
+        // The last line keeps its own line: the appended one does not run into it.
+        {"B=x", "A", "1", "B=x\r\nA=1\r\n"},
+        // Whatever follows a Ctrl-Z is not part of the file.
+        {"A=1\r\n\x1a"
+         "B=2\r\n",
+         "C", "3", "A=1\r\nC=3\r\n"},
+        {"N=\xe9t\xe9\r\n", "M", "\xff", "N=\xe9t\xe9\r\nM=\xff\r\n"},
+        // An LF would split the value into a line of its own.
+        {"", "A", "x\ny", "A=xy\r\n"},
+        {"", "A", std::string(300, 'v'), "A=" + std::string(300, 'v') + "\r\n"},
+        {std::string(100, 'c') + "\r\n", "A", "1", std::string(100, 'c') + "\r\nA=1\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.before) + " " + c.key);
+        const std::string path = openWith(c.before);
+        EXPECT_TRUE(file.SetValue(c.key, c.value));
+        EXPECT_EQ(readFile(path), c.after);
+    }
+}
+
+TEST_F(KeyValueFileTest, ReplaceValueNeverAppends) {
+    const std::string path = openWith("B=x\r\nA=1\r\n");
+    EXPECT_TRUE(file.ReplaceValue("C", "3"));
+    EXPECT_TRUE(file.ReplaceValue("A", "2"));
+    EXPECT_EQ(readFile(path), "B=x\r\nA=2\r\n");
+}
+
+TEST_F(KeyValueFileTest, SetValuesEqualsEachSetValueInOrder) {
+    const std::vector<KeyValueFile::Entry> entries = {
+        {"B", "2"}, {"A", "1"}, {"A", "3"}, {"LEADNAME1", "n"}, {"C", ""}};
+    const std::string before = "LEADNAME10=x\r\nB=0\r\nother\r\nB=9\r\n";
+
+    const std::string together = openWith(before);
+    EXPECT_TRUE(file.SetValues(entries));
+    const std::string written = readFile(together);
+
+    const std::string oneByOne = openWith(before);
+    for (const auto& [key, value] : entries)
+        file.SetValue(key, value);
+    EXPECT_EQ(written, readFile(oneByOne));
+    EXPECT_EQ(written, "LEADNAME10=x\r\nB=2\r\nother\r\nB=2\r\nA=3\r\nLEADNAME1=n\r\nC=\r\n");
+}
+
+TEST_F(KeyValueFileTest, StaysOpenLockedAndUsableAfterARewrite) {
+    const std::string path = openWith("A=1\r\n");
+    ::chmod(path.c_str(), 0640);
+    ASSERT_TRUE(file.SetValue("B", "2"));
+
+    KeyValueFile other;
+    EXPECT_FALSE(other.Open(path, false));
+    std::string value;
+    EXPECT_TRUE(file.GetValue("B", value));
+    EXPECT_EQ(value, "2");
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_EQ(folderEntries(), std::vector<std::string>{"values.txt"});
+}
+
+TEST_F(KeyValueFileTest, OpenFailsQuietlyAndLeavesItClosed) {
+    const std::string missing = pathOf("missing.txt");
+    EXPECT_FALSE(file.Open(missing, false));
+    EXPECT_FALSE(std::filesystem::exists(missing));
+
+    const std::string readOnly = pathOf("read-only.txt");
+    writeFile(readOnly, "A=1\r\n");
+    ::chmod(readOnly.c_str(), 0444);
+    EXPECT_FALSE(file.Open(readOnly, true));
+
+    const std::string locked = pathOf("locked.txt");
+    writeFile(locked, "A=1\r\n");
+    const int holder = ::open(locked.c_str(), O_RDWR);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(file.Open(locked, true));
+    ::close(holder);
+    EXPECT_TRUE(file.Open(locked, true));
+
+    EXPECT_FALSE(file.Open(folder, true));
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(readFile(readOnly), "A=1\r\n");
+}
+
+TEST_F(KeyValueFileTest, RefusesPathsOf260CharactersOrMore) {
+    const std::size_t prefix = folder.string().size() + 1;
+    const std::string longest = pathOf(std::string(KeyValueFile::kMaxPathLength - 1 - prefix, 'n'));
+    const std::string tooLong = pathOf(std::string(KeyValueFile::kMaxPathLength - prefix, 'n'));
+    ASSERT_EQ(longest.size(), 259u);
+    ASSERT_EQ(tooLong.size(), 260u);
+    EXPECT_FALSE(file.Open(tooLong, true));
+    EXPECT_FALSE(std::filesystem::exists(tooLong));
+    EXPECT_TRUE(file.Open(longest, true));
+}
+
+TEST_F(KeyValueFileTest, HoldsOneFileAtATime) {
+    const std::string first = pathOf("first.txt");
+    KeyValueFile same;
+    ASSERT_TRUE(file.Open(first, true));
+    EXPECT_FALSE(same.Open(first, true));
+    ASSERT_TRUE(file.Open(pathOf("second.txt"), true));
+    EXPECT_TRUE(same.Open(first, true));
+}
+
+TEST_F(KeyValueFileTest, AClosedFileIsCreatedByTheNextOperation) {
+    const std::string path = pathOf("later.txt");
+    EXPECT_FALSE(file.Open(path, false));
+    EXPECT_TRUE(file.SetValue("COMMPORT", "2"));
+    EXPECT_TRUE(file.isOpen());
+    EXPECT_EQ(readFile(path), "COMMPORT=2\r\n");
+}
+
+// Makes writes past limit bytes fail with EFBIG instead of raising SIGXFSZ, for as long as it
+// lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = saved;
+        lowered.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+
+private:
+    rlimit saved{};
+    void (*previousHandler)(int) = nullptr;
+};
+
+TEST_F(KeyValueFileTest, AFailedWriteThrowsAndLeavesTheFileAsItWas) {
+    const std::string before = "A=1\r\nB=2\r\n";
+    const std::string path = openWith(before);
+    {
+        const FileSizeLimit limit(before.size() + 4);
+        try {
+            file.SetValue("C", std::string(100, 'x'));
+            FAIL() << "no FileError";
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.path(), path);
+            EXPECT_EQ(error.cause(), FileError::Cause::Generic);
+        }
+    }
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(folderEntries(), std::vector<std::string>{"values.txt"});
+    EXPECT_TRUE(file.SetValue("C", "3"));
+    EXPECT_EQ(readFile(path), before + "C=3\r\n");
+}
+
+// Sets or clears the immutable attribute of a folder; false where the file system or the
+// process's rights do not allow it.
+bool setImmutable(const std::filesystem::path& path, bool immutable) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return done;
+}
+
+TEST_F(KeyValueFileTest, AFolderThatRefusesNewFilesStopsTheRewrite) {
+    const std::string before = "A=1\r\n";
+    const std::string path = openWith(before);
+    if (!setImmutable(folder, true))
+        GTEST_SKIP() << "immutable folders are not available here";
+    try {
+        file.SetValue("A", "2");
+        ADD_FAILURE() << "no FileError";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), path);
+        EXPECT_EQ(error.cause(), FileError::Cause::AccessDenied);
+    }
+    ASSERT_TRUE(setImmutable(folder, false));
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(folderEntries(), std::vector<std::string>{"values.txt"});
+}
+
+} // namespace

@@ -1,0 +1,239 @@
+#include "SetupFile.h"
+
+#include "KeyValueFile.h"
+#include "TempFolder.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class SetupFileTest : public TempFolder {
+protected:
+    std::string setupPath() const { return pathOf("setup.prp"); }
+
+    static std::size_t lineCount(const std::string& content) {
+        return static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n'));
+    }
+
+    // Reads content as a setup file into record.
+    void load(const std::string& content) {
+        writeFile(setupPath(), content);
+        ASSERT_TRUE(readSetupFile(record, setupPath()));
+    }
+
+    SetupRecord record;
+};
+
+SetupRecord sampleRecord(char tag) {
+    SetupRecord sample;
+    for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
+        sample.leadName[lead] = tag + std::to_string(lead);
+        sample.leadSkip[lead] = (lead + tag) % 3 == 0;
+    }
+    sample.frequency = static_cast<std::uint8_t>(1 + tag % 3);
+    sample.startupMode = static_cast<std::uint8_t>(tag % 4);
+    sample.failureResponse = 2;
+    sample.failureLimit = 2;
+    sample.goodLimit = tag;
+    sample.poorLimit = 10 * tag;
+    sample.shutOffTime = 20 * tag;
+    return sample;
+}
+
+// The keys of a setup file in the order they are saved.
+Lines setupLines(const SetupRecord& saved) {
+    Lines lines;
+    for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
+        lines.push_back("LEADNAME" + std::to_string(lead) + "=" + saved.leadName[lead]);
+        lines.push_back("LEADSKIP" + std::to_string(lead) + "=" +
+                        (saved.leadSkip[lead] ? "1" : "0"));
+    }
+    lines.push_back("FREQUENCY=" + std::to_string(saved.frequency));
+    lines.push_back("STARTUPMODE=" + std::to_string(saved.startupMode));
+    lines.push_back("FAILURERESPONSE=" + std::to_string(saved.failureResponse));
+    lines.push_back("FAILURELIMIT=" + std::to_string(saved.failureLimit));
+    lines.push_back("GOODLIMIT=" + std::to_string(saved.goodLimit));
+    lines.push_back("POORLIMIT=" + std::to_string(saved.poorLimit));
+    lines.push_back("SHUTOFFTIME=" + std::to_string(saved.shutOffTime));
+    return lines;
+}
+
+// The earlier writer matched a key anywhere in a line: setting a key rewrote every line that
+// contained it and appended the key only when no line did.
+void saveTheEarlierWay(Lines& file, const SetupRecord& saved) {
+    for (const auto& line : setupLines(saved)) {
+        const std::string key = line.substr(0, line.find('='));
+        bool found = false;
+        for (auto& existing : file) {
+            if (existing.find(key) != std::string::npos) {
+                existing = line;
+                found = true;
+            }
+        }
+        if (!found)
+            file.push_back(line);
+    }
+}
+
+std::string fileContent(const Lines& lines) {
+    std::string content;
+    for (const auto& line : lines)
+        content += line + "\r\n";
+    return content;
+}
+
+TEST_F(SetupFileTest, DefaultsMakeThe263LinesInOrder) {
+    ASSERT_TRUE(writeSetupFile(SetupRecord{}, setupPath()));
+    std::string expected;
+    for (int lead = 1; lead <= 128; ++lead)
+        expected +=
+            "LEADNAME" + std::to_string(lead) + "=\r\nLEADSKIP" + std::to_string(lead) + "=0\r\n";
+    expected += "FREQUENCY=1\r\nSTARTUPMODE=1\r\nFAILURERESPONSE=1\r\nFAILURELIMIT=1\r\n"
+                "GOODLIMIT=100\r\nPOORLIMIT=150\r\nSHUTOFFTIME=60\r\n";
+    EXPECT_EQ(readFile(setupPath()), expected);
+}
+
+TEST_F(SetupFileTest, SavingAgainKeepsTheFileAtItsSizeAndReadsTheLastSave) {
+    const SetupRecord second = sampleRecord('b');
+    ASSERT_TRUE(writeSetupFile(sampleRecord('a'), setupPath()));
+    ASSERT_TRUE(writeSetupFile(second, setupPath()));
+
+    const std::string content = readFile(setupPath());
+    EXPECT_EQ(lineCount(content), 263u);
+    EXPECT_EQ(content, fileContent(setupLines(second)));
+    ASSERT_TRUE(readSetupFile(record, setupPath()));
+    EXPECT_EQ(record, second);
+}
+
+TEST_F(SetupFileTest, FilesOfTheEarlierWriterReadBackExactly) {
+    Lines earlier;
+    saveTheEarlierWay(earlier, sampleRecord('a'));
+    const SetupRecord second = sampleRecord('b');
+    saveTheEarlierWay(earlier, second);
+    ASSERT_EQ(earlier.size(), 263u + 238u);
+
+    load(fileContent(earlier));
+    EXPECT_EQ(record, second);
+
+    const SetupRecord third = sampleRecord('c');
+    ASSERT_TRUE(writeSetupFile(third, setupPath()));
+    EXPECT_EQ(lineCount(readFile(setupPath())), earlier.size());
+    SetupRecord reread;
+    ASSERT_TRUE(readSetupFile(reread, setupPath()));
+    EXPECT_EQ(reread, third);
+}
+
+TEST_F(SetupFileTest, ReadsOnlyTheKeysPresent) {
+    record = sampleRecord('a');
+    load("FREQUENCY=3\r\n");
+    SetupRecord expected = sampleRecord('a');
+    expected.frequency = 3;
+    EXPECT_EQ(record, expected);
+}
+
+TEST_F(SetupFileTest, ASkipFlagIsSetExactlyWhenItsValueStartsWithOne) {
+    const std::pair<std::string, bool> cases[] = {{"1", true},    {"10", true}, {"0", false},
+                                                  {"yes", false}, {"", false},  {" 1", false}};
+    for (const auto& [value, skipped] : cases) {
+        record.leadSkip[5] = !skipped;
+        load("LEADSKIP5=" + value + "\r\n");
+        EXPECT_EQ(record.leadSkip[5], skipped) << '"' << value << '"';
+    }
+}
+
+TEST_F(SetupFileTest, NumbersAreReadAsDecimalsWithoutRangeChecks) {
+    struct NumberCase {
+        std::string line;
+        std::int32_t SetupRecord::*field;
+        std::int32_t number;
+    };
+    const NumberCase limits[] = {
+        {"GOODLIMIT=123", &SetupRecord::goodLimit, 123},
+        {"POORLIMIT = 2000", &SetupRecord::poorLimit, 2000},
+        {"GOODLIMIT=-5", &SetupRecord::goodLimit, -5},
+        {"SHUTOFFTIME=65537", &SetupRecord::shutOffTime, 65537},
+        {"SHUTOFFTIME=later", &SetupRecord::shutOffTime, 0},
+    };
+    for (const auto& [line, field, number] : limits) {
+        load(line + "\r\n");
+        EXPECT_EQ(record.*field, number) << line;
+    }
+    load("GOODLIMIT=123\r\n");
+    EXPECT_EQ(limitDisplayText(record.goodLimit), "12.3");
+
+    struct CodeCase {
+        std::string line;
+        std::uint8_t SetupRecord::*field;
+        std::uint8_t code;
+        std::uint8_t normalized;
+    };
+    const CodeCase codes[] = {
+        {"FREQUENCY=258", &SetupRecord::frequency, 2, 2},
+        {"FREQUENCY=abc", &SetupRecord::frequency, 0, 1},
+        {"STARTUPMODE=0", &SetupRecord::startupMode, 0, 0},
+        {"STARTUPMODE=-1", &SetupRecord::startupMode, 255, 1},
+        {"FAILURERESPONSE=2", &SetupRecord::failureResponse, 2, 2},
+        {"FAILURELIMIT=3", &SetupRecord::failureLimit, 3, 1},
+    };
+    for (const auto& [line, field, code, normalized] : codes) {
+        load(line + "\r\n");
+        EXPECT_EQ(record.*field, code) << line;
+        record.normalizeCodes();
+        EXPECT_EQ(record.*field, normalized) << line;
+    }
+}
+
+TEST_F(SetupFileTest, ANameKeepsEveryCharacterOfItsLine) {
+    const std::string name = "  Fp1 = left\t\xe9\xb0\xff " + std::string(150, '#') + "=";
+    load("LEADNAME7=" + name + "\r\n");
+    EXPECT_EQ(record.leadName[7], name);
+
+    record.leadName[8] = "two\nlines";
+    ASSERT_TRUE(writeSetupFile(record, setupPath()));
+    SetupRecord reread;
+    ASSERT_TRUE(readSetupFile(reread, setupPath()));
+    EXPECT_EQ(reread.leadName[7], name);
+    EXPECT_EQ(reread.leadName[8], "twolines");
+}
+
+TEST_F(SetupFileTest, ALongerKeyBeforeTheShorterOneIsNotTakenForIt) {
+    load("LEADNAME10=abc\r\nLEADNAME1=xyz\r\n");
+    EXPECT_EQ(record.leadName[1], "xyz");
+    EXPECT_EQ(record.leadName[10], "abc");
+}
+
+TEST_F(SetupFileTest, SavingOverAFileKeepsItsOtherLines) {
+    const std::string note = "NOTE=" + std::string(95, 'n');
+    writeFile(setupPath(), note + "\r\nFREQUENCY=3\r\nwritten by hand\r\n");
+    ASSERT_TRUE(writeSetupFile(SetupRecord{}, setupPath()));
+
+    Lines expected = {note, "FREQUENCY=1", "written by hand"};
+    for (const auto& line : setupLines(SetupRecord{}))
+        if (!line.starts_with("FREQUENCY="))
+            expected.push_back(line);
+    EXPECT_EQ(readFile(setupPath()), fileContent(expected));
+}
+
+TEST_F(SetupFileTest, AFileThatCannotBeOpenedChangesNothing) {
+    const std::string content = "FREQUENCY=3\r\n";
+    writeFile(setupPath(), content);
+    ::chmod(setupPath().c_str(), 0444);
+    record = sampleRecord('a');
+    EXPECT_FALSE(readSetupFile(record, setupPath()));
+    EXPECT_FALSE(writeSetupFile(SetupRecord{}, setupPath()));
+    EXPECT_EQ(record, sampleRecord('a'));
+    EXPECT_EQ(readFile(setupPath()), content);
+
+    ::chmod(setupPath().c_str(), 0644);
+    KeyValueFile holder;
+    ASSERT_TRUE(holder.Open(setupPath(), false));
+    EXPECT_FALSE(readSetupFile(record, setupPath()));
+    EXPECT_FALSE(writeSetupFile(SetupRecord{}, setupPath()));
+    EXPECT_EQ(record, sampleRecord('a'));
+    EXPECT_EQ(readFile(setupPath()), content);
+}
+
+} // namespace
