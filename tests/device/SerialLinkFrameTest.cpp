@@ -2,5 +2,202 @@
 #include "SerialLink.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
-namespace {} // namespace
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const Bytes kAcknowledgement{0x55, 0x01, 0x00, 0x00, 0x01};
+
+class SerialLinkFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(link.Open(1, 9600)) << link.LastOpenError(); }
+
+    void arrive(const Bytes& bytes) {
+        terminal.send(bytes);
+        link.Pump();
+    }
+
+    // The waiting frame as TakeFrame delivers it into the consumers' 80-byte buffer.
+    std::optional<Bytes> take() {
+        std::array<std::uint8_t, SerialLink::kFrameBufferSize> buffer{};
+        if (!link.TakeFrame(buffer))
+            return std::nullopt;
+        return Bytes(buffer.begin(), buffer.begin() + buffer[1] + SerialLink::kFrameOverhead);
+    }
+
+    PseudoTerminal terminal;
+    SerialLink link{[this](int) {
+        return terminal.slavePath();
+    }};
+};
+
+TEST_F(SerialLinkFrameTest, SendsHeaderLengthCommandDataAndChecksum) {
+    struct Case {
+        std::uint8_t command;
+        Bytes data;
+        Bytes wire;
+    };
+    const std::vector<Case> cases{
+        {0x01, {0x10}, {0x55, 0x01, 0x01, 0x10, 0x12}},
+        {0x61, {}, {0x55, 0x00, 0x61, 0x61}},
+        {0x70, {0xFF, 0x02}, {0x55, 0x02, 0x70, 0xFF, 0x02, 0x73}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(link.SendFrame(c.command, c.data), c.wire.size());
+        EXPECT_EQ(terminal.receive(c.wire.size()), c.wire);
+    }
+}
+
+TEST_F(SerialLinkFrameTest, LargestPayloadIsSentAndALargerOneRefused) {
+    const Bytes largest(SerialLink::kMaxDataLength, 0x01);
+    EXPECT_EQ(link.SendFrame(0x80, largest), SerialLink::kFrameBufferSize);
+    const Bytes wire = terminal.receive(SerialLink::kFrameBufferSize);
+    ASSERT_EQ(wire.size(), SerialLink::kFrameBufferSize);
+    EXPECT_EQ(wire.back(), frameChecksum(0x80, largest));
+
+    link.Pump();
+    link.Pump();
+    ASSERT_TRUE(link.TimedOut());
+    EXPECT_EQ(link.SendFrame(0x80, Bytes(SerialLink::kMaxDataLength + 1, 0x01)), 0);
+    EXPECT_FALSE(link.TimedOut());
+    // Nothing of it reached the line: the next frame is the first thing the instrument sees.
+    link.SendFrame(0x01, Bytes{0x10});
+    EXPECT_EQ(terminal.receive(5), (Bytes{0x55, 0x01, 0x01, 0x10, 0x12}));
+}
+
+TEST_F(SerialLinkFrameTest, ClosedPortSendsNothingButRestartsTheTimeOut) {
+    SerialLink closed{[](int) {
+        return std::string("/nonexistent/port");
+    }};
+    closed.Pump();
+    closed.Pump();
+    ASSERT_TRUE(closed.TimedOut());
+
+    EXPECT_EQ(closed.SendFrame(0x01, Bytes{0x10}), 0);
+    EXPECT_FALSE(closed.TimedOut());
+    closed.Pump();
+    EXPECT_FALSE(closed.TimedOut());
+    closed.Pump();
+    EXPECT_TRUE(closed.TimedOut());
+}
+
+TEST_F(SerialLinkFrameTest, FindsFramesInTheBytesAsTheyArrive) {
+    struct Case {
+        const char* what;
+        std::vector<Bytes> reads;
+        Bytes frame;
+    };
+    const Bytes identity{0x55, 0x0C, 0x10, 'A',  'B',  'C',  '1',  '2',
+                         0,    0,    0,    0x01, 0x02, 0x02, 0x05, 0x4F};
+    const std::vector<Case> cases{
+        {"junk before the header", {{0x00, 0x07, 0x55, 0x01, 0x00, 0x00, 0x01}}, kAcknowledgement},
+        {"split after the length byte",
+         {Bytes(identity.begin(), identity.begin() + 2),
+          Bytes(identity.begin() + 2, identity.end())},
+         identity},
+        {"split inside the header bytes", {{0x55}, {0x01, 0x00}, {0x00, 0x01}}, kAcknowledgement},
+        {"wrong checksum", {{0x55, 0x01, 0x00, 0x00, 0xFF}}, {0x55, 0x01, 0x00, 0x00, 0xFF}},
+    };
+    for (const Case& c : cases) {
+        link.ClearInput();
+        for (std::size_t read = 0; read < c.reads.size(); ++read) {
+            EXPECT_FALSE(link.HasFrame()) << c.what << ", before read " << read;
+            arrive(c.reads[read]);
+        }
+        EXPECT_EQ(take(), c.frame) << c.what;
+    }
+}
+
+TEST_F(SerialLinkFrameTest, ReadWithoutHeaderIsDiscardedWhole) {
+    // Kept, these would fill the receive buffer and no reply could be read any more.
+    arrive(Bytes(255, 0x07));
+    EXPECT_FALSE(link.HasFrame());
+
+    arrive(kAcknowledgement);
+    EXPECT_EQ(take(), kAcknowledgement);
+}
+
+TEST_F(SerialLinkFrameTest, OneFramePerReadAndNoneWhileAFrameWaits) {
+    Bytes two = kAcknowledgement;
+    two.insert(two.end(), {0x55, 0x01, 0x40, 0x02, 0x43});
+    arrive(two);
+    arrive({0x55, 0x00, 0x41, 0x41});
+
+    EXPECT_EQ(take(), kAcknowledgement);
+    link.Pump();
+    EXPECT_FALSE(link.HasFrame()) << "extracted without a read that brought bytes";
+    arrive({0x00});
+    EXPECT_EQ(take(), (Bytes{0x55, 0x01, 0x40, 0x02, 0x43}));
+    arrive({0x00});
+    EXPECT_EQ(take(), (Bytes{0x55, 0x00, 0x41, 0x41}));
+}
+
+TEST_F(SerialLinkFrameTest, TakeFrameCopiesAtMostTheCapacityAndConsumesTheFrame) {
+    std::array<std::uint8_t, 3> small{};
+    EXPECT_FALSE(link.TakeFrame(small));
+
+    arrive(kAcknowledgement);
+    std::array<std::uint8_t, 4> buffer{0xEE, 0xEE, 0xEE, 0xEE};
+    EXPECT_TRUE(link.TakeFrame(std::span(buffer).first(3)));
+    EXPECT_EQ(buffer, (std::array<std::uint8_t, 4>{0x55, 0x01, 0x00, 0xEE}));
+    EXPECT_FALSE(link.HasFrame());
+    EXPECT_FALSE(link.TakeFrame(buffer));
+}
+
+TEST_F(SerialLinkFrameTest, TimesOutOnThePumpAfterTheReadLimit) {
+    struct Case {
+        std::uint16_t limit;
+        int pumpThatTimesOut;
+    };
+    for (const Case c : {Case{1, 2}, Case{50, 51}}) {
+        link.SetReadLimit(c.limit);
+        link.SendFrame(0x01, Bytes{0x10});
+        for (int pump = 1; pump < c.pumpThatTimesOut; ++pump) {
+            link.Pump();
+            ASSERT_FALSE(link.TimedOut()) << "limit " << c.limit << ", pump " << pump;
+        }
+        link.Pump();
+        EXPECT_TRUE(link.TimedOut()) << "limit " << c.limit;
+        link.ResetTimeout();
+        EXPECT_FALSE(link.TimedOut());
+    }
+}
+
+TEST_F(SerialLinkFrameTest, WaitingFrameStopsTheIdleCount) {
+    link.SetReadLimit(50);
+    link.SendFrame(0x01, Bytes{0x10});
+    arrive(kAcknowledgement); // pump 1
+    for (int pump = 0; pump < 100; ++pump)
+        link.Pump();
+    EXPECT_FALSE(link.TimedOut());
+
+    ASSERT_TRUE(take());
+    for (int pump = 2; pump <= 50; ++pump)
+        link.Pump();
+    EXPECT_FALSE(link.TimedOut());
+    link.Pump();
+    EXPECT_TRUE(link.TimedOut());
+}
+
+TEST_F(SerialLinkFrameTest, OverlongLengthNeverCompletesUntilClearInput) {
+    Bytes overlong{0x55, 0xFC, 0x01};
+    overlong.resize(255, 0x00);
+    arrive(overlong);
+    arrive(kAcknowledgement);
+    link.Pump();
+    EXPECT_FALSE(link.HasFrame());
+
+    link.ClearInput();
+    link.Pump();
+    EXPECT_EQ(take(), kAcknowledgement) << "the acknowledgement still queued on the line";
+}
+
+TEST_F(SerialLinkFrameTest, ClearInputKeepsTheWaitingFrame) {
+    arrive(kAcknowledgement);
+    link.ClearInput();
+    EXPECT_EQ(take(), kAcknowledgement);
+}
+
+} // namespace
