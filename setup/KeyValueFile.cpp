@@ -2,7 +2,6 @@
 
 #include "FileError.h"
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
