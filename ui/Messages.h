@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+class FileError;
+class QWidget;
+
+// A modal warning with an OK button, titled with the program file's name without extension.
+void showWarning(QWidget* parent, const QString& text, const QString& detail = {});
+
+// The standard text of a file error, naming the file.
+QString fileErrorText(const FileError& error);
+void showFileError(QWidget* parent, const FileError& error);
+
+// The detail for a port that would not open: the system's reason, and how to gain access when
+// the device belongs to a group this user is not in.
+QString portFailureDetail(const std::string& reason, const std::string& devicePath);

@@ -1,0 +1,26 @@
+#include "PortAccessHint.h"
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string groupName(gid_t group) {
+    if (const struct group* entry = getgrgid(group))
+        return entry->gr_name;
+    return std::to_string(group);
+}
+
+} // namespace
+
+std::string portAccessHint(const std::string& devicePath) {
+    struct stat status {};
+    if (devicePath.empty() || stat(devicePath.c_str(), &status) != 0)
+        return {};
+    if (access(devicePath.c_str(), R_OK | W_OK) == 0)
+        return {};
+    const std::string group = groupName(status.st_gid);
+    return devicePath + " belongs to the group " + group + ". To use it, join that group:\n" +
+           "    sudo usermod -aG " + group + " $USER\nthen log out and in again.";
+}
