@@ -1,0 +1,3 @@
+#include "CCalvaneDlg.h"
+
+CCalvaneDlg::CCalvaneDlg(QWidget* parent) : QDialog(parent) {}

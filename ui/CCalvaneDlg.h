@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QDialog>
+
+class CCalvaneDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CCalvaneDlg(QWidget* parent = nullptr);
+};
