@@ -1,9 +1,9 @@
 #include "TransferExchange.h"
 
+#include "Frame.h"
 #include "SerialLink.h"
 
 #include <algorithm>
-#include <numeric>
 #include <utility>
 
 namespace {
@@ -107,12 +107,10 @@ bool TransferExchange::isGoodReply(std::span<const std::uint8_t> reply) {
         // The acknowledgement 55 01 00 00 01: command 0, data 0, checksum equal to the length.
         return reply.size() > 4 && reply[2] == 0 && reply[3] == 0 && reply[4] == length;
     }
-    // Byte 2: the register asked for; bytes 1 to length + 2 sum to the checksum after them.
+    // Byte 2: the register asked for; bytes 3 on: the data, then the checksum.
     if (reply[2] != requests[index].data[0] || length > kLongestReadReply)
         return false;
-    const auto summed = reply.subspan(1, length + 2U);
-    const auto sum = std::accumulate(summed.begin(), summed.end(), 0U);
-    if (static_cast<std::uint8_t>(sum) != reply[length + 3U])
+    if (frameChecksum(reply[2], reply.subspan(3, length)) != reply[length + 3U])
         return false;
     return storeReadReply(record, info.leadCount, reply);
 }

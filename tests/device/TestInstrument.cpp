@@ -1,12 +1,39 @@
 #include "TestInstrument.h"
 
-#include <numeric>
+#include "Frame.h"
+
+#include <algorithm>
+
+SetupRecord sampleSetup() {
+    SetupRecord record;
+    record.leadName[1] = "abc";
+    record.leadSkip[1] = true;
+    record.leadName[2] = "LONGNAME12";
+    record.frequency = 3;
+    record.failureLimit = 2;
+    record.failureResponse = 2;
+    record.startupMode = 0;
+    record.goodLimit = 1000;
+    record.poorLimit = 257;
+    record.shutOffTime = 65;
+    return record;
+}
+
+SetupRecord sampleSetupReadBack() {
+    SetupRecord record = sampleSetup();
+    record.leadName[1] = "abc     ";
+    record.leadName[2] = "LONGNAME";
+    record.shutOffTime = 60;
+    return record;
+}
 
 std::vector<std::uint8_t> frameOf(std::uint8_t command, std::span<const std::uint8_t> data) {
-    std::vector<std::uint8_t> frame{0x55, static_cast<std::uint8_t>(data.size()), command};
-    frame.insert(frame.end(), data.begin(), data.end());
-    const int sum = std::accumulate(frame.begin() + 1, frame.end(), 0);
-    frame.push_back(static_cast<std::uint8_t>(sum));
+    std::vector<std::uint8_t> frame(data.size() + 4);
+    frame[0] = 0x55;
+    frame[1] = static_cast<std::uint8_t>(data.size());
+    frame[2] = command;
+    std::copy(data.begin(), data.end(), frame.begin() + 3);
+    frame.back() = frameChecksum(command, data);
     return frame;
 }
 

@@ -1,0 +1,33 @@
+#include "LinkOnTerminal.h"
+
+#include <stdexcept>
+#include <sys/ioctl.h>
+
+LinkOnTerminal::LinkOnTerminal()
+    : link([this](int) { return terminal.slavePath(); }) {
+    if (!link.Open(1, 9600))
+        throw std::runtime_error("cannot open " + terminal.slavePath() + ": " +
+                                 link.LastOpenError());
+}
+
+std::vector<std::uint8_t> LinkOnTerminal::nextRequest() {
+    // Bytes 0-1: header and data length; the command, the data and the checksum follow.
+    std::vector<std::uint8_t> frame = terminal.receive(2);
+    if (frame.size() < 2)
+        return {};
+    const std::vector<std::uint8_t> rest = terminal.receive(frame[1] + 2U);
+    frame.insert(frame.end(), rest.begin(), rest.end());
+    return frame;
+}
+
+int LinkOnTerminal::unreadRequestBytes() const {
+    int count = 0;
+    if (ioctl(terminal.masterFd(), FIONREAD, &count) != 0)
+        throw std::runtime_error("output queue of " + terminal.slavePath());
+    return count;
+}
+
+void LinkOnTerminal::reply(std::span<const std::uint8_t> bytes) {
+    terminal.send(bytes);
+    link.Pump();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "PseudoTerminal.h"
+#include "SerialLink.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// The program's link opened on a real pseudo-terminal whose far end the test plays.
+class LinkOnTerminal {
+public:
+    LinkOnTerminal();
+
+    // The next frame the program sent, empty when none came.
+    std::vector<std::uint8_t> nextRequest();
+    // Bytes the program sent that nobody has read yet.
+    int unreadRequestBytes() const;
+    // Writes bytes as the instrument, then pumps once as the window's read timer would.
+    void reply(std::span<const std::uint8_t> bytes);
+
+    PseudoTerminal terminal;
+    SerialLink link;
+};

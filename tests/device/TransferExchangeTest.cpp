@@ -1,0 +1,238 @@
+#include "TransferExchange.h"
+
+#include "LinkOnTerminal.h"
+#include "TestInstrument.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <numeric>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// What the instrument answers to one sent request; attempt counts the sends of that request.
+using Answer = std::function<Bytes(const Bytes& sent, std::size_t request, int attempt)>;
+
+// The instrument's end of the line and the window's side of one transfer: the test answers each
+// request, pumps the link as the 100 ms read timer does and ticks the exchange.
+class TransferBench {
+public:
+    TransferBench() {
+        info.leadCount = 2;
+        for (const std::uint8_t reg : {0x40, 0x50, 0x51, 0x60, 0x61})
+            instrument.reg(reg) = {1};
+        instrument.reg(0x70) = {0, 100};
+        instrument.reg(0x71) = {0, 150};
+        instrument.reg(0x80) = {0, 'A'};
+        instrument.reg(0x81) = {0, 'B'};
+    }
+
+    TransferExchange exchange(std::uint8_t mode) {
+        return TransferExchange(line.link, record, info, mode,
+                                {[this](int minimum, int maximum) {
+                                     range = {minimum, maximum};
+                                 },
+                                 [this](int position) {
+                                     positions.push_back(position);
+                                 }});
+    }
+
+    void run(TransferExchange& transfer, const Answer& answer) {
+        transfer.tick();
+        std::size_t request = 0;
+        int attempt = 0;
+        while (!transfer.finished()) {
+            const Bytes request_sent = line.nextRequest();
+            ASSERT_FALSE(request_sent.empty()) << "nothing sent";
+            if (!sent.empty()) {
+                const bool resent = request_sent == sent.back();
+                request = resent ? request : request + 1;
+                attempt = resent ? attempt + 1 : 0;
+            }
+            sent.push_back(request_sent);
+            line.reply(answer(request_sent, request, attempt));
+            transfer.tick();
+        }
+    }
+
+    Bytes good(const Bytes& request) { return instrument.answer(request); }
+
+    LinkOnTerminal line;
+    TestInstrument instrument;
+    SetupRecord record;
+    DeviceInfo info;
+    std::pair<int, int> range{-1, -1};
+    std::vector<int> positions;
+    std::vector<Bytes> sent;
+};
+
+TEST(TransferExchangeTest, PromptAnswersCompleteBothWays) {
+    TransferBench bench;
+    bench.record = sampleSetup();
+    auto save = bench.exchange(TransferExchange::kWriteMode);
+    ASSERT_TRUE(save.start());
+    bench.run(save, [&](const Bytes& sent, auto, auto) { return bench.good(sent); });
+
+    EXPECT_EQ(save.result(), TransferExchange::Completed);
+    EXPECT_EQ(bench.sent.size(), 10U); // each request once
+    EXPECT_EQ(bench.range, std::make_pair(0, 10));
+    std::vector<int> steps(9);
+    std::iota(steps.begin(), steps.end(), 1);
+    EXPECT_EQ(bench.positions, steps); // the bar ends at count - 1
+
+    bench.record = SetupRecord{};
+    auto load = bench.exchange(TransferExchange::kReadMode);
+    ASSERT_TRUE(load.start());
+    bench.run(load, [&](const Bytes& sent, auto, auto) { return bench.good(sent); });
+
+    EXPECT_EQ(load.result(), TransferExchange::Completed);
+    EXPECT_EQ(bench.record, sampleSetupReadBack());
+}
+
+TEST(TransferExchangeTest, WaitingIdentityReplyCostsTheFirstRequestNoAttempt) {
+    TransferBench bench;
+    bench.line.reply(frameOf(0x10, Bytes(12, 'S')));
+    ASSERT_TRUE(bench.line.link.HasFrame());
+    auto load = bench.exchange(TransferExchange::kReadMode);
+    ASSERT_TRUE(load.start());
+
+    bench.run(load, [&](const Bytes& sent, auto, auto) { return bench.good(sent); });
+
+    EXPECT_EQ(load.result(), TransferExchange::Completed);
+    EXPECT_EQ(bench.sent.size(), load.requestCount()); // the first request went out once
+}
+
+TEST(TransferExchangeTest, SilentInstrumentFailsAfterThreeSendsOfTheFirstRequest) {
+    TransferBench bench;
+    auto save = bench.exchange(TransferExchange::kWriteMode);
+    ASSERT_TRUE(save.start());
+    save.tick();
+    const Bytes first = bench.line.nextRequest();
+    ASSERT_EQ(first.size(), 16U);
+
+    std::vector<int> resentAtPump;
+    int pumps = 0;
+    while (!save.finished() && pumps < 200) {
+        bench.line.link.Pump();
+        ++pumps;
+        save.tick();
+        save.tick(); // two ticks of 50 ms pass per pump
+        if (bench.line.unreadRequestBytes() > 0) {
+            EXPECT_EQ(bench.line.nextRequest(), first);
+            resentAtPump.push_back(pumps);
+        }
+    }
+
+    EXPECT_EQ(save.result(), TransferExchange::Failed);
+    EXPECT_EQ(resentAtPump, (std::vector<int>{51, 102}));
+    EXPECT_EQ(pumps, 153);
+}
+
+Bytes withBadChecksum(Bytes frame) {
+    frame.back() ^= 0x5A;
+    return frame;
+}
+
+TEST(TransferExchangeTest, WrongAnswersCountAsFailedAttempts) {
+    struct Case {
+        const char* what;
+        std::uint8_t mode;
+        // Wrong answer to the given attempt of the given request, empty for the good one.
+        std::function<Bytes(const Bytes& good, std::size_t request, int attempt)> wrong;
+        TransferExchange::Result result;
+    };
+    const Bytes ackOfOne{0x55, 0x01, 0x00, 0x01, 0x02};
+    const Bytes emptyFrame{0x55, 0x00, 0x00, 0x00};
+    const std::vector<Case> cases{
+        {"bad checksum, then two of another register on the next request: retries restart",
+         TransferExchange::kReadMode,
+         [](const Bytes& good, std::size_t request, int attempt) {
+             if (request == 0 && attempt == 0)
+                 return withBadChecksum(good);
+             return request == 1 && attempt < 2 ? frameOf(0x40, Bytes{1}) : Bytes{};
+         },
+         TransferExchange::Completed},
+        {"another register every time", TransferExchange::kReadMode,
+         [](auto&&...) {
+             return frameOf(0x81, Bytes{0, 'A'});
+         },
+         TransferExchange::Failed},
+        {"bad checksum every time", TransferExchange::kReadMode,
+         [](const Bytes& good, auto, auto) { return withBadChecksum(good); },
+         TransferExchange::Failed},
+        {"reply longer than a lead", TransferExchange::kReadMode,
+         [](auto&&...) { return frameOf(0x80, Bytes(11, 'A')); }, TransferExchange::Failed},
+        {"acknowledgement of 1 twice, then the right one", TransferExchange::kWriteMode,
+         [&](auto, std::size_t request, int attempt) {
+             return request == 0 && attempt < 2 ? ackOfOne : Bytes{};
+         },
+         TransferExchange::Completed},
+        {"acknowledgement of 1 every time", TransferExchange::kWriteMode,
+         [&](auto&&...) { return ackOfOne; }, TransferExchange::Failed},
+        {"frame without data every time", TransferExchange::kWriteMode,
+         [&](auto&&...) { return emptyFrame; }, TransferExchange::Failed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TransferBench bench;
+        auto transfer = bench.exchange(c.mode);
+        ASSERT_TRUE(transfer.start());
+
+        bench.run(transfer, [&](const Bytes& sent, std::size_t request, int attempt) {
+            const Bytes good = bench.good(sent);
+            const Bytes wrong = c.wrong(good, request, attempt);
+            return wrong.empty() ? good : wrong;
+        });
+
+        EXPECT_EQ(transfer.result(), c.result);
+        if (c.result == TransferExchange::Failed) {
+            EXPECT_EQ(bench.sent, std::vector<Bytes>(3, bench.sent.front()));
+        }
+    }
+}
+
+TEST(TransferExchangeTest, CancelEndsAtOnceKeepingWhatWasRead) {
+    TransferBench bench;
+    bench.instrument.reg(0x80) = {1, 'O', 'N', 'E'};
+    bench.instrument.reg(0x81) = {0, 'T', 'W', 'O'};
+    auto load = bench.exchange(TransferExchange::kReadMode);
+    ASSERT_TRUE(load.start());
+    load.tick();
+    for (int answered = 0; answered < 2; ++answered) {
+        bench.line.reply(bench.good(bench.line.nextRequest()));
+        load.tick();
+    }
+    ASSERT_FALSE(bench.line.nextRequest().empty()); // the third request is out
+
+    load.cancel();
+    load.tick();
+
+    EXPECT_TRUE(load.finished());
+    EXPECT_EQ(load.result(), TransferExchange::Cancelled);
+    EXPECT_EQ(bench.line.unreadRequestBytes(), 0);
+    SetupRecord expected;
+    expected.leadSkip[1] = true;
+    expected.leadName[1] = "ONE";
+    expected.leadName[2] = "TWO";
+    EXPECT_EQ(bench.record, expected);
+}
+
+TEST(TransferExchangeTest, OtherModeSendsNothingUntilCancelled) {
+    TransferBench bench;
+    auto transfer = bench.exchange(2);
+
+    EXPECT_FALSE(transfer.start());
+    for (int tick = 0; tick < 5; ++tick)
+        transfer.tick();
+
+    EXPECT_EQ(bench.line.unreadRequestBytes(), 0);
+    EXPECT_FALSE(transfer.finished());
+    transfer.cancel();
+    EXPECT_TRUE(transfer.finished());
+    EXPECT_EQ(transfer.result(), TransferExchange::Cancelled);
+}
+
+} // namespace
