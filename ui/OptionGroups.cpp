@@ -1,0 +1,247 @@
+#include "OptionGroups.h"
+
+#include "LimitText.h"
+#include "UpDownControl.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+#include <array>
+#include <chrono>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Acceleration = UpDownControl::Acceleration;
+
+constexpr std::array kLimitAccelerations{Acceleration{0s, 1}, Acceleration{1s, 10},
+                                         Acceleration{4s, 50}};
+constexpr std::array kShutOffAccelerations{Acceleration{0s, 10}, Acceleration{1s, 50}};
+constexpr int kEditLength = 9;
+
+struct RadioChoice {
+    const char* text;
+    const char* name;
+    int code;
+};
+
+QString latin1(const std::string& text) {
+    return QString::fromLatin1(text);
+}
+
+std::string latin1Text(const QLineEdit* edit) {
+    return edit->text().toLatin1().toStdString();
+}
+
+// The up-downs hold a 16-bit position, so a value from a file beyond it keeps its low 16 bits.
+int spinPositionOf(std::int32_t value) {
+    return static_cast<std::int16_t>(value);
+}
+
+void addRadios(QButtonGroup& buttons, QGridLayout* layout, int column,
+               std::initializer_list<RadioChoice> choices) {
+    int row = 0;
+    for (const RadioChoice& choice : choices) {
+        auto* button = new QRadioButton(QString::fromLatin1(choice.text));
+        button->setObjectName(choice.name);
+        buttons.addButton(button, choice.code);
+        layout->addWidget(button, row++, column);
+    }
+}
+
+QGroupBox* radioGroup(QWidget* parent, const char* title, const char* name, QButtonGroup& buttons,
+                      std::initializer_list<RadioChoice> choices) {
+    auto* box = new QGroupBox(QString::fromLatin1(title), parent);
+    box->setObjectName(name);
+    addRadios(buttons, new QGridLayout(box), 0, choices);
+    return box;
+}
+
+QLabel* twoLineLabel(const char* first, const char* second) {
+    return new QLabel(QString::fromLatin1(first) + '\n' + QString::fromLatin1(second));
+}
+
+} // namespace
+
+OptionGroups::OptionGroups(QWidget* parent, SetupRecord& record)
+    : QObject(parent)
+    , record(record)
+    , frequencyBox(buildFrequencyGroup(parent))
+    , shutOffBox(buildShutOffGroup(parent))
+    , limitsBox(buildLimitsGroup(parent))
+    , failuresBox(buildFailuresGroup(parent))
+    , startupBox(buildStartupGroup(parent)) {
+    SetOptionRadios(true);
+    ShowGoodLimit(true);
+    ShowPoorLimit(true);
+    ShowShutOffTime(true);
+}
+
+QGroupBox* OptionGroups::buildFrequencyGroup(QWidget* parent) {
+    bindCodes(frequencyButtons, &SetupRecord::frequency);
+    return radioGroup(parent, "Test Frequency", "frequencyGroup", frequencyButtons,
+                      {{"10 Hz", "freq10", 1}, {"20 Hz", "freq20", 2}, {"30 Hz", "freq30", 3}});
+}
+
+QGroupBox* OptionGroups::buildStartupGroup(QWidget* parent) {
+    bindCodes(startupButtons, &SetupRecord::startupMode);
+    return radioGroup(parent, "Start-up Mode", "startupGroup", startupButtons,
+                      {{"Auto", "startupAuto", 1},
+                       {"Manual", "startupManual", 2},
+                       {"DC Offset", "startupDcOffset", 3},
+                       {"Last Used", "startupLastUsed", 0}});
+}
+
+QGroupBox* OptionGroups::buildFailuresGroup(QWidget* parent) {
+    auto* box = new QGroupBox(QStringLiteral("Failures"), parent);
+    box->setObjectName("failuresGroup");
+    auto* layout = new QGridLayout(box);
+    bindCodes(failureLimitButtons, &SetupRecord::failureLimit);
+    layout->addWidget(twoLineLabel("Failure", "Criterion :"), 0, 0, 2, 1);
+    addRadios(failureLimitButtons, layout, 1,
+              {{"Good Limit", "failureGood", 1}, {"Poor Limit", "failurePoor", 2}});
+    bindCodes(failureResponseButtons, &SetupRecord::failureResponse);
+    auto* responses = new QGridLayout;
+    responses->addWidget(twoLineLabel("Upon", "Failure:"), 0, 0, 2, 1);
+    addRadios(failureResponseButtons, responses, 1,
+              {{"Stop", "responseStop", 1}, {"Continue", "responseContinue", 2}});
+    layout->addLayout(responses, 2, 0, 1, 2);
+    return box;
+}
+
+QGroupBox* OptionGroups::buildShutOffGroup(QWidget* parent) {
+    auto* box = new QGroupBox(QStringLiteral("Auto Shut-Off"), parent);
+    box->setObjectName("shutOffGroup");
+    auto* layout = new QHBoxLayout(box);
+    layout->addWidget(new QLabel(QStringLiteral("Auto Shut-off in")));
+    shutOffEdit = new QLineEdit;
+    shutOffEdit->setObjectName("shutOffEdit");
+    shutOffEdit->setMaxLength(kEditLength);
+    shutOffEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), shutOffEdit));
+    shutOffEdit->installEventFilter(this);
+    shutOffSpin = new UpDownControl(*shutOffEdit);
+    shutOffSpin->setObjectName("shutOffSpin");
+    shutOffSpin->setRange(kMinShutOffTime, kMaxShutOffTime);
+    shutOffSpin->setAccelerations(kShutOffAccelerations);
+    shutOffSpin->setWritesBuddy(true);
+    auto* edit = new QHBoxLayout;
+    edit->setSpacing(0);
+    edit->addWidget(shutOffEdit);
+    edit->addWidget(shutOffSpin);
+    layout->addLayout(edit);
+    layout->addWidget(new QLabel(QStringLiteral("seconds.")));
+    return box;
+}
+
+QGroupBox* OptionGroups::buildLimitsGroup(QWidget* parent) {
+    auto* box = new QGroupBox(QStringLiteral("Limits"), parent);
+    box->setObjectName("limitsGroup");
+    auto* layout = new QGridLayout(box);
+    goodLimit.field = &SetupRecord::goodLimit;
+    poorLimit.field = &SetupRecord::poorLimit;
+    int row = 0;
+    for (auto [controls, label, name] : {std::tuple{&goodLimit, "Good Limit :", "goodLimit"},
+                                         std::tuple{&poorLimit, "Poor Limit :", "poorLimit"}}) {
+        layout->addWidget(new QLabel(QString::fromLatin1(label)), row, 0);
+        layout->addWidget(limitControls(box, *controls, name), row, 1);
+        layout->addWidget(new QLabel(QStringLiteral("K Ohms.")), row, 2);
+        ++row;
+    }
+    return box;
+}
+
+QWidget* OptionGroups::limitControls(QWidget* parent, LimitControls& controls, const char* name) {
+    auto* holder = new QWidget(parent);
+    auto* layout = new QHBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    controls.edit = new QLineEdit(holder);
+    controls.edit->setObjectName(QString::fromLatin1(name) + "Edit");
+    controls.edit->installEventFilter(this);
+    controls.spin = new UpDownControl(*controls.edit, holder);
+    controls.spin->setObjectName(QString::fromLatin1(name) + "Spin");
+    controls.spin->setRange(kMinLimit, kMaxLimit);
+    controls.spin->setAccelerations(kLimitAccelerations);
+    controls.spin->setStepFilter([this, controls](int position, int delta) {
+        const int stepped = position + delta;
+        if (stepped < kMinLimit || stepped > kMaxLimit)
+            return false;
+        record.*controls.field = stepped;
+        controls.edit->setText(latin1(limitDisplayText(stepped)));
+        return true;
+    });
+    layout->addWidget(controls.edit);
+    layout->addWidget(controls.spin);
+    return holder;
+}
+
+void OptionGroups::bindCodes(QButtonGroup& buttons, std::uint8_t SetupRecord::*field) {
+    connect(&buttons, &QButtonGroup::idToggled, this, [this, field](int code, bool checked) {
+        if (checked)
+            record.*field = static_cast<std::uint8_t>(code);
+    });
+}
+
+void OptionGroups::SetOptionRadios(bool check) {
+    record.normalizeCodes();
+    for (auto [buttons, code] : {std::pair{&frequencyButtons, record.frequency},
+                                 std::pair{&startupButtons, record.startupMode},
+                                 std::pair{&failureResponseButtons, record.failureResponse},
+                                 std::pair{&failureLimitButtons, record.failureLimit}}) {
+        QAbstractButton* button = buttons->button(code);
+        // An exclusive group keeps its checked button checked; the clearing pass lifts that
+        // for a moment so a later checking pass leaves exactly one mark.
+        buttons->setExclusive(check);
+        button->setChecked(check);
+        buttons->setExclusive(true);
+    }
+}
+
+void OptionGroups::ShowGoodLimit(bool moveSpin) {
+    showLimit(goodLimit, moveSpin);
+}
+
+void OptionGroups::ShowPoorLimit(bool moveSpin) {
+    showLimit(poorLimit, moveSpin);
+}
+
+void OptionGroups::ShowShutOffTime(bool moveSpin) {
+    shutOffEdit->setText(latin1(shutOffDisplayText(record.shutOffTime)));
+    if (moveSpin)
+        shutOffSpin->setPosition(spinPositionOf(record.shutOffTime));
+}
+
+void OptionGroups::showLimit(const LimitControls& controls, bool moveSpin) {
+    controls.edit->setText(latin1(limitDisplayText(record.*controls.field)));
+    if (moveSpin)
+        controls.spin->setPosition(spinPositionOf(record.*controls.field));
+}
+
+void OptionGroups::commitLimit(const LimitControls& controls) {
+    record.*controls.field = limitFromText(latin1Text(controls.edit));
+    showLimit(controls, true);
+}
+
+void OptionGroups::commitShutOffTime() {
+    record.shutOffTime = shutOffTimeFromText(latin1Text(shutOffEdit));
+    ShowShutOffTime(true);
+}
+
+bool OptionGroups::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == goodLimit.edit)
+            commitLimit(goodLimit);
+        else if (watched == poorLimit.edit)
+            commitLimit(poorLimit);
+        else if (watched == shutOffEdit)
+            commitShutOffTime();
+    }
+    return QObject::eventFilter(watched, event);
+}

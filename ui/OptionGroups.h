@@ -1,0 +1,71 @@
+#pragma once
+
+#include "SetupRecord.h"
+
+#include <QButtonGroup>
+#include <QObject>
+#include <cstdint>
+
+class QGroupBox;
+class QLineEdit;
+class QWidget;
+class UpDownControl;
+
+// The scalar options of the setup: test frequency, start-up mode, failure criterion and response
+// as radio groups, the two limits and the shut-off time as edits with up-downs. Every control
+// writes straight into the record; the owner places the five group boxes.
+class OptionGroups : public QObject {
+    Q_OBJECT
+
+public:
+    OptionGroups(QWidget* parent, SetupRecord& record);
+
+    QGroupBox* frequencyGroup() const { return frequencyBox; }
+    QGroupBox* shutOffGroup() const { return shutOffBox; }
+    QGroupBox* limitsGroup() const { return limitsBox; }
+    QGroupBox* failuresGroup() const { return failuresBox; }
+    QGroupBox* startupGroup() const { return startupBox; }
+
+    // Brings the codes into range, then sets the mark of each group's button for the current
+    // code to `check`. Loaders clear the old marks with false before they change the codes.
+    void SetOptionRadios(bool check);
+    void ShowGoodLimit(bool moveSpin);
+    void ShowPoorLimit(bool moveSpin);
+    void ShowShutOffTime(bool moveSpin);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct LimitControls {
+        std::int32_t SetupRecord::*field;
+        QLineEdit* edit;
+        UpDownControl* spin;
+    };
+
+    QGroupBox* buildFrequencyGroup(QWidget* parent);
+    QGroupBox* buildShutOffGroup(QWidget* parent);
+    QGroupBox* buildLimitsGroup(QWidget* parent);
+    QGroupBox* buildFailuresGroup(QWidget* parent);
+    QGroupBox* buildStartupGroup(QWidget* parent);
+    QWidget* limitControls(QWidget* parent, LimitControls& controls, const char* name);
+    void bindCodes(QButtonGroup& buttons, std::uint8_t SetupRecord::*field);
+    void showLimit(const LimitControls& controls, bool moveSpin);
+    void commitLimit(const LimitControls& controls);
+    void commitShutOffTime();
+
+    SetupRecord& record;
+    QButtonGroup frequencyButtons;
+    QButtonGroup startupButtons;
+    QButtonGroup failureLimitButtons;
+    QButtonGroup failureResponseButtons;
+    LimitControls goodLimit{};
+    LimitControls poorLimit{};
+    QLineEdit* shutOffEdit = nullptr;
+    UpDownControl* shutOffSpin = nullptr;
+    QGroupBox* frequencyBox;
+    QGroupBox* shutOffBox;
+    QGroupBox* limitsBox;
+    QGroupBox* failuresBox;
+    QGroupBox* startupBox;
+};
