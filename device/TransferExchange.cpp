@@ -55,7 +55,7 @@ void TransferExchange::tick() {
         retry();
     } else if (link.TakeFrame(frame)) {
         const std::size_t frameLength = std::min<std::size_t>(frame.size(), frame[1] + 4U);
-        if (isGoodReply(std::span(frame).first(frameLength)))
+        if (judgeReply(std::span(frame).first(frameLength)))
             advance();
         else
             retry();
@@ -101,7 +101,7 @@ void TransferExchange::advance() {
     sendCurrent();
 }
 
-bool TransferExchange::isGoodReply(std::span<const std::uint8_t> reply) {
+bool TransferExchange::judgeReply(std::span<const std::uint8_t> reply) {
     const std::uint8_t length = reply[1];
     if (mode == kWriteMode) {
         // The acknowledgement 55 01 00 00 01: command 0, data 0, checksum equal to the length.

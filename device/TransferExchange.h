@@ -42,7 +42,8 @@ private:
     void sendCurrent();
     void retry();
     void advance();
-    bool isGoodReply(std::span<const std::uint8_t> frame);
+    // True for the answer the current request wants; a good read reply is stored on the way.
+    bool judgeReply(std::span<const std::uint8_t> reply);
     void end();
 
     SerialLink& link;
