@@ -3,7 +3,7 @@
 #include "LimitText.h"
 #include "UpDownControl.h"
 
-#include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -131,11 +131,11 @@ QGroupBox* OptionGroups::buildShutOffGroup(QWidget* parent) {
     shutOffSpin->setRange(kMinShutOffTime, kMaxShutOffTime);
     shutOffSpin->setAccelerations(kShutOffAccelerations);
     shutOffSpin->setWritesBuddy(true);
-    auto* edit = new QHBoxLayout;
-    edit->setSpacing(0);
-    edit->addWidget(shutOffEdit);
-    edit->addWidget(shutOffSpin);
-    layout->addLayout(edit);
+    auto* editWithSpin = new QHBoxLayout;
+    editWithSpin->setSpacing(0);
+    editWithSpin->addWidget(shutOffEdit);
+    editWithSpin->addWidget(shutOffSpin);
+    layout->addLayout(editWithSpin);
     layout->addWidget(new QLabel(QStringLiteral("seconds.")));
     return box;
 }
@@ -235,7 +235,9 @@ void OptionGroups::commitShutOffTime() {
 }
 
 bool OptionGroups::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
+    // The edit's own context menu takes the focus only for a moment; it comes back afterwards.
+    if (event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
         if (watched == goodLimit.edit)
             commitLimit(goodLimit);
         else if (watched == poorLimit.edit)

@@ -40,7 +40,6 @@ UpDownControl::UpDownControl(QLineEdit& buddy, QWidget* parent)
         layout->addWidget(button);
     }
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    repeatTimer.setSingleShot(false);
     connect(&repeatTimer, &QTimer::timeout, this, &UpDownControl::repeatHeldArrow);
     buddy.installEventFilter(this);
 }

@@ -80,6 +80,14 @@ TEST_F(OptionGroupsTest, EditsCommitTheNearestAllowedValueWhenTheyLoseTheFocus) 
     }
 }
 
+TEST_F(OptionGroupsTest, EditKeepsItsTextWhileItsOwnContextMenuIsOpen) {
+    edit("goodLimitEdit")->setText("12.");
+    QFocusEvent toMenu(QEvent::FocusOut, Qt::PopupFocusReason);
+    QApplication::sendEvent(edit("goodLimitEdit"), &toMenu);
+    EXPECT_EQ(edit("goodLimitEdit")->text(), "12.");
+    EXPECT_EQ(record.goodLimit, 100);
+}
+
 TEST_F(OptionGroupsTest, ShutOffEditTakesNineDigitsOnly) {
     edit("shutOffEdit")->clear();
     QTest::keyClicks(edit("shutOffEdit"), "1a2-3.4 5678901");
