@@ -1,5 +1,6 @@
 #include "FrameReader.h"
 
+#include "Frame.h"
 #include "SerialLink.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include "RegisterStore.h"
 
+#include "DeviceImage.h"
 #include "KeyValueFile.h"
 
 #include <algorithm>
@@ -7,10 +8,9 @@
 
 namespace {
 
-constexpr std::uint8_t kIdentityRegister = 0x10;
-constexpr std::uint8_t kFirstLeadRegister = 0x80;
-constexpr std::size_t kIdentityLength = 12;
-constexpr std::size_t kLeadLength = 9;
+namespace Reg = DeviceRegister;
+
+constexpr std::size_t kLeadLength = 1 + kLeadNameWidth;
 constexpr std::size_t kSerialWidth = 8;
 
 std::string stateKey(std::uint8_t reg) {
@@ -65,37 +65,37 @@ RegisterStore::RegisterStore(const Identity& identity) {
     identityBytes[9] = static_cast<std::uint8_t>(identity.moduleType & 0xFF);
     identityBytes[10] = identity.firmwareMajor;
     identityBytes[11] = identity.firmwareMinor;
-    registers[kIdentityRegister] = identityBytes;
+    registers[Reg::Identity] = identityBytes;
 
     // Factory settings: 10 Hz, good limit fails, stop, 60 s, auto start-up, 10.0 and 15.0 kOhm.
-    registers[0x40] = {1};
-    registers[0x50] = {1};
-    registers[0x51] = {1};
-    registers[0x60] = {6};
-    registers[0x61] = {1};
-    registers[0x70] = {0x00, 100};
-    registers[0x71] = {0x00, 150};
+    registers[Reg::Frequency] = {1};
+    registers[Reg::FailureLimit] = {1};
+    registers[Reg::FailureResponse] = {1};
+    registers[Reg::ShutOffTime] = {6};
+    registers[Reg::StartupMode] = {1};
+    registers[Reg::GoodLimit] = {0x00, 100};
+    registers[Reg::PoorLimit] = {0x00, 150};
     // Leads: not skipped, a blank name.
-    for (std::size_t reg = kFirstLeadRegister; reg < registers.size(); ++reg) {
+    for (std::size_t reg = Reg::FirstLead; reg < registers.size(); ++reg) {
         registers[reg].assign(kLeadLength, ' ');
         registers[reg][0] = 0;
     }
 }
 
 std::size_t RegisterStore::lengthOf(std::uint8_t reg) {
-    if (reg >= kFirstLeadRegister)
+    if (reg >= Reg::FirstLead)
         return kLeadLength;
     switch (reg) {
-    case kIdentityRegister:
+    case Reg::Identity:
         return kIdentityLength;
-    case 0x40:
-    case 0x50:
-    case 0x51:
-    case 0x60:
-    case 0x61:
+    case Reg::Frequency:
+    case Reg::FailureLimit:
+    case Reg::FailureResponse:
+    case Reg::ShutOffTime:
+    case Reg::StartupMode:
         return 1;
-    case 0x70:
-    case 0x71:
+    case Reg::GoodLimit:
+    case Reg::PoorLimit:
         return 2;
     default:
         return 0;

@@ -1,5 +1,7 @@
 #include "Responder.h"
 
+#include "DeviceImage.h"
+#include "Frame.h"
 #include "SerialLink.h"
 
 #include <algorithm>
@@ -9,10 +11,13 @@
 namespace {
 
 std::vector<std::uint8_t> buildFrame(std::uint8_t command, std::span<const std::uint8_t> data) {
-    std::vector<std::uint8_t> frame{SerialLink::kHeader, static_cast<std::uint8_t>(data.size()),
-                                    command};
-    frame.insert(frame.end(), data.begin(), data.end());
-    frame.push_back(frameChecksum(command, data));
+    // Bytes 0: header, 1: data length L, 2: command, 3 to L+2: data, L+3: checksum.
+    std::vector<std::uint8_t> frame(data.size() + SerialLink::kFrameOverhead);
+    frame[0] = SerialLink::kHeader;
+    frame[1] = static_cast<std::uint8_t>(data.size());
+    frame[2] = command;
+    std::ranges::copy(data, frame.begin() + 3);
+    frame.back() = frameChecksum(command, data);
     return frame;
 }
 
@@ -53,7 +58,7 @@ std::optional<std::vector<std::uint8_t>> Responder::answer(std::span<const std::
 
 std::optional<std::vector<std::uint8_t>>
 Responder::instrumentReply(std::uint8_t command, std::span<const std::uint8_t> data) {
-    if (command == kReadCommand) {
+    if (command == kReadRegisterCommand) {
         if (data.size() != 1)
             return std::nullopt;
         const std::optional<std::span<const std::uint8_t>> content = store.read(data[0]);

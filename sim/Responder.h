@@ -22,7 +22,6 @@ struct FaultPlan {
 // register, data its full content) with the acknowledgement. Anything else gets no answer.
 class Responder {
 public:
-    static constexpr std::uint8_t kReadCommand = 0x01;
     static constexpr std::uint8_t kAcknowledge = 0x00;
 
     Responder(RegisterStore& store, FaultPlan faults, std::function<void()> written);
