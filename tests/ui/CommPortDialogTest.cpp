@@ -1,0 +1,89 @@
+#include "CommPortDialog.h"
+
+#include "ModalAnswer.h"
+
+#include <QCloseEvent>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+std::string fakeDevice(int comNumber) {
+    return "/dev/zentiq" + std::to_string(comNumber);
+}
+
+struct PortRun {
+    std::vector<std::uint8_t> applied;
+    QString checkedAtStart;
+};
+
+// Opens the dialog modally on currentPort, lets act close it, and reports what was applied.
+PortRun runDialog(std::uint8_t currentPort, const std::function<void(QWidget&)>& act) {
+    PortRun run;
+    CommPortDialog dialog(nullptr, currentPort, fakeDevice,
+                          [&run](std::uint8_t port) { run.applied.push_back(port); });
+    answerModal("Comm Port Setting", [&run, &act](QWidget& window) {
+        for (auto* radio : window.findChildren<QRadioButton*>())
+            if (radio->isChecked())
+                run.checkedAtStart += radio->text();
+        act(window);
+    });
+    dialog.exec();
+    return run;
+}
+
+QRadioButton& radioOfPort(QWidget& window, int port) {
+    auto* radio = window.findChild<QRadioButton*>(QString("commPort%1").arg(port));
+    EXPECT_NE(radio, nullptr);
+    return *radio;
+}
+
+void pressOk(QWidget& window) {
+    QTest::keyClick(&window, Qt::Key_Return);
+}
+
+TEST(CommPortDialog, ChecksTheCurrentPortAndStandsForComOneOutsideTwoToSixteen) {
+    const std::vector<std::pair<int, QString>> cases{
+        {7, "COMM &7"}, {16, "COMM 16"}, {2, "COMM &2"},  {1, "COMM &1"},
+        {0, "COMM &1"}, {17, "COMM &1"}, {20, "COMM &1"}, {255, "COMM &1"},
+    };
+    for (const auto& [current, checkedText] : cases) {
+        const PortRun run = runDialog(static_cast<std::uint8_t>(current), pressOk);
+        EXPECT_EQ(run.checkedAtStart, checkedText) << "current port " << current;
+        const auto expected = static_cast<std::uint8_t>(checkedText == "COMM &1" ? 1 : current);
+        EXPECT_EQ(run.applied, std::vector<std::uint8_t>{expected}) << "current port " << current;
+    }
+}
+
+TEST(CommPortDialog, EveryWayOfClosingAppliesTheClickedPortOnce) {
+    std::vector<Closing> closings = closingsWithoutButtons();
+    closings.push_back(pressButton("okButton"));
+    for (const auto& [name, close] : closings) {
+        // Port 11's control does not follow from those of ports 1 to 10.
+        const PortRun run = runDialog(3, [&close](QWidget& window) {
+            QTest::mouseClick(&radioOfPort(window, 11), Qt::LeftButton);
+            close(window);
+        });
+        EXPECT_EQ(run.applied, std::vector<std::uint8_t>{11}) << name;
+    }
+}
+
+TEST(CommPortDialog, LaysOutSixteenPortsWithTheirMnemonicsAndDevices) {
+    CommPortDialog dialog(nullptr, 1, fakeDevice, nullptr);
+    EXPECT_EQ(dialog.windowTitle(), "Comm Port Setting");
+    const std::vector<std::pair<int, QString>> texts{
+        {1, "COMM &1"}, {9, "COMM &9"}, {10, "COMM 1&0"}, {11, "COMM 11"}, {16, "COMM 16"}};
+    for (const auto& [port, text] : texts)
+        EXPECT_EQ(radioOfPort(dialog, port).text(), text);
+    for (int port = 1; port <= 16; ++port)
+        EXPECT_EQ(radioOfPort(dialog, port).toolTip().toStdString(), fakeDevice(port));
+    // Two columns of eight: port 9 heads the second column beside port 1.
+    dialog.show();
+    EXPECT_EQ(radioOfPort(dialog, 9).y(), radioOfPort(dialog, 1).y());
+    EXPECT_GT(radioOfPort(dialog, 9).x(), radioOfPort(dialog, 8).x());
+    EXPECT_EQ(dialog.findChildren<QRadioButton*>().size(), 16);
+}
+
+} // namespace

@@ -1,0 +1,119 @@
+#include "Messages.h"
+
+#include "FileError.h"
+#include "ModalAnswer.h"
+#include "PortAccessHint.h"
+
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Shown {
+    QString title, text, detail;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Notes what the next warning shows and closes it; the title is the test program's file name.
+void answerWarning(Shown& shown) {
+    answerModal("shell_dialog_tests", [&shown](QWidget& window) {
+        auto& box = dynamic_cast<QMessageBox&>(window);
+        shown = {box.windowTitle(), box.text(), box.detailedText(), box.icon()};
+        acceptModal(box);
+    });
+}
+
+TEST(Messages, AWarningIsTitledWithTheProgramFileNameAndCarriesItsDetail) {
+    Shown shown;
+    answerWarning(shown);
+    showWarning(nullptr, "That Comm Port is not available.", "No such file or directory");
+    EXPECT_EQ(shown.title, "shell_dialog_tests");
+    EXPECT_EQ(shown.text, "That Comm Port is not available.");
+    EXPECT_EQ(shown.detail, "No such file or directory");
+    EXPECT_EQ(shown.icon, QMessageBox::Warning);
+}
+
+TEST(Messages, FileErrorsShowTheStandardTextOfTheirCauseWithThePath) {
+    using Cause = FileError::Cause;
+    const std::vector<std::pair<Cause, QString>> cases{
+        {Cause::AccessDenied, "Access to /data/zenset.sys was denied."},
+        {Cause::SharingViolation, "A sharing violation occurred while accessing /data/zenset.sys."},
+        {Cause::NotFound, "/data/zenset.sys was not found."},
+        {Cause::DiskFull, "Disk full while accessing /data/zenset.sys."},
+        {Cause::Generic, "An unexpected file error occurred while accessing /data/zenset.sys."},
+    };
+    for (const auto& [cause, text] : cases)
+        EXPECT_EQ(fileErrorText(FileError(cause, "/data/zenset.sys")), text);
+
+    Shown shown;
+    answerWarning(shown);
+    showFileError(nullptr, FileError(Cause::DiskFull, "/data/Übung.prp"));
+    EXPECT_EQ(shown.text, "Disk full while accessing /data/Übung.prp.");
+}
+
+// The hint as a user who is neither root nor in the device's group sees it.
+std::string hintAsOutsider(const std::string& devicePath) {
+    std::array<int, 2> ends{};
+    if (pipe(ends.data()) != 0)
+        return "pipe failed";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ends[0]);
+        const passwd* nobody = getpwnam("nobody");
+        if (nobody == nullptr || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
+            setuid(nobody->pw_uid) != 0)
+            _exit(1);
+        const std::string hint = portAccessHint(devicePath);
+        const bool written =
+            write(ends[1], hint.data(), hint.size()) == static_cast<ssize_t>(hint.size());
+        _exit(written ? 0 : 1);
+    }
+    close(ends[1]);
+    std::string hint;
+    std::array<char, 256> chunk{};
+    for (ssize_t got; (got = read(ends[0], chunk.data(), chunk.size())) > 0;)
+        hint.append(chunk.data(), static_cast<std::size_t>(got));
+    close(ends[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return hint;
+}
+
+TEST(PortAccessHint, NamesTheDeviceGroupToJoinWhenTheUserMayNotOpenIt) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to play a user outside the device's group";
+    const group* dialout = getgrnam("dialout");
+    if (dialout == nullptr)
+        GTEST_SKIP() << "no dialout group here";
+    QTemporaryDir folder;
+    chmod(folder.path().toLocal8Bit().constData(), 0755);
+    const std::string device = folder.filePath("ttyZ0").toStdString();
+    ASSERT_TRUE(QFile(QString::fromStdString(device)).open(QIODevice::WriteOnly));
+    ASSERT_EQ(chown(device.c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(chmod(device.c_str(), 0660), 0);
+
+    const std::string hint = hintAsOutsider(device);
+    EXPECT_NE(hint.find(device + " belongs to the group dialout"), std::string::npos) << hint;
+    EXPECT_NE(hint.find("sudo usermod -aG dialout $USER"), std::string::npos) << hint;
+
+    ASSERT_EQ(chmod(device.c_str(), 0666), 0);
+    EXPECT_EQ(hintAsOutsider(device), "");
+    EXPECT_EQ(hintAsOutsider(folder.filePath("missing").toStdString()), "");
+}
+
+TEST(PortAccessHint, ThePortFailureDetailAddsNoHintForAnOpenableDevice) {
+    QTemporaryDir folder;
+    const QString device = folder.filePath("ttyZ1");
+    ASSERT_TRUE(QFile(device).open(QIODevice::WriteOnly));
+    EXPECT_EQ(portFailureDetail("Device or resource busy", device.toStdString()),
+              "Device or resource busy");
+}
+
+} // namespace
