@@ -1,0 +1,132 @@
+#include "DeviceInfoGroup.h"
+
+#include "DecimalText.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+namespace {
+
+// Only this many characters of the edit count when it loses the focus.
+constexpr std::size_t kSerialDigits = 8;
+
+// "%08d"; wide enough that S/N +1 on the largest number still counts up.
+std::string serialNumberText(long long number) {
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%08lld", number);
+    return text.data();
+}
+
+std::string latin1Text(const QLineEdit* edit) {
+    return edit->text().toLatin1().toStdString();
+}
+
+QPushButton* pushButton(QWidget* parent, const char* text, const char* name) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setObjectName(name);
+    return button;
+}
+
+} // namespace
+
+DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
+    : QGroupBox(QStringLiteral("Device Information"), parent)
+    , info(info)
+    , moduleList(new QComboBox(this))
+    , serialEdit(new QLineEdit(this))
+    , firmwareLabel(new QLabel(this)) {
+    setObjectName("deviceGroup");
+    moduleList->setObjectName("moduleList");
+    moduleList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    moduleList->setMinimumContentsLength(24);
+    serialEdit->setObjectName("serialEdit");
+    serialEdit->installEventFilter(this);
+    firmwareLabel->setObjectName("firmwareText");
+    auto* increment = pushButton(this, "S/N +1", "snPlusOneButton");
+    auto* connectionSetup = pushButton(this, "&Connection Setup", "connectionSetupButton");
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Module Type :"), this), 0, 0);
+    layout->addWidget(moduleList, 0, 1, 1, 2);
+    layout->addWidget(new QLabel(QStringLiteral("Serial Number :"), this), 1, 0);
+    layout->addWidget(serialEdit, 1, 1);
+    layout->addWidget(increment, 1, 2);
+    layout->addWidget(new QLabel(QStringLiteral("Firmware Rev :"), this), 2, 0);
+    layout->addWidget(firmwareLabel, 2, 1);
+    layout->addWidget(connectionSetup, 2, 2);
+
+    connect(moduleList, &QComboBox::activated, this, &DeviceInfoGroup::moduleActivated);
+    connect(increment, &QPushButton::clicked, this, &DeviceInfoGroup::incrementSerialNumber);
+    connect(connectionSetup, &QPushButton::clicked, this, &DeviceInfoGroup::connectionSetupClicked);
+}
+
+void DeviceInfoGroup::fillModuleList(const std::vector<ModuleCatalogue::Module>& modules) {
+    for (const ModuleCatalogue::Module& module : modules)
+        addModule(module);
+    clearModuleSelection();
+}
+
+void DeviceInfoGroup::addModule(const ModuleCatalogue::Module& module) {
+    const QString text = QString::fromLatin1(module.listText);
+    int position = 0;
+    while (position < moduleList->count() &&
+           QString::compare(moduleList->itemText(position), text, Qt::CaseInsensitive) <= 0)
+        ++position;
+    moduleList->insertItem(position, text, module.code);
+}
+
+void DeviceInfoGroup::selectModuleText(const std::string& listText) {
+    moduleList->setCurrentIndex(
+        moduleList->findText(QString::fromLatin1(listText), Qt::MatchFixedString));
+}
+
+void DeviceInfoGroup::clearModuleSelection() {
+    moduleList->setCurrentIndex(-1);
+}
+
+void DeviceInfoGroup::moduleActivated(int index) {
+    if (index >= 0)
+        emit moduleChosen(moduleList->itemData(index).toInt());
+}
+
+void DeviceInfoGroup::ShowSerialText() {
+    serialEdit->setText(QString::fromLatin1(info.serialText));
+}
+
+void DeviceInfoGroup::ShowFirmwareText() {
+    firmwareLabel->setText(QString::fromLatin1(info.firmwareText));
+}
+
+void DeviceInfoGroup::clearFirmwareText() {
+    firmwareLabel->clear();
+}
+
+void DeviceInfoGroup::takeSerialText() {
+    info.serialText = latin1Text(serialEdit);
+}
+
+bool DeviceInfoGroup::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == serialEdit && event->type() == QEvent::FocusOut)
+        normalizeSerialNumber();
+    return QGroupBox::eventFilter(watched, event);
+}
+
+void DeviceInfoGroup::normalizeSerialNumber() {
+    takeSerialText();
+    const std::string_view typed(info.serialText);
+    info.serialText = serialNumberText(parseDecimal(typed.substr(0, kSerialDigits)));
+    ShowSerialText();
+}
+
+void DeviceInfoGroup::incrementSerialNumber() {
+    takeSerialText();
+    info.serialText = serialNumberText(parseDecimal(info.serialText) + 1LL);
+    ShowSerialText();
+}

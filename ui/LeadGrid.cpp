@@ -1,0 +1,228 @@
+#include "LeadGrid.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+// Hidden controls keep their place, so the fixed-size window does not change with the leads.
+template <typename Widget> Widget* keepingPlace(Widget* widget) {
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+    return widget;
+}
+
+QString named(const char* stem, int row) {
+    return QString::fromLatin1(stem) + QString::number(row);
+}
+
+QPushButton* skipButton(QWidget* parent, const char* text, const char* name) {
+    auto* button = keepingPlace(new QPushButton(QString::fromLatin1(text), parent));
+    button->setObjectName(name);
+    button->setCheckable(true);
+    button->setAutoDefault(false);
+    button->hide();
+    return button;
+}
+
+} // namespace
+
+LeadGrid::LeadGrid(QWidget* parent, SetupRecord& record, const DeviceInfo& info)
+    : QGroupBox(QStringLiteral("Lead Information"), parent)
+    , record(record)
+    , info(info)
+    , tabs(new QTabBar(this))
+    , allButton(skipButton(this, "ALL", "allButton"))
+    , noneButton(skipButton(this, "NONE", "noneButton"))
+    , leftHeading(keepingPlace(new QLabel(QStringLiteral("Name:"), this)))
+    , rightHeading(keepingPlace(new QLabel(QStringLiteral("Name:"), this))) {
+    setObjectName("leadGroup");
+    tabs->setObjectName("leadTabs");
+    tabs->setExpanding(false);
+    leftHeading->setObjectName("leftNameHeading");
+    rightHeading->setObjectName("rightNameHeading");
+    leftHeading->hide();
+    rightHeading->hide();
+
+    auto* top = new QHBoxLayout;
+    auto* hint = new QLabel(QStringLiteral("Checked Leads will be Skipped."), this);
+    hint->setAlignment(Qt::AlignCenter);
+    top->addWidget(hint, 1);
+    top->addWidget(allButton);
+    top->addWidget(noneButton);
+
+    auto* grid = new QGridLayout;
+    grid->setVerticalSpacing(2);
+    grid->addWidget(leftHeading, 0, 2);
+    grid->addWidget(rightHeading, 0, 6);
+    grid->setColumnMinimumWidth(3, 16);
+    buildRows(grid);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(tabs);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+
+    connect(tabs, &QTabBar::currentChanged, this, &LeadGrid::showPage);
+    connect(allButton, &QPushButton::clicked, this, [this] { skipAllLeads(true); });
+    connect(noneButton, &QPushButton::clicked, this, [this] { skipAllLeads(false); });
+}
+
+void LeadGrid::buildRows(QGridLayout* layout) {
+    const int nameWidth = fontMetrics().horizontalAdvance(QString(kNameLength + 2, 'W'));
+    for (int row = 1; row <= kRowsPerPage; ++row) {
+        Row& controls = rowAt(row);
+        controls.label = keepingPlace(new QLabel(named("Lead ", row), this));
+        controls.label->setObjectName(named("leadLabel", row));
+        controls.skip = keepingPlace(new QCheckBox(this));
+        controls.skip->setObjectName(named("leadSkip", row));
+        controls.name = keepingPlace(new QLineEdit(this));
+        controls.name->setObjectName(named("leadEdit", row));
+        controls.name->setMaxLength(kNameLength);
+        controls.name->setFixedWidth(nameWidth);
+
+        const int gridRow = 1 + (row - 1) % kRowsPerColumn;
+        const int firstColumn = row <= kRowsPerColumn ? 0 : 4;
+        layout->addWidget(controls.label, gridRow, firstColumn);
+        layout->addWidget(controls.skip, gridRow, firstColumn + 1);
+        layout->addWidget(controls.name, gridRow, firstColumn + 2);
+        for (QWidget* widget :
+             {static_cast<QWidget*>(controls.label), static_cast<QWidget*>(controls.skip),
+              static_cast<QWidget*>(controls.name)})
+            widget->hide();
+
+        connect(controls.skip, &QCheckBox::clicked, this, [this, row] { ToggleRowSkip(row); });
+    }
+}
+
+bool LeadGrid::storedPageBase(int& base) const {
+    if (shownPage < 0 || shownPage >= kStoredPages)
+        return false;
+    base = kRowsPerPage * shownPage;
+    return true;
+}
+
+void LeadGrid::SavePage() {
+    int base = 0;
+    if (!storedPageBase(base))
+        return;
+    for (int row = 1; row <= kRowsPerPage; ++row) {
+        const QLineEdit* name = rowAt(row).name;
+        // Only a name the user changed is taken: showing a longer name from a file cut it to
+        // the edit's length, and taking it back would lose the rest.
+        if (name->isModified())
+            record.leadName[base + row] = name->text().toLatin1().toStdString();
+        record.leadSkip[base + row] = rowSkipAt(row);
+    }
+}
+
+void LeadGrid::RestorePage() {
+    shownPage = tabs->currentIndex();
+    int base = 0;
+    if (storedPageBase(base)) {
+        for (int row = 1; row <= kRowsPerPage; ++row) {
+            rowAt(row).name->setText(QString::fromLatin1(record.leadName[base + row]));
+            rowSkipAt(row) = record.leadSkip[base + row];
+        }
+    }
+    for (int row = 1; row <= kRowsPerPage; ++row)
+        showRowSkip(row);
+}
+
+void LeadGrid::showRowSkip(int row) {
+    Row& controls = rowAt(row);
+    controls.name->setReadOnly(rowSkipAt(row));
+    controls.skip->setChecked(rowSkipAt(row));
+}
+
+void LeadGrid::ToggleRowSkip(int row) {
+    rowSkipAt(row) = !rowSkipAt(row);
+    showRowSkip(row);
+    UpdateAllNone();
+}
+
+void LeadGrid::UpdateAllNone() {
+    SavePage();
+    bool allSkipped = true;
+    bool noneSkipped = true;
+    for (int lead = 1; lead <= info.leadCount; ++lead) {
+        allSkipped = allSkipped && record.leadSkip[lead];
+        noneSkipped = noneSkipped && !record.leadSkip[lead];
+    }
+    const bool hasLeads = info.leadCount != 0;
+    allButton->setVisible(hasLeads);
+    noneButton->setVisible(hasLeads);
+    allButton->setChecked(allSkipped);
+    noneButton->setChecked(!allSkipped && noneSkipped);
+}
+
+void LeadGrid::skipAllLeads(bool skipped) {
+    SavePage();
+    for (int lead = 1; lead <= info.leadCount; ++lead)
+        record.leadSkip[lead] = skipped;
+    RestorePage();
+    UpdateAllNone();
+}
+
+void LeadGrid::LabelRows(int page) {
+    for (int row = 1; row <= kRowsPerPage; ++row)
+        rowAt(row).label->setText(QString::asprintf("Lead:%3d", kRowsPerPage * page + row));
+}
+
+void LeadGrid::ShowRows() {
+    const int page = tabs->currentIndex();
+    const int leadCount = info.leadCount;
+    const int base = kRowsPerPage * page;
+    for (int row = 1; row <= kRowsPerPage; ++row) {
+        const bool shown = page >= 0 && base + row <= leadCount;
+        Row& controls = rowAt(row);
+        controls.label->setVisible(shown);
+        controls.skip->setVisible(shown);
+        controls.name->setVisible(shown);
+    }
+    leftHeading->setVisible(leadCount != 0);
+    rightHeading->setVisible(page >= 0 && leadCount - base > kRowsPerColumn);
+}
+
+void LeadGrid::RebuildTabs() {
+    const QSignalBlocker quiet(tabs);
+    while (tabs->count() > 0)
+        tabs->removeTab(tabs->count() - 1);
+    for (int first = 1; first <= info.leadCount; first += kRowsPerPage) {
+        const int last = std::min<int>(first + kRowsPerPage - 1, info.leadCount);
+        tabs->addTab(QString::asprintf("%d - %d", first, last));
+    }
+    tabs->setCurrentIndex(tabs->count() > 0 ? 0 : -1);
+}
+
+void LeadGrid::RebuildGrid() {
+    SavePage();
+    RebuildTabs();
+    LabelRows(0);
+    ShowRows();
+    RestorePage();
+    UpdateAllNone();
+}
+
+void LeadGrid::ClearLeads() {
+    record.ClearLeads();
+    RestorePage();
+}
+
+void LeadGrid::showPage(int page) {
+    SavePage();
+    LabelRows(page);
+    ShowRows();
+    RestorePage();
+    repaint();
+}
