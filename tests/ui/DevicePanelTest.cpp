@@ -1,0 +1,73 @@
+#include "WindowTest.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QTabBar>
+
+namespace {
+
+class DevicePanelTest : public WindowTest {
+protected:
+    QLineEdit* serialEdit() { return find<QLineEdit>("serialEdit"); }
+    void leaveSerialEdit(const QString& typed) {
+        serialEdit()->setText(typed);
+        QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(serialEdit(), &focusOut);
+    }
+};
+
+TEST_F(DevicePanelTest, SerialNumberBecomesEightDigitsWhenTheEditLosesTheFocus) {
+    const std::pair<QString, QString> cases[] = {
+        {"123", "00000123"},
+        {"Not Connected", "00000000"},
+        {"123456789", "12345678"},
+        {" -42", "-0000042"},
+    };
+    startWindow();
+    for (const auto& [typed, shown] : cases) {
+        leaveSerialEdit(typed);
+        EXPECT_EQ(serialEdit()->text(), shown) << typed.toStdString();
+        EXPECT_EQ(window->deviceInfo().serialText, shown.toStdString());
+    }
+}
+
+TEST_F(DevicePanelTest, SerialNumberPlusOneCountsUp) {
+    const std::pair<QString, QString> cases[] = {
+        {"00000009", "00000010"},
+        {"99999999", "100000000"},
+        {"abc", "00000001"},
+        {"2147483647", "2147483648"},
+    };
+    startWindow();
+    for (const auto& [shown, after] : cases) {
+        serialEdit()->setText(shown);
+        button("snPlusOneButton")->click();
+        EXPECT_EQ(serialEdit()->text(), after) << shown.toStdString();
+        EXPECT_EQ(window->deviceInfo().serialText, after.toStdString());
+    }
+}
+
+TEST_F(DevicePanelTest, ChangingTheModuleKeepsTheLeadNames) {
+    startWindow();
+    pickModule(Leads16);
+    typeName(1, "first");
+    typeName(16, "last");
+    pickModule(Leads40);
+
+    EXPECT_EQ(window->deviceInfo().moduleType, Leads40);
+    EXPECT_EQ(window->deviceInfo().leadCount, 40);
+    EXPECT_EQ(find<QTabBar>("leadTabs")->count(), 2);
+    EXPECT_EQ(leadEdit(1)->text(), "first");
+    EXPECT_EQ(leadEdit(16)->text(), "last");
+}
+
+TEST_F(DevicePanelTest, AModuleUnknownToTheCatalogueChangesNothing) {
+    startWindow();
+    pickModule(Leads16);
+    EXPECT_TRUE(window->SelectModuleType(99));
+    EXPECT_EQ(window->deviceInfo().moduleType, Leads16);
+    EXPECT_EQ(window->deviceInfo().leadCount, 16);
+    EXPECT_EQ(find<QTabBar>("leadTabs")->count(), 1);
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+#include "ServedInstrument.h"
+#include "TransferDialog.h"
+#include "WindowTest.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+
+// An instrument with a two-lead module whose setup differs from the window's defaults in
+// every field.
+class DeviceTransferTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        instrument.setIdentity("00001234", Leads2, 2, 5);
+        instrument.reg(0x80) = bytes("\x01Left    ", 9);
+        instrument.reg(0x81) = bytes("\x00Right   ", 9);
+        instrument.reg(0x40) = {3};
+        instrument.reg(0x50) = {2};
+        instrument.reg(0x51) = {2};
+        instrument.reg(0x60) = {12};
+        instrument.reg(0x61) = {2};
+        instrument.reg(0x70) = {0x00, 0x7B};
+        instrument.reg(0x71) = {0x01, 0xF4};
+        // The receive tick is driven here, far faster than the window's own timer.
+        QObject::connect(&pump, &QTimer::timeout, [this] {
+            if (window)
+                window->pumpTimerTick();
+        });
+        pump.start(1);
+        // The transfer runs to its own end.
+        modals.answer("Zentiq Transfer", [](QWidget&) {});
+    }
+
+    static std::vector<std::uint8_t> bytes(const char* text, std::size_t count) {
+        return {text, text + count};
+    }
+
+    // Two poll ticks, each answered before the next: the first asks, the second connects.
+    void connectInstrument() {
+        for (int tick = 0; tick < 2; ++tick) {
+            const int answered = instrument.answeredCount();
+            window->pollTimerTick();
+            ASSERT_TRUE(waitUntil([&] { return instrument.answeredCount() > answered; }));
+            window->pumpTimerTick();
+        }
+        ASSERT_TRUE(window->linkState().connected);
+    }
+
+    QRadioButton* radio(const char* name) { return find<QRadioButton>(name); }
+
+    ServedInstrument instrument{port};
+    QTimer pump;
+};
+
+TEST_F(DeviceTransferTest, ConnectingShowsTheInstrumentAndEnablesItsButtons) {
+    startWindow();
+    connectInstrument();
+    EXPECT_EQ(find<QLineEdit>("serialEdit")->text(), "00001234");
+    EXPECT_EQ(find<QLabel>("firmwareText")->text(), "2.5");
+    EXPECT_TRUE(button("deviceLoadButton")->isEnabled());
+    EXPECT_TRUE(button("deviceSaveButton")->isEnabled());
+    EXPECT_EQ(window->deviceInfo().leadCount, 2);
+    EXPECT_FALSE(leadEdit(2)->isHidden());
+}
+
+TEST_F(DeviceTransferTest, ACompletedLoadShowsTheInstrumentsSetup) {
+    startWindow();
+    connectInstrument();
+    button("deviceLoadButton")->click();
+
+    EXPECT_TRUE(modals.titles.contains("Zentiq Transfer"));
+    EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
+    EXPECT_EQ(leadEdit(1)->text(), "Left    ");
+    EXPECT_EQ(leadEdit(2)->text(), "Right   ");
+    EXPECT_TRUE(find<QCheckBox>("leadSkip1")->isChecked());
+    EXPECT_TRUE(leadEdit(1)->isReadOnly());
+    for (const char* checked : {"freq30", "failurePoor", "responseContinue", "startupManual"})
+        EXPECT_TRUE(radio(checked)->isChecked()) << checked;
+    for (const char* cleared : {"freq10", "failureGood", "responseStop", "startupAuto"})
+        EXPECT_FALSE(radio(cleared)->isChecked()) << cleared;
+    EXPECT_EQ(find<QLineEdit>("goodLimitEdit")->text(), "12.3");
+    EXPECT_EQ(find<QLineEdit>("poorLimitEdit")->text(), "50.0");
+    EXPECT_EQ(find<QLineEdit>("shutOffEdit")->text(), "120");
+    EXPECT_FALSE(window->linkState().transferBusy);
+}
+
+TEST_F(DeviceTransferTest, ALoadThatDoesNotCompleteLeavesTheSetupAsItWas) {
+    struct Case {
+        const char* name;
+        bool fails;
+        QStringList messages;
+    };
+    const Case cases[] = {
+        {"failed", true, {"Error Occured During Transfer."}},
+        {"cancelled", false, {}},
+    };
+    writeFile(workFolder / "Transfer.xxx", "mine");
+    startWindow();
+    connectInstrument();
+    for (const Case& load : cases) {
+        SCOPED_TRACE(load.name);
+        typeName(1, "Keep");
+        radio("freq20")->click();
+        window->SavePage();
+        const SetupRecord before = window->setup();
+        ASSERT_EQ(before.leadName[1], "Keep");
+        modals.messages.clear();
+        // The two leads come in before the load breaks off.
+        const int leadsAnswered = instrument.answeredCount() + 2;
+        instrument.wrongAnswersFrom = load.fails ? leadsAnswered : -1;
+        instrument.afterAnswer = [&](int answered) {
+            auto* transfer = qobject_cast<TransferDialog*>(QApplication::activeModalWidget());
+            if (transfer != nullptr && !load.fails && answered == leadsAnswered + 1)
+                transfer->reject();
+        };
+        button("deviceLoadButton")->click();
+
+        EXPECT_EQ(modals.messages, load.messages);
+        EXPECT_EQ(window->setup(), before);
+        EXPECT_EQ(leadEdit(1)->text(), "Keep");
+        EXPECT_FALSE(find<QCheckBox>("leadSkip1")->isChecked());
+        EXPECT_TRUE(radio("freq20")->isChecked());
+        EXPECT_FALSE(window->linkState().transferBusy);
+    }
+    EXPECT_EQ(readFile(workFolder / "Transfer.xxx"), "mine");
+}
+
+} // namespace

@@ -1,0 +1,97 @@
+#include "WindowTest.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+TEST_F(WindowTest, StartsWithAnEmptyGridAndNoInstrument) {
+    startWindow();
+
+    EXPECT_EQ(window->windowTitle(), "Mirafen for Zentiq ");
+    EXPECT_EQ(find<QTabBar>("leadTabs")->count(), 0);
+    for (int row = 1; row <= 32; ++row)
+        EXPECT_TRUE(leadEdit(row)->isHidden()) << row;
+    EXPECT_TRUE(find<QLabel>("leftNameHeading")->isHidden());
+    EXPECT_TRUE(button("allButton")->isHidden());
+    EXPECT_TRUE(button("noneButton")->isHidden());
+    EXPECT_EQ(find<QLineEdit>("serialEdit")->text(), "Not Connected");
+    EXPECT_EQ(find<QLabel>("firmwareText")->text(), "");
+    EXPECT_FALSE(button("deviceLoadButton")->isEnabled());
+    EXPECT_FALSE(button("deviceSaveButton")->isEnabled());
+
+    auto* modules = find<QComboBox>("moduleList");
+    EXPECT_EQ(modules->currentIndex(), -1);
+    QStringList texts;
+    for (int index = 0; index < modules->count(); ++index)
+        texts << modules->itemText(index);
+    EXPECT_EQ(texts, QStringList({"16 Lead Sixteen", "17 Lead Seventeen", "2 Lead Pair",
+                                  "20 Lead Twenty", "32 Lead Thirty-two", "33 Lead Thirty-three",
+                                  "40 Lead Forty", "70 Lead Seventy"}));
+}
+
+TEST_F(WindowTest, ShowsTheFirstRunDialogsOnlyWhileNoPortIsStored) {
+    struct Case {
+        std::optional<int> storedPort;
+        QStringList dialogs;
+    };
+    const Case cases[] = {
+        {std::nullopt, {"Welcome!", "Comm Port Setting", "CAUTION"}},
+        {1, {"CAUTION"}},
+    };
+    for (const Case& start : cases) {
+        writeSettings(start.storedPort);
+        modals.titles.clear();
+        startWindow();
+        EXPECT_EQ(modals.titles, start.dialogs);
+        EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
+        EXPECT_NE(readFile(dataFolder / "zenset.sys").find("COMMPORT=1\r\n"), std::string::npos);
+        window.reset();
+    }
+}
+
+TEST_F(WindowTest, KeepsItsSizeWhateverTheGridShows) {
+    startWindow();
+    const QSize size = window->size();
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    pickModule(Leads70);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->size(), size);
+}
+
+TEST_F(WindowTest, EnterInALeadNameClosesTheWindow) {
+    startWindow();
+    pickModule(Leads16);
+    QTest::keyClick(leadEdit(1), Qt::Key_Return);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+}
+
+TEST_F(WindowTest, ClosingWhileAProxyHoldsTheProgramOnlyHidesTheWindow) {
+    startWindow();
+    auto proxy = std::make_unique<QObject>();
+    window->setAutoProxy(proxy.get());
+    bool hiddenByClose = false;
+    bool ranWhileHidden = false;
+    QTimer::singleShot(0, [&] {
+        window->reject();
+        hiddenByClose = !window->isVisible();
+        QTimer::singleShot(0, [&] {
+            ranWhileHidden = true;
+            proxy.reset();
+            window->show();
+            window->reject();
+        });
+    });
+
+    EXPECT_EQ(window->exec(), QDialog::Rejected);
+    EXPECT_TRUE(hiddenByClose);
+    EXPECT_TRUE(ranWhileHidden) << "the run ended when the window was hidden";
+    EXPECT_EQ(window->autoProxy(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+#include "WindowTest.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTabBar>
+#include <QTest>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+constexpr const char* kCatalogue = "MODULE1_LEADS=16\r\nMODULE1_DESC=Sixteen\r\n"
+                                   "MODULE2_LEADS=17\r\nMODULE2_DESC=Seventeen\r\n"
+                                   "MODULE3_LEADS=32\r\nMODULE3_DESC=Thirty-two\r\n"
+                                   "MODULE4_LEADS=33\r\nMODULE4_DESC=Thirty-three\r\n"
+                                   "MODULE5_LEADS=40\r\nMODULE5_DESC=Forty\r\n"
+                                   "MODULE6_LEADS=70\r\nMODULE6_DESC=Seventy\r\n"
+                                   "MODULE7_LEADS=20\r\nMODULE7_DESC=Twenty\r\n"
+                                   "MODULE8_LEADS=2\r\nMODULE8_DESC=Pair\r\n";
+
+} // namespace
+
+void WindowTest::SetUp() {
+    std::string pattern = std::filesystem::temp_directory_path() / "mirafen-ui-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root = pattern;
+    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    // The file dialogs keep their state under the configuration folder.
+    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    dataFolder = root / "data" / "Orvell" / "Mirafen";
+    workFolder = root / "work";
+    std::filesystem::create_directories(dataFolder);
+    std::filesystem::create_directories(workFolder);
+    savedWorkingDirectory = std::filesystem::current_path();
+    std::filesystem::current_path(workFolder);
+    writeFile(workFolder / "Modules.dat", kCatalogue);
+    writeSettings(1);
+}
+
+void WindowTest::TearDown() {
+    window.reset();
+    std::filesystem::current_path(savedWorkingDirectory);
+    std::filesystem::remove_all(root);
+}
+
+void WindowTest::writeSettings(std::optional<int> storedPort) {
+    std::string content = "COMMDEVICE1=" + port.slavePath() + "\r\n";
+    if (storedPort)
+        content += "COMMPORT=" + std::to_string(*storedPort) + "\r\n";
+    writeFile(dataFolder / "zenset.sys", content);
+}
+
+void WindowTest::startWindow() {
+    window = std::make_unique<CCalvaneDlg>();
+    window->show();
+    ASSERT_TRUE(waitUntil([this] {
+        return modals.titles.contains("CAUTION") && QApplication::activeModalWidget() == nullptr;
+    }));
+}
+
+bool WindowTest::waitUntil(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+void WindowTest::pickModule(int code) {
+    auto* list = find<QComboBox>("moduleList");
+    const int index = list->findData(code);
+    ASSERT_GE(index, 0) << code;
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
+
+void WindowTest::typeName(int row, const QString& name) {
+    QLineEdit* edit = leadEdit(row);
+    edit->selectAll();
+    QTest::keyClicks(edit, name);
+}
+
+void WindowTest::showTab(int index) {
+    find<QTabBar>("leadTabs")->setCurrentIndex(index);
+}
+
+void WindowTest::writeFile(const std::filesystem::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string WindowTest::readFile(const std::filesystem::path& path) {
+    std::ostringstream content;
+    content << std::ifstream(path, std::ios::binary).rdbuf();
+    return content.str();
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "CCalvaneDlg.h"
+#include "ModalRecorder.h"
+#include "PseudoTerminal.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* out) {
+    *out << '{' << texts.join("\", \"").toStdString() << '}';
+}
+
+// The real main window in a temporary world: XDG_DATA_HOME and the working directory are
+// folders of their own, the working directory holds a module catalogue, and COM 1 is a
+// pseudo-terminal. Every modal window is answered by the recorder.
+class WindowTest : public ::testing::Test {
+public:
+    // Module numbers of the catalogue written for every test, by lead count.
+    enum Module : int {
+        Leads16 = 1,
+        Leads17,
+        Leads32,
+        Leads33,
+        Leads40,
+        Leads70,
+        Leads20,
+        Leads2,
+    };
+
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // zenset.sys with COM 1 standing for the pseudo-terminal and, when given, a stored port.
+    void writeSettings(std::optional<int> storedPort);
+    // Constructs and shows the window and lets its start-up work run to its end.
+    void startWindow();
+    // Processes events until the condition holds; false when it did not within two seconds.
+    static bool waitUntil(const std::function<bool()>& condition);
+
+    template <typename Widget> Widget* find(const QString& name) {
+        auto* widget = window->findChild<Widget*>(name);
+        EXPECT_NE(widget, nullptr) << name.toStdString();
+        return widget;
+    }
+    QLineEdit* leadEdit(int row) { return find<QLineEdit>(QString("leadEdit%1").arg(row)); }
+    QPushButton* button(const char* name) { return find<QPushButton>(name); }
+    // Chooses the module in the list as the user does.
+    void pickModule(int code);
+    // Types into a lead's edit as the user does, replacing what it showed.
+    void typeName(int row, const QString& name);
+    void showTab(int index);
+
+    static void writeFile(const std::filesystem::path& path, const std::string& content);
+    static std::string readFile(const std::filesystem::path& path);
+
+    std::filesystem::path root;
+    std::filesystem::path dataFolder;
+    std::filesystem::path workFolder;
+    PseudoTerminal port;
+    ModalRecorder modals;
+    std::unique_ptr<CCalvaneDlg> window;
+
+private:
+    std::filesystem::path savedWorkingDirectory;
+};
