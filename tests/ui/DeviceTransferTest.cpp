@@ -130,4 +130,37 @@ TEST_F(DeviceTransferTest, ALoadThatDoesNotCompleteLeavesTheSetupAsItWas) {
     EXPECT_EQ(readFile(workFolder / "Transfer.xxx"), "mine");
 }
 
+TEST_F(DeviceTransferTest, ASaveWritesTheWindowsSetupAndIdentity) {
+    startWindow();
+    connectInstrument();
+    typeName(2, "Probe");
+    find<QLineEdit>("serialEdit")->setText("00000077");
+    radio("freq20")->click();
+    button("deviceSaveButton")->click();
+
+    EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
+    EXPECT_EQ(instrument.reg(0x81), bytes("\x00Probe   ", 9));
+    EXPECT_EQ(instrument.reg(0x40), std::vector<std::uint8_t>{2});
+    EXPECT_EQ(instrument.reg(0x10), bytes("00000077\x00\x08\x02\x05", 12));
+    EXPECT_FALSE(window->linkState().transferBusy);
+}
+
+TEST_F(DeviceTransferTest, LosingTheInstrumentEmptiesThePanelAndTheGridButKeepsTheNames) {
+    startWindow();
+    connectInstrument();
+    typeName(1, "Stays");
+    instrument.silent = true;
+    // The reply to the last request of the connection, then eleven silent ticks.
+    for (int tick = 0; tick < 12; ++tick)
+        window->pollTimerTick();
+
+    EXPECT_FALSE(window->linkState().connected);
+    EXPECT_FALSE(button("deviceLoadButton")->isEnabled());
+    EXPECT_EQ(find<QLineEdit>("serialEdit")->text(), "Not Connected");
+    EXPECT_EQ(find<QLabel>("firmwareText")->text(), "");
+    EXPECT_TRUE(leadEdit(1)->isHidden());
+    pickModule(Leads2);
+    EXPECT_EQ(leadEdit(1)->text(), "Stays");
+}
+
 } // namespace

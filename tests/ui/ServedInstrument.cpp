@@ -35,6 +35,8 @@ void ServedInstrument::readRequests() {
 }
 
 void ServedInstrument::answerNext(const std::vector<std::uint8_t>& request) {
+    if (silent)
+        return;
     std::vector<std::uint8_t> reply = instrument.answer(request);
     // Byte 2: command, byte 3: the register a read asks for.
     if (request[2] == 0x01 && wrongAnswersFrom >= 0 && answered >= wrongAnswersFrom) {

@@ -20,6 +20,8 @@ public:
     std::vector<std::uint8_t>& reg(std::uint8_t number) { return instrument.reg(number); }
     int answeredCount() const { return answered; }
 
+    // Requests are read and left unanswered, as by an instrument switched off.
+    bool silent = false;
     // From this many answered requests on, reads are answered under another register.
     int wrongAnswersFrom = -1;
     // Runs after each answered request with the number answered so far.

@@ -1,5 +1,6 @@
 #include "WindowTest.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -92,6 +93,23 @@ TEST_F(WindowTest, ClosingWhileAProxyHoldsTheProgramOnlyHidesTheWindow) {
     EXPECT_TRUE(hiddenByClose);
     EXPECT_TRUE(ranWhileHidden) << "the run ended when the window was hidden";
     EXPECT_EQ(window->autoProxy(), nullptr);
+}
+
+TEST_F(WindowTest, AChosenPortThatWillNotOpenIsStoredAndTheLinkStaysOnTheOldOne) {
+    writeFile(dataFolder / "zenset.sys", "COMMDEVICE1=" + port.slavePath() +
+                                             "\r\nCOMMDEVICE2=" + (root / "no-such-tty").string() +
+                                             "\r\nCOMMPORT=1\r\n");
+    startWindow();
+    modals.answer("Comm Port Setting", [](QWidget& dialog) {
+        dialog.findChild<QAbstractButton*>("commPort2")->click();
+        qobject_cast<QDialog*>(&dialog)->accept();
+    });
+    button("connectionSetupButton")->click();
+
+    EXPECT_EQ(modals.messages, QStringList{"That Comm Port is not available."});
+    EXPECT_NE(readFile(dataFolder / "zenset.sys").find("COMMPORT=2\r\n"), std::string::npos);
+    window->pollTimerTick();
+    EXPECT_EQ(port.receive(5).size(), 5U) << "no identity request on the old port";
 }
 
 } // namespace
