@@ -1,6 +1,7 @@
 #include "CommPortDialog.h"
 
-#include "ModalAnswer.h"
+#include "Closings.h"
+#include "ModalRecorder.h"
 
 #include <QCloseEvent>
 #include <QRadioButton>
@@ -24,7 +25,8 @@ PortRun runDialog(std::uint8_t currentPort, const std::function<void(QWidget&)>&
     PortRun run;
     CommPortDialog dialog(nullptr, currentPort, fakeDevice,
                           [&run](std::uint8_t port) { run.applied.push_back(port); });
-    answerModal("Comm Port Setting", [&run, &act](QWidget& window) {
+    ModalRecorder modals;
+    modals.answer("Comm Port Setting", [&run, &act](QWidget& window) {
         for (auto* radio : window.findChildren<QRadioButton*>())
             if (radio->isChecked())
                 run.checkedAtStart += radio->text();

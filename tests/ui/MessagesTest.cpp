@@ -1,7 +1,7 @@
 #include "Messages.h"
 
 #include "FileError.h"
-#include "ModalAnswer.h"
+#include "ModalRecorder.h"
 #include "PortAccessHint.h"
 
 #include <QMessageBox>
@@ -20,18 +20,19 @@ struct Shown {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
 
-// Notes what the next warning shows and closes it; the title is the test program's file name.
-void answerWarning(Shown& shown) {
-    answerModal("shell_dialog_tests", [&shown](QWidget& window) {
+// Notes what the warnings show and closes them; their title is the test program's file name.
+void answerWarnings(ModalRecorder& modals, Shown& shown) {
+    modals.answer("shell_dialog_tests", [&shown](QWidget& window) {
         auto& box = dynamic_cast<QMessageBox&>(window);
         shown = {box.windowTitle(), box.text(), box.detailedText(), box.icon()};
-        acceptModal(box);
+        box.accept();
     });
 }
 
 TEST(Messages, AWarningIsTitledWithTheProgramFileNameAndCarriesItsDetail) {
+    ModalRecorder modals;
     Shown shown;
-    answerWarning(shown);
+    answerWarnings(modals, shown);
     showWarning(nullptr, "That Comm Port is not available.", "No such file or directory");
     EXPECT_EQ(shown.title, "shell_dialog_tests");
     EXPECT_EQ(shown.text, "That Comm Port is not available.");
@@ -51,8 +52,9 @@ TEST(Messages, FileErrorsShowTheStandardTextOfTheirCauseWithThePath) {
     for (const auto& [cause, text] : cases)
         EXPECT_EQ(fileErrorText(FileError(cause, "/data/zenset.sys")), text);
 
+    ModalRecorder modals;
     Shown shown;
-    answerWarning(shown);
+    answerWarnings(modals, shown);
     showFileError(nullptr, FileError(Cause::DiskFull, "/data/Übung.prp"));
     EXPECT_EQ(shown.text, "Disk full while accessing /data/Übung.prp.");
 }

@@ -1,8 +1,9 @@
 #include "TransferDialog.h"
 
+#include "Closings.h"
 #include "DeviceInfo.h"
 #include "KeyValueFile.h"
-#include "ModalAnswer.h"
+#include "ModalRecorder.h"
 #include "SerialLink.h"
 #include "SetupRecord.h"
 #include "SimulatorProcess.h"
@@ -82,10 +83,11 @@ protected:
         EXPECT_NE(bar, nullptr);
         QObject::connect(bar, &QProgressBar::valueChanged,
                          [&run](int value) { run.positions.push_back(value); });
-        if (act)
-            answerModal("Zentiq Transfer", [act, actAfterMs](QWidget& window) {
+        ModalRecorder modals;
+        modals.answer("Zentiq Transfer", [act, actAfterMs](QWidget& window) {
+            if (act)
                 QTimer::singleShot(actAfterMs, &window, [act, &window] { act(window); });
-            });
+        });
         run.result = dialog.exec();
         run.maximum = bar->maximum();
         return run;
