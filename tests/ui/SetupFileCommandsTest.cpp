@@ -1,6 +1,7 @@
 #include "WindowTest.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QRadioButton>
 #include <csignal>
 #include <sys/resource.h>
@@ -95,6 +96,29 @@ TEST_F(SetupFileCommandsTest, ALoadedCodeOutOfRangeShowsTheFirstChoice) {
     EXPECT_FALSE(radio("startupManual")->isChecked());
     EXPECT_EQ(window->setup().startupMode, 1);
     EXPECT_TRUE(radio("freq20")->isChecked());
+}
+
+TEST_F(SetupFileCommandsTest, FileDialogsOfferSetupFilesInTheConfigurationFolderWhenThereIsOne) {
+    startWindow();
+    QStringList folders;
+    for (const char* title : {"Open", "Save As"}) {
+        modals.answer(title, [&](QWidget& modal) {
+            auto& dialog = dynamic_cast<QFileDialog&>(modal);
+            EXPECT_EQ(dialog.nameFilters(),
+                      QStringList({"Zentiq Setup Files (*.prp)", "All Files (*)"}));
+            EXPECT_EQ(dialog.defaultSuffix(), "prp");
+            folders << dialog.directory().absolutePath();
+            dialog.reject();
+        });
+    }
+    const QString data = QString::fromStdString(dataFolder);
+    button("fileLoadButton")->click();
+    std::filesystem::create_directory(dataFolder / "Configuration Files");
+    button("fileSaveButton")->click();
+    button("fileLoadButton")->click();
+
+    EXPECT_EQ(folders,
+              QStringList({data, data + "/Configuration Files", data + "/Configuration Files"}));
 }
 
 } // namespace
