@@ -109,10 +109,3 @@ TEST_F(CCalvaneDlgAutoProxyTest, OutlivingTheMainWindowLeavesItAlone) {
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    CCalvaneApp application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,0 +1,29 @@
+# Installs the build into a fresh prefix and checks what a desktop needs of it: the program, its
+# help page where the program looks for it, the icon and a valid desktop entry naming both.
+# Run with -DBUILD_DIR=<build folder> -DPREFIX=<scratch folder>.
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+                RESULT_VARIABLE installed OUTPUT_QUIET)
+if(NOT installed EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed")
+endif()
+
+set(desktop_file ${PREFIX}/share/applications/mirafen.desktop)
+foreach(path bin/mirafen share/mirafen/mirafen.html share/applications/mirafen.desktop
+        share/icons/hicolor/scalable/apps/mirafen.svg)
+    if(NOT EXISTS ${PREFIX}/${path})
+        message(FATAL_ERROR "not installed: ${path}")
+    endif()
+endforeach()
+
+execute_process(COMMAND desktop-file-validate ${desktop_file}
+                RESULT_VARIABLE valid OUTPUT_VARIABLE report ERROR_VARIABLE report)
+if(NOT valid EQUAL 0 OR NOT report STREQUAL "")
+    message(FATAL_ERROR "desktop-file-validate: ${report}")
+endif()
+
+file(STRINGS ${desktop_file} exec REGEX "^Exec=")
+file(STRINGS ${desktop_file} icon REGEX "^Icon=")
+if(NOT exec STREQUAL "Exec=mirafen" OR NOT icon STREQUAL "Icon=mirafen")
+    message(FATAL_ERROR "the desktop entry names ${exec} and ${icon}")
+endif()
