@@ -1,5 +1,6 @@
 #include "LinkOnTerminal.h"
 
+#include <poll.h>
 #include <stdexcept>
 #include <sys/ioctl.h>
 
@@ -21,6 +22,9 @@ std::vector<std::uint8_t> LinkOnTerminal::nextRequest() {
 }
 
 int LinkOnTerminal::unreadRequestBytes() const {
+    constexpr int kInFlightMs = 20;
+    pollfd ready{terminal.masterFd(), POLLIN, 0};
+    poll(&ready, 1, kInFlightMs);
     int count = 0;
     if (ioctl(terminal.masterFd(), FIONREAD, &count) != 0)
         throw std::runtime_error("output queue of " + terminal.slavePath());
