@@ -7,6 +7,7 @@
 #include "SerialLink.h"
 #include "SetupRecord.h"
 #include "SimulatorProcess.h"
+#include "TestInstrument.h"
 
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -20,22 +21,6 @@ namespace {
 
 constexpr std::uint8_t kWrite = TransferExchange::kWriteMode;
 constexpr std::uint8_t kRead = TransferExchange::kReadMode;
-
-SetupRecord namedSetup() {
-    SetupRecord record;
-    const std::array<const char*, 4> names{"Fp1", "Cz", "O2", "ECG 1"};
-    for (int lead = 1; lead <= 4; ++lead)
-        record.leadName[lead] = names[static_cast<std::size_t>(lead - 1)];
-    record.leadSkip[4] = true;
-    record.frequency = 3;
-    record.failureLimit = 2;
-    record.failureResponse = 2;
-    record.startupMode = 0;
-    record.goodLimit = 55;
-    record.poorLimit = 999;
-    record.shutOffTime = 1200;
-    return record;
-}
 
 // The simulator on a pseudo-terminal and the program's link to it. The link is pumped every
 // 5 ms, where the main window pumps every 100 ms, so that time-outs come twenty times sooner.
@@ -55,7 +40,7 @@ protected:
         info.serialText = "00001234";
         info.moduleType = 2;
         info.firmwareText = "3.1";
-        info.leadCount = 4;
+        info.leadCount = 2;
     }
 
     std::string statePath() const { return folder.filePath("instrument.state").toStdString(); }
@@ -102,25 +87,21 @@ protected:
 
 TEST_F(TransferDialogTest, SavesIntoTheInstrumentAndLoadsTheSameSetupBack) {
     start();
-    SetupRecord saved = namedSetup();
+    SetupRecord saved = sampleSetup();
     const Run save = transfer(saved, kWrite);
     EXPECT_EQ(save.result, TransferExchange::Completed);
-    // "ECG 1" skipped, blank-padded to eight characters.
-    EXPECT_EQ(stateValue("REG83"), "014543472031202020");
-    EXPECT_EQ(stateValue("REG60"), "78");
+    // Lead 1 "abc" skipped, blank-padded to eight characters; 65 s kept as whole tens.
+    EXPECT_EQ(stateValue("REG80"), "016162632020202020");
+    EXPECT_EQ(stateValue("REG60"), "06");
 
     SetupRecord loaded;
     const Run load = transfer(loaded, kRead);
     EXPECT_EQ(load.result, TransferExchange::Completed);
-    // The instrument keeps names blank-padded to eight characters, and so they come back.
-    SetupRecord expected = saved;
-    for (int lead = 1; lead <= 4; ++lead)
-        expected.leadName[lead].resize(8, ' ');
-    EXPECT_EQ(loaded, expected);
+    EXPECT_EQ(loaded, sampleSetupReadBack());
 
-    // One request per register: 4 leads and 7 settings, plus the identity on a save. The bar
+    // One request per register: 2 leads and 7 settings, plus the identity on a save. The bar
     // moves one step per answered request and stands one short of the end when it closes.
-    for (const auto& [run, count] : {std::pair{save, 12}, std::pair{load, 11}}) {
+    for (const auto& [run, count] : {std::pair{save, 10}, std::pair{load, 9}}) {
         EXPECT_EQ(run.maximum, count);
         ASSERT_FALSE(run.positions.empty());
         EXPECT_EQ(run.positions.back(), count - 1);
@@ -144,7 +125,7 @@ TEST_F(TransferDialogTest, CancelEscapeAndTheCloseBoxEndTheTransferAtOnce) {
         const Run run = transfer(record, kWrite, cancel, 300);
         EXPECT_EQ(run.result, TransferExchange::Cancelled) << name;
         ASSERT_FALSE(run.positions.empty()) << name;
-        EXPECT_LT(run.positions.back(), 11) << name;
+        EXPECT_LT(run.positions.back(), 9) << name;
     }
 }
 
