@@ -15,7 +15,6 @@ public:
                    std::function<std::string(int)> deviceOf,
                    std::function<void(std::uint8_t)> applyPort);
 
-    std::uint8_t selectedPort() const { return selected; }
     void done(int result) override;
 
 private:
