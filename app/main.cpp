@@ -1,6 +1,6 @@
-#include "CCalvaneApp.h"
+#include "app/Application.h"
 
 int main(int argc, char** argv) {
-    CCalvaneApp app(argc, argv);
+    Application app(argc, argv);
     return app.run();
 }

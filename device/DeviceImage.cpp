@@ -1,6 +1,6 @@
-#include "DeviceImage.h"
+#include "device/DeviceImage.h"
 
-#include "DecimalText.h"
+#include "setup/DecimalText.h"
 
 #include <algorithm>
 #include <string_view>

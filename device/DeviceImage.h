@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DeviceInfo.h"
-#include "SetupRecord.h"
+#include "device/DeviceInfo.h"
+#include "setup/SetupRecord.h"
 
 #include <array>
 #include <cstdint>
@@ -25,7 +25,6 @@ inline constexpr std::uint8_t FirstLead = 0x80; // lead n at FirstLead + n - 1: 
 } // namespace DeviceRegister
 
 inline constexpr std::size_t kIdentityLength = 12;
-inline constexpr std::size_t kLeadNameWidth = 8;
 
 // One register request of a transfer.
 struct RequestEntry {

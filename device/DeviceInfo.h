@@ -2,16 +2,34 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+// Serial numbers are at most this many characters in the window and on the wire.
+inline constexpr std::size_t kSerialTextWidth = 8;
+
+// What the serial number shows, and a save writes, while no instrument has answered.
+inline constexpr std::string_view kNotConnectedText = "Not Connected";
+
+// The instrument's identity as its identity register carries it.
+struct DeviceIdentity {
+    std::string serialText; // up to 8 characters, ending early at a zero byte
+    std::int32_t moduleType = 0;
+    std::uint8_t firmwareMajor = 0;
+    std::uint8_t firmwareMinor = 0;
+
+    // "%d.%d"
+    std::string firmwareText() const;
+};
 
 // The instrument's identity as the main window holds it; a save to the instrument writes it.
 struct DeviceInfo {
-    std::string serialText = "Not Connected";
+    std::string serialText{kNotConnectedText};
     std::int32_t moduleType = 0; // 0 = none
     std::string firmwareText;    // "%d.%d"
     std::uint8_t leadCount = 0;  // of the current module type, at most 128
 };
 
-// The window's link flags that the poll and the transfer commands share.
+// The link flags that the poll and the transfer commands share.
 struct LinkState {
     bool connected = false;
     bool transferBusy = false; // a transfer holds the link; the poll stands still

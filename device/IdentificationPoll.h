@@ -1,26 +1,42 @@
 #pragma once
 
-#include "DeviceInfo.h"
+#include "device/DeviceInfo.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
-class DevicePanel;
 class SerialLink;
 
-// Once a second asks the instrument for its identity register and keeps the window's idea of
-// the attached instrument current. Driven by the window's 1000 ms timer; has no timer itself.
+// Once a second asks the instrument for its identity register and reports what the answers
+// mean: an instrument found, its identity refreshed, the instrument lost. Driven by the window's
+// 1000 ms timer; has no timer itself and knows nothing of the window.
 class IdentificationPoll {
 public:
-    IdentificationPoll(SerialLink& link, DeviceInfo& info, LinkState& state, DevicePanel& panel);
+    enum class Event {
+        None,
+        InstrumentFound,   // the first identity after none: identity is complete
+        IdentityRefreshed, // a further identity while connected: only the firmware counts
+        InstrumentLost,    // the eleventh silent second
+    };
+    struct Outcome {
+        Event event = Event::None;
+        DeviceIdentity identity;
+    };
 
-    void PollTick();
-    // Accepts or rejects one frame as an identity reply and updates the device information.
-    bool ParseIdentity(std::span<const std::uint8_t> frame);
+    IdentificationPoll(SerialLink& link, LinkState& state);
+
+    // Looks at the answer to the previous request, then asks again.
+    Outcome tick();
+
+    // The identity in one frame taken from the link; none unless its length byte is the
+    // identity's. The checksum is not looked at: the instrument's identity replies are taken
+    // as they come.
+    static std::optional<DeviceIdentity> parseIdentity(std::span<const std::uint8_t> frame);
 
 private:
+    Outcome takeReply();
+
     SerialLink& link;
-    DeviceInfo& info;
     LinkState& state;
-    DevicePanel& panel;
 };

@@ -1,4 +1,4 @@
-#include "SerialLink.h"
+#include "device/SerialLink.h"
 
 #include <algorithm>
 #include <utility>
@@ -21,37 +21,37 @@ SerialLink::SerialLink(DeviceNamer deviceOf)
 
 SerialLink::~SerialLink() = default;
 
-bool SerialLink::Open(std::uint8_t portNumber, std::uint16_t baudRate) {
+bool SerialLink::open(std::uint8_t portNumber, std::uint16_t baudRate) {
     idleReads = 0;
-    this->portNumber = portNumber;
-    this->baudRate = baudRate;
+    portNumber_ = portNumber;
+    baudRate_ = baudRate;
     // Closed first: the exclusive open would refuse the port this link still holds.
     port.close();
 
-    devicePath = deviceOf(comNumberOf(portNumber));
+    devicePath_ = deviceOf(comNumberOf(portNumber));
     const std::uint16_t rate = SerialPort::supports(baudRate) ? baudRate : kFallbackBaudRate;
-    if (!port.open(devicePath, rate)) {
-        lastOpenError = port.lastError();
+    if (!port.open(devicePath_, rate)) {
+        lastOpenError_ = port.lastError();
         return false;
     }
-    this->baudRate = rate;
-    lastOpenError.clear();
+    baudRate_ = rate;
+    lastOpenError_.clear();
     return true;
 }
 
-bool SerialLink::IsOpen() const {
+bool SerialLink::isOpen() const {
     return port.isOpen();
 }
 
-const std::string& SerialLink::LastOpenError() const {
-    return lastOpenError;
+const std::string& SerialLink::lastOpenError() const {
+    return lastOpenError_;
 }
 
-const std::string& SerialLink::DevicePath() const {
-    return devicePath;
+const std::string& SerialLink::devicePath() const {
+    return devicePath_;
 }
 
-std::uint8_t SerialLink::SendFrame(std::uint8_t command, std::span<const std::uint8_t> data) {
+std::uint8_t SerialLink::sendFrame(std::uint8_t command, std::span<const std::uint8_t> data) {
     std::size_t written = 0;
     if (data.size() <= kMaxDataLength) {
         // Bytes 0: header, 1: data length L, 2: command, 3 to L+2: data, L+3: checksum.
@@ -64,18 +64,18 @@ std::uint8_t SerialLink::SendFrame(std::uint8_t command, std::span<const std::ui
         written = port.write(std::span(frame).first(data.size() + kFrameOverhead));
     }
     idleReads = 0;
-    timedOut = false;
+    timedOut_ = false;
     return static_cast<std::uint8_t>(written);
 }
 
-void SerialLink::ClearInput() {
+void SerialLink::clearInput() {
     fill = 0;
 }
 
-void SerialLink::Pump() {
+void SerialLink::pump() {
     if (!frameReady) {
         if (idleReads++ >= readLimit)
-            timedOut = true;
+            timedOut_ = true;
     }
     if (!port.isOpen())
         return;
@@ -115,7 +115,7 @@ void SerialLink::extractFrame() {
     frameReady = true;
 }
 
-bool SerialLink::TakeFrame(std::span<std::uint8_t> destination) {
+bool SerialLink::takeFrame(std::span<std::uint8_t> destination) {
     if (!frameReady)
         return false;
     const std::size_t frameSize = frameSlot[kLengthOffset] + kFrameOverhead;
@@ -124,7 +124,7 @@ bool SerialLink::TakeFrame(std::span<std::uint8_t> destination) {
     return true;
 }
 
-void SerialLink::ResetTimeout() {
-    timedOut = false;
+void SerialLink::resetTimeout() {
+    timedOut_ = false;
     idleReads = 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Frame.h"
-#include "SerialPort.h"
+#include "device/Frame.h"
+#include "device/SerialPort.h"
 
 #include <array>
 #include <cstdint>
@@ -30,35 +30,35 @@ public:
 
     // Closes the port held, then opens COM portNumber (numbers outside 2..16 open COM 1) raw
     // 8N1 and exclusive. Unsupported baud rates become 9600.
-    bool Open(std::uint8_t portNumber, std::uint16_t baudRate);
-    bool IsOpen() const;
-    std::uint8_t PortNumber() const { return portNumber; }
-    std::uint16_t BaudRate() const { return baudRate; }
+    bool open(std::uint8_t portNumber, std::uint16_t baudRate);
+    bool isOpen() const;
+    std::uint8_t portNumber() const { return portNumber_; }
+    std::uint16_t baudRate() const { return baudRate_; }
     // The operating system's reason for the last failed Open, empty after a success.
-    const std::string& LastOpenError() const;
+    const std::string& lastOpenError() const;
     // The device path the last Open aimed at.
-    const std::string& DevicePath() const;
+    const std::string& devicePath() const;
 
     // Writes one frame if the port is open and returns the bytes written; a payload longer than
     // kMaxDataLength is refused and nothing is written. Either way the time-out counting restarts.
-    std::uint8_t SendFrame(std::uint8_t command, std::span<const std::uint8_t> data);
-    void ClearInput();
-    void Pump();
-    bool HasFrame() const { return frameReady; }
-    bool TakeFrame(std::span<std::uint8_t> destination);
-    bool TimedOut() const { return timedOut; }
-    void ResetTimeout();
-    void SetReadLimit(std::uint16_t limit) { readLimit = limit; }
+    std::uint8_t sendFrame(std::uint8_t command, std::span<const std::uint8_t> data);
+    void clearInput();
+    void pump();
+    bool hasFrame() const { return frameReady; }
+    bool takeFrame(std::span<std::uint8_t> destination);
+    bool timedOut() const { return timedOut_; }
+    void resetTimeout();
+    void setReadLimit(std::uint16_t limit) { readLimit = limit; }
 
 private:
     void extractFrame();
 
     DeviceNamer deviceOf;
     SerialPort port;
-    std::uint8_t portNumber = 0;
-    std::uint16_t baudRate = 0;
-    std::string devicePath;
-    std::string lastOpenError;
+    std::uint8_t portNumber_ = 0;
+    std::uint16_t baudRate_ = 0;
+    std::string devicePath_;
+    std::string lastOpenError_;
 
     std::array<std::uint8_t, 256> receiveBuffer{};
     std::uint8_t fill = 0;
@@ -66,5 +66,5 @@ private:
     bool frameReady = false;
     std::uint16_t idleReads = 0;
     std::uint16_t readLimit = 1;
-    bool timedOut = false;
+    bool timedOut_ = false;
 };

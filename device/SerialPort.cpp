@@ -1,6 +1,6 @@
-#include "SerialPort.h"
+#include "device/SerialPort.h"
 
-#include "SerialPortSpeed.h"
+#include "device/SerialPortSpeed.h"
 
 #include <algorithm>
 #include <array>

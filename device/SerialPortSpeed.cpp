@@ -1,4 +1,4 @@
-#include "SerialPortSpeed.h"
+#include "device/SerialPortSpeed.h"
 
 // The kernel's own terminal structure carries the speed as a number; it cannot share a file
 // with <termios.h>.

@@ -1,7 +1,7 @@
-#include "TransferExchange.h"
+#include "device/TransferExchange.h"
 
-#include "Frame.h"
-#include "SerialLink.h"
+#include "device/Frame.h"
+#include "device/SerialLink.h"
 
 #include <algorithm>
 #include <utility>
@@ -19,41 +19,35 @@ constexpr std::uint8_t kLongestReadReply = 10;
 static_assert(std::tuple_size_v<decltype(RequestEntry::data)> == SerialLink::kFrameBufferSize);
 
 TransferExchange::TransferExchange(SerialLink& link, SetupRecord& record, DeviceInfo& info,
-                                   std::uint8_t mode, ProgressSink progress)
+                                   Direction direction, ProgressSink progress)
     : link(link)
     , record(record)
     , info(info)
-    , mode(mode)
+    , direction(direction)
     , progress(std::move(progress)) {}
 
-bool TransferExchange::start() {
-    if (mode == kReadMode)
-        requests = buildReadList(info.leadCount);
-    else if (mode == kWriteMode)
-        requests = buildWriteList(record, info);
-    else
-        return false;
-    firstTick = true;
-    running = true;
+void TransferExchange::start() {
+    requests =
+        direction == Direction::Read ? buildReadList(info.leadCount) : buildWriteList(record, info);
+    state = State::Starting;
     progress.setRange(0, static_cast<int>(requests.size()));
-    link.SetReadLimit(kReadLimit);
-    return true;
+    link.setReadLimit(kReadLimit);
 }
 
 void TransferExchange::tick() {
-    if (!running)
-        return;
-    if (firstTick) {
+    if (state == State::Starting) {
         // The poll's last identity reply may still be waiting; it answers none of our requests.
-        link.TakeFrame(frame);
-        link.ResetTimeout();
+        link.takeFrame(frame);
+        link.resetTimeout();
         index = 0;
         retries = 0;
-        firstTick = false;
+        state = State::Waiting;
         sendCurrent();
-    } else if (link.TimedOut()) {
+    } else if (state != State::Waiting) {
+        return;
+    } else if (link.timedOut()) {
         retry();
-    } else if (link.TakeFrame(frame)) {
+    } else if (link.takeFrame(frame)) {
         const std::size_t frameLength = std::min<std::size_t>(frame.size(), frame[1] + 4U);
         if (judgeReply(std::span(frame).first(frameLength)))
             advance();
@@ -63,28 +57,29 @@ void TransferExchange::tick() {
 }
 
 void TransferExchange::cancel() {
-    if (!ended)
-        end();
+    if (!finished())
+        state = State::Cancelled;
+}
+
+bool TransferExchange::finished() const {
+    return state == State::Completed || state == State::Failed || state == State::Cancelled;
 }
 
 TransferExchange::Result TransferExchange::result() const {
-    if (failed)
-        return Failed;
-    return done ? Completed : Cancelled;
+    if (state == State::Failed)
+        return Result::Failed;
+    return state == State::Completed ? Result::Completed : Result::Cancelled;
 }
 
 void TransferExchange::sendCurrent() {
-    if (index >= requests.size())
-        return;
     const RequestEntry& request = requests[index];
-    link.ClearInput();
-    link.SendFrame(request.command, std::span(request.data).first(request.length));
+    link.clearInput();
+    link.sendFrame(request.command, std::span(request.data).first(request.length));
 }
 
 void TransferExchange::retry() {
     if (++retries >= kAttemptsPerRequest) {
-        failed = true;
-        end();
+        state = State::Failed;
         return;
     }
     sendCurrent();
@@ -92,8 +87,7 @@ void TransferExchange::retry() {
 
 void TransferExchange::advance() {
     if (++index == requests.size()) {
-        done = true;
-        end();
+        state = State::Completed;
         return;
     }
     retries = 0;
@@ -103,7 +97,7 @@ void TransferExchange::advance() {
 
 bool TransferExchange::judgeReply(std::span<const std::uint8_t> reply) {
     const std::uint8_t length = reply[1];
-    if (mode == kWriteMode) {
+    if (direction == Direction::Write) {
         // The acknowledgement 55 01 00 00 01: command 0, data 0, checksum equal to the length.
         return reply.size() > 4 && reply[2] == 0 && reply[3] == 0 && reply[4] == length;
     }
@@ -113,9 +107,4 @@ bool TransferExchange::judgeReply(std::span<const std::uint8_t> reply) {
     if (frameChecksum(reply[2], reply.subspan(3, length)) != reply[length + 3U])
         return false;
     return storeReadReply(record, info.leadCount, reply);
-}
-
-void TransferExchange::end() {
-    running = false;
-    ended = true;
 }

@@ -1,4 +1,4 @@
-#include "DecimalText.h"
+#include "setup/DecimalText.h"
 
 #include <cctype>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "FileError.h"
+#include "setup/FileError.h"
 
 #include <cerrno>
 #include <cstring>

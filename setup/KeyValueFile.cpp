@@ -1,6 +1,6 @@
-#include "KeyValueFile.h"
+#include "setup/KeyValueFile.h"
 
-#include "FileError.h"
+#include "setup/FileError.h"
 
 #include <array>
 #include <cerrno>
@@ -132,41 +132,57 @@ KeyValueFile::~KeyValueFile() {
     close();
 }
 
-bool KeyValueFile::Open(const std::string& path, bool create) {
+bool KeyValueFile::open(const std::string& path, bool create) {
     path_ = path;
     close();
     if (path.size() >= kMaxPathLength)
-        return false;
+        return refuseOpen(ENAMETOOLONG);
     const int opened = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
     if (opened < 0)
-        return false;
+        return refuseOpen(errno);
     // A file without its owner's write permission counts as read-only even for root, who could
     // otherwise open it for writing.
     struct stat status {};
-    if (::fstat(opened, &status) != 0 || !S_ISREG(status.st_mode) ||
-        (status.st_mode & S_IWUSR) == 0 || ::flock(opened, LOCK_EX | LOCK_NB) != 0) {
+    int refusal = 0;
+    if (::fstat(opened, &status) != 0)
+        refusal = errno;
+    else if (!S_ISREG(status.st_mode))
+        refusal = EISDIR;
+    else if ((status.st_mode & S_IWUSR) == 0)
+        refusal = EACCES;
+    else if (::flock(opened, LOCK_EX | LOCK_NB) != 0)
+        refusal = errno;
+    if (refusal != 0) {
         ::close(opened);
-        return false;
+        return refuseOpen(refusal);
     }
     fd = opened;
+    openErrno = 0;
     return true;
 }
 
-bool KeyValueFile::GetValue(std::string_view key, std::string& value) {
-    if (!ensureOpen())
-        return false;
-    const auto lines = readLines();
-    const auto found = firstValue(lines, key);
-    if (found)
-        value = *found;
-    return found.has_value();
+bool KeyValueFile::refuseOpen(int error) {
+    openErrno = error;
+    return false;
 }
 
-bool KeyValueFile::HasKey(std::string_view key) {
+FileError KeyValueFile::openFailure() const {
+    return FileError::fromErrno(openErrno, path_);
+}
+
+std::optional<std::string> KeyValueFile::getValue(std::string_view key) {
+    if (!ensureOpen())
+        return std::nullopt;
+    const auto lines = readLines();
+    const auto found = firstValue(lines, key);
+    return found ? std::optional<std::string>(*found) : std::nullopt;
+}
+
+bool KeyValueFile::hasKey(std::string_view key) {
     return ensureOpen() && firstValue(readLines(), key).has_value();
 }
 
-bool KeyValueFile::ReplaceValue(std::string_view key, std::string_view value) {
+bool KeyValueFile::replaceValue(std::string_view key, std::string_view value) {
     if (!ensureOpen())
         return false;
     auto lines = readLines();
@@ -175,12 +191,12 @@ bool KeyValueFile::ReplaceValue(std::string_view key, std::string_view value) {
     return true;
 }
 
-bool KeyValueFile::SetValue(std::string_view key, std::string_view value) {
+bool KeyValueFile::setValue(std::string_view key, std::string_view value) {
     const Entry entry{key, value};
-    return SetValues(std::span(&entry, 1));
+    return setValues(std::span(&entry, 1));
 }
 
-bool KeyValueFile::SetValues(std::span<const Entry> entries) {
+bool KeyValueFile::setValues(std::span<const Entry> entries) {
     if (!ensureOpen())
         return false;
     auto lines = readLines();
@@ -191,7 +207,7 @@ bool KeyValueFile::SetValues(std::span<const Entry> entries) {
 }
 
 bool KeyValueFile::ensureOpen() {
-    return isOpen() || Open(path_, true);
+    return isOpen() || open(path_, true);
 }
 
 void KeyValueFile::close() {

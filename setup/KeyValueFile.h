@@ -1,5 +1,8 @@
 #pragma once
 
+#include "setup/FileError.h"
+
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,19 +26,21 @@ public:
 
     // Opens path read-write and exclusively; with create a missing file is created empty.
     // Fails (false, nothing shown) on a missing file without create, a file that may only be
-    // read, a file held by another opener, or a path of 260 characters or more.
-    bool Open(const std::string& path, bool create);
+    // read, a file held by another opener, or a path of 260 characters or more; openFailure()
+    // then says why.
+    bool open(const std::string& path, bool create);
+    FileError openFailure() const;
 
-    // The value of the first line holding key; false and value unchanged when none does.
-    bool GetValue(std::string_view key, std::string& value);
-    bool HasKey(std::string_view key);
+    // The value of the first line holding key; none when no line does.
+    std::optional<std::string> getValue(std::string_view key);
+    bool hasKey(std::string_view key);
     // Rewrites the file so that every line holding key becomes key=value.
     // Throws FileError when the rewrite cannot complete; the file then stays as it was.
-    bool ReplaceValue(std::string_view key, std::string_view value);
+    bool replaceValue(std::string_view key, std::string_view value);
     // Replaces the key's lines when present, else appends key=value.
-    bool SetValue(std::string_view key, std::string_view value);
+    bool setValue(std::string_view key, std::string_view value);
     // The same as SetValue of each entry in order, in a single rewrite of the file.
-    bool SetValues(std::span<const Entry> entries);
+    bool setValues(std::span<const Entry> entries);
 
     bool isOpen() const { return fd >= 0; }
     const std::string& path() const { return path_; }
@@ -45,6 +50,7 @@ public:
 
 private:
     bool ensureOpen();
+    bool refuseOpen(int error);
     void close();
     // The lines up to the first Ctrl-Z, without their line ends.
     std::vector<std::string> readLines() const;
@@ -52,5 +58,6 @@ private:
     void rewrite(const std::vector<std::string>& lines);
 
     int fd = -1;
+    int openErrno = 0;
     std::string path_;
 };

@@ -1,8 +1,9 @@
-#include "SetupFile.h"
+#include "setup/SetupFile.h"
 
-#include "DecimalText.h"
-#include "KeyValueFile.h"
+#include "setup/DecimalText.h"
+#include "setup/KeyValueFile.h"
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -22,23 +23,21 @@ constexpr std::string_view kPoorLimit = "POORLIMIT";
 constexpr std::string_view kShutOffTime = "SHUTOFFTIME";
 
 void readCode(KeyValueFile& file, std::string_view key, std::uint8_t& code) {
-    std::string value;
-    if (file.GetValue(key, value))
-        code = static_cast<std::uint8_t>(parseDecimal(value));
+    if (const auto value = file.getValue(key))
+        code = static_cast<std::uint8_t>(parseDecimal(*value));
 }
 
 void readNumber(KeyValueFile& file, std::string_view key, std::int32_t& number) {
-    std::string value;
-    if (file.GetValue(key, value))
-        number = parseDecimal(value);
+    if (const auto value = file.getValue(key))
+        number = parseDecimal(*value);
 }
 
 } // namespace
 
-bool writeSetupFile(const SetupRecord& record, const std::string& path) {
+void writeSetupFile(const SetupRecord& record, const std::string& path) {
     KeyValueFile file;
-    if (!file.Open(path, true))
-        return false;
+    if (!file.open(path, true))
+        throw file.openFailure();
 
     std::vector<KeyValueFile::Entry> entries;
     entries.reserve(2 * SetupRecord::kMaxLeads + 7);
@@ -57,20 +56,19 @@ bool writeSetupFile(const SetupRecord& record, const std::string& path) {
     number(kPoorLimit, record.poorLimit);
     number(kShutOffTime, record.shutOffTime);
 
-    file.SetValues(entries);
-    return true;
+    file.setValues(entries);
 }
 
-bool readSetupFile(SetupRecord& record, const std::string& path) {
+void readSetupFile(SetupRecord& record, const std::string& path) {
     KeyValueFile file;
-    if (!file.Open(path, true))
-        return false;
+    if (!file.open(path, true))
+        throw file.openFailure();
 
-    std::string value;
     for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
-        file.GetValue(leadKey(kLeadName, lead), record.leadName[lead]);
-        if (file.GetValue(leadKey(kLeadSkip, lead), value))
-            record.leadSkip[lead] = value.starts_with('1');
+        if (auto name = file.getValue(leadKey(kLeadName, lead)))
+            record.leadName[lead] = std::move(*name);
+        if (const auto skip = file.getValue(leadKey(kLeadSkip, lead)))
+            record.leadSkip[lead] = skip->starts_with('1');
     }
     readCode(file, kFrequency, record.frequency);
     readCode(file, kStartupMode, record.startupMode);
@@ -79,5 +77,4 @@ bool readSetupFile(SetupRecord& record, const std::string& path) {
     readNumber(file, kGoodLimit, record.goodLimit);
     readNumber(file, kPoorLimit, record.poorLimit);
     readNumber(file, kShutOffTime, record.shutOffTime);
-    return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SetupRecord.h"
+#include "setup/SetupRecord.h"
 
 #include <string>
 
@@ -9,10 +9,10 @@
 // SHUTOFFTIME.
 
 // Writes record into path: a new file gets the 263 lines in order; an existing one has its keys
-// rewritten in place, its other lines kept and missing keys appended. False when the file
-// cannot be opened (nothing written). Throws FileError when the rewrite fails midway.
-bool writeSetupFile(const SetupRecord& record, const std::string& path);
+// rewritten in place, its other lines kept and missing keys appended. Throws FileError when the
+// file cannot be opened (nothing written) or the rewrite fails midway (the file left as it was).
+void writeSetupFile(const SetupRecord& record, const std::string& path);
 
 // Reads the keys that path holds into record; missing keys leave their fields as they were and
-// no range is checked. False when the file cannot be opened (record unchanged).
-bool readSetupFile(SetupRecord& record, const std::string& path);
+// no range is checked. Throws FileError when the file cannot be opened (record unchanged).
+void readSetupFile(SetupRecord& record, const std::string& path);

@@ -1,4 +1,4 @@
-#include "SetupRecord.h"
+#include "setup/SetupRecord.h"
 
 #include <cstdio>
 
@@ -6,7 +6,7 @@ void SetupRecord::resetToDefaults() {
     *this = SetupRecord{};
 }
 
-void SetupRecord::ClearLeads() {
+void SetupRecord::clearLeads() {
     leadName.fill({});
     leadSkip.fill(false);
 }

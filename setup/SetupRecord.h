@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string>
 
+// Lead names are at most this many characters in the window and on the wire.
+inline constexpr int kLeadNameWidth = 8;
+
 // A per-lead array indexed by lead number, 1 to kMaxLeads; there is no lead 0.
 template <typename T> class LeadArray {
 public:
@@ -33,7 +36,7 @@ struct SetupRecord {
     LeadArray<std::string> leadName;
 
     void resetToDefaults();
-    void ClearLeads();
+    void clearLeads();
     // Brings the four codes back into range; limits, shut-off time and leads are left alone.
     void normalizeCodes();
 

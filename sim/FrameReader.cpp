@@ -1,7 +1,7 @@
-#include "FrameReader.h"
+#include "sim/FrameReader.h"
 
-#include "Frame.h"
-#include "SerialLink.h"
+#include "device/Frame.h"
+#include "device/SerialLink.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "InstrumentLine.h"
+#include "sim/InstrumentLine.h"
 
 #include <array>
 #include <cerrno>

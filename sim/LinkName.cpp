@@ -1,4 +1,4 @@
-#include "LinkName.h"
+#include "sim/LinkName.h"
 
 #include <filesystem>
 

@@ -1,7 +1,7 @@
-#include "RegisterStore.h"
+#include "sim/RegisterStore.h"
 
-#include "DeviceImage.h"
-#include "KeyValueFile.h"
+#include "device/DeviceImage.h"
+#include "setup/KeyValueFile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -117,16 +117,18 @@ bool RegisterStore::write(std::uint8_t reg, std::span<const std::uint8_t> conten
 
 bool RegisterStore::load(const std::string& path, std::vector<std::string>& rejected) {
     KeyValueFile file;
-    if (!file.Open(path, true))
+    if (!file.open(path, true))
         return false;
     for (std::size_t index = 0; index < registers.size(); ++index) {
         const auto reg = static_cast<std::uint8_t>(index);
-        std::string value;
-        if (lengthOf(reg) == 0 || !file.GetValue(stateKey(reg), value))
+        if (lengthOf(reg) == 0)
             continue;
-        const std::optional<std::vector<std::uint8_t>> content = fromHex(value);
+        const std::optional<std::string> value = file.getValue(stateKey(reg));
+        if (!value)
+            continue;
+        const std::optional<std::vector<std::uint8_t>> content = fromHex(*value);
         if (!content || !write(reg, *content))
-            rejected.push_back(stateKey(reg) + "=" + value);
+            rejected.push_back(stateKey(reg) + "=" + *value);
     }
     return true;
 }
@@ -139,5 +141,5 @@ bool RegisterStore::save(const std::string& path) const {
             entries.emplace_back(stateKey(reg), toHex(registers[reg]));
     }
     KeyValueFile file;
-    return file.Open(path, true) && file.SetValues(entries);
+    return file.open(path, true) && file.setValues(entries);
 }

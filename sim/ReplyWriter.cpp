@@ -1,7 +1,7 @@
-#include "ReplyWriter.h"
+#include "sim/ReplyWriter.h"
 
-#include "InstrumentLine.h"
-#include "StopSignals.h"
+#include "sim/InstrumentLine.h"
+#include "sim/StopSignals.h"
 
 #include <array>
 #include <vector>

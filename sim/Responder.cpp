@@ -1,8 +1,8 @@
-#include "Responder.h"
+#include "sim/Responder.h"
 
-#include "DeviceImage.h"
-#include "Frame.h"
-#include "SerialLink.h"
+#include "device/DeviceImage.h"
+#include "device/Frame.h"
+#include "device/SerialLink.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RegisterStore.h"
+#include "sim/RegisterStore.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RegisterStore.h"
-#include "Responder.h"
+#include "sim/RegisterStore.h"
+#include "sim/Responder.h"
 
 #include <optional>
 #include <string>

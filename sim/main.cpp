@@ -1,12 +1,12 @@
-#include "FileError.h"
-#include "FrameReader.h"
-#include "InstrumentLine.h"
-#include "LinkName.h"
-#include "RegisterStore.h"
-#include "ReplyWriter.h"
-#include "Responder.h"
-#include "SimOptions.h"
-#include "StopSignals.h"
+#include "setup/FileError.h"
+#include "sim/FrameReader.h"
+#include "sim/InstrumentLine.h"
+#include "sim/LinkName.h"
+#include "sim/RegisterStore.h"
+#include "sim/ReplyWriter.h"
+#include "sim/Responder.h"
+#include "sim/SimOptions.h"
+#include "sim/StopSignals.h"
 
 #include <iostream>
 #include <poll.h>

@@ -1,6 +1,6 @@
-#include "AboutDialog.h"
+#include "ui/AboutDialog.h"
 
-#include "NoticeLayout.h"
+#include "ui/NoticeLayout.h"
 
 AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent) {

@@ -1,6 +1,6 @@
-#include "CautionDialog.h"
+#include "ui/CautionDialog.h"
 
-#include "NoticeLayout.h"
+#include "ui/NoticeLayout.h"
 
 CautionDialog::CautionDialog(QWidget* parent)
     : QDialog(parent) {

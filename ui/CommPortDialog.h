@@ -7,21 +7,16 @@
 
 class QButtonGroup;
 
-// "Comm Port Setting": picks COM 1 to 16. Every way of closing it applies the checked port.
+// "Comm Port Setting": picks COM 1 to 16. Every way of closing it counts as a choice: the caller
+// applies chosenPort() after exec() whatever it returned.
 class CommPortDialog : public QDialog {
     Q_OBJECT
 public:
     CommPortDialog(QWidget* parent, std::uint8_t currentPort,
-                   std::function<std::string(int)> deviceOf,
-                   std::function<void(std::uint8_t)> applyPort);
+                   const std::function<std::string(int)>& deviceOf);
 
-    void done(int result) override;
+    std::uint8_t chosenPort() const;
 
 private:
-    void portClicked(int controlId);
-
     QButtonGroup* ports;
-    std::function<void(std::uint8_t)> applyPort;
-    std::uint8_t selected = 1;
-    bool applied = false;
 };

@@ -1,6 +1,7 @@
-#include "DeviceInfoGroup.h"
+#include "ui/DeviceInfoGroup.h"
 
-#include "DecimalText.h"
+#include "setup/DecimalText.h"
+#include "ui/EditCommit.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -13,9 +14,6 @@
 #include <string_view>
 
 namespace {
-
-// Only this many characters of the edit count when it loses the focus.
-constexpr std::size_t kSerialDigits = 8;
 
 // "%08d"; wide enough that S/N +1 on the largest number still counts up.
 std::string serialNumberText(long long number) {
@@ -65,12 +63,13 @@ DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
     connect(moduleList, &QComboBox::activated, this, &DeviceInfoGroup::moduleActivated);
     connect(increment, &QPushButton::clicked, this, &DeviceInfoGroup::incrementSerialNumber);
     connect(connectionSetup, &QPushButton::clicked, this, &DeviceInfoGroup::connectionSetupClicked);
+    showSerialText();
 }
 
 void DeviceInfoGroup::fillModuleList(const std::vector<ModuleCatalogue::Module>& modules) {
     for (const ModuleCatalogue::Module& module : modules)
         addModule(module);
-    clearModuleSelection();
+    moduleList->setCurrentIndex(-1);
 }
 
 void DeviceInfoGroup::addModule(const ModuleCatalogue::Module& module) {
@@ -82,13 +81,12 @@ void DeviceInfoGroup::addModule(const ModuleCatalogue::Module& module) {
     moduleList->insertItem(position, text, module.code);
 }
 
-void DeviceInfoGroup::selectModuleText(const std::string& listText) {
+void DeviceInfoGroup::setModule(const std::optional<ModuleCatalogue::Module>& module) {
+    info.moduleType = module ? module->code : 0;
+    info.leadCount = module ? static_cast<std::uint8_t>(module->leadCount) : 0;
     moduleList->setCurrentIndex(
-        moduleList->findText(QString::fromLatin1(listText), Qt::MatchFixedString));
-}
-
-void DeviceInfoGroup::clearModuleSelection() {
-    moduleList->setCurrentIndex(-1);
+        module ? moduleList->findText(QString::fromLatin1(module->listText), Qt::MatchFixedString)
+               : -1);
 }
 
 void DeviceInfoGroup::moduleActivated(int index) {
@@ -96,16 +94,18 @@ void DeviceInfoGroup::moduleActivated(int index) {
         emit moduleChosen(moduleList->itemData(index).toInt());
 }
 
-void DeviceInfoGroup::ShowSerialText() {
+void DeviceInfoGroup::showSerialText() {
     serialEdit->setText(QString::fromLatin1(info.serialText));
 }
 
-void DeviceInfoGroup::ShowFirmwareText() {
-    firmwareLabel->setText(QString::fromLatin1(info.firmwareText));
+void DeviceInfoGroup::setSerialText(const std::string& text) {
+    info.serialText = text;
+    showSerialText();
 }
 
-void DeviceInfoGroup::clearFirmwareText() {
-    firmwareLabel->clear();
+void DeviceInfoGroup::setFirmwareText(const std::string& text) {
+    info.firmwareText = text;
+    firmwareLabel->setText(QString::fromLatin1(info.firmwareText));
 }
 
 void DeviceInfoGroup::takeSerialText() {
@@ -113,7 +113,7 @@ void DeviceInfoGroup::takeSerialText() {
 }
 
 bool DeviceInfoGroup::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == serialEdit && event->type() == QEvent::FocusOut)
+    if (watched == serialEdit && isCommittingFocusOut(event))
         normalizeSerialNumber();
     return QGroupBox::eventFilter(watched, event);
 }
@@ -121,12 +121,10 @@ bool DeviceInfoGroup::eventFilter(QObject* watched, QEvent* event) {
 void DeviceInfoGroup::normalizeSerialNumber() {
     takeSerialText();
     const std::string_view typed(info.serialText);
-    info.serialText = serialNumberText(parseDecimal(typed.substr(0, kSerialDigits)));
-    ShowSerialText();
+    setSerialText(serialNumberText(parseDecimal(typed.substr(0, kSerialTextWidth))));
 }
 
 void DeviceInfoGroup::incrementSerialNumber() {
     takeSerialText();
-    info.serialText = serialNumberText(parseDecimal(info.serialText) + 1LL);
-    ShowSerialText();
+    setSerialText(serialNumberText(parseDecimal(info.serialText) + 1LL));
 }

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "DeviceInfo.h"
-#include "ModuleCatalogue.h"
+#include "config/ModuleCatalogue.h"
+#include "device/DeviceInfo.h"
 
 #include <QGroupBox>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QComboBox;
@@ -12,8 +14,9 @@ class QLineEdit;
 class QPushButton;
 
 // "Device Information": the module type list, the serial number and the firmware revision of
-// the instrument, and the button of the connection setup. The serial number edit and "S/N +1"
-// write straight into the device information; a module chosen in the list is only announced.
+// the instrument, and the button of the connection setup. The one writer of the device
+// information: whatever changes it goes through here and is shown at once. A module chosen in
+// the list is only announced; the window decides.
 class DeviceInfoGroup : public QGroupBox {
     Q_OBJECT
 
@@ -22,14 +25,12 @@ public:
 
     // One entry per module, kept in the order of their texts, with nothing selected.
     void fillModuleList(const std::vector<ModuleCatalogue::Module>& modules);
-    // Selects the entry of that text, compared without case; none when there is none.
-    void selectModuleText(const std::string& listText);
-    void clearModuleSelection();
-
-    void ShowSerialText();
-    void ShowFirmwareText();
-    void clearFirmwareText();
-    // The Serial Number edit's text into DeviceInfo::serialText.
+    // Makes module current with its lead count and selects its entry (compared without case);
+    // none: module type 0, no leads, nothing selected.
+    void setModule(const std::optional<ModuleCatalogue::Module>& module);
+    void setSerialText(const std::string& text);
+    void setFirmwareText(const std::string& text);
+    // The Serial Number edit's text into the device information, as typed.
     void takeSerialText();
 
 signals:
@@ -41,6 +42,7 @@ protected:
 
 private:
     void addModule(const ModuleCatalogue::Module& module);
+    void showSerialText();
     void moduleActivated(int index);
     void normalizeSerialNumber();
     void incrementSerialNumber();

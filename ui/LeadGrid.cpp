@@ -1,4 +1,4 @@
-#include "LeadGrid.h"
+#include "ui/LeadGrid.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -25,8 +25,8 @@ QString named(const char* stem, int row) {
     return QString::fromLatin1(stem) + QString::number(row);
 }
 
-QPushButton* skipButton(QWidget* parent, const char* text, const char* name) {
-    auto* button = keepingPlace(new QPushButton(QString::fromLatin1(text), parent));
+QPushButton* skipButton(QWidget* parent, const QString& text, const char* name) {
+    auto* button = keepingPlace(new QPushButton(text, parent));
     button->setObjectName(name);
     button->setCheckable(true);
     button->setAutoDefault(false);
@@ -37,14 +37,14 @@ QPushButton* skipButton(QWidget* parent, const char* text, const char* name) {
 } // namespace
 
 LeadGrid::LeadGrid(QWidget* parent, SetupRecord& record, const DeviceInfo& info)
-    : QGroupBox(QStringLiteral("Lead Information"), parent)
+    : QGroupBox(tr("Lead Information"), parent)
     , record(record)
     , info(info)
     , tabs(new QTabBar(this))
-    , allButton(skipButton(this, "ALL", "allButton"))
-    , noneButton(skipButton(this, "NONE", "noneButton"))
-    , leftHeading(keepingPlace(new QLabel(QStringLiteral("Name:"), this)))
-    , rightHeading(keepingPlace(new QLabel(QStringLiteral("Name:"), this))) {
+    , allButton(skipButton(this, tr("ALL"), "allButton"))
+    , noneButton(skipButton(this, tr("NONE"), "noneButton"))
+    , leftHeading(keepingPlace(new QLabel(tr("Name:"), this)))
+    , rightHeading(keepingPlace(new QLabel(tr("Name:"), this))) {
     setObjectName("leadGroup");
     tabs->setObjectName("leadTabs");
     tabs->setExpanding(false);
@@ -54,7 +54,7 @@ LeadGrid::LeadGrid(QWidget* parent, SetupRecord& record, const DeviceInfo& info)
     rightHeading->hide();
 
     auto* top = new QHBoxLayout;
-    auto* hint = new QLabel(QStringLiteral("Checked Leads will be Skipped."), this);
+    auto* hint = new QLabel(tr("Checked Leads will be Skipped."), this);
     hint->setAlignment(Qt::AlignCenter);
     top->addWidget(hint, 1);
     top->addWidget(allButton);
@@ -76,19 +76,20 @@ LeadGrid::LeadGrid(QWidget* parent, SetupRecord& record, const DeviceInfo& info)
     connect(tabs, &QTabBar::currentChanged, this, &LeadGrid::showPage);
     connect(allButton, &QPushButton::clicked, this, [this] { skipAllLeads(true); });
     connect(noneButton, &QPushButton::clicked, this, [this] { skipAllLeads(false); });
+    labelRows(0);
 }
 
 void LeadGrid::buildRows(QGridLayout* layout) {
-    const int nameWidth = fontMetrics().horizontalAdvance(QString(kNameLength + 2, 'W'));
+    const int nameWidth = fontMetrics().horizontalAdvance(QString(kLeadNameWidth + 2, 'W'));
     for (int row = 1; row <= kRowsPerPage; ++row) {
         Row& controls = rowAt(row);
-        controls.label = keepingPlace(new QLabel(named("Lead ", row), this));
+        controls.label = keepingPlace(new QLabel(this));
         controls.label->setObjectName(named("leadLabel", row));
         controls.skip = keepingPlace(new QCheckBox(this));
         controls.skip->setObjectName(named("leadSkip", row));
         controls.name = keepingPlace(new QLineEdit(this));
         controls.name->setObjectName(named("leadEdit", row));
-        controls.name->setMaxLength(kNameLength);
+        controls.name->setMaxLength(kLeadNameWidth);
         controls.name->setFixedWidth(nameWidth);
 
         const int gridRow = 1 + (row - 1) % kRowsPerColumn;
@@ -101,7 +102,7 @@ void LeadGrid::buildRows(QGridLayout* layout) {
               static_cast<QWidget*>(controls.name)})
             widget->hide();
 
-        connect(controls.skip, &QCheckBox::clicked, this, [this, row] { ToggleRowSkip(row); });
+        connect(controls.skip, &QCheckBox::clicked, this, [this, row] { toggleRowSkip(row); });
     }
 }
 
@@ -112,7 +113,7 @@ bool LeadGrid::storedPageBase(int& base) const {
     return true;
 }
 
-void LeadGrid::SavePage() {
+void LeadGrid::savePage() {
     int base = 0;
     if (!storedPageBase(base))
         return;
@@ -126,7 +127,7 @@ void LeadGrid::SavePage() {
     }
 }
 
-void LeadGrid::RestorePage() {
+void LeadGrid::restorePage() {
     shownPage = tabs->currentIndex();
     int base = 0;
     if (storedPageBase(base)) {
@@ -145,14 +146,14 @@ void LeadGrid::showRowSkip(int row) {
     controls.skip->setChecked(rowSkipAt(row));
 }
 
-void LeadGrid::ToggleRowSkip(int row) {
+void LeadGrid::toggleRowSkip(int row) {
     rowSkipAt(row) = !rowSkipAt(row);
     showRowSkip(row);
-    UpdateAllNone();
+    updateAllNone();
 }
 
-void LeadGrid::UpdateAllNone() {
-    SavePage();
+void LeadGrid::updateAllNone() {
+    savePage();
     bool allSkipped = true;
     bool noneSkipped = true;
     for (int lead = 1; lead <= info.leadCount; ++lead) {
@@ -167,19 +168,19 @@ void LeadGrid::UpdateAllNone() {
 }
 
 void LeadGrid::skipAllLeads(bool skipped) {
-    SavePage();
+    savePage();
     for (int lead = 1; lead <= info.leadCount; ++lead)
         record.leadSkip[lead] = skipped;
-    RestorePage();
-    UpdateAllNone();
+    restorePage();
+    updateAllNone();
 }
 
-void LeadGrid::LabelRows(int page) {
+void LeadGrid::labelRows(int page) {
     for (int row = 1; row <= kRowsPerPage; ++row)
-        rowAt(row).label->setText(QString::asprintf("Lead:%3d", kRowsPerPage * page + row));
+        rowAt(row).label->setText(tr("Lead:%1").arg(kRowsPerPage * page + row, 3));
 }
 
-void LeadGrid::ShowRows() {
+void LeadGrid::showRows() {
     const int page = tabs->currentIndex();
     const int leadCount = info.leadCount;
     const int base = kRowsPerPage * page;
@@ -194,35 +195,30 @@ void LeadGrid::ShowRows() {
     rightHeading->setVisible(page >= 0 && leadCount - base > kRowsPerColumn);
 }
 
-void LeadGrid::RebuildTabs() {
+void LeadGrid::rebuildTabs() {
     const QSignalBlocker quiet(tabs);
     while (tabs->count() > 0)
         tabs->removeTab(tabs->count() - 1);
     for (int first = 1; first <= info.leadCount; first += kRowsPerPage) {
         const int last = std::min<int>(first + kRowsPerPage - 1, info.leadCount);
-        tabs->addTab(QString::asprintf("%d - %d", first, last));
+        tabs->addTab(tr("%1 - %2").arg(first).arg(last));
     }
     tabs->setCurrentIndex(tabs->count() > 0 ? 0 : -1);
 }
 
-void LeadGrid::RebuildGrid() {
-    SavePage();
-    RebuildTabs();
-    LabelRows(0);
-    ShowRows();
-    RestorePage();
-    UpdateAllNone();
-}
-
-void LeadGrid::ClearLeads() {
-    record.ClearLeads();
-    RestorePage();
+void LeadGrid::rebuildGrid() {
+    savePage();
+    rebuildTabs();
+    labelRows(0);
+    showRows();
+    restorePage();
+    updateAllNone();
 }
 
 void LeadGrid::showPage(int page) {
-    SavePage();
-    LabelRows(page);
-    ShowRows();
-    RestorePage();
+    savePage();
+    labelRows(page);
+    showRows();
+    restorePage();
     repaint();
 }

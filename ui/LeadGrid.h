@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DeviceInfo.h"
-#include "SetupRecord.h"
+#include "device/DeviceInfo.h"
+#include "setup/SetupRecord.h"
 
 #include <QGroupBox>
 #include <array>
@@ -23,20 +23,17 @@ public:
     static constexpr int kRowsPerPage = 32;
     static constexpr int kRowsPerColumn = 16;
     static constexpr int kStoredPages = SetupRecord::kMaxLeads / kRowsPerPage;
-    static constexpr int kNameLength = 8;
 
     // leadCount is read from info whenever the grid is rebuilt or the skip buttons are updated.
     LeadGrid(QWidget* parent, SetupRecord& record, const DeviceInfo& info);
 
-    void SavePage();
-    void RestorePage();
-    void UpdateAllNone();
-    void RebuildTabs();
-    void LabelRows(int page);
-    void ShowRows();
-    void RebuildGrid();
-    void ClearLeads();
-    void ToggleRowSkip(int row);
+    // The rows into the record's page they show, and back.
+    void savePage();
+    void restorePage();
+    // Marks ALL or NONE when every lead of the module is skipped or none is.
+    void updateAllNone();
+    // The tabs and rows for the current lead count, showing the first page.
+    void rebuildGrid();
 
 private:
     struct Row {
@@ -46,6 +43,10 @@ private:
     };
 
     void buildRows(QGridLayout* layout);
+    void rebuildTabs();
+    void labelRows(int page);
+    void showRows();
+    void toggleRowSkip(int row);
     void skipAllLeads(bool skipped);
     void showPage(int page);
     void showRowSkip(int row);

@@ -1,7 +1,7 @@
-#include "Messages.h"
+#include "ui/Messages.h"
 
-#include "FileError.h"
-#include "PortAccessHint.h"
+#include "setup/FileError.h"
+#include "ui/PortAccessHint.h"
 
 #include <QCoreApplication>
 #include <QFile>

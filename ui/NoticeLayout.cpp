@@ -1,4 +1,4 @@
-#include "NoticeLayout.h"
+#include "ui/NoticeLayout.h"
 
 #include <QDialog>
 #include <QHBoxLayout>

@@ -1,7 +1,8 @@
-#include "OptionGroups.h"
+#include "ui/OptionGroups.h"
 
-#include "LimitText.h"
-#include "UpDownControl.h"
+#include "setup/LimitText.h"
+#include "ui/EditCommit.h"
+#include "ui/UpDownControl.h"
 
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -77,10 +78,14 @@ OptionGroups::OptionGroups(QWidget* parent, SetupRecord& record)
     , limitsBox(buildLimitsGroup(parent))
     , failuresBox(buildFailuresGroup(parent))
     , startupBox(buildStartupGroup(parent)) {
-    SetOptionRadios(true);
-    ShowGoodLimit(true);
-    ShowPoorLimit(true);
-    ShowShutOffTime(true);
+    showRecord();
+}
+
+void OptionGroups::showRecord() {
+    markCodes();
+    showLimit(goodLimit, true);
+    showLimit(poorLimit, true);
+    showShutOffTime(true);
 }
 
 QGroupBox* OptionGroups::buildFrequencyGroup(QWidget* parent) {
@@ -189,30 +194,23 @@ void OptionGroups::bindCodes(QButtonGroup& buttons, std::uint8_t SetupRecord::*f
     });
 }
 
-void OptionGroups::SetOptionRadios(bool check) {
+void OptionGroups::markCodes() {
     record.normalizeCodes();
     for (auto [buttons, code] : {std::pair{&frequencyButtons, record.frequency},
                                  std::pair{&startupButtons, record.startupMode},
                                  std::pair{&failureResponseButtons, record.failureResponse},
                                  std::pair{&failureLimitButtons, record.failureLimit}}) {
-        QAbstractButton* button = buttons->button(code);
-        // An exclusive group keeps its checked button checked; the clearing pass lifts that
-        // for a moment so a later checking pass leaves exactly one mark.
-        buttons->setExclusive(check);
-        button->setChecked(check);
+        // An exclusive group keeps its checked button checked; that is lifted for a moment so
+        // the mark of a code the record no longer holds can go.
+        buttons->setExclusive(false);
+        for (QAbstractButton* button : buttons->buttons())
+            button->setChecked(false);
+        buttons->button(code)->setChecked(true);
         buttons->setExclusive(true);
     }
 }
 
-void OptionGroups::ShowGoodLimit(bool moveSpin) {
-    showLimit(goodLimit, moveSpin);
-}
-
-void OptionGroups::ShowPoorLimit(bool moveSpin) {
-    showLimit(poorLimit, moveSpin);
-}
-
-void OptionGroups::ShowShutOffTime(bool moveSpin) {
+void OptionGroups::showShutOffTime(bool moveSpin) {
     shutOffEdit->setText(latin1(shutOffDisplayText(record.shutOffTime)));
     if (moveSpin)
         shutOffSpin->setPosition(spinPositionOf(record.shutOffTime));
@@ -231,13 +229,11 @@ void OptionGroups::commitLimit(const LimitControls& controls) {
 
 void OptionGroups::commitShutOffTime() {
     record.shutOffTime = shutOffTimeFromText(latin1Text(shutOffEdit));
-    ShowShutOffTime(true);
+    showShutOffTime(true);
 }
 
 bool OptionGroups::eventFilter(QObject* watched, QEvent* event) {
-    // The edit's own context menu takes the focus only for a moment; it comes back afterwards.
-    if (event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+    if (isCommittingFocusOut(event)) {
         if (watched == goodLimit.edit)
             commitLimit(goodLimit);
         else if (watched == poorLimit.edit)

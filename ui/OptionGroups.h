@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SetupRecord.h"
+#include "setup/SetupRecord.h"
 
 #include <QButtonGroup>
 #include <QObject>
@@ -26,12 +26,9 @@ public:
     QGroupBox* failuresGroup() const { return failuresBox; }
     QGroupBox* startupGroup() const { return startupBox; }
 
-    // Brings the codes into range, then sets the mark of each group's button for the current
-    // code to `check`. Loaders clear the old marks with false before they change the codes.
-    void SetOptionRadios(bool check);
-    void ShowGoodLimit(bool moveSpin);
-    void ShowPoorLimit(bool moveSpin);
-    void ShowShutOffTime(bool moveSpin);
+    // Shows the whole record, after a load replaced it: brings the codes into range and marks
+    // their buttons, and shows the limits and the shut-off time with their up-downs.
+    void showRecord();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,7 +47,9 @@ private:
     QGroupBox* buildStartupGroup(QWidget* parent);
     QWidget* limitControls(QWidget* parent, LimitControls& controls, const char* name);
     void bindCodes(QButtonGroup& buttons, std::uint8_t SetupRecord::*field);
+    void markCodes();
     void showLimit(const LimitControls& controls, bool moveSpin);
+    void showShutOffTime(bool moveSpin);
     void commitLimit(const LimitControls& controls);
     void commitShutOffTime();
 

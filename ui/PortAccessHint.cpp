@@ -1,4 +1,4 @@
-#include "PortAccessHint.h"
+#include "ui/PortAccessHint.h"
 
 #include <grp.h>
 #include <sys/stat.h>

@@ -1,28 +1,45 @@
-#include "TransferDialog.h"
+#include "ui/TransferDialog.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// How the dialog ends for each result of the exchange.
+int resultCode(TransferExchange::Result result) {
+    switch (result) {
+    case TransferExchange::Result::Completed:
+        return 240;
+    case TransferExchange::Result::Failed:
+        return 239;
+    case TransferExchange::Result::Cancelled:
+        break;
+    }
+    return 238;
+}
+
+} // namespace
+
 TransferDialog::TransferDialog(QWidget* parent, SerialLink& link, SetupRecord& record,
-                               DeviceInfo& info, std::uint8_t mode)
+                               DeviceInfo& info, TransferExchange::Direction direction)
     : QDialog(parent)
     , progress(new QProgressBar(this))
-    , exchange(link, record, info, mode,
+    , exchange(link, record, info, direction,
                {[this](int minimum, int maximum) { progress->setRange(minimum, maximum); },
                 [this](int position) {
                     progress->setValue(position);
                 }}) {
-    setWindowTitle("Zentiq Transfer");
+    setWindowTitle(tr("Zentiq Transfer"));
     setModal(true);
 
-    auto* text = new QLabel("Transfering. Please Wait.", this);
+    auto* text = new QLabel(tr("Transfering. Please Wait."), this);
     text->setAlignment(Qt::AlignCenter);
     progress->setObjectName("transferProgress");
     progress->setTextVisible(false);
     progress->setMinimumWidth(280);
-    auto* cancel = new QPushButton("&Cancel", this);
+    auto* cancel = new QPushButton(tr("&Cancel"), this);
     cancel->setObjectName("cancelButton");
     connect(cancel, &QPushButton::clicked, this, &TransferDialog::reject);
 
@@ -42,9 +59,8 @@ void TransferDialog::showEvent(QShowEvent* event) {
         return;
     started = true;
     progress->setValue(0);
-    // A mode the exchange does not know sends nothing and only waits for the cancel.
-    if (exchange.start())
-        timer.start();
+    exchange.start();
+    timer.start();
 }
 
 void TransferDialog::tick() {
@@ -60,5 +76,5 @@ void TransferDialog::reject() {
 
 void TransferDialog::finish() {
     timer.stop();
-    done(exchange.result());
+    done(resultCode(exchange.result()));
 }

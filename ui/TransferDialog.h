@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TransferExchange.h"
+#include "device/TransferExchange.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -10,15 +10,18 @@ class QProgressBar;
 class QShowEvent;
 
 // "Zentiq Transfer": runs one transfer exchange under a progress bar until it ends or the user
-// cancels. exec() returns a TransferExchange::Result. The replies arrive through the owner's
-// pump of the link; this dialog only ticks the exchange.
+// cancels. exec() ends with 240 (completed), 239 (failed) or 238 (cancelled); transferResult()
+// says the same by name. The replies arrive through the owner's pump of the link; this dialog
+// only ticks the exchange.
 class TransferDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kTickMs = 50;
 
     TransferDialog(QWidget* parent, SerialLink& link, SetupRecord& record, DeviceInfo& info,
-                   std::uint8_t mode);
+                   TransferExchange::Direction direction);
+
+    TransferExchange::Result transferResult() const { return exchange.result(); }
 
     // "&Cancel", Escape and the close box end the transfer at once.
     void reject() override;

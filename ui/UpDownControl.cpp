@@ -1,4 +1,4 @@
-#include "UpDownControl.h"
+#include "ui/UpDownControl.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "WelcomeDialog.h"
+#include "ui/WelcomeDialog.h"
 
-#include "NoticeLayout.h"
+#include "ui/NoticeLayout.h"
 
 WelcomeDialog::WelcomeDialog(QWidget* parent)
     : QDialog(parent) {

@@ -1,6 +1,6 @@
-#include "DeviceImage.h"
+#include "device/DeviceImage.h"
 
-#include "TestInstrument.h"
+#include "support/TestInstrument.h"
 
 #include <gtest/gtest.h>
 #include <string>

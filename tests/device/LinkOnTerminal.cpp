@@ -6,9 +6,9 @@
 
 LinkOnTerminal::LinkOnTerminal()
     : link([this](int) { return terminal.slavePath(); }) {
-    if (!link.Open(1, 9600))
+    if (!link.open(1, 9600))
         throw std::runtime_error("cannot open " + terminal.slavePath() + ": " +
-                                 link.LastOpenError());
+                                 link.lastOpenError());
 }
 
 std::vector<std::uint8_t> LinkOnTerminal::nextRequest() {
@@ -33,5 +33,5 @@ int LinkOnTerminal::unreadRequestBytes() const {
 
 void LinkOnTerminal::reply(std::span<const std::uint8_t> bytes) {
     terminal.send(bytes);
-    link.Pump();
+    link.pump();
 }

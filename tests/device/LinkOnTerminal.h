@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PseudoTerminal.h"
-#include "SerialLink.h"
+#include "device/SerialLink.h"
+#include "support/PseudoTerminal.h"
 
 #include <cstdint>
 #include <span>

@@ -1,5 +1,5 @@
-#include "PseudoTerminal.h"
-#include "SerialLink.h"
+#include "device/SerialLink.h"
+#include "support/PseudoTerminal.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -12,17 +12,17 @@ const Bytes kAcknowledgement{0x55, 0x01, 0x00, 0x00, 0x01};
 
 class SerialLinkFrameTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(link.Open(1, 9600)) << link.LastOpenError(); }
+    void SetUp() override { ASSERT_TRUE(link.open(1, 9600)) << link.lastOpenError(); }
 
     void arrive(const Bytes& bytes) {
         terminal.send(bytes);
-        link.Pump();
+        link.pump();
     }
 
     // The waiting frame as TakeFrame delivers it into the consumers' 80-byte buffer.
     std::optional<Bytes> take() {
         std::array<std::uint8_t, SerialLink::kFrameBufferSize> buffer{};
-        if (!link.TakeFrame(buffer))
+        if (!link.takeFrame(buffer))
             return std::nullopt;
         return Bytes(buffer.begin(), buffer.begin() + buffer[1] + SerialLink::kFrameOverhead);
     }
@@ -45,25 +45,25 @@ TEST_F(SerialLinkFrameTest, SendsHeaderLengthCommandDataAndChecksum) {
         {0x70, {0xFF, 0x02}, {0x55, 0x02, 0x70, 0xFF, 0x02, 0x73}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(link.SendFrame(c.command, c.data), c.wire.size());
+        EXPECT_EQ(link.sendFrame(c.command, c.data), c.wire.size());
         EXPECT_EQ(terminal.receive(c.wire.size()), c.wire);
     }
 }
 
 TEST_F(SerialLinkFrameTest, LargestPayloadIsSentAndALargerOneRefused) {
     const Bytes largest(SerialLink::kMaxDataLength, 0x01);
-    EXPECT_EQ(link.SendFrame(0x80, largest), SerialLink::kFrameBufferSize);
+    EXPECT_EQ(link.sendFrame(0x80, largest), SerialLink::kFrameBufferSize);
     const Bytes wire = terminal.receive(SerialLink::kFrameBufferSize);
     ASSERT_EQ(wire.size(), SerialLink::kFrameBufferSize);
     EXPECT_EQ(wire.back(), frameChecksum(0x80, largest));
 
-    link.Pump();
-    link.Pump();
-    ASSERT_TRUE(link.TimedOut());
-    EXPECT_EQ(link.SendFrame(0x80, Bytes(SerialLink::kMaxDataLength + 1, 0x01)), 0);
-    EXPECT_FALSE(link.TimedOut());
+    link.pump();
+    link.pump();
+    ASSERT_TRUE(link.timedOut());
+    EXPECT_EQ(link.sendFrame(0x80, Bytes(SerialLink::kMaxDataLength + 1, 0x01)), 0);
+    EXPECT_FALSE(link.timedOut());
     // Nothing of it reached the line: the next frame is the first thing the instrument sees.
-    link.SendFrame(0x01, Bytes{0x10});
+    link.sendFrame(0x01, Bytes{0x10});
     EXPECT_EQ(terminal.receive(5), (Bytes{0x55, 0x01, 0x01, 0x10, 0x12}));
 }
 
@@ -71,16 +71,16 @@ TEST_F(SerialLinkFrameTest, ClosedPortSendsNothingButRestartsTheTimeOut) {
     SerialLink closed{[](int) {
         return std::string("/nonexistent/port");
     }};
-    closed.Pump();
-    closed.Pump();
-    ASSERT_TRUE(closed.TimedOut());
+    closed.pump();
+    closed.pump();
+    ASSERT_TRUE(closed.timedOut());
 
-    EXPECT_EQ(closed.SendFrame(0x01, Bytes{0x10}), 0);
-    EXPECT_FALSE(closed.TimedOut());
-    closed.Pump();
-    EXPECT_FALSE(closed.TimedOut());
-    closed.Pump();
-    EXPECT_TRUE(closed.TimedOut());
+    EXPECT_EQ(closed.sendFrame(0x01, Bytes{0x10}), 0);
+    EXPECT_FALSE(closed.timedOut());
+    closed.pump();
+    EXPECT_FALSE(closed.timedOut());
+    closed.pump();
+    EXPECT_TRUE(closed.timedOut());
 }
 
 TEST_F(SerialLinkFrameTest, FindsFramesInTheBytesAsTheyArrive) {
@@ -101,9 +101,9 @@ TEST_F(SerialLinkFrameTest, FindsFramesInTheBytesAsTheyArrive) {
         {"wrong checksum", {{0x55, 0x01, 0x00, 0x00, 0xFF}}, {0x55, 0x01, 0x00, 0x00, 0xFF}},
     };
     for (const Case& c : cases) {
-        link.ClearInput();
+        link.clearInput();
         for (std::size_t read = 0; read < c.reads.size(); ++read) {
-            EXPECT_FALSE(link.HasFrame()) << c.what << ", before read " << read;
+            EXPECT_FALSE(link.hasFrame()) << c.what << ", before read " << read;
             arrive(c.reads[read]);
         }
         EXPECT_EQ(take(), c.frame) << c.what;
@@ -113,7 +113,7 @@ TEST_F(SerialLinkFrameTest, FindsFramesInTheBytesAsTheyArrive) {
 TEST_F(SerialLinkFrameTest, ReadWithoutHeaderIsDiscardedWhole) {
     // Kept, these would fill the receive buffer and no reply could be read any more.
     arrive(Bytes(255, 0x07));
-    EXPECT_FALSE(link.HasFrame());
+    EXPECT_FALSE(link.hasFrame());
 
     arrive(kAcknowledgement);
     EXPECT_EQ(take(), kAcknowledgement);
@@ -126,8 +126,8 @@ TEST_F(SerialLinkFrameTest, OneFramePerReadAndNoneWhileAFrameWaits) {
     arrive({0x55, 0x00, 0x41, 0x41});
 
     EXPECT_EQ(take(), kAcknowledgement);
-    link.Pump();
-    EXPECT_FALSE(link.HasFrame()) << "extracted without a read that brought bytes";
+    link.pump();
+    EXPECT_FALSE(link.hasFrame()) << "extracted without a read that brought bytes";
     arrive({0x00});
     EXPECT_EQ(take(), (Bytes{0x55, 0x01, 0x40, 0x02, 0x43}));
     arrive({0x00});
@@ -136,14 +136,14 @@ TEST_F(SerialLinkFrameTest, OneFramePerReadAndNoneWhileAFrameWaits) {
 
 TEST_F(SerialLinkFrameTest, TakeFrameCopiesAtMostTheCapacityAndConsumesTheFrame) {
     std::array<std::uint8_t, 3> small{};
-    EXPECT_FALSE(link.TakeFrame(small));
+    EXPECT_FALSE(link.takeFrame(small));
 
     arrive(kAcknowledgement);
     std::array<std::uint8_t, 4> buffer{0xEE, 0xEE, 0xEE, 0xEE};
-    EXPECT_TRUE(link.TakeFrame(std::span(buffer).first(3)));
+    EXPECT_TRUE(link.takeFrame(std::span(buffer).first(3)));
     EXPECT_EQ(buffer, (std::array<std::uint8_t, 4>{0x55, 0x01, 0x00, 0xEE}));
-    EXPECT_FALSE(link.HasFrame());
-    EXPECT_FALSE(link.TakeFrame(buffer));
+    EXPECT_FALSE(link.hasFrame());
+    EXPECT_FALSE(link.takeFrame(buffer));
 }
 
 TEST_F(SerialLinkFrameTest, TimesOutOnThePumpAfterTheReadLimit) {
@@ -152,33 +152,33 @@ TEST_F(SerialLinkFrameTest, TimesOutOnThePumpAfterTheReadLimit) {
         int pumpThatTimesOut;
     };
     for (const Case c : {Case{1, 2}, Case{50, 51}}) {
-        link.SetReadLimit(c.limit);
-        link.SendFrame(0x01, Bytes{0x10});
+        link.setReadLimit(c.limit);
+        link.sendFrame(0x01, Bytes{0x10});
         for (int pump = 1; pump < c.pumpThatTimesOut; ++pump) {
-            link.Pump();
-            ASSERT_FALSE(link.TimedOut()) << "limit " << c.limit << ", pump " << pump;
+            link.pump();
+            ASSERT_FALSE(link.timedOut()) << "limit " << c.limit << ", pump " << pump;
         }
-        link.Pump();
-        EXPECT_TRUE(link.TimedOut()) << "limit " << c.limit;
-        link.ResetTimeout();
-        EXPECT_FALSE(link.TimedOut());
+        link.pump();
+        EXPECT_TRUE(link.timedOut()) << "limit " << c.limit;
+        link.resetTimeout();
+        EXPECT_FALSE(link.timedOut());
     }
 }
 
 TEST_F(SerialLinkFrameTest, WaitingFrameStopsTheIdleCount) {
-    link.SetReadLimit(50);
-    link.SendFrame(0x01, Bytes{0x10});
+    link.setReadLimit(50);
+    link.sendFrame(0x01, Bytes{0x10});
     arrive(kAcknowledgement); // pump 1
     for (int pump = 0; pump < 100; ++pump)
-        link.Pump();
-    EXPECT_FALSE(link.TimedOut());
+        link.pump();
+    EXPECT_FALSE(link.timedOut());
 
     ASSERT_TRUE(take());
     for (int pump = 2; pump <= 50; ++pump)
-        link.Pump();
-    EXPECT_FALSE(link.TimedOut());
-    link.Pump();
-    EXPECT_TRUE(link.TimedOut());
+        link.pump();
+    EXPECT_FALSE(link.timedOut());
+    link.pump();
+    EXPECT_TRUE(link.timedOut());
 }
 
 TEST_F(SerialLinkFrameTest, OverlongLengthNeverCompletesUntilClearInput) {
@@ -186,17 +186,17 @@ TEST_F(SerialLinkFrameTest, OverlongLengthNeverCompletesUntilClearInput) {
     overlong.resize(255, 0x00);
     arrive(overlong);
     arrive(kAcknowledgement);
-    link.Pump();
-    EXPECT_FALSE(link.HasFrame());
+    link.pump();
+    EXPECT_FALSE(link.hasFrame());
 
-    link.ClearInput();
-    link.Pump();
+    link.clearInput();
+    link.pump();
     EXPECT_EQ(take(), kAcknowledgement) << "the acknowledgement still queued on the line";
 }
 
 TEST_F(SerialLinkFrameTest, ClearInputKeepsTheWaitingFrame) {
     arrive(kAcknowledgement);
-    link.ClearInput();
+    link.clearInput();
     EXPECT_EQ(take(), kAcknowledgement);
 }
 

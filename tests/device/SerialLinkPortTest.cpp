@@ -1,5 +1,5 @@
-#include "PseudoTerminal.h"
-#include "SerialLink.h"
+#include "device/SerialLink.h"
+#include "support/PseudoTerminal.h"
 
 #include <chrono>
 #include <filesystem>
@@ -34,11 +34,11 @@ protected:
 };
 
 TEST_F(SerialLinkPortTest, OpensTheNamedDeviceRawAndNonBlocking) {
-    ASSERT_TRUE(link.Open(3, 9600)) << link.LastOpenError();
+    ASSERT_TRUE(link.open(3, 9600)) << link.lastOpenError();
 
-    EXPECT_TRUE(link.IsOpen());
-    EXPECT_EQ(link.DevicePath(), terminal.slavePath());
-    EXPECT_EQ(link.LastOpenError(), "");
+    EXPECT_TRUE(link.isOpen());
+    EXPECT_EQ(link.devicePath(), terminal.slavePath());
+    EXPECT_EQ(link.lastOpenError(), "");
     const termios settings = portSettings();
     EXPECT_EQ(settings.c_cflag & (CSIZE | PARENB | CSTOPB), static_cast<tcflag_t>(CS8));
     EXPECT_EQ(settings.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
@@ -57,9 +57,9 @@ TEST_F(SerialLinkPortTest, NumbersOutsideTwoToSixteenAskForComOne) {
     for (const Case c : {Case{0, 1}, Case{1, 1}, Case{2, 2}, Case{12, 12}, Case{16, 16},
                          Case{17, 1}, Case{20, 1}}) {
         askedFor.clear();
-        EXPECT_TRUE(link.Open(c.given, 9600)) << link.LastOpenError();
+        EXPECT_TRUE(link.open(c.given, 9600)) << link.lastOpenError();
         EXPECT_EQ(askedFor, std::vector<int>{c.asked}) << "port " << int{c.given};
-        EXPECT_EQ(link.PortNumber(), c.given);
+        EXPECT_EQ(link.portNumber(), c.given);
     }
 }
 
@@ -71,8 +71,8 @@ TEST_F(SerialLinkPortTest, UnsupportedBaudRatesBecome9600) {
     };
     for (const Case c : {Case{4800, 9600, B9600}, Case{0, 9600, B9600}, Case{2400, 2400, B2400},
                          Case{57600, 57600, B57600}}) {
-        ASSERT_TRUE(link.Open(3, c.given)) << link.LastOpenError();
-        EXPECT_EQ(link.BaudRate(), c.kept) << c.given;
+        ASSERT_TRUE(link.open(3, c.given)) << link.lastOpenError();
+        EXPECT_EQ(link.baudRate(), c.kept) << c.given;
         const termios settings = portSettings();
         EXPECT_EQ(cfgetospeed(&settings), c.speed) << c.given;
         EXPECT_EQ(cfgetispeed(&settings), c.speed) << c.given;
@@ -80,35 +80,35 @@ TEST_F(SerialLinkPortTest, UnsupportedBaudRatesBecome9600) {
 }
 
 TEST_F(SerialLinkPortTest, FailedOpenClosesThePortHeldAndKeepsTheReason) {
-    ASSERT_TRUE(link.Open(3, 9600));
+    ASSERT_TRUE(link.open(3, 9600));
 
-    EXPECT_FALSE(link.Open(missingCom, 4800));
+    EXPECT_FALSE(link.open(missingCom, 4800));
 
-    EXPECT_FALSE(link.IsOpen());
-    EXPECT_EQ(link.PortNumber(), missingCom);
-    EXPECT_EQ(link.DevicePath(), missingDevice);
-    EXPECT_EQ(link.LastOpenError(), missingDevice + ": No such file or directory");
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(link.portNumber(), missingCom);
+    EXPECT_EQ(link.devicePath(), missingDevice);
+    EXPECT_EQ(link.lastOpenError(), missingDevice + ": No such file or directory");
     const std::array<std::uint8_t, 1> data{0x10};
-    EXPECT_EQ(link.SendFrame(0x01, data), 0);
+    EXPECT_EQ(link.sendFrame(0x01, data), 0);
 }
 
 TEST_F(SerialLinkPortTest, ReopeningThePortHeldSucceeds) {
-    ASSERT_TRUE(link.Open(3, 9600));
-    EXPECT_TRUE(link.Open(3, 9600)) << link.LastOpenError();
-    EXPECT_TRUE(link.IsOpen());
+    ASSERT_TRUE(link.open(3, 9600));
+    EXPECT_TRUE(link.open(3, 9600)) << link.lastOpenError();
+    EXPECT_TRUE(link.isOpen());
 }
 
 TEST_F(SerialLinkPortTest, PortHeldByOneLinkIsRefusedToAnotherUntilReleased) {
-    ASSERT_TRUE(link.Open(3, 9600));
+    ASSERT_TRUE(link.open(3, 9600));
     SerialLink other{[this](int) {
         return terminal.slavePath();
     }};
 
-    EXPECT_FALSE(other.Open(3, 9600));
-    EXPECT_EQ(other.LastOpenError(), terminal.slavePath() + ": Device or resource busy");
+    EXPECT_FALSE(other.open(3, 9600));
+    EXPECT_EQ(other.lastOpenError(), terminal.slavePath() + ": Device or resource busy");
 
-    ASSERT_FALSE(link.Open(missingCom, 9600));
-    EXPECT_TRUE(other.Open(3, 9600)) << other.LastOpenError();
+    ASSERT_FALSE(link.open(missingCom, 9600));
+    EXPECT_TRUE(other.open(3, 9600)) << other.lastOpenError();
 }
 
 TEST_F(SerialLinkPortTest, ClosesThePortWhenDestroyed) {
@@ -116,9 +116,9 @@ TEST_F(SerialLinkPortTest, ClosesThePortWhenDestroyed) {
         SerialLink first{[this](int) {
             return terminal.slavePath();
         }};
-        ASSERT_TRUE(first.Open(1, 9600));
+        ASSERT_TRUE(first.open(1, 9600));
     }
-    EXPECT_TRUE(link.Open(1, 9600)) << link.LastOpenError();
+    EXPECT_TRUE(link.open(1, 9600)) << link.lastOpenError();
 }
 
 TEST(SerialPortTest, ReadWithNothingWaitingReturnsAtOnce) {

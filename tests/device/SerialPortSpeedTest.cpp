@@ -1,5 +1,5 @@
-#include "PseudoTerminal.h"
-#include "SerialPort.h"
+#include "device/SerialPort.h"
+#include "support/PseudoTerminal.h"
 
 // The kernel's terminal structure reports a speed without a termios constant by its number.
 #include <asm/termbits.h>

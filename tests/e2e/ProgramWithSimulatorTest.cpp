@@ -1,6 +1,6 @@
-#include "CCalvaneApp.h"
-#include "ModalRecorder.h"
-#include "SimulatorProcess.h"
+#include "app/Application.h"
+#include "support/ModalRecorder.h"
+#include "support/SimulatorProcess.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -51,40 +51,40 @@ protected:
 
     // Runs the program; the session runs inside its main window once the caution has been
     // answered, and the window is closed after it.
-    void runProgram(const std::function<void(CCalvaneDlg&)>& session) {
+    void runProgram(const std::function<void(MainWindow&)>& session) {
         modals.answer("Mirafen for Zentiq ", [](QWidget&) {});
         modals.answer("Zentiq Transfer", [](QWidget&) {});
         modals.answer("CAUTION", [session](QWidget& caution) {
             dynamic_cast<QDialog&>(caution).accept();
-            CCalvaneDlg* window = CCalvaneApp::instance()->mainWindow();
+            MainWindow* window = Application::instance()->mainWindow();
             QTimer::singleShot(0, window, [window, session] {
                 session(*window);
                 QTest::mouseClick(window->findChild<QPushButton*>("closeButton"), Qt::LeftButton);
             });
         });
         started = Clock::now();
-        EXPECT_EQ(CCalvaneApp::instance()->run(), 0);
+        EXPECT_EQ(Application::instance()->run(), 0);
     }
 
-    template <typename Widget> static Widget& find(CCalvaneDlg& window, const char* name) {
+    template <typename Widget> static Widget& find(MainWindow& window, const char* name) {
         auto* widget = window.findChild<Widget*>(name);
         if (widget == nullptr)
             throw std::runtime_error(std::string("no control ") + name);
         return *widget;
     }
-    static QString serialShown(CCalvaneDlg& window) {
+    static QString serialShown(MainWindow& window) {
         return find<QLineEdit>(window, "serialEdit").text();
     }
-    static void click(CCalvaneDlg& window, const char* name) {
+    static void click(MainWindow& window, const char* name) {
         QTest::mouseClick(&find<QAbstractButton>(window, name), Qt::LeftButton);
     }
-    static void typeLeadName(CCalvaneDlg& window, const QString& name) {
+    static void typeLeadName(MainWindow& window, const QString& name) {
         auto& edit = find<QLineEdit>(window, "leadEdit1");
         edit.selectAll();
         QTest::keyClicks(&edit, name);
     }
     // Waits, with the program's timers running, until the instrument is shown.
-    void waitForConnection(CCalvaneDlg& window) {
+    void waitForConnection(MainWindow& window) {
         EXPECT_TRUE(QTest::qWaitFor([&window] { return serialShown(window) == kSerial; }, 5000));
         connectedAfter = Clock::now() - started;
     }
@@ -116,7 +116,7 @@ protected:
 
 TEST_F(ProgramWithSimulatorTest, ConnectsThenLoadsTheInstrumentsSetupAndSavesAnEditedOne) {
     startSimulator();
-    runProgram([this](CCalvaneDlg& window) {
+    runProgram([this](MainWindow& window) {
         waitForConnection(window);
         EXPECT_EQ(find<QLabel>(window, "firmwareText").text(), "3.4");
         ASSERT_TRUE(find<QPushButton>(window, "deviceLoadButton").isEnabled());
@@ -145,7 +145,7 @@ TEST_F(ProgramWithSimulatorTest, ConnectsThenLoadsTheInstrumentsSetupAndSavesAnE
 TEST_F(ProgramWithSimulatorTest, ALoadThatBreaksOffWarnsAndKeepsThePreviousSetup) {
     // A few identity polls and the first requests of the load are answered, then nothing.
     startSimulator({"--stop-after", "6"});
-    runProgram([](CCalvaneDlg& window) {
+    runProgram([](MainWindow& window) {
         EXPECT_TRUE(QTest::qWaitFor([&window] { return serialShown(window) == kSerial; }, 5000));
         typeLeadName(window, "Before");
         click(window, "freq30");
@@ -159,7 +159,7 @@ TEST_F(ProgramWithSimulatorTest, ALoadThatBreaksOffWarnsAndKeepsThePreviousSetup
 
 TEST_F(ProgramWithSimulatorTest, AnUnpluggedInstrumentShowsNotConnectedAfterAboutElevenSeconds) {
     startSimulator();
-    runProgram([this](CCalvaneDlg& window) {
+    runProgram([this](MainWindow& window) {
         waitForConnection(window);
         const auto unplugged = Clock::now();
         sim->stop();

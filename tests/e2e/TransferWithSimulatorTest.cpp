@@ -1,8 +1,8 @@
-#include "DeviceInfo.h"
-#include "SerialLink.h"
-#include "SetupRecord.h"
-#include "SimulatorProcess.h"
-#include "TransferExchange.h"
+#include "device/DeviceInfo.h"
+#include "device/SerialLink.h"
+#include "device/TransferExchange.h"
+#include "setup/SetupRecord.h"
+#include "support/SimulatorProcess.h"
 
 #include <chrono>
 #include <cstdio>
@@ -54,7 +54,7 @@ protected:
         ASSERT_FALSE(sim->terminalPath().empty());
         const std::string path = sim->terminalPath();
         link = std::make_unique<SerialLink>([path](int) { return path; });
-        ASSERT_TRUE(link->Open(1, 9600)) << link->LastOpenError();
+        ASSERT_TRUE(link->open(1, 9600)) << link->lastOpenError();
         info.serialText = "E2E00001";
         info.moduleType = 7;
         info.firmwareText = "3.1";
@@ -62,18 +62,19 @@ protected:
     }
 
     // Runs one transfer to its end, pumping the link as the window's read timer does.
-    TransferRun transfer(SetupRecord& record, std::uint8_t mode, std::chrono::milliseconds tick) {
-        TransferExchange exchange(*link, record, info, mode,
+    TransferRun transfer(SetupRecord& record, TransferExchange::Direction direction,
+                         std::chrono::milliseconds tick) {
+        TransferExchange exchange(*link, record, info, direction,
                                   {[](int, int) {},
                                    [](int) {
                                    }});
         const auto begin = Clock::now();
-        EXPECT_TRUE(exchange.start());
+        exchange.start();
         int pumps = 0;
         for (int ticks = 1; !exchange.finished() && ticks <= kTickLimit; ++ticks) {
             std::this_thread::sleep_for(tick);
             if (ticks % kTicksPerPump == 0) {
-                link->Pump();
+                link->pump();
                 ++pumps;
             }
             exchange.tick();
@@ -85,12 +86,12 @@ protected:
     // Writes a full setup, reads it back into a record of defaults and compares.
     void roundTrip(std::chrono::milliseconds tick) {
         SetupRecord written = fullSetup();
-        saved = transfer(written, TransferExchange::kWriteMode, tick);
-        ASSERT_EQ(saved.result, TransferExchange::Completed);
+        saved = transfer(written, TransferExchange::Direction::Write, tick);
+        ASSERT_EQ(saved.result, TransferExchange::Result::Completed);
 
         SetupRecord read;
-        loaded = transfer(read, TransferExchange::kReadMode, tick);
-        ASSERT_EQ(loaded.result, TransferExchange::Completed);
+        loaded = transfer(read, TransferExchange::Direction::Read, tick);
+        ASSERT_EQ(loaded.result, TransferExchange::Result::Completed);
         EXPECT_EQ(read, fullSetup());
     }
 
@@ -104,10 +105,10 @@ protected:
 TEST_F(TransferWithSimulatorTest, FullSetupTravelsBothWaysAtTheWindowsPace) {
     start({});
     // The poll's last identity reply is still waiting when the transfer begins.
-    link->SendFrame(0x01, std::array<std::uint8_t, 1>{0x10});
-    for (auto deadline = Clock::now() + 2s; !link->HasFrame() && Clock::now() < deadline;)
-        link->Pump();
-    ASSERT_TRUE(link->HasFrame());
+    link->sendFrame(0x01, std::array<std::uint8_t, 1>{0x10});
+    for (auto deadline = Clock::now() + 2s; !link->hasFrame() && Clock::now() < deadline;)
+        link->pump();
+    ASSERT_TRUE(link->hasFrame());
 
     roundTrip(kWindowTick);
 
@@ -123,12 +124,12 @@ TEST_F(TransferWithSimulatorTest, FullSetupTravelsBothWaysAtTheWindowsPace) {
     report("load", loaded);
 
     // The identity write reached the instrument too.
-    link->ClearInput();
-    link->SendFrame(0x01, std::array<std::uint8_t, 1>{0x10});
+    link->clearInput();
+    link->sendFrame(0x01, std::array<std::uint8_t, 1>{0x10});
     std::array<std::uint8_t, SerialLink::kFrameBufferSize> reply{};
-    for (auto deadline = Clock::now() + 2s; !link->HasFrame() && Clock::now() < deadline;)
-        link->Pump();
-    ASSERT_TRUE(link->TakeFrame(reply));
+    for (auto deadline = Clock::now() + 2s; !link->hasFrame() && Clock::now() < deadline;)
+        link->pump();
+    ASSERT_TRUE(link->takeFrame(reply));
     const std::array<std::uint8_t, 12> identity{'E', '2', 'E', '0', '0', '0', '0', '1', 0, 7, 3, 1};
     EXPECT_TRUE(std::equal(identity.begin(), identity.end(), reply.begin() + 3));
 }
@@ -157,9 +158,9 @@ TEST_F(TransferWithSimulatorTest, SilentInstrumentFailsAfterThreeTimeOuts) {
     start({"--silent"});
     SetupRecord record = fullSetup();
 
-    const TransferRun run = transfer(record, TransferExchange::kWriteMode, kFastTick);
+    const TransferRun run = transfer(record, TransferExchange::Direction::Write, kFastTick);
 
-    EXPECT_EQ(run.result, TransferExchange::Failed);
+    EXPECT_EQ(run.result, TransferExchange::Result::Failed);
     // Three attempts, each given up on the 51st pump without a reply.
     EXPECT_GE(run.pumps, 3 * 51);
     EXPECT_LE(run.pumps, 3 * 51 + 2);

@@ -1,7 +1,7 @@
-#include "KeyValueFile.h"
+#include "setup/KeyValueFile.h"
 
-#include "FileError.h"
-#include "TempFolder.h"
+#include "setup/FileError.h"
+#include "support/TempFolder.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -19,7 +19,7 @@ protected:
     std::string openWith(const std::string& content) {
         const std::string path = pathOf("values.txt");
         writeFile(path, content);
-        EXPECT_TRUE(file.Open(path, false));
+        EXPECT_TRUE(file.open(path, false));
         return path;
     }
 
@@ -69,10 +69,10 @@ TEST_F(KeyValueFileTest, FindsTheFirstLineWhoseKeyMatchesExactly) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.content) + " " + c.key);
         openWith(c.content);
-        std::string value = "untouched";
-        EXPECT_EQ(file.GetValue(c.key, value), c.found);
-        EXPECT_EQ(value, c.found ? c.value : "untouched");
-        EXPECT_EQ(file.HasKey(c.key), c.found);
+        const std::optional<std::string> value = file.getValue(c.key);
+        EXPECT_EQ(value.has_value(), c.found);
+        EXPECT_EQ(value.value_or("none"), c.found ? c.value : "none");
+        EXPECT_EQ(file.hasKey(c.key), c.found);
     }
 }
 
@@ -106,15 +106,15 @@ TEST_F(KeyValueFileTest, SetValueRewritesEveryLineOfTheKeyOrAppendsOne) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.before) + " " + c.key);
         const std::string path = openWith(c.before);
-        EXPECT_TRUE(file.SetValue(c.key, c.value));
+        EXPECT_TRUE(file.setValue(c.key, c.value));
         EXPECT_EQ(readFile(path), c.after);
     }
 }
 
 TEST_F(KeyValueFileTest, ReplaceValueNeverAppends) {
     const std::string path = openWith("B=x\r\nA=1\r\n");
-    EXPECT_TRUE(file.ReplaceValue("C", "3"));
-    EXPECT_TRUE(file.ReplaceValue("A", "2"));
+    EXPECT_TRUE(file.replaceValue("C", "3"));
+    EXPECT_TRUE(file.replaceValue("A", "2"));
     EXPECT_EQ(readFile(path), "B=x\r\nA=2\r\n");
 }
 
@@ -124,12 +124,12 @@ TEST_F(KeyValueFileTest, SetValuesEqualsEachSetValueInOrder) {
     const std::string before = "LEADNAME10=x\r\nB=0\r\nother\r\nB=9\r\n";
 
     const std::string together = openWith(before);
-    EXPECT_TRUE(file.SetValues(entries));
+    EXPECT_TRUE(file.setValues(entries));
     const std::string written = readFile(together);
 
     const std::string oneByOne = openWith(before);
     for (const auto& [key, value] : entries)
-        file.SetValue(key, value);
+        file.setValue(key, value);
     EXPECT_EQ(written, readFile(oneByOne));
     EXPECT_EQ(written, "LEADNAME10=x\r\nB=2\r\nother\r\nB=2\r\nA=3\r\nLEADNAME1=n\r\nC=\r\n");
 }
@@ -137,13 +137,11 @@ TEST_F(KeyValueFileTest, SetValuesEqualsEachSetValueInOrder) {
 TEST_F(KeyValueFileTest, StaysOpenLockedAndUsableAfterARewrite) {
     const std::string path = openWith("A=1\r\n");
     ::chmod(path.c_str(), 0640);
-    ASSERT_TRUE(file.SetValue("B", "2"));
+    ASSERT_TRUE(file.setValue("B", "2"));
 
     KeyValueFile other;
-    EXPECT_FALSE(other.Open(path, false));
-    std::string value;
-    EXPECT_TRUE(file.GetValue("B", value));
-    EXPECT_EQ(value, "2");
+    EXPECT_FALSE(other.open(path, false));
+    EXPECT_EQ(file.getValue("B"), "2");
     struct stat status {};
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
@@ -152,23 +150,23 @@ TEST_F(KeyValueFileTest, StaysOpenLockedAndUsableAfterARewrite) {
 
 TEST_F(KeyValueFileTest, OpenFailsQuietlyAndLeavesItClosed) {
     const std::string missing = pathOf("missing.txt");
-    EXPECT_FALSE(file.Open(missing, false));
+    EXPECT_FALSE(file.open(missing, false));
     EXPECT_FALSE(std::filesystem::exists(missing));
 
     const std::string readOnly = pathOf("read-only.txt");
     writeFile(readOnly, "A=1\r\n");
     ::chmod(readOnly.c_str(), 0444);
-    EXPECT_FALSE(file.Open(readOnly, true));
+    EXPECT_FALSE(file.open(readOnly, true));
 
     const std::string locked = pathOf("locked.txt");
     writeFile(locked, "A=1\r\n");
     const int holder = ::open(locked.c_str(), O_RDWR);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    EXPECT_FALSE(file.Open(locked, true));
+    EXPECT_FALSE(file.open(locked, true));
     ::close(holder);
-    EXPECT_TRUE(file.Open(locked, true));
+    EXPECT_TRUE(file.open(locked, true));
 
-    EXPECT_FALSE(file.Open(folder, true));
+    EXPECT_FALSE(file.open(folder, true));
     EXPECT_FALSE(file.isOpen());
     EXPECT_EQ(readFile(readOnly), "A=1\r\n");
 }
@@ -179,24 +177,24 @@ TEST_F(KeyValueFileTest, RefusesPathsOf260CharactersOrMore) {
     const std::string tooLong = pathOf(std::string(KeyValueFile::kMaxPathLength - prefix, 'n'));
     ASSERT_EQ(longest.size(), 259u);
     ASSERT_EQ(tooLong.size(), 260u);
-    EXPECT_FALSE(file.Open(tooLong, true));
+    EXPECT_FALSE(file.open(tooLong, true));
     EXPECT_FALSE(std::filesystem::exists(tooLong));
-    EXPECT_TRUE(file.Open(longest, true));
+    EXPECT_TRUE(file.open(longest, true));
 }
 
 TEST_F(KeyValueFileTest, HoldsOneFileAtATime) {
     const std::string first = pathOf("first.txt");
     KeyValueFile same;
-    ASSERT_TRUE(file.Open(first, true));
-    EXPECT_FALSE(same.Open(first, true));
-    ASSERT_TRUE(file.Open(pathOf("second.txt"), true));
-    EXPECT_TRUE(same.Open(first, true));
+    ASSERT_TRUE(file.open(first, true));
+    EXPECT_FALSE(same.open(first, true));
+    ASSERT_TRUE(file.open(pathOf("second.txt"), true));
+    EXPECT_TRUE(same.open(first, true));
 }
 
 TEST_F(KeyValueFileTest, AClosedFileIsCreatedByTheNextOperation) {
     const std::string path = pathOf("later.txt");
-    EXPECT_FALSE(file.Open(path, false));
-    EXPECT_TRUE(file.SetValue("COMMPORT", "2"));
+    EXPECT_FALSE(file.open(path, false));
+    EXPECT_TRUE(file.setValue("COMMPORT", "2"));
     EXPECT_TRUE(file.isOpen());
     EXPECT_EQ(readFile(path), "COMMPORT=2\r\n");
 }
@@ -230,7 +228,7 @@ TEST_F(KeyValueFileTest, AFailedWriteThrowsAndLeavesTheFileAsItWas) {
     {
         const FileSizeLimit limit(before.size() + 4);
         try {
-            file.SetValue("C", std::string(100, 'x'));
+            file.setValue("C", std::string(100, 'x'));
             FAIL() << "no FileError";
         } catch (const FileError& error) {
             EXPECT_EQ(error.path(), path);
@@ -239,7 +237,7 @@ TEST_F(KeyValueFileTest, AFailedWriteThrowsAndLeavesTheFileAsItWas) {
     }
     EXPECT_EQ(readFile(path), before);
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"values.txt"});
-    EXPECT_TRUE(file.SetValue("C", "3"));
+    EXPECT_TRUE(file.setValue("C", "3"));
     EXPECT_EQ(readFile(path), before + "C=3\r\n");
 }
 
@@ -262,7 +260,7 @@ TEST_F(KeyValueFileTest, AFolderThatRefusesNewFilesStopsTheRewrite) {
     if (!setImmutable(folder, true))
         GTEST_SKIP() << "immutable folders are not available here";
     try {
-        file.SetValue("A", "2");
+        file.setValue("A", "2");
         ADD_FAILURE() << "no FileError";
     } catch (const FileError& error) {
         EXPECT_EQ(error.path(), path);

@@ -1,7 +1,8 @@
-#include "SetupFile.h"
+#include "setup/SetupFile.h"
 
-#include "KeyValueFile.h"
-#include "TempFolder.h"
+#include "setup/FileError.h"
+#include "setup/KeyValueFile.h"
+#include "support/TempFolder.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -21,7 +22,7 @@ protected:
     // Reads content as a setup file into record.
     void load(const std::string& content) {
         writeFile(setupPath(), content);
-        ASSERT_TRUE(readSetupFile(record, setupPath()));
+        ASSERT_NO_THROW(readSetupFile(record, setupPath()));
     }
 
     SetupRecord record;
@@ -86,7 +87,7 @@ std::string fileContent(const Lines& lines) {
 }
 
 TEST_F(SetupFileTest, DefaultsMakeThe263LinesInOrder) {
-    ASSERT_TRUE(writeSetupFile(SetupRecord{}, setupPath()));
+    ASSERT_NO_THROW(writeSetupFile(SetupRecord{}, setupPath()));
     std::string expected;
     for (int lead = 1; lead <= 128; ++lead)
         expected +=
@@ -98,13 +99,13 @@ TEST_F(SetupFileTest, DefaultsMakeThe263LinesInOrder) {
 
 TEST_F(SetupFileTest, SavingAgainKeepsTheFileAtItsSizeAndReadsTheLastSave) {
     const SetupRecord second = sampleRecord('b');
-    ASSERT_TRUE(writeSetupFile(sampleRecord('a'), setupPath()));
-    ASSERT_TRUE(writeSetupFile(second, setupPath()));
+    ASSERT_NO_THROW(writeSetupFile(sampleRecord('a'), setupPath()));
+    ASSERT_NO_THROW(writeSetupFile(second, setupPath()));
 
     const std::string content = readFile(setupPath());
     EXPECT_EQ(lineCount(content), 263u);
     EXPECT_EQ(content, fileContent(setupLines(second)));
-    ASSERT_TRUE(readSetupFile(record, setupPath()));
+    ASSERT_NO_THROW(readSetupFile(record, setupPath()));
     EXPECT_EQ(record, second);
 }
 
@@ -119,10 +120,10 @@ TEST_F(SetupFileTest, FilesOfTheEarlierWriterReadBackExactly) {
     EXPECT_EQ(record, second);
 
     const SetupRecord third = sampleRecord('c');
-    ASSERT_TRUE(writeSetupFile(third, setupPath()));
+    ASSERT_NO_THROW(writeSetupFile(third, setupPath()));
     EXPECT_EQ(lineCount(readFile(setupPath())), earlier.size());
     SetupRecord reread;
-    ASSERT_TRUE(readSetupFile(reread, setupPath()));
+    ASSERT_NO_THROW(readSetupFile(reread, setupPath()));
     EXPECT_EQ(reread, third);
 }
 
@@ -192,9 +193,9 @@ TEST_F(SetupFileTest, ANameKeepsEveryCharacterOfItsLine) {
     EXPECT_EQ(record.leadName[7], name);
 
     record.leadName[8] = "two\nlines";
-    ASSERT_TRUE(writeSetupFile(record, setupPath()));
+    ASSERT_NO_THROW(writeSetupFile(record, setupPath()));
     SetupRecord reread;
-    ASSERT_TRUE(readSetupFile(reread, setupPath()));
+    ASSERT_NO_THROW(readSetupFile(reread, setupPath()));
     EXPECT_EQ(reread.leadName[7], name);
     EXPECT_EQ(reread.leadName[8], "twolines");
 }
@@ -208,7 +209,7 @@ TEST_F(SetupFileTest, ALongerKeyBeforeTheShorterOneIsNotTakenForIt) {
 TEST_F(SetupFileTest, SavingOverAFileKeepsItsOtherLines) {
     const std::string note = "NOTE=" + std::string(95, 'n');
     writeFile(setupPath(), note + "\r\nFREQUENCY=3\r\nwritten by hand\r\n");
-    ASSERT_TRUE(writeSetupFile(SetupRecord{}, setupPath()));
+    ASSERT_NO_THROW(writeSetupFile(SetupRecord{}, setupPath()));
 
     Lines expected = {note, "FREQUENCY=1", "written by hand"};
     for (const auto& line : setupLines(SetupRecord{}))
@@ -217,23 +218,40 @@ TEST_F(SetupFileTest, SavingOverAFileKeepsItsOtherLines) {
     EXPECT_EQ(readFile(setupPath()), fileContent(expected));
 }
 
-TEST_F(SetupFileTest, AFileThatCannotBeOpenedChangesNothing) {
+TEST_F(SetupFileTest, AFileThatCannotBeOpenedThrowsItsCauseAndChangesNothing) {
     const std::string content = "FREQUENCY=3\r\n";
     writeFile(setupPath(), content);
+    const auto refusedWith = [this, &content](FileError::Cause cause) {
+        record = sampleRecord('a');
+        for (const bool reading : {true, false}) {
+            try {
+                if (reading)
+                    readSetupFile(record, setupPath());
+                else
+                    writeSetupFile(SetupRecord{}, setupPath());
+                ADD_FAILURE() << "no FileError, reading " << reading;
+            } catch (const FileError& error) {
+                EXPECT_EQ(error.cause(), cause);
+                EXPECT_EQ(error.path(), setupPath());
+            }
+        }
+        EXPECT_EQ(record, sampleRecord('a'));
+        EXPECT_EQ(readFile(setupPath()), content);
+    };
+
     ::chmod(setupPath().c_str(), 0444);
-    record = sampleRecord('a');
-    EXPECT_FALSE(readSetupFile(record, setupPath()));
-    EXPECT_FALSE(writeSetupFile(SetupRecord{}, setupPath()));
-    EXPECT_EQ(record, sampleRecord('a'));
-    EXPECT_EQ(readFile(setupPath()), content);
+    refusedWith(FileError::Cause::AccessDenied);
 
     ::chmod(setupPath().c_str(), 0644);
-    KeyValueFile holder;
-    ASSERT_TRUE(holder.Open(setupPath(), false));
-    EXPECT_FALSE(readSetupFile(record, setupPath()));
-    EXPECT_FALSE(writeSetupFile(SetupRecord{}, setupPath()));
-    EXPECT_EQ(record, sampleRecord('a'));
-    EXPECT_EQ(readFile(setupPath()), content);
+    {
+        KeyValueFile holder;
+        ASSERT_TRUE(holder.open(setupPath(), false));
+        refusedWith(FileError::Cause::SharingViolation);
+    }
+
+    const std::string missingFolder = pathOf("no-such-folder/setup.prp");
+    EXPECT_THROW(writeSetupFile(SetupRecord{}, missingFolder), FileError);
+    EXPECT_FALSE(std::filesystem::exists(pathOf("no-such-folder")));
 }
 
 } // namespace

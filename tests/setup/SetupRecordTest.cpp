@@ -1,4 +1,4 @@
-#include "SetupRecord.h"
+#include "setup/SetupRecord.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -45,7 +45,7 @@ TEST(SetupRecord, ClearLeadsKeepsTheOtherFields) {
     record.leadName[128] = "O2";
     record.leadSkip[64] = true;
 
-    record.ClearLeads();
+    record.clearLeads();
 
     SetupRecord expected;
     expected.frequency = 3;

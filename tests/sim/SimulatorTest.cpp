@@ -1,5 +1,5 @@
-#include "SerialLink.h"
-#include "SimulatorProcess.h"
+#include "device/SerialLink.h"
+#include "support/SimulatorProcess.h"
 
 #include <chrono>
 #include <fcntl.h>
@@ -45,7 +45,7 @@ protected:
         ASSERT_EQ(sim->terminalPath().rfind("/dev/pts/", 0), 0U) << sim->terminalPath();
         const std::string path = sim->terminalPath();
         link = std::make_unique<SerialLink>([path](int) { return path; });
-        ASSERT_TRUE(link->Open(1, 9600)) << link->LastOpenError();
+        ASSERT_TRUE(link->open(1, 9600)) << link->lastOpenError();
     }
 
     std::filesystem::path scratchFolder() {
@@ -61,9 +61,9 @@ protected:
     std::optional<Bytes> awaitFrame(std::chrono::milliseconds wait) {
         const auto deadline = std::chrono::steady_clock::now() + wait;
         while (std::chrono::steady_clock::now() < deadline) {
-            link->Pump();
+            link->pump();
             std::array<std::uint8_t, SerialLink::kFrameBufferSize> buffer{};
-            if (link->TakeFrame(buffer))
+            if (link->takeFrame(buffer))
                 return Bytes(buffer.begin(), buffer.begin() + buffer[1] + 4);
             std::this_thread::sleep_for(5ms);
         }
@@ -72,8 +72,8 @@ protected:
 
     std::optional<Bytes> request(std::uint8_t command, const Bytes& data,
                                  std::chrono::milliseconds wait = 2s) {
-        link->ClearInput();
-        link->SendFrame(command, data);
+        link->clearInput();
+        link->sendFrame(command, data);
         return awaitFrame(wait);
     }
 
@@ -93,7 +93,7 @@ TEST_F(SimulatorTest, IdentityComesFromOptionsAndSurvivesThePortReopening) {
     const Bytes identity = frame(0x10, {'A', 'B', 'C', '1', '2', 0, 0, 0, 0x01, 0x02, 0x02, 0x05});
 
     EXPECT_EQ(read(0x10), identity);
-    ASSERT_TRUE(link->Open(1, 9600)) << link->LastOpenError();
+    ASSERT_TRUE(link->open(1, 9600)) << link->lastOpenError();
     EXPECT_EQ(read(0x10), identity);
 }
 
@@ -118,13 +118,13 @@ TEST_F(SimulatorTest, RequestsItDoesNotKnowGetNoAnswer) {
     };
     const int raw = open(sim->terminalPath().c_str(), O_WRONLY | O_NOCTTY);
     ASSERT_GE(raw, 0);
-    link->ClearInput();
+    link->clearInput();
     for (const Bytes& bytes : unanswered)
         ASSERT_EQ(write(raw, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     close(raw);
 
     // The first answer to arrive is the one to the good request behind them.
-    link->SendFrame(0x01, Bytes{0x40});
+    link->sendFrame(0x01, Bytes{0x40});
     EXPECT_EQ(awaitFrame(2s), frame(0x40, {0x01}));
 }
 
@@ -197,8 +197,8 @@ TEST_F(SimulatorTest, FailFirstSpoilsTheFirstAttemptsOfEachRequest) {
 
 TEST_F(SimulatorTest, DelayHoldsTheReplyBack) {
     start({"--delay", "400"});
-    link->ClearInput();
-    link->SendFrame(0x01, Bytes{0x40});
+    link->clearInput();
+    link->sendFrame(0x01, Bytes{0x40});
     EXPECT_FALSE(awaitFrame(200ms));
     EXPECT_EQ(awaitFrame(2s), frame(0x40, {0x01}));
 }

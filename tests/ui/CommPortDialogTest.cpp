@@ -1,7 +1,7 @@
-#include "CommPortDialog.h"
+#include "ui/CommPortDialog.h"
 
-#include "Closings.h"
-#include "ModalRecorder.h"
+#include "support/Closings.h"
+#include "support/ModalRecorder.h"
 
 #include <QCloseEvent>
 #include <QRadioButton>
@@ -16,15 +16,14 @@ std::string fakeDevice(int comNumber) {
 }
 
 struct PortRun {
-    std::vector<std::uint8_t> applied;
+    std::uint8_t chosen = 0;
     QString checkedAtStart;
 };
 
 // Opens the dialog modally on currentPort, lets act close it, and reports what was applied.
 PortRun runDialog(std::uint8_t currentPort, const std::function<void(QWidget&)>& act) {
     PortRun run;
-    CommPortDialog dialog(nullptr, currentPort, fakeDevice,
-                          [&run](std::uint8_t port) { run.applied.push_back(port); });
+    CommPortDialog dialog(nullptr, currentPort, fakeDevice);
     ModalRecorder modals;
     modals.answer("Comm Port Setting", [&run, &act](QWidget& window) {
         for (auto* radio : window.findChildren<QRadioButton*>())
@@ -33,6 +32,7 @@ PortRun runDialog(std::uint8_t currentPort, const std::function<void(QWidget&)>&
         act(window);
     });
     dialog.exec();
+    run.chosen = dialog.chosenPort();
     return run;
 }
 
@@ -55,11 +55,11 @@ TEST(CommPortDialog, ChecksTheCurrentPortAndStandsForComOneOutsideTwoToSixteen) 
         const PortRun run = runDialog(static_cast<std::uint8_t>(current), pressOk);
         EXPECT_EQ(run.checkedAtStart, checkedText) << "current port " << current;
         const auto expected = static_cast<std::uint8_t>(checkedText == "COMM &1" ? 1 : current);
-        EXPECT_EQ(run.applied, std::vector<std::uint8_t>{expected}) << "current port " << current;
+        EXPECT_EQ(run.chosen, expected) << "current port " << current;
     }
 }
 
-TEST(CommPortDialog, EveryWayOfClosingAppliesTheClickedPortOnce) {
+TEST(CommPortDialog, EveryWayOfClosingHandsBackTheClickedPort) {
     std::vector<Closing> closings = closingsWithoutButtons();
     closings.push_back(pressButton("okButton"));
     for (const auto& [name, close] : closings) {
@@ -68,12 +68,12 @@ TEST(CommPortDialog, EveryWayOfClosingAppliesTheClickedPortOnce) {
             QTest::mouseClick(&radioOfPort(window, 11), Qt::LeftButton);
             close(window);
         });
-        EXPECT_EQ(run.applied, std::vector<std::uint8_t>{11}) << name;
+        EXPECT_EQ(run.chosen, 11) << name;
     }
 }
 
 TEST(CommPortDialog, LaysOutSixteenPortsWithTheirMnemonicsAndDevices) {
-    CommPortDialog dialog(nullptr, 1, fakeDevice, nullptr);
+    CommPortDialog dialog(nullptr, 1, fakeDevice);
     EXPECT_EQ(dialog.windowTitle(), "Comm Port Setting");
     const std::vector<std::pair<int, QString>> texts{
         {1, "COMM &1"}, {9, "COMM &9"}, {10, "COMM 1&0"}, {11, "COMM 11"}, {16, "COMM 16"}};

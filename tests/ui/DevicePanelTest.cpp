@@ -9,9 +9,9 @@ namespace {
 class DevicePanelTest : public WindowTest {
 protected:
     QLineEdit* serialEdit() { return find<QLineEdit>("serialEdit"); }
-    void leaveSerialEdit(const QString& typed) {
+    void leaveSerialEdit(const QString& typed, Qt::FocusReason reason = Qt::TabFocusReason) {
         serialEdit()->setText(typed);
-        QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+        QFocusEvent focusOut(QEvent::FocusOut, reason);
         QApplication::sendEvent(serialEdit(), &focusOut);
     }
 };
@@ -29,6 +29,15 @@ TEST_F(DevicePanelTest, SerialNumberBecomesEightDigitsWhenTheEditLosesTheFocus) 
         EXPECT_EQ(serialEdit()->text(), shown) << typed.toStdString();
         EXPECT_EQ(window->deviceInfo().serialText, shown.toStdString());
     }
+}
+
+TEST_F(DevicePanelTest, SerialNumberKeepsWhatIsTypedWhileItsOwnContextMenuIsOpen) {
+    startWindow();
+    leaveSerialEdit("12a", Qt::PopupFocusReason);
+    EXPECT_EQ(serialEdit()->text(), "12a");
+
+    leaveSerialEdit("12a");
+    EXPECT_EQ(serialEdit()->text(), "00000012");
 }
 
 TEST_F(DevicePanelTest, SerialNumberPlusOneCountsUp) {
@@ -64,7 +73,7 @@ TEST_F(DevicePanelTest, ChangingTheModuleKeepsTheLeadNames) {
 TEST_F(DevicePanelTest, AModuleUnknownToTheCatalogueChangesNothing) {
     startWindow();
     pickModule(Leads16);
-    EXPECT_TRUE(window->SelectModuleType(99));
+    EXPECT_FALSE(window->selectModuleType(99));
     EXPECT_EQ(window->deviceInfo().moduleType, Leads16);
     EXPECT_EQ(window->deviceInfo().leadCount, 16);
     EXPECT_EQ(find<QTabBar>("leadTabs")->count(), 1);

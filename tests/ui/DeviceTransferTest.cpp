@@ -1,6 +1,6 @@
 #include "ServedInstrument.h"
-#include "TransferDialog.h"
 #include "WindowTest.h"
+#include "ui/TransferDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -106,7 +106,7 @@ TEST_F(DeviceTransferTest, ALoadThatDoesNotCompleteLeavesTheSetupAsItWas) {
         SCOPED_TRACE(load.name);
         typeName(1, "Keep");
         radio("freq20")->click();
-        window->SavePage();
+        window->commitEdits();
         const SetupRecord before = window->setup();
         ASSERT_EQ(before.leadName[1], "Keep");
         modals.messages.clear();
@@ -161,6 +161,36 @@ TEST_F(DeviceTransferTest, LosingTheInstrumentEmptiesThePanelAndTheGridButKeepsT
     EXPECT_TRUE(leadEdit(1)->isHidden());
     pickModule(Leads2);
     EXPECT_EQ(leadEdit(1)->text(), "Stays");
+}
+
+TEST_F(DeviceTransferTest, ConnectingClearsTheLeadsOnlyWhenAnotherModuleWasCurrent) {
+    struct Case {
+        const char* name;
+        int current; // 0: none chosen
+        bool cleared;
+    };
+    const Case cases[] = {
+        {"no module", 0, false},
+        {"the instrument's module", Leads2, false},
+        {"another module", Leads16, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        modals.titles.clear(); // so that the start-up of this window is awaited
+        startWindow();
+        pickModule(Leads16);
+        typeName(1, "Mine");
+        window->commitEdits();
+        if (c.current != Leads16)
+            window->selectModuleType(c.current);
+
+        connectInstrument();
+
+        EXPECT_EQ(window->deviceInfo().moduleType, Leads2);
+        EXPECT_EQ(window->setup().leadName[1], c.cleared ? "" : "Mine");
+        EXPECT_EQ(leadEdit(1)->text(), c.cleared ? "" : "Mine");
+        window.reset();
+    }
 }
 
 } // namespace

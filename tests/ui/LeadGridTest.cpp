@@ -127,7 +127,7 @@ TEST_F(LeadGridTest, KeepsALongerNameFromAFileThatIsOnlyShown) {
     writeFile(workFolder / "long.prp", "LEADNAME1=ten chars!\r\n");
     startWindow();
     pickModule(Leads16);
-    ASSERT_TRUE(window->LoadSetupFile("long.prp"));
+    ASSERT_NO_THROW(window->loadSetupFile("long.prp"));
     button("allButton")->click();
     EXPECT_EQ(window->setup().leadName[1], "ten chars!");
 }

@@ -1,6 +1,6 @@
-#include "AboutDialog.h"
-#include "CautionDialog.h"
-#include "WelcomeDialog.h"
+#include "ui/AboutDialog.h"
+#include "ui/CautionDialog.h"
+#include "ui/WelcomeDialog.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,6 +1,6 @@
-#include "OptionGroups.h"
+#include "ui/OptionGroups.h"
 
-#include "UpDownControl.h"
+#include "ui/UpDownControl.h"
 
 #include <QButtonGroup>
 #include <QDialog>
@@ -136,17 +136,15 @@ TEST_F(OptionGroupsTest, HeldLimitSpinRefusesALargeStepPastTheEndInsteadOfClampi
     EXPECT_EQ(edit("goodLimitEdit")->text(), "99.6");
 }
 
-TEST_F(OptionGroupsTest, ShowingAValueMovesTheSpinOnlyWhenAsked) {
+TEST_F(OptionGroupsTest, ShowingTheRecordShowsItsValuesAndMovesTheSpins) {
     record.goodLimit = 250;
     record.shutOffTime = 300;
-    groups.ShowGoodLimit(false);
-    groups.ShowShutOffTime(true);
+    groups.showRecord();
     EXPECT_EQ(edit("goodLimitEdit")->text(), "25.0");
     EXPECT_EQ(edit("shutOffEdit")->text(), "300");
-    EXPECT_EQ(find<UpDownControl>("goodLimitSpin")->position(), 100);
+    EXPECT_EQ(find<UpDownControl>("goodLimitSpin")->position(), 250);
     EXPECT_EQ(find<UpDownControl>("shutOffSpin")->position(), 300);
 
-    groups.ShowGoodLimit(true);
     QTest::keyClick(edit("goodLimitEdit"), Qt::Key_Up);
     EXPECT_EQ(record.goodLimit, 251);
 }
@@ -180,13 +178,12 @@ TEST_F(OptionGroupsTest, RadioClicksSetTheirCodes) {
     EXPECT_TRUE(radio("failureGood")->isChecked());
 }
 
-TEST_F(OptionGroupsTest, ReloadedValuesLeaveExactlyTheNewChoiceCheckedInEachGroup) {
-    groups.SetOptionRadios(false);
+TEST_F(OptionGroupsTest, ShowingAReplacedRecordLeavesExactlyItsChoiceCheckedInEachGroup) {
     record.frequency = 3;
     record.startupMode = 0;
     record.failureLimit = 2;
     record.failureResponse = 2;
-    groups.SetOptionRadios(true);
+    groups.showRecord();
 
     const std::vector<std::pair<std::vector<const char*>, const char*>> groupsAndChoices = {
         {{"freq10", "freq20", "freq30"}, "freq30"},
@@ -199,18 +196,13 @@ TEST_F(OptionGroupsTest, ReloadedValuesLeaveExactlyTheNewChoiceCheckedInEachGrou
             EXPECT_EQ(radio(name)->isChecked(), std::string_view(name) == choice) << name;
 }
 
-TEST_F(OptionGroupsTest, ClearingPassRemovesTheMarkOfTheCurrentChoice) {
-    groups.SetOptionRadios(false);
-    for (const char* name : {"freq10", "startupAuto", "failureGood", "responseStop"})
-        EXPECT_FALSE(radio(name)->isChecked()) << name;
-}
-
 TEST_F(OptionGroupsTest, OutOfRangeCodesShowAndBecomeTheFirstChoice) {
-    groups.SetOptionRadios(false);
+    radio("startupManual")->click();
     record.startupMode = 7;
     record.frequency = 0;
-    groups.SetOptionRadios(true);
+    groups.showRecord();
     EXPECT_TRUE(radio("startupAuto")->isChecked());
+    EXPECT_FALSE(radio("startupManual")->isChecked());
     EXPECT_EQ(record.startupMode, 1);
     EXPECT_TRUE(radio("freq10")->isChecked());
     EXPECT_EQ(record.frequency, 1);

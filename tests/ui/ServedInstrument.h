@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PseudoTerminal.h"
-#include "TestInstrument.h"
+#include "support/PseudoTerminal.h"
+#include "support/TestInstrument.h"
 
 #include <QSocketNotifier>
 #include <cstdint>

@@ -1,9 +1,14 @@
 #include "WindowTest.h"
+#include "setup/FileError.h"
+#include "setup/KeyValueFile.h"
+#include "ui/Messages.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QRadioButton>
 #include <csignal>
+#include <functional>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -52,22 +57,87 @@ TEST_F(SetupFileCommandsTest, SavesTheWindowAndLoadsItBack) {
     EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
 }
 
-TEST_F(SetupFileCommandsTest, AReadOnlyFileIsNeitherLoadedNorOverwrittenAndNothingIsShown) {
-    const std::string content = "FREQUENCY=3\r\nLEADNAME1=Locked\r\n";
-    writeFile(workFolder / "locked.prp", content);
-    chmod((workFolder / "locked.prp").c_str(), 0444);
+TEST_F(SetupFileCommandsTest, AFileThatCannotBeOpenedIsReportedAndNothingChanges) {
+    const std::string content = "FREQUENCY=3\r\nLEADNAME1=Kept\r\n";
+    struct Case {
+        const char* name;
+        const char* file;
+        std::function<void(const std::filesystem::path&)> prepare;
+        QString message; // %1 is the file's path
+        // A path in a folder that is not there never leaves the file dialogs.
+        bool throughTheDialogs;
+    };
+    std::unique_ptr<KeyValueFile> otherHolder;
+    const Case cases[] = {
+        {"read-only", "readonly.prp",
+         [&](const std::filesystem::path& path) {
+             writeFile(path, content);
+             chmod(path.c_str(), 0444);
+         },
+         "Access to %1 was denied.", true},
+        {"held by another program", "held.prp",
+         [&](const std::filesystem::path& path) {
+             writeFile(path, content);
+             otherHolder = std::make_unique<KeyValueFile>();
+             ASSERT_TRUE(otherHolder->open(path, false));
+         },
+         "A sharing violation occurred while accessing %1.", true},
+        {"in a folder that is a file", "plain/inside.prp",
+         [&](const std::filesystem::path& path) { writeFile(path.parent_path(), content); },
+         "%1 was not found.", false},
+    };
     startWindow();
     pickModule(Leads16);
-    const SetupRecord before = window->setup();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path path = workFolder / c.file;
+        c.prepare(path);
+        const SetupRecord before = window->setup();
+        modals.messages.clear();
 
-    loadThroughTheDialog("locked.prp");
-    saveThroughTheDialog("locked.prp");
+        // Handed over as the dialogs hand them, so that only opening the file can fail.
+        for (const bool loading : {true, false}) {
+            try {
+                if (loading)
+                    window->loadSetupFile(path);
+                else
+                    window->saveSetupFile(path);
+                ADD_FAILURE() << "no FileError, loading " << loading;
+            } catch (const FileError& error) {
+                EXPECT_EQ(fileErrorText(error), c.message.arg(QString::fromStdString(path)));
+            }
+        }
+        if (c.throughTheDialogs) {
+            loadThroughTheDialog(c.file);
+            saveThroughTheDialog(c.file);
+            const QString expected = c.message.arg(QString::fromStdString(path));
+            EXPECT_EQ(modals.messages, QStringList({expected, expected}));
+            EXPECT_EQ(readFile(path), content);
+        }
+        EXPECT_EQ(window->setup(), before);
+        EXPECT_TRUE(radio("freq10")->isChecked());
+    }
+}
 
-    EXPECT_EQ(window->setup(), before);
-    EXPECT_TRUE(radio("freq10")->isChecked());
-    EXPECT_EQ(leadEdit(1)->text(), "");
-    EXPECT_EQ(readFile(workFolder / "locked.prp"), content);
-    EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
+TEST_F(SetupFileCommandsTest, TheSaveDialogRefusesAFolderThatDoesNotExist) {
+    startWindow();
+    const QString missing = pathOf("missing");
+    int shown = 0;
+    modals.answer("Save As", [&](QWidget& dialog) {
+        // The first time the missing folder is typed; the dialog stays, and is then cancelled.
+        if (shown++ == 0) {
+            dialog.findChild<QLineEdit*>("fileNameEdit")->setText(missing + "/bench.prp");
+            static_cast<QDialog&>(dialog).accept();
+        } else {
+            static_cast<QDialog&>(dialog).reject();
+        }
+    });
+
+    button("fileSaveButton")->click();
+
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(modals.messages, QStringList({missing + " was not found."}));
+    EXPECT_FALSE(std::filesystem::exists(workFolder / "missing"));
 }
 
 TEST_F(SetupFileCommandsTest, AFailedRewriteShowsTheFileErrorWithThePath) {

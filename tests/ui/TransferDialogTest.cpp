@@ -1,13 +1,13 @@
-#include "TransferDialog.h"
+#include "ui/TransferDialog.h"
 
-#include "Closings.h"
-#include "DeviceInfo.h"
-#include "KeyValueFile.h"
-#include "ModalRecorder.h"
-#include "SerialLink.h"
-#include "SetupRecord.h"
-#include "SimulatorProcess.h"
-#include "TestInstrument.h"
+#include "device/DeviceInfo.h"
+#include "device/SerialLink.h"
+#include "setup/KeyValueFile.h"
+#include "setup/SetupRecord.h"
+#include "support/Closings.h"
+#include "support/ModalRecorder.h"
+#include "support/SimulatorProcess.h"
+#include "support/TestInstrument.h"
 
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -19,8 +19,8 @@
 
 namespace {
 
-constexpr std::uint8_t kWrite = TransferExchange::kWriteMode;
-constexpr std::uint8_t kRead = TransferExchange::kReadMode;
+constexpr auto kWrite = TransferExchange::Direction::Write;
+constexpr auto kRead = TransferExchange::Direction::Read;
 
 // The simulator on a pseudo-terminal and the program's link to it. The link is pumped every
 // 5 ms, where the main window pumps every 100 ms, so that time-outs come twenty times sooner.
@@ -33,9 +33,9 @@ protected:
         const std::string path = sim->terminalPath();
         ASSERT_FALSE(path.empty());
         link = std::make_unique<SerialLink>([path](int) { return path; });
-        ASSERT_TRUE(link->Open(1, 9600)) << link->LastOpenError();
+        ASSERT_TRUE(link->open(1, 9600)) << link->lastOpenError();
         pump.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&pump, &QTimer::timeout, [this] { link->Pump(); });
+        QObject::connect(&pump, &QTimer::timeout, [this] { link->pump(); });
         pump.start(5);
         info.serialText = "00001234";
         info.moduleType = 2;
@@ -47,22 +47,22 @@ protected:
 
     std::string stateValue(const std::string& key) const {
         KeyValueFile file;
-        std::string value;
-        if (!file.Open(statePath(), false) || !file.GetValue(key, value))
+        if (!file.open(statePath(), false))
             return {};
-        return value;
+        return file.getValue(key).value_or("");
     }
 
     struct Run {
-        int result;
+        int exitCode;
+        TransferExchange::Result result;
         std::vector<int> positions;
         int maximum;
     };
 
     // Runs the dialog modally; act, when given, runs on it once it is open.
-    Run transfer(SetupRecord& record, std::uint8_t mode,
+    Run transfer(SetupRecord& record, TransferExchange::Direction direction,
                  std::function<void(QWidget&)> act = nullptr, int actAfterMs = 0) {
-        TransferDialog dialog(nullptr, *link, record, info, mode);
+        TransferDialog dialog(nullptr, *link, record, info, direction);
         Run run{};
         auto* bar = dialog.findChild<QProgressBar*>("transferProgress");
         EXPECT_NE(bar, nullptr);
@@ -73,7 +73,8 @@ protected:
             if (act)
                 QTimer::singleShot(actAfterMs, &window, [act, &window] { act(window); });
         });
-        run.result = dialog.exec();
+        run.exitCode = dialog.exec();
+        run.result = dialog.transferResult();
         run.maximum = bar->maximum();
         return run;
     }
@@ -89,14 +90,15 @@ TEST_F(TransferDialogTest, SavesIntoTheInstrumentAndLoadsTheSameSetupBack) {
     start();
     SetupRecord saved = sampleSetup();
     const Run save = transfer(saved, kWrite);
-    EXPECT_EQ(save.result, TransferExchange::Completed);
+    EXPECT_EQ(save.result, TransferExchange::Result::Completed);
+    EXPECT_EQ(save.exitCode, 240);
     // Lead 1 "abc" skipped, blank-padded to eight characters; 65 s kept as whole tens.
     EXPECT_EQ(stateValue("REG80"), "016162632020202020");
     EXPECT_EQ(stateValue("REG60"), "06");
 
     SetupRecord loaded;
     const Run load = transfer(loaded, kRead);
-    EXPECT_EQ(load.result, TransferExchange::Completed);
+    EXPECT_EQ(load.result, TransferExchange::Result::Completed);
     EXPECT_EQ(loaded, sampleSetupReadBack());
 
     // One request per register: 2 leads and 7 settings, plus the identity on a save. The bar
@@ -112,7 +114,9 @@ TEST_F(TransferDialogTest, SavesIntoTheInstrumentAndLoadsTheSameSetupBack) {
 TEST_F(TransferDialogTest, AnInstrumentThatNeverAnswersFailsTheTransfer) {
     start({"--silent"});
     SetupRecord record;
-    EXPECT_EQ(transfer(record, kRead).result, TransferExchange::Failed);
+    const Run run = transfer(record, kRead);
+    EXPECT_EQ(run.result, TransferExchange::Result::Failed);
+    EXPECT_EQ(run.exitCode, 239);
 }
 
 TEST_F(TransferDialogTest, CancelEscapeAndTheCloseBoxEndTheTransferAtOnce) {
@@ -123,27 +127,11 @@ TEST_F(TransferDialogTest, CancelEscapeAndTheCloseBoxEndTheTransferAtOnce) {
     for (const auto& [name, cancel] : cancels) {
         SetupRecord record;
         const Run run = transfer(record, kWrite, cancel, 300);
-        EXPECT_EQ(run.result, TransferExchange::Cancelled) << name;
+        EXPECT_EQ(run.result, TransferExchange::Result::Cancelled) << name;
+        EXPECT_EQ(run.exitCode, 238) << name;
         ASSERT_FALSE(run.positions.empty()) << name;
         EXPECT_LT(run.positions.back(), 9) << name;
     }
-}
-
-TEST_F(TransferDialogTest, AnUnknownModeSendsNothingAndWaitsForCancel) {
-    start();
-    SetupRecord record;
-    bool stillOpen = false;
-    const Run run = transfer(
-        record, 2,
-        [&stillOpen](QWidget& window) {
-            stillOpen = window.isVisible();
-            QTest::keyClick(&window, Qt::Key_Escape);
-        },
-        400);
-    EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(run.result, TransferExchange::Cancelled);
-    // Every request gets an answer, which the pump would have put into the frame slot.
-    EXPECT_FALSE(link->HasFrame());
 }
 
 } // namespace

@@ -53,7 +53,7 @@ void WindowTest::writeSettings(std::optional<int> storedPort) {
 }
 
 void WindowTest::startWindow() {
-    window = std::make_unique<CCalvaneDlg>();
+    window = std::make_unique<MainWindow>();
     window->show();
     ASSERT_TRUE(waitUntil([this] {
         return modals.titles.contains("CAUTION") && QApplication::activeModalWidget() == nullptr;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CCalvaneDlg.h"
-#include "ModalRecorder.h"
-#include "PseudoTerminal.h"
+#include "support/ModalRecorder.h"
+#include "support/PseudoTerminal.h"
+#include "ui/MainWindow.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -70,7 +70,7 @@ protected:
     std::filesystem::path workFolder;
     PseudoTerminal port;
     ModalRecorder modals;
-    std::unique_ptr<CCalvaneDlg> window;
+    std::unique_ptr<MainWindow> window;
 
 private:
     std::filesystem::path savedWorkingDirectory;

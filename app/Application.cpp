@@ -1,0 +1,32 @@
+#include "app/Application.h"
+
+#include "ui/MainWindow.h"
+
+#include <QIcon>
+
+Application::Application(int& argc, char** argv)
+    : QApplication(argc, argv) {
+    setWindowIcon(QIcon(":/mirafen.png"));
+}
+
+Application* Application::instance() {
+    return qobject_cast<Application*>(QCoreApplication::instance());
+}
+
+int Application::run() {
+    MainWindow window;
+    mainWindow_ = &window;
+    window.exec();
+    mainWindow_ = nullptr;
+    return 0;
+}
+
+void Application::lock() {
+    if (locks++ == 0)
+        setQuitOnLastWindowClosed(false);
+}
+
+void Application::unlock() {
+    if (locks > 0 && --locks == 0)
+        setQuitOnLastWindowClosed(true);
+}

@@ -1,0 +1,18 @@
+# mirafen_add_test(<name> SOURCES <files>... LIBRARIES <targets>... [WINDOWS] [TIMEOUT <s>])
+#
+# One test binary, its GoogleTest cases registered with CTest. WINDOWS runs the cases on Qt's
+# offscreen platform, with a main() that creates the QApplication; other binaries bring their
+# own main() or take GoogleTest's.
+function(mirafen_add_test name)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "WINDOWS" "TIMEOUT" "SOURCES;LIBRARIES")
+    add_executable(${name} ${arg_SOURCES})
+    target_link_libraries(${name} PRIVATE ${arg_LIBRARIES})
+    set(properties)
+    if(arg_WINDOWS)
+        list(APPEND properties ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+    endif()
+    if(arg_TIMEOUT)
+        list(APPEND properties TIMEOUT ${arg_TIMEOUT})
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties})
+endfunction()

@@ -1,0 +1,71 @@
+#include "config/ProgramSettings.h"
+
+#include "setup/DecimalText.h"
+#include "setup/KeyValueFile.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <string_view>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::string_view kCommPortKey = "COMMPORT";
+constexpr std::string_view kCommDeviceKey = "COMMDEVICE";
+
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+        return home;
+    if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr)
+        return user->pw_dir;
+    return {};
+}
+
+std::filesystem::path userDataFolder() {
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0')
+        return data;
+    return std::filesystem::path(homeFolder()) / ".local" / "share";
+}
+
+} // namespace
+
+void ProgramSettings::establishDataFolder() {
+    const std::filesystem::path folder = userDataFolder() / "Orvell" / "Mirafen";
+    dataFolder_ = folder.string();
+    // A folder that cannot be made shows up later, when a file in it cannot be opened.
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+}
+
+std::string ProgramSettings::settingsPath() const {
+    return dataFolder_ + "/zenset.sys";
+}
+
+std::optional<std::uint8_t> ProgramSettings::readCommPort() const {
+    KeyValueFile file;
+    if (!file.open(settingsPath(), true))
+        return std::nullopt;
+    const auto value = file.getValue(kCommPortKey);
+    if (!value)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(parseDecimal(*value));
+}
+
+bool ProgramSettings::storeCommPort(std::uint8_t port) const {
+    KeyValueFile file;
+    if (!file.open(settingsPath(), true))
+        return false;
+    file.setValue(kCommPortKey, std::to_string(port));
+    return true;
+}
+
+std::string ProgramSettings::commDevice(int comNumber) const {
+    const std::string key = std::string(kCommDeviceKey) + std::to_string(comNumber);
+    KeyValueFile file;
+    if (file.open(settingsPath(), false)) {
+        if (auto device = file.getValue(key); device && !device->empty())
+            return std::move(*device);
+    }
+    return "/dev/ttyS" + std::to_string(comNumber - 1);
+}

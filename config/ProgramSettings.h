@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The program's own settings: the data folder and zenset.sys with the stored COM port
+// (COMMPORT) and the optional device names of COM numbers (COMMDEVICE<n>).
+class ProgramSettings {
+public:
+    // $XDG_DATA_HOME/Orvell/Mirafen (default ~/.local/share/Orvell/Mirafen), created here;
+    // failures to create it are ignored.
+    void establishDataFolder();
+    const std::string& dataFolder() const { return dataFolder_; }
+    std::string settingsPath() const;
+
+    // The stored port (low 8 bits of COMMPORT); none when the file cannot be opened or holds
+    // no COMMPORT. A missing file is created empty.
+    std::optional<std::uint8_t> readCommPort() const;
+    // Stores COMMPORT; false when zenset.sys cannot be opened. Throws FileError midway.
+    bool storeCommPort(std::uint8_t port) const;
+    // The device that COM n stands for: COMMDEVICE<n> when set, else /dev/ttyS<n-1>.
+    std::string commDevice(int comNumber) const;
+
+private:
+    std::string dataFolder_;
+};

@@ -1,0 +1,108 @@
+#include "config/ProgramSettings.h"
+
+#include "support/TempDataFolder.h"
+
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+class ProgramSettingsTest : public TempDataFolder {
+protected:
+    void SetUp() override {
+        TempDataFolder::SetUp();
+        settings.establishDataFolder();
+    }
+
+    std::filesystem::path settingsFile() const { return settings.settingsPath(); }
+
+    ProgramSettings settings;
+};
+
+TEST_F(ProgramSettingsTest, DataFolderIsCreatedWithMissingParents) {
+    setenv("XDG_DATA_HOME", (root / "deep" / "share").c_str(), 1);
+    ProgramSettings fresh;
+    fresh.establishDataFolder();
+
+    EXPECT_EQ(fresh.dataFolder(), (root / "deep" / "share" / "Orvell" / "Mirafen").string());
+    EXPECT_TRUE(std::filesystem::is_directory(fresh.dataFolder()));
+}
+
+TEST_F(ProgramSettingsTest, EmptyDataHomeFallsBackToHomeShare) {
+    const char* home = std::getenv("HOME");
+    const std::optional<std::string> savedHome =
+        home != nullptr ? std::optional<std::string>(home) : std::nullopt;
+    setenv("HOME", root.c_str(), 1);
+    setenv("XDG_DATA_HOME", "", 1);
+    ProgramSettings fresh;
+    fresh.establishDataFolder();
+    if (savedHome)
+        setenv("HOME", savedHome->c_str(), 1);
+    else
+        unsetenv("HOME");
+
+    EXPECT_EQ(fresh.dataFolder(), (root / ".local" / "share" / "Orvell" / "Mirafen").string());
+    EXPECT_TRUE(std::filesystem::is_directory(fresh.dataFolder()));
+}
+
+TEST_F(ProgramSettingsTest, MissingSettingsFileIsCreatedEmptyAndHoldsNoPort) {
+    EXPECT_FALSE(settings.readCommPort().has_value());
+    EXPECT_TRUE(std::filesystem::exists(settingsFile()));
+    EXPECT_EQ(std::filesystem::file_size(settingsFile()), 0U);
+}
+
+struct StoredPortCase {
+    const char* name;
+    const char* value;
+    std::uint8_t port;
+};
+
+class StoredPortTest : public ProgramSettingsTest,
+                       public ::testing::WithParamInterface<StoredPortCase> {};
+
+TEST_P(StoredPortTest, TheStoredPortIsTheLowByteOfItsNumber) {
+    writeFile(settingsFile(), std::string("COMMPORT=") + GetParam().value + "\r\n");
+    EXPECT_EQ(settings.readCommPort(), GetParam().port);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, StoredPortTest,
+                         ::testing::Values(StoredPortCase{"Sixteen", "16", 16},
+                                           StoredPortCase{"Zero", "0", 0},
+                                           StoredPortCase{"Seventeen", "17", 17},
+                                           StoredPortCase{"LowByteOf258", "258", 2},
+                                           StoredPortCase{"NoDigits", "COM2", 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ProgramSettingsTest, StoringThePortKeepsOtherLines) {
+    writeFile(settingsFile(), "FIRST=1\r\nCOMMPORT=3\r\nCOMMPORT7=x\r\nLAST=z\r\n");
+
+    ASSERT_TRUE(settings.storeCommPort(12));
+
+    EXPECT_EQ(readFile(settingsFile()), "FIRST=1\r\nCOMMPORT=12\r\nCOMMPORT7=x\r\nLAST=z\r\n");
+    EXPECT_EQ(settings.readCommPort(), 12);
+}
+
+TEST_F(ProgramSettingsTest, StoringIntoEmptyFileWritesTheOneLine) {
+    ASSERT_TRUE(settings.storeCommPort(3));
+    EXPECT_EQ(readFile(settingsFile()), "COMMPORT=3\r\n");
+}
+
+TEST_F(ProgramSettingsTest, CommDeviceComesFromSettingsOrDefaultsToSerialPort) {
+    EXPECT_EQ(settings.commDevice(1), "/dev/ttyS0");
+
+    writeFile(settingsFile(), "COMMDEVICE3=/dev/ttyUSB0\r\nCOMMDEVICE4=\r\n");
+    EXPECT_EQ(settings.commDevice(3), "/dev/ttyUSB0");
+    EXPECT_EQ(settings.commDevice(4), "/dev/ttyS3");
+    EXPECT_EQ(settings.commDevice(13), "/dev/ttyS12");
+}
+
+TEST_F(ProgramSettingsTest, ASettingsFileThatCannotBeOpenedHoldsNoPortAndTakesNone) {
+    // A folder in the settings file's place cannot be opened as a file, even by root.
+    std::filesystem::remove(settingsFile());
+    std::filesystem::create_directory(settingsFile());
+
+    EXPECT_FALSE(settings.readCommPort().has_value());
+    EXPECT_FALSE(settings.storeCommPort(5));
+}
+
+} // namespace

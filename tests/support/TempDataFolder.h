@@ -1,0 +1,26 @@
+#pragma once
+
+#include "support/FileContent.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+
+// A fresh temporary world per test: XDG_DATA_HOME and XDG_CONFIG_HOME point into it, the data
+// folder exists there and the working directory is a folder of its own. Everything is restored
+// afterwards.
+class TempDataFolder : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::filesystem::path root;
+    std::filesystem::path dataFolder; // <data home>/Orvell/Mirafen
+    std::filesystem::path workFolder; // the working directory
+
+private:
+    std::optional<std::string> savedDataHome;
+    std::optional<std::string> savedConfigHome;
+    std::filesystem::path savedWorkingDirectory;
+};

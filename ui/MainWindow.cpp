@@ -1,0 +1,168 @@
+#include "ui/MainWindow.h"
+
+#include "config/ModuleCatalogue.h"
+#include "ui/AboutDialog.h"
+#include "ui/DeviceInfoGroup.h"
+#include "ui/Help.h"
+#include "ui/LeadGrid.h"
+#include "ui/OptionGroups.h"
+
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton* pushButton(const QString& text, const char* name) {
+    auto* button = new QPushButton(text);
+    button->setObjectName(name);
+    return button;
+}
+
+QGroupBox* buttonGroup(QWidget* parent, const QString& title, QPushButton* first,
+                       QPushButton* second) {
+    auto* box = new QGroupBox(title, parent);
+    auto* layout = new QVBoxLayout(box);
+    layout->addWidget(first);
+    layout->addWidget(second);
+    return box;
+}
+
+QHBoxLayout* sideBySide(std::initializer_list<QWidget*> widgets) {
+    auto* row = new QHBoxLayout;
+    for (QWidget* widget : widgets)
+        row->addWidget(widget);
+    return row;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QDialog(parent)
+    , link([this](int comNumber) { return settings.commDevice(comNumber); })
+    , poll(link, state)
+    , connection(settings, link,
+                 [this](PortConnection::Problem problem, const std::string& detail) {
+                     showPortProblem(problem, detail);
+                 }) {
+    setWindowTitle(tr("Mirafen for Zentiq "));
+    setWindowFlag(Qt::WindowMinimizeButtonHint);
+    // The module list comes from a catalogue that may lie in the data folder.
+    settings.establishDataFolder();
+    record.resetToDefaults();
+    setLayout(buildLayout());
+    devicePanel->fillModuleList(ModuleCatalogue(settings.dataFolder()).modules());
+
+    pollTimer.setInterval(kPollPeriodMs);
+    pumpTimer.setInterval(kPumpPeriodMs);
+    pumpTimer.setTimerType(Qt::PreciseTimer);
+    connect(&pollTimer, &QTimer::timeout, this, &MainWindow::pollTimerTick);
+    connect(&pumpTimer, &QTimer::timeout, this, &MainWindow::pumpTimerTick);
+
+    new QShortcut(QKeySequence(Qt::Key_F1), this, &showHelp);
+}
+
+MainWindow::~MainWindow() {
+    // Hiding moves the focus out of the window, and the edits commit into the members on the
+    // way; the base class would hide only after the members are gone.
+    hide();
+}
+
+QLayout* MainWindow::buildLayout() {
+    grid = new LeadGrid(this, record, info);
+    options = new OptionGroups(this, record);
+    devicePanel = new DeviceInfoGroup(this, info);
+    connect(devicePanel, &DeviceInfoGroup::moduleChosen, this, &MainWindow::selectModuleType);
+    connect(devicePanel, &DeviceInfoGroup::connectionSetupClicked, this,
+            &MainWindow::connectionSetup);
+
+    auto* right = new QVBoxLayout;
+    right->addLayout(sideBySide({options->frequencyGroup(), options->shutOffGroup()}));
+    right->addLayout(sideBySide({options->limitsGroup(), options->failuresGroup()}));
+    right->addWidget(devicePanel);
+    right->addLayout(
+        sideBySide({options->startupGroup(), buildInstrumentGroup(), buildFileGroup()}));
+    right->addStretch(1);
+    right->addLayout(buildBottomRow());
+
+    auto* layout = new QHBoxLayout;
+    layout->addWidget(grid);
+    layout->addLayout(right);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    return layout;
+}
+
+QWidget* MainWindow::buildInstrumentGroup() {
+    deviceLoadButton = pushButton(tr("&Load From"), "deviceLoadButton");
+    deviceSaveButton = pushButton(tr("&Save To"), "deviceSaveButton");
+    connect(deviceLoadButton, &QPushButton::clicked, this, &MainWindow::loadFromDevice);
+    connect(deviceSaveButton, &QPushButton::clicked, this, &MainWindow::saveToDevice);
+    return buttonGroup(this, tr("Zentiq"), deviceLoadButton, deviceSaveButton);
+}
+
+QWidget* MainWindow::buildFileGroup() {
+    auto* load = pushButton(tr("Load &From"), "fileLoadButton");
+    auto* save = pushButton(tr("Save &To"), "fileSaveButton");
+    connect(load, &QPushButton::clicked, this, &MainWindow::loadFromFile);
+    connect(save, &QPushButton::clicked, this, &MainWindow::saveToFile);
+    return buttonGroup(this, tr("File"), load, save);
+}
+
+QLayout* MainWindow::buildBottomRow() {
+    auto* about = pushButton(tr("&About"), "aboutButton");
+    auto* close = pushButton(tr("&Close"), "closeButton");
+    close->setDefault(true);
+    connect(about, &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(close, &QPushButton::clicked, this, &MainWindow::accept);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(about);
+    row->addStretch(1);
+    row->addWidget(close);
+    return row;
+}
+
+void MainWindow::showAbout() {
+    AboutDialog(this).exec();
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(tr("&About Mirafen..."), this, &MainWindow::showAbout);
+    menu.exec(event->globalPos());
+}
+
+void MainWindow::accept() {
+    devicePanel->takeSerialText();
+    if (!hideForProxy())
+        QDialog::accept();
+}
+
+void MainWindow::reject() {
+    if (!hideForProxy())
+        QDialog::reject();
+}
+
+bool MainWindow::hideForProxy() {
+    if (!autoProxy_)
+        return false;
+    // The dialog's own hiding would end its modal run, which has to go on while the proxy holds
+    // the program.
+    QWidget::setVisible(false);
+    return true;
+}
+
+void MainWindow::commitEdits() {
+    devicePanel->takeSerialText();
+    grid->savePage();
+}
+
+void MainWindow::showRecord() {
+    grid->restorePage();
+    options->showRecord();
+    devicePanel->setSerialText(info.serialText);
+}

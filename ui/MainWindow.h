@@ -1,0 +1,117 @@
+#pragma once
+
+#include "config/ProgramSettings.h"
+#include "device/DeviceInfo.h"
+#include "device/IdentificationPoll.h"
+#include "device/SerialLink.h"
+#include "device/TransferExchange.h"
+#include "setup/SetupRecord.h"
+#include "ui/PortConnection.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <QTimer>
+#include <optional>
+#include <string>
+
+class DeviceInfoGroup;
+class LeadGrid;
+class OptionGroups;
+class QPushButton;
+
+// The program's one main window: edits the setup, moves it to and from setup files and the
+// instrument, and shows the attached instrument. Closing it ends the program unless an
+// automation proxy holds on to it; then closing only hides it.
+class MainWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kPollPeriodMs = 1000;
+    static constexpr int kPumpPeriodMs = 100;
+
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    void setAutoProxy(QObject* proxy) { autoProxy_ = proxy; }
+    QObject* autoProxy() const { return autoProxy_; }
+
+    const SetupRecord& setup() const { return record; }
+    const DeviceInfo& deviceInfo() const { return info; }
+    const LinkState& linkState() const { return state; }
+
+    // What the window's edits hold, taken into the setup and the device information.
+    void commitEdits();
+    // The setup file commands without their file dialogs. Throw FileError when the file cannot
+    // be opened or fails midway.
+    void loadSetupFile(const std::string& path);
+    void saveSetupFile(const std::string& path);
+    // Makes a module type current, as choosing it in the list does; false when the catalogue
+    // does not know the code (nothing changes then).
+    bool selectModuleType(int code);
+
+    // What the poll and pump timers run; tests call them directly.
+    void pollTimerTick();
+    void pumpTimerTick();
+
+    void accept() override;
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    // Holds the link for a transfer: the poll stands still from construction to destruction.
+    class TransferHold {
+    public:
+        explicit TransferHold(LinkState& state);
+        ~TransferHold();
+        TransferHold(const TransferHold&) = delete;
+        TransferHold& operator=(const TransferHold&) = delete;
+
+    private:
+        LinkState& state;
+    };
+
+    QLayout* buildLayout();
+    QWidget* buildInstrumentGroup();
+    QWidget* buildFileGroup();
+    QLayout* buildBottomRow();
+    void runStartUpWork();
+    void showAbout();
+    // Closes as the automation proxy allows: hidden while it is set, ended otherwise.
+    bool hideForProxy();
+
+    void showPollOutcome(const IdentificationPoll::Outcome& outcome);
+    void setConnected(bool on);
+    void showPortProblem(PortConnection::Problem problem, const std::string& detail);
+    void showRecord();
+
+    void loadFromFile();
+    void saveToFile();
+    void reportFileError(const std::function<void()>& fileWork);
+    QString setupFileFolder() const;
+
+    void loadFromDevice();
+    void saveToDevice();
+    TransferExchange::Result runTransfer(TransferExchange::Direction direction);
+    void connectionSetup();
+
+    ProgramSettings settings;
+    SerialLink link;
+    SetupRecord record;
+    DeviceInfo info;
+    LinkState state;
+    IdentificationPoll poll;
+    PortConnection connection;
+    QTimer pollTimer;
+    QTimer pumpTimer;
+    QPointer<QObject> autoProxy_;
+    bool firstShowDone = false;
+
+    LeadGrid* grid = nullptr;
+    OptionGroups* options = nullptr;
+    DeviceInfoGroup* devicePanel = nullptr;
+    QPushButton* deviceLoadButton = nullptr;
+    QPushButton* deviceSaveButton = nullptr;
+};

@@ -1,0 +1,47 @@
+#include "setup/FileError.h"
+#include "setup/SetupFile.h"
+#include "ui/LeadGrid.h"
+#include "ui/MainWindow.h"
+#include "ui/Messages.h"
+#include "ui/SetupFileDialog.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+QString MainWindow::setupFileFolder() const {
+    const QString dataFolder = QFile::decodeName(settings.dataFolder().c_str());
+    const QString configurationFiles = dataFolder + "/Configuration Files";
+    return QFileInfo(configurationFiles).isDir() ? configurationFiles : dataFolder;
+}
+
+void MainWindow::reportFileError(const std::function<void()>& fileWork) {
+    try {
+        fileWork();
+    } catch (const FileError& error) {
+        showFileError(this, error);
+    }
+}
+
+void MainWindow::loadFromFile() {
+    if (const auto path = SetupFileDialog::choose(this, QFileDialog::AcceptOpen, setupFileFolder()))
+        reportFileError([this, &path] { loadSetupFile(*path); });
+    grid->updateAllNone();
+}
+
+void MainWindow::saveToFile() {
+    commitEdits();
+    if (const auto path = SetupFileDialog::choose(this, QFileDialog::AcceptSave, setupFileFolder()))
+        reportFileError([this, &path] { saveSetupFile(*path); });
+}
+
+void MainWindow::saveSetupFile(const std::string& path) {
+    commitEdits();
+    writeSetupFile(record, path);
+}
+
+void MainWindow::loadSetupFile(const std::string& path) {
+    SetupRecord loaded = record;
+    readSetupFile(loaded, path);
+    record = loaded;
+    showRecord();
+}

@@ -1,0 +1,51 @@
+#include "setup/FileError.h"
+#include "ui/CautionDialog.h"
+#include "ui/CommPortDialog.h"
+#include "ui/LeadGrid.h"
+#include "ui/MainWindow.h"
+#include "ui/Messages.h"
+#include "ui/WelcomeDialog.h"
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (firstShowDone)
+        return;
+    firstShowDone = true;
+    // Runs once the window is on screen; its dialogs then stand in front of it.
+    QTimer::singleShot(0, this, &MainWindow::runStartUpWork);
+}
+
+void MainWindow::runStartUpWork() {
+    if (!connection.openStoredPort()) {
+        WelcomeDialog(this).exec();
+        connectionSetup();
+    }
+    grid->restorePage();
+    setConnected(false);
+    pollTimer.start();
+    pumpTimer.start();
+    grid->updateAllNone();
+    CautionDialog(this).exec();
+    grid->rebuildGrid();
+}
+
+void MainWindow::connectionSetup() {
+    connection.rememberCurrentPort();
+    CommPortDialog dialog(this, link.portNumber(),
+                          [this](int comNumber) { return settings.commDevice(comNumber); });
+    dialog.exec();
+    try {
+        connection.applyChosenPort(dialog.chosenPort());
+    } catch (const FileError& error) {
+        showFileError(this, error);
+    }
+}
+
+void MainWindow::showPortProblem(PortConnection::Problem problem, const std::string& detail) {
+    if (problem == PortConnection::Problem::SettingsNotWritable) {
+        showWarning(this, tr("Couldn't create setup file."));
+        return;
+    }
+    showWarning(this, tr("That Comm Port is not available."),
+                portFailureDetail(detail, link.devicePath()));
+}
