@@ -4,9 +4,10 @@
 
 AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent) {
-    layOutNotice(*this, {"About Mirafen for Zentiq",
+    layOutNotice(*this, {tr("About Mirafen for Zentiq"),
                          ":/mirafen.png",
-                         {"Mirafen for Zentiq Version 2.0.0.4", "www.orvell.example"},
+                         {tr("Mirafen for Zentiq Version %1").arg(MIRAFEN_VERSION),
+                          tr("www.orvell.example")},
                          false,
-                         "OK"});
+                         tr("OK")});
 }

@@ -4,9 +4,10 @@
 
 CautionDialog::CautionDialog(QWidget* parent)
     : QDialog(parent) {
-    layOutNotice(*this, {"CAUTION",
-                         ":/caution.png",
-                         {"Device should not be connected to", "the patient during programming."},
-                         true,
-                         "&OK"});
+    layOutNotice(*this,
+                 {tr("CAUTION"),
+                  ":/caution.png",
+                  {tr("Device should not be connected to"), tr("the patient during programming.")},
+                  true,
+                  tr("&OK")});
 }

@@ -26,8 +26,8 @@ std::string latin1Text(const QLineEdit* edit) {
     return edit->text().toLatin1().toStdString();
 }
 
-QPushButton* pushButton(QWidget* parent, const char* text, const char* name) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+QPushButton* pushButton(QWidget* parent, const QString& text, const char* name) {
+    auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     return button;
 }
@@ -35,7 +35,7 @@ QPushButton* pushButton(QWidget* parent, const char* text, const char* name) {
 } // namespace
 
 DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
-    : QGroupBox(QStringLiteral("Device Information"), parent)
+    : QGroupBox(tr("Device Information"), parent)
     , info(info)
     , moduleList(new QComboBox(this))
     , serialEdit(new QLineEdit(this))
@@ -47,16 +47,16 @@ DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
     serialEdit->setObjectName("serialEdit");
     serialEdit->installEventFilter(this);
     firmwareLabel->setObjectName("firmwareText");
-    auto* increment = pushButton(this, "S/N +1", "snPlusOneButton");
-    auto* connectionSetup = pushButton(this, "&Connection Setup", "connectionSetupButton");
+    auto* increment = pushButton(this, tr("S/N +1"), "snPlusOneButton");
+    auto* connectionSetup = pushButton(this, tr("&Connection Setup"), "connectionSetupButton");
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Module Type :"), this), 0, 0);
+    layout->addWidget(new QLabel(tr("Module Type :"), this), 0, 0);
     layout->addWidget(moduleList, 0, 1, 1, 2);
-    layout->addWidget(new QLabel(QStringLiteral("Serial Number :"), this), 1, 0);
+    layout->addWidget(new QLabel(tr("Serial Number :"), this), 1, 0);
     layout->addWidget(serialEdit, 1, 1);
     layout->addWidget(increment, 1, 2);
-    layout->addWidget(new QLabel(QStringLiteral("Firmware Rev :"), this), 2, 0);
+    layout->addWidget(new QLabel(tr("Firmware Rev :"), this), 2, 0);
     layout->addWidget(firmwareLabel, 2, 1);
     layout->addWidget(connectionSetup, 2, 2);
 

@@ -8,6 +8,14 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+namespace {
+
+QString translated(const char* text) {
+    return QCoreApplication::translate("Messages", text);
+}
+
+} // namespace
+
 void showWarning(QWidget* parent, const QString& text, const QString& detail) {
     QMessageBox box(QMessageBox::Warning,
                     QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(), text,
@@ -21,17 +29,17 @@ QString fileErrorText(const FileError& error) {
     const QString path = QFile::decodeName(error.path().c_str());
     switch (error.cause()) {
     case FileError::Cause::AccessDenied:
-        return QString("Access to %1 was denied.").arg(path);
+        return translated("Access to %1 was denied.").arg(path);
     case FileError::Cause::SharingViolation:
-        return QString("A sharing violation occurred while accessing %1.").arg(path);
+        return translated("A sharing violation occurred while accessing %1.").arg(path);
     case FileError::Cause::NotFound:
-        return QString("%1 was not found.").arg(path);
+        return translated("%1 was not found.").arg(path);
     case FileError::Cause::DiskFull:
-        return QString("Disk full while accessing %1.").arg(path);
+        return translated("Disk full while accessing %1.").arg(path);
     case FileError::Cause::Generic:
         break;
     }
-    return QString("An unexpected file error occurred while accessing %1.").arg(path);
+    return translated("An unexpected file error occurred while accessing %1.").arg(path);
 }
 
 void showFileError(QWidget* parent, const FileError& error) {
@@ -40,8 +48,13 @@ void showFileError(QWidget* parent, const FileError& error) {
 
 QString portFailureDetail(const std::string& reason, const std::string& devicePath) {
     QString detail = QString::fromLocal8Bit(reason);
-    const std::string hint = portAccessHint(devicePath);
-    if (!hint.empty())
-        detail += (detail.isEmpty() ? "" : "\n\n") + QString::fromLocal8Bit(hint);
+    if (const auto group = groupToJoinFor(devicePath)) {
+        const QString hint =
+            translated("%1 belongs to the group %2. To use it, join that group:\n"
+                       "    sudo usermod -aG %2 $USER\n"
+                       "then log out and in again.")
+                .arg(QFile::decodeName(devicePath.c_str()), QString::fromLocal8Bit(*group));
+        detail += (detail.isEmpty() ? "" : "\n\n") + hint;
+    }
     return detail;
 }

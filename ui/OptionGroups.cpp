@@ -49,7 +49,7 @@ void addRadios(QButtonGroup& buttons, QGridLayout* layout, int column,
                std::initializer_list<RadioChoice> choices) {
     int row = 0;
     for (const RadioChoice& choice : choices) {
-        auto* button = new QRadioButton(QString::fromLatin1(choice.text));
+        auto* button = new QRadioButton(OptionGroups::tr(choice.text));
         button->setObjectName(choice.name);
         buttons.addButton(button, choice.code);
         layout->addWidget(button, row++, column);
@@ -58,14 +58,14 @@ void addRadios(QButtonGroup& buttons, QGridLayout* layout, int column,
 
 QGroupBox* radioGroup(QWidget* parent, const char* title, const char* name, QButtonGroup& buttons,
                       std::initializer_list<RadioChoice> choices) {
-    auto* box = new QGroupBox(QString::fromLatin1(title), parent);
+    auto* box = new QGroupBox(OptionGroups::tr(title), parent);
     box->setObjectName(name);
     addRadios(buttons, new QGridLayout(box), 0, choices);
     return box;
 }
 
 QLabel* twoLineLabel(const char* first, const char* second) {
-    return new QLabel(QString::fromLatin1(first) + '\n' + QString::fromLatin1(second));
+    return new QLabel(OptionGroups::tr(first) + '\n' + OptionGroups::tr(second));
 }
 
 } // namespace
@@ -90,41 +90,45 @@ void OptionGroups::showRecord() {
 
 QGroupBox* OptionGroups::buildFrequencyGroup(QWidget* parent) {
     bindCodes(frequencyButtons, &SetupRecord::frequency);
-    return radioGroup(parent, "Test Frequency", "frequencyGroup", frequencyButtons,
-                      {{"10 Hz", "freq10", 1}, {"20 Hz", "freq20", 2}, {"30 Hz", "freq30", 3}});
+    return radioGroup(parent, QT_TR_NOOP("Test Frequency"), "frequencyGroup", frequencyButtons,
+                      {{QT_TR_NOOP("10 Hz"), "freq10", 1},
+                       {QT_TR_NOOP("20 Hz"), "freq20", 2},
+                       {QT_TR_NOOP("30 Hz"), "freq30", 3}});
 }
 
 QGroupBox* OptionGroups::buildStartupGroup(QWidget* parent) {
     bindCodes(startupButtons, &SetupRecord::startupMode);
-    return radioGroup(parent, "Start-up Mode", "startupGroup", startupButtons,
-                      {{"Auto", "startupAuto", 1},
-                       {"Manual", "startupManual", 2},
-                       {"DC Offset", "startupDcOffset", 3},
-                       {"Last Used", "startupLastUsed", 0}});
+    return radioGroup(parent, QT_TR_NOOP("Start-up Mode"), "startupGroup", startupButtons,
+                      {{QT_TR_NOOP("Auto"), "startupAuto", 1},
+                       {QT_TR_NOOP("Manual"), "startupManual", 2},
+                       {QT_TR_NOOP("DC Offset"), "startupDcOffset", 3},
+                       {QT_TR_NOOP("Last Used"), "startupLastUsed", 0}});
 }
 
 QGroupBox* OptionGroups::buildFailuresGroup(QWidget* parent) {
-    auto* box = new QGroupBox(QStringLiteral("Failures"), parent);
+    auto* box = new QGroupBox(tr("Failures"), parent);
     box->setObjectName("failuresGroup");
     auto* layout = new QGridLayout(box);
     bindCodes(failureLimitButtons, &SetupRecord::failureLimit);
-    layout->addWidget(twoLineLabel("Failure", "Criterion :"), 0, 0, 2, 1);
+    layout->addWidget(twoLineLabel(QT_TR_NOOP("Failure"), QT_TR_NOOP("Criterion :")), 0, 0, 2, 1);
     addRadios(failureLimitButtons, layout, 1,
-              {{"Good Limit", "failureGood", 1}, {"Poor Limit", "failurePoor", 2}});
+              {{QT_TR_NOOP("Good Limit"), "failureGood", 1},
+               {QT_TR_NOOP("Poor Limit"), "failurePoor", 2}});
     bindCodes(failureResponseButtons, &SetupRecord::failureResponse);
     auto* responses = new QGridLayout;
-    responses->addWidget(twoLineLabel("Upon", "Failure:"), 0, 0, 2, 1);
-    addRadios(failureResponseButtons, responses, 1,
-              {{"Stop", "responseStop", 1}, {"Continue", "responseContinue", 2}});
+    responses->addWidget(twoLineLabel(QT_TR_NOOP("Upon"), QT_TR_NOOP("Failure:")), 0, 0, 2, 1);
+    addRadios(
+        failureResponseButtons, responses, 1,
+        {{QT_TR_NOOP("Stop"), "responseStop", 1}, {QT_TR_NOOP("Continue"), "responseContinue", 2}});
     layout->addLayout(responses, 2, 0, 1, 2);
     return box;
 }
 
 QGroupBox* OptionGroups::buildShutOffGroup(QWidget* parent) {
-    auto* box = new QGroupBox(QStringLiteral("Auto Shut-Off"), parent);
+    auto* box = new QGroupBox(tr("Auto Shut-Off"), parent);
     box->setObjectName("shutOffGroup");
     auto* layout = new QHBoxLayout(box);
-    layout->addWidget(new QLabel(QStringLiteral("Auto Shut-off in")));
+    layout->addWidget(new QLabel(tr("Auto Shut-off in")));
     shutOffEdit = new QLineEdit;
     shutOffEdit->setObjectName("shutOffEdit");
     shutOffEdit->setMaxLength(kEditLength);
@@ -141,22 +145,23 @@ QGroupBox* OptionGroups::buildShutOffGroup(QWidget* parent) {
     editWithSpin->addWidget(shutOffEdit);
     editWithSpin->addWidget(shutOffSpin);
     layout->addLayout(editWithSpin);
-    layout->addWidget(new QLabel(QStringLiteral("seconds.")));
+    layout->addWidget(new QLabel(tr("seconds.")));
     return box;
 }
 
 QGroupBox* OptionGroups::buildLimitsGroup(QWidget* parent) {
-    auto* box = new QGroupBox(QStringLiteral("Limits"), parent);
+    auto* box = new QGroupBox(tr("Limits"), parent);
     box->setObjectName("limitsGroup");
     auto* layout = new QGridLayout(box);
     goodLimit.field = &SetupRecord::goodLimit;
     poorLimit.field = &SetupRecord::poorLimit;
     int row = 0;
-    for (auto [controls, label, name] : {std::tuple{&goodLimit, "Good Limit :", "goodLimit"},
-                                         std::tuple{&poorLimit, "Poor Limit :", "poorLimit"}}) {
-        layout->addWidget(new QLabel(QString::fromLatin1(label)), row, 0);
+    for (auto [controls, label, name] :
+         {std::tuple{&goodLimit, QT_TR_NOOP("Good Limit :"), "goodLimit"},
+          std::tuple{&poorLimit, QT_TR_NOOP("Poor Limit :"), "poorLimit"}}) {
+        layout->addWidget(new QLabel(tr(label)), row, 0);
         layout->addWidget(limitControls(box, *controls, name), row, 1);
-        layout->addWidget(new QLabel(QStringLiteral("K Ohms.")), row, 2);
+        layout->addWidget(new QLabel(tr("K Ohms.")), row, 2);
         ++row;
     }
     return box;

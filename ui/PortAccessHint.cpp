@@ -14,13 +14,11 @@ std::string groupName(gid_t group) {
 
 } // namespace
 
-std::string portAccessHint(const std::string& devicePath) {
+std::optional<std::string> groupToJoinFor(const std::string& devicePath) {
     struct stat status {};
     if (devicePath.empty() || stat(devicePath.c_str(), &status) != 0)
-        return {};
+        return std::nullopt;
     if (access(devicePath.c_str(), R_OK | W_OK) == 0)
-        return {};
-    const std::string group = groupName(status.st_gid);
-    return devicePath + " belongs to the group " + group + ". To use it, join that group:\n" +
-           "    sudo usermod -aG " + group + " $USER\nthen log out and in again.";
+        return std::nullopt;
+    return groupName(status.st_gid);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
-// How to gain access to a serial device this user may not open: the group that owns it and the
-// command that joins it. Empty when the device is missing or this user may open it.
-std::string portAccessHint(const std::string& devicePath);
+// The group this user would have to join to open a serial device it may not open now; none when
+// the device is missing or this user may open it.
+std::optional<std::string> groupToJoinFor(const std::string& devicePath);

@@ -12,8 +12,8 @@ class SerialLink;
 class PortConnection {
 public:
     enum class Problem {
-        PortNotAvailable,      // the port would not open; detail holds the system's reason
-        SettingsNotWritable,   // zenset.sys could not be opened to store the choice
+        PortNotAvailable,    // the port would not open; detail holds the system's reason
+        SettingsNotWritable, // zenset.sys could not be opened to store the choice
     };
     using ProblemSink = std::function<void(Problem problem, const std::string& detail)>;
 

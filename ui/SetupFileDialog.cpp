@@ -10,8 +10,7 @@ SetupFileDialog::SetupFileDialog(QWidget* parent, AcceptMode mode, const QString
     // The toolkit's own dialog, the same on every desktop.
     setOption(QFileDialog::DontUseNativeDialog);
     setAcceptMode(mode);
-    setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                : QFileDialog::AnyFile);
+    setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     setNameFilters({tr("Zentiq Setup Files (*.prp)"), tr("All Files (*)")});
     setDefaultSuffix(QStringLiteral("prp"));
     setDirectory(folder);

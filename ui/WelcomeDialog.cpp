@@ -4,14 +4,14 @@
 
 WelcomeDialog::WelcomeDialog(QWidget* parent)
     : QDialog(parent) {
-    layOutNotice(*this, {"Welcome!",
+    layOutNotice(*this, {tr("Welcome!"),
                          {},
-                         {"Welcome to the exciting world of the Zentiq.",
-                          "Once you press OK you will be prompted to select a",
-                          "Comm Port which will be used to communicate with",
-                          "your Zentiq.  This can be changed later by",
-                          "clicking the Connection Setup Button.  For more info",
-                          "you can press F1 at any time after clicking OK."},
+                         {tr("Welcome to the exciting world of the Zentiq."),
+                          tr("Once you press OK you will be prompted to select a"),
+                          tr("Comm Port which will be used to communicate with"),
+                          tr("your Zentiq.  This can be changed later by"),
+                          tr("clicking the Connection Setup Button.  For more info"),
+                          tr("you can press F1 at any time after clicking OK.")},
                          true,
-                         "&OK"});
+                         tr("&OK")});
 }

@@ -2,7 +2,6 @@
 
 #include "setup/FileError.h"
 #include "support/ModalRecorder.h"
-#include "ui/PortAccessHint.h"
 
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -71,7 +70,7 @@ std::string hintAsOutsider(const std::string& devicePath) {
         if (nobody == nullptr || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
             setuid(nobody->pw_uid) != 0)
             _exit(1);
-        const std::string hint = portAccessHint(devicePath);
+        const std::string hint = portFailureDetail({}, devicePath).toStdString();
         const bool written =
             write(ends[1], hint.data(), hint.size()) == static_cast<ssize_t>(hint.size());
         _exit(written ? 0 : 1);
@@ -88,7 +87,7 @@ std::string hintAsOutsider(const std::string& devicePath) {
     return hint;
 }
 
-TEST(PortAccessHint, NamesTheDeviceGroupToJoinWhenTheUserMayNotOpenIt) {
+TEST(PortFailureDetail, NamesTheDeviceGroupToJoinWhenTheUserMayNotOpenIt) {
     if (geteuid() != 0)
         GTEST_SKIP() << "needs root to play a user outside the device's group";
     const group* dialout = getgrnam("dialout");
@@ -110,7 +109,7 @@ TEST(PortAccessHint, NamesTheDeviceGroupToJoinWhenTheUserMayNotOpenIt) {
     EXPECT_EQ(hintAsOutsider(folder.filePath("missing").toStdString()), "");
 }
 
-TEST(PortAccessHint, ThePortFailureDetailAddsNoHintForAnOpenableDevice) {
+TEST(PortFailureDetail, ThePortFailureDetailAddsNoHintForAnOpenableDevice) {
     QTemporaryDir folder;
     const QString device = folder.filePath("ttyZ1");
     ASSERT_TRUE(QFile(device).open(QIODevice::WriteOnly));

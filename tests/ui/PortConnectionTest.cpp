@@ -25,8 +25,8 @@ protected:
     }
 
     void writeSettings(const std::string& storedPort = {}) {
-        std::string content = "COMMDEVICE3=" + terminal.slavePath() + "\r\nCOMMDEVICE5=" +
-                               missingDevice() + "\r\n";
+        std::string content =
+            "COMMDEVICE3=" + terminal.slavePath() + "\r\nCOMMDEVICE5=" + missingDevice() + "\r\n";
         if (!storedPort.empty())
             content += "COMMPORT=" + storedPort + "\r\n";
         writeFile(settings.settingsPath(), content);
@@ -35,7 +35,9 @@ protected:
 
     ProgramSettings settings;
     PseudoTerminal terminal;
-    SerialLink link{[this](int n) { return settings.commDevice(n); }};
+    SerialLink link{[this](int n) {
+        return settings.commDevice(n);
+    }};
     std::vector<Report> reports;
     PortConnection connection{settings, link,
                               [this](PortConnection::Problem problem, const std::string& detail) {
