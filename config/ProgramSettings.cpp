@@ -8,6 +8,7 @@
 #include <pwd.h>
 #include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -26,6 +27,10 @@ std::filesystem::path userDataFolder() {
     if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0')
         return data;
     return std::filesystem::path(homeFolder()) / ".local" / "share";
+}
+
+std::string commDeviceKey(int comNumber) {
+    return std::string(kCommDeviceKey) + std::to_string(comNumber);
 }
 
 } // namespace
@@ -61,11 +66,26 @@ bool ProgramSettings::storeCommPort(std::uint8_t port) const {
 }
 
 std::string ProgramSettings::commDevice(int comNumber) const {
-    const std::string key = std::string(kCommDeviceKey) + std::to_string(comNumber);
+    return boundDevice(comNumber).value_or("/dev/ttyS" + std::to_string(comNumber - 1));
+}
+
+std::optional<std::string> ProgramSettings::boundDevice(int comNumber) const {
     KeyValueFile file;
-    if (file.open(settingsPath(), false)) {
-        if (auto device = file.getValue(key); device && !device->empty())
-            return std::move(*device);
-    }
-    return "/dev/ttyS" + std::to_string(comNumber - 1);
+    if (!file.open(settingsPath(), false))
+        return std::nullopt;
+    auto device = file.getValue(commDeviceKey(comNumber));
+    if (!device || device->empty())
+        return std::nullopt;
+    return device;
+}
+
+bool ProgramSettings::storeCommDevices(const std::map<int, std::string>& devices) const {
+    KeyValueFile file;
+    if (!file.open(settingsPath(), true))
+        return false;
+    std::vector<KeyValueFile::Entry> entries;
+    for (const auto& [comNumber, path] : devices)
+        entries.emplace_back(commDeviceKey(comNumber), path);
+    file.setValues(entries);
+    return true;
 }

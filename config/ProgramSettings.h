@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,11 @@ public:
     bool storeCommPort(std::uint8_t port) const;
     // The device that COM n stands for: COMMDEVICE<n> when set, else /dev/ttyS<n-1>.
     std::string commDevice(int comNumber) const;
+    // COMMDEVICE<n> as stored; none when it is missing or empty.
+    std::optional<std::string> boundDevice(int comNumber) const;
+    // Stores COMMDEVICE<n>=path for each entry in one rewrite, keeping every other line; false
+    // when zenset.sys cannot be opened. Throws FileError midway.
+    bool storeCommDevices(const std::map<int, std::string>& devices) const;
 
 private:
     std::string dataFolder_;

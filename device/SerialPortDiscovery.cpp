@@ -130,3 +130,10 @@ std::string portLabel(const DiscoveredPort& port) {
 std::string storedPortPath(const DiscoveredPort& port) {
     return port.stablePath.empty() ? port.devicePath : port.stablePath;
 }
+
+const DiscoveredPort* findPort(const std::vector<DiscoveredPort>& ports, std::string_view path) {
+    const auto found = std::ranges::find_if(ports, [path](const DiscoveredPort& port) {
+        return port.devicePath == path || (!port.stablePath.empty() && port.stablePath == path);
+    });
+    return found != ports.end() ? &*found : nullptr;
+}

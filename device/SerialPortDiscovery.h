@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A serial port the machine has, as its sysfs describes it. Text the kernel does not give is
@@ -36,3 +37,6 @@ std::string portLabel(const DiscoveredPort& port);
 
 // The path to keep for reconnecting later: the stable one when there is one.
 std::string storedPortPath(const DiscoveredPort& port);
+
+// The port that path names, by its device path or its stable path; null when none does.
+const DiscoveredPort* findPort(const std::vector<DiscoveredPort>& ports, std::string_view path);

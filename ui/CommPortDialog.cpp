@@ -1,12 +1,18 @@
 #include "ui/CommPortDialog.h"
 
 #include <QButtonGroup>
+#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -43,9 +49,11 @@ int shownPort(std::uint8_t port) {
 
 } // namespace
 
-CommPortDialog::CommPortDialog(QWidget* parent, std::uint8_t currentPort,
-                               const std::function<std::string(int)>& deviceOf)
+CommPortDialog::CommPortDialog(QWidget* parent, std::uint8_t currentPort, DeviceNamer deviceOf,
+                               PortLister listPorts)
     : QDialog(parent)
+    , deviceOf(std::move(deviceOf))
+    , listPorts(std::move(listPorts))
     , ports(new QButtonGroup(this)) {
     setWindowTitle(tr("Comm Port Setting"));
     setModal(true);
@@ -56,12 +64,18 @@ CommPortDialog::CommPortDialog(QWidget* parent, std::uint8_t currentPort,
         const PortChoice& choice = kPortChoices[i];
         auto* radio = new QRadioButton(tr(choice.text), box);
         radio->setObjectName(QString("commPort%1").arg(choice.port));
-        radio->setToolTip(QString::fromStdString(deviceOf(choice.port)));
         ports->addButton(radio, choice.port);
         grid->addWidget(radio, static_cast<int>(i) % kRowsPerColumn,
                         static_cast<int>(i) / kRowsPerColumn);
     }
     ports->button(shownPort(currentPort))->setChecked(true);
+    connect(ports, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            showCheckedDevice();
+    });
+
+    auto* devices = new QGroupBox(tr("Device"), this);
+    devices->setLayout(buildDeviceRows());
 
     auto* ok = new QPushButton(tr("&OK"), this);
     ok->setObjectName("okButton");
@@ -70,9 +84,93 @@ CommPortDialog::CommPortDialog(QWidget* parent, std::uint8_t currentPort,
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(box);
+    layout->addWidget(devices);
     layout->addWidget(ok, 0, Qt::AlignHCenter);
+
+    refreshPorts();
+    connect(&refreshTimer, &QTimer::timeout, this, &CommPortDialog::refreshPorts);
+    refreshTimer.start(kRefreshMs);
+}
+
+QLayout* CommPortDialog::buildDeviceRows() {
+    checkedDevice = new QLabel(this);
+    checkedDevice->setObjectName("checkedDevice");
+    checkedDevice->setWordWrap(true);
+    checkedDevice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    portList = new QListWidget(this);
+    portList->setObjectName("discoveredPorts");
+    connect(portList, &QListWidget::itemActivated, this, &CommPortDialog::portPicked);
+    connect(portList, &QListWidget::itemClicked, this, &CommPortDialog::portPicked);
+
+    pathEdit = new QLineEdit(this);
+    pathEdit->setObjectName("devicePathEdit");
+    pathEdit->setPlaceholderText(tr("/dev/ttyUSB0"));
+    auto* use = new QPushButton(tr("&Use"), this);
+    use->setObjectName("useDeviceButton");
+    use->setAutoDefault(false);
+    const auto useTypedPath = [this] {
+        const QString path = pathEdit->text().trimmed();
+        if (!path.isEmpty())
+            bindCheckedPort(QFile::encodeName(path).toStdString());
+    };
+    connect(use, &QPushButton::clicked, this, useTypedPath);
+    // Enter also closes the dialog through its default button, with the typed path taken.
+    connect(pathEdit, &QLineEdit::returnPressed, this, useTypedPath);
+
+    auto* typed = new QHBoxLayout;
+    typed->addWidget(new QLabel(tr("Other device:"), this));
+    typed->addWidget(pathEdit, 1);
+    typed->addWidget(use);
+
+    auto* rows = new QVBoxLayout;
+    rows->addWidget(checkedDevice);
+    rows->addWidget(new QLabel(tr("Serial ports on this computer (click one to use it):"), this));
+    rows->addWidget(portList);
+    rows->addLayout(typed);
+    return rows;
 }
 
 std::uint8_t CommPortDialog::chosenPort() const {
     return static_cast<std::uint8_t>(ports->checkedId());
+}
+
+std::string CommPortDialog::deviceOfPort(int comNumber) const {
+    const auto found = changed.find(comNumber);
+    return found != changed.end() ? found->second : deviceOf(comNumber);
+}
+
+void CommPortDialog::bindCheckedPort(const std::string& path) {
+    changed[ports->checkedId()] = path;
+    showCheckedDevice();
+}
+
+void CommPortDialog::portPicked(QListWidgetItem* item) {
+    const auto index = static_cast<std::size_t>(portList->row(item));
+    if (index < shownPorts.size())
+        bindCheckedPort(storedPortPath(shownPorts[index]));
+}
+
+void CommPortDialog::refreshPorts() {
+    std::vector<DiscoveredPort> found = listPorts ? listPorts() : std::vector<DiscoveredPort>{};
+    if (found == shownPorts && portList->count() > 0)
+        return;
+    shownPorts = std::move(found);
+    portList->clear();
+    for (const DiscoveredPort& port : shownPorts)
+        portList->addItem(QString::fromLocal8Bit(portLabel(port)));
+    if (shownPorts.empty())
+        portList->addItem(tr("No serial ports were found."));
+    showCheckedDevice();
+}
+
+void CommPortDialog::showCheckedDevice() {
+    for (QAbstractButton* radio : ports->buttons())
+        radio->setToolTip(QString::fromLocal8Bit(deviceOfPort(ports->id(radio))));
+    const int comNumber = ports->checkedId();
+    const std::string path = deviceOfPort(comNumber);
+    QString text = tr("COMM %1 stands for %2").arg(comNumber).arg(QString::fromLocal8Bit(path));
+    if (const DiscoveredPort* port = findPort(shownPorts, path))
+        text += QString::fromLocal8Bit(" (" + portLabel(*port) + ")");
+    checkedDevice->setText(text);
 }

@@ -41,8 +41,9 @@ QHBoxLayout* sideBySide(std::initializer_list<QWidget*> widgets) {
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent)
+MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts)
     : QDialog(parent)
+    , listPorts(listPorts ? std::move(listPorts) : [] { return discoverSerialPorts(); })
     , link([this](int comNumber) { return settings.commDevice(comNumber); })
     , poll(link, state)
     , connection(settings, link,

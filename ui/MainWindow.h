@@ -6,6 +6,7 @@
 #include "device/SerialLink.h"
 #include "device/TransferExchange.h"
 #include "setup/SetupRecord.h"
+#include "ui/CommPortDialog.h"
 #include "ui/PortConnection.h"
 
 #include <QDialog>
@@ -29,7 +30,8 @@ public:
     static constexpr int kPollPeriodMs = 1000;
     static constexpr int kPumpPeriodMs = 100;
 
-    explicit MainWindow(QWidget* parent = nullptr);
+    // listPorts finds the serial ports the port dialog offers; the machine's own by default.
+    explicit MainWindow(QWidget* parent = nullptr, CommPortDialog::PortLister listPorts = {});
     ~MainWindow() override;
 
     void setAutoProxy(QObject* proxy) { autoProxy_ = proxy; }
@@ -96,7 +98,9 @@ private:
     void saveToDevice();
     TransferExchange::Result runTransfer(TransferExchange::Direction direction);
     void connectionSetup();
+    void runPortDialog(bool firstRun);
 
+    CommPortDialog::PortLister listPorts;
     ProgramSettings settings;
     SerialLink link;
     SetupRecord record;

@@ -6,6 +6,8 @@
 #include "ui/Messages.h"
 #include "ui/WelcomeDialog.h"
 
+#include <algorithm>
+
 void MainWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (firstShowDone)
@@ -18,7 +20,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::runStartUpWork() {
     if (!connection.openStoredPort()) {
         WelcomeDialog(this).exec();
-        connectionSetup();
+        runPortDialog(true);
     }
     grid->restorePage();
     setConnected(false);
@@ -30,15 +32,24 @@ void MainWindow::runStartUpWork() {
 }
 
 void MainWindow::connectionSetup() {
+    runPortDialog(false);
+}
+
+void MainWindow::runPortDialog(bool firstRun) {
     connection.rememberCurrentPort();
-    CommPortDialog dialog(this, link.portNumber(),
-                          [this](int comNumber) { return settings.commDevice(comNumber); });
-    dialog.exec();
-    try {
-        connection.applyChosenPort(dialog.chosenPort());
-    } catch (const FileError& error) {
-        showFileError(this, error);
+    CommPortDialog dialog(
+        this, link.portNumber(), [this](int comNumber) { return settings.commDevice(comNumber); },
+        listPorts);
+    // A first run offers the USB adapter plugged in, unless the port already names a device.
+    if (firstRun && !settings.boundDevice(dialog.chosenPort())) {
+        const std::vector<DiscoveredPort> found = listPorts();
+        const auto adapter = std::ranges::find_if(found, &DiscoveredPort::isUsb);
+        if (adapter != found.end())
+            dialog.bindCheckedPort(storedPortPath(*adapter));
     }
+    dialog.exec();
+    reportFileError(
+        [this, &dialog] { connection.applyChoice(dialog.chosenPort(), dialog.changedDevices()); });
 }
 
 void MainWindow::showPortProblem(PortConnection::Problem problem, const std::string& detail) {
@@ -47,5 +58,5 @@ void MainWindow::showPortProblem(PortConnection::Problem problem, const std::str
         return;
     }
     showWarning(this, tr("That Comm Port is not available."),
-                portFailureDetail(detail, link.devicePath()));
+                portFailureDetail(detail, link.devicePath(), listPorts()));
 }

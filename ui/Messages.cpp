@@ -1,5 +1,6 @@
 #include "ui/Messages.h"
 
+#include "device/SerialPortDiscovery.h"
 #include "setup/FileError.h"
 #include "ui/PortAccessHint.h"
 
@@ -46,7 +47,8 @@ void showFileError(QWidget* parent, const FileError& error) {
     showWarning(parent, fileErrorText(error));
 }
 
-QString portFailureDetail(const std::string& reason, const std::string& devicePath) {
+QString portFailureDetail(const std::string& reason, const std::string& devicePath,
+                          const std::vector<DiscoveredPort>& ports) {
     QString detail = QString::fromLocal8Bit(reason);
     if (const auto group = groupToJoinFor(devicePath)) {
         const QString hint =
@@ -56,5 +58,9 @@ QString portFailureDetail(const std::string& reason, const std::string& devicePa
                 .arg(QFile::decodeName(devicePath.c_str()), QString::fromLocal8Bit(*group));
         detail += (detail.isEmpty() ? "" : "\n\n") + hint;
     }
-    return detail;
+    QString list = ports.empty() ? translated("No serial ports were found on this computer.")
+                                 : translated("Serial ports on this computer:");
+    for (const DiscoveredPort& port : ports)
+        list += "\n    " + QString::fromLocal8Bit(portLabel(port));
+    return detail + (detail.isEmpty() ? "" : "\n\n") + list;
 }

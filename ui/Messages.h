@@ -2,8 +2,10 @@
 
 #include <QString>
 #include <string>
+#include <vector>
 
 class FileError;
+struct DiscoveredPort;
 class QWidget;
 
 // A modal warning with an OK button, titled with the program file's name without extension.
@@ -13,6 +15,7 @@ void showWarning(QWidget* parent, const QString& text, const QString& detail = {
 QString fileErrorText(const FileError& error);
 void showFileError(QWidget* parent, const FileError& error);
 
-// The detail for a port that would not open: the system's reason, and how to gain access when
-// the device belongs to a group this user is not in.
-QString portFailureDetail(const std::string& reason, const std::string& devicePath);
+// The detail for a port that would not open: the system's reason, how to gain access when the
+// device belongs to a group this user is not in, and the serial ports there are.
+QString portFailureDetail(const std::string& reason, const std::string& devicePath,
+                          const std::vector<DiscoveredPort>& ports);

@@ -22,8 +22,9 @@ void PortConnection::rememberCurrentPort() {
     previousPort = link.portNumber();
 }
 
-void PortConnection::applyChosenPort(std::uint8_t port) {
-    if (!settings.storeCommPort(port)) {
+void PortConnection::applyChoice(std::uint8_t port, const std::map<int, std::string>& devices) {
+    if ((!devices.empty() && !settings.storeCommDevices(devices)) ||
+        !settings.storeCommPort(port)) {
         report(Problem::SettingsNotWritable, {});
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 
 class ProgramSettings;
@@ -25,9 +26,10 @@ public:
     bool openStoredPort();
     // Remembers the port now in use, to fall back to should the next choice not open.
     void rememberCurrentPort();
-    // Stores port as the choice and opens it, falling back to the remembered port when it will
-    // not open. Throws FileError when zenset.sys fails midway through its rewrite.
-    void applyChosenPort(std::uint8_t port);
+    // Stores the devices given to COM numbers and port as the choice, and opens it, falling
+    // back to the remembered port when it will not open. Throws FileError when zenset.sys fails
+    // midway through a rewrite.
+    void applyChoice(std::uint8_t port, const std::map<int, std::string>& devices = {});
 
 private:
     void openOrFallBack(std::uint8_t port);

@@ -4,6 +4,10 @@
 #include "support/ModalRecorder.h"
 
 #include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -15,6 +19,28 @@ std::string fakeDevice(int comNumber) {
     return "/dev/zentiq" + std::to_string(comNumber);
 }
 
+std::vector<DiscoveredPort> noPorts() {
+    return {};
+}
+
+DiscoveredPort ftdiAdapter() {
+    DiscoveredPort port;
+    port.name = "ttyUSB0";
+    port.devicePath = "/dev/ttyUSB0";
+    port.stablePath = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0";
+    port.manufacturer = "FTDI";
+    port.product = "FT232R USB UART";
+    port.vendorId = "0403";
+    return port;
+}
+
+DiscoveredPort uart() {
+    DiscoveredPort port;
+    port.name = "ttyS0";
+    port.devicePath = "/dev/ttyS0";
+    return port;
+}
+
 struct PortRun {
     std::uint8_t chosen = 0;
     QString checkedAtStart;
@@ -23,7 +49,7 @@ struct PortRun {
 // Opens the dialog modally on currentPort, lets act close it, and reports what was applied.
 PortRun runDialog(std::uint8_t currentPort, const std::function<void(QWidget&)>& act) {
     PortRun run;
-    CommPortDialog dialog(nullptr, currentPort, fakeDevice);
+    CommPortDialog dialog(nullptr, currentPort, fakeDevice, noPorts);
     ModalRecorder modals;
     modals.answer("Comm Port Setting", [&run, &act](QWidget& window) {
         for (auto* radio : window.findChildren<QRadioButton*>())
@@ -73,7 +99,7 @@ TEST(CommPortDialog, EveryWayOfClosingHandsBackTheClickedPort) {
 }
 
 TEST(CommPortDialog, LaysOutSixteenPortsWithTheirMnemonicsAndDevices) {
-    CommPortDialog dialog(nullptr, 1, fakeDevice);
+    CommPortDialog dialog(nullptr, 1, fakeDevice, noPorts);
     EXPECT_EQ(dialog.windowTitle(), "Comm Port Setting");
     const std::vector<std::pair<int, QString>> texts{
         {1, "COMM &1"}, {9, "COMM &9"}, {10, "COMM 1&0"}, {11, "COMM 11"}, {16, "COMM 16"}};
@@ -86,6 +112,68 @@ TEST(CommPortDialog, LaysOutSixteenPortsWithTheirMnemonicsAndDevices) {
     EXPECT_EQ(radioOfPort(dialog, 9).y(), radioOfPort(dialog, 1).y());
     EXPECT_GT(radioOfPort(dialog, 9).x(), radioOfPort(dialog, 8).x());
     EXPECT_EQ(dialog.findChildren<QRadioButton*>().size(), 16);
+}
+
+QStringList listedPorts(QWidget& dialog) {
+    QStringList texts;
+    auto* list = dialog.findChild<QListWidget*>("discoveredPorts");
+    for (int row = 0; row < list->count(); ++row)
+        texts << list->item(row)->text();
+    return texts;
+}
+
+TEST(CommPortDialog, ListsThePortsOfThisComputerAndFollowsThemWhileOpen) {
+    std::vector<DiscoveredPort> present{uart()};
+    CommPortDialog dialog(nullptr, 1, fakeDevice, [&present] { return present; });
+    EXPECT_EQ(listedPorts(dialog), QStringList{"/dev/ttyS0"});
+
+    // An adapter plugged in shows without any action of the user's.
+    present = {ftdiAdapter(), uart()};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listedPorts(dialog).size() == 2; },
+                                2 * CommPortDialog::kRefreshMs + 500));
+    EXPECT_EQ(listedPorts(dialog),
+              QStringList({"FT232R USB UART (FTDI), /dev/ttyUSB0", "/dev/ttyS0"}));
+
+    present.clear();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listedPorts(dialog).size() == 1; },
+                                2 * CommPortDialog::kRefreshMs + 500));
+    EXPECT_EQ(listedPorts(dialog), QStringList{"No serial ports were found."});
+}
+
+TEST(CommPortDialog, APickedPortGivesTheCheckedComNumberItsStablePath) {
+    CommPortDialog dialog(nullptr, 3, fakeDevice, [] {
+        return std::vector<DiscoveredPort>{ftdiAdapter(), uart()};
+    });
+    auto* shown = dialog.findChild<QLabel*>("checkedDevice");
+    EXPECT_EQ(shown->text(), "COMM 3 stands for /dev/zentiq3");
+
+    auto* list = dialog.findChild<QListWidget*>("discoveredPorts");
+    emit list->itemClicked(list->item(0));
+
+    const std::string byId = ftdiAdapter().stablePath;
+    EXPECT_EQ(dialog.changedDevices(), (std::map<int, std::string>{{3, byId}}));
+    EXPECT_EQ(shown->text().toStdString(),
+              "COMM 3 stands for " + byId + " (FT232R USB UART (FTDI), /dev/ttyUSB0)");
+    EXPECT_EQ(radioOfPort(dialog, 3).toolTip().toStdString(), byId);
+
+    // Another COMM n keeps its device; a port without a stable path is kept by its device path.
+    radioOfPort(dialog, 5).click();
+    EXPECT_EQ(shown->text(), "COMM 5 stands for /dev/zentiq5");
+    emit list->itemActivated(list->item(1));
+    EXPECT_EQ(dialog.changedDevices(), (std::map<int, std::string>{{3, byId}, {5, "/dev/ttyS0"}}));
+    EXPECT_EQ(dialog.chosenPort(), 5);
+}
+
+TEST(CommPortDialog, ATypedPathGivesTheCheckedComNumberThatDevice) {
+    CommPortDialog dialog(nullptr, 2, fakeDevice, noPorts);
+    dialog.findChild<QLineEdit*>("devicePathEdit")->setText("  /dev/ttyACM7 ");
+    dialog.findChild<QPushButton*>("useDeviceButton")->click();
+    EXPECT_EQ(dialog.changedDevices(), (std::map<int, std::string>{{2, "/dev/ttyACM7"}}));
+
+    // Nothing typed changes nothing.
+    dialog.findChild<QLineEdit*>("devicePathEdit")->clear();
+    dialog.findChild<QPushButton*>("useDeviceButton")->click();
+    EXPECT_EQ(dialog.changedDevices(), (std::map<int, std::string>{{2, "/dev/ttyACM7"}}));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "ui/Messages.h"
 
+#include "device/SerialPortDiscovery.h"
 #include "setup/FileError.h"
 #include "support/ModalRecorder.h"
 
@@ -70,7 +71,7 @@ std::string hintAsOutsider(const std::string& devicePath) {
         if (nobody == nullptr || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
             setuid(nobody->pw_uid) != 0)
             _exit(1);
-        const std::string hint = portFailureDetail({}, devicePath).toStdString();
+        const std::string hint = portFailureDetail({}, devicePath, {}).toStdString();
         const bool written =
             write(ends[1], hint.data(), hint.size()) == static_cast<ssize_t>(hint.size());
         _exit(written ? 0 : 1);
@@ -105,16 +106,24 @@ TEST(PortFailureDetail, NamesTheDeviceGroupToJoinWhenTheUserMayNotOpenIt) {
     EXPECT_NE(hint.find("sudo usermod -aG dialout $USER"), std::string::npos) << hint;
 
     ASSERT_EQ(chmod(device.c_str(), 0666), 0);
-    EXPECT_EQ(hintAsOutsider(device), "");
-    EXPECT_EQ(hintAsOutsider(folder.filePath("missing").toStdString()), "");
+    EXPECT_EQ(hintAsOutsider(device), "No serial ports were found on this computer.");
+    EXPECT_EQ(hintAsOutsider(folder.filePath("missing").toStdString()),
+              "No serial ports were found on this computer.");
 }
 
-TEST(PortFailureDetail, ThePortFailureDetailAddsNoHintForAnOpenableDevice) {
+TEST(PortFailureDetail, AnOpenableDeviceGetsNoHintAndTheDiscoveredPortsAreListed) {
     QTemporaryDir folder;
     const QString device = folder.filePath("ttyZ1");
     ASSERT_TRUE(QFile(device).open(QIODevice::WriteOnly));
-    EXPECT_EQ(portFailureDetail("Device or resource busy", device.toStdString()),
-              "Device or resource busy");
+    DiscoveredPort adapter;
+    adapter.devicePath = "/dev/ttyUSB0";
+    adapter.product = "FT232R USB UART";
+    adapter.manufacturer = "FTDI";
+    DiscoveredPort uart;
+    uart.devicePath = "/dev/ttyS0";
+    EXPECT_EQ(portFailureDetail("Device or resource busy", device.toStdString(), {adapter, uart}),
+              "Device or resource busy\n\nSerial ports on this computer:\n"
+              "    FT232R USB UART (FTDI), /dev/ttyUSB0\n    /dev/ttyS0");
 }
 
 } // namespace

@@ -77,7 +77,7 @@ TEST_F(PortConnectionTest, AStoredPortThatWillNotOpenIsReportedWithTheSystemsRea
 TEST_F(PortConnectionTest, AChosenPortIsStoredAndOpened) {
     writeSettings();
 
-    connection.applyChosenPort(3);
+    connection.applyChoice(3);
 
     EXPECT_TRUE(link.isOpen());
     EXPECT_EQ(link.devicePath(), terminal.slavePath());
@@ -90,7 +90,7 @@ TEST_F(PortConnectionTest, AChosenPortThatWillNotOpenIsStoredAndTheLinkFallsBack
     ASSERT_TRUE(link.open(3, PortConnection::kBaudRate));
     connection.rememberCurrentPort();
 
-    connection.applyChosenPort(5);
+    connection.applyChoice(5);
 
     ASSERT_EQ(reports.size(), 1U);
     EXPECT_EQ(reports[0].problem, PortConnection::Problem::PortNotAvailable);
@@ -104,7 +104,7 @@ TEST_F(PortConnectionTest, WithoutAPortBeforeAChosenPortThatWillNotOpenLeavesThe
     writeSettings();
     connection.rememberCurrentPort();
 
-    connection.applyChosenPort(5);
+    connection.applyChoice(5);
 
     ASSERT_EQ(reports.size(), 1U);
     EXPECT_FALSE(link.isOpen());
@@ -118,7 +118,7 @@ TEST_F(PortConnectionTest, ASettingsFileThatCannotBeOpenedLeavesTheLinkAsItWas) 
     std::filesystem::remove(settings.settingsPath());
     std::filesystem::create_directory(settings.settingsPath());
 
-    connection.applyChosenPort(5);
+    connection.applyChoice(5);
 
     ASSERT_EQ(reports.size(), 1U);
     EXPECT_EQ(reports[0].problem, PortConnection::Problem::SettingsNotWritable);

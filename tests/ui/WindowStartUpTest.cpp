@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -110,6 +111,68 @@ TEST_F(WindowTest, AChosenPortThatWillNotOpenIsStoredAndTheLinkStaysOnTheOldOne)
     EXPECT_NE(readFile(dataFolder / "zenset.sys").find("COMMPORT=2\r\n"), std::string::npos);
     window->pollTimerTick();
     EXPECT_EQ(port.receive(5).size(), 5U) << "no identity request on the old port";
+}
+
+TEST_F(WindowTest, APortPickedInTheDialogIsStoredByItsStablePathAndOpened) {
+    // The pseudo-terminal stands in for an adapter that has a by-id link.
+    const std::filesystem::path byId = root / "usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0";
+    std::filesystem::create_symlink(port.slavePath(), byId);
+    DiscoveredPort adapter;
+    adapter.devicePath = port.slavePath();
+    adapter.stablePath = byId;
+    adapter.vendorId = "0403";
+    discoveredPorts = {adapter};
+    writeFile(dataFolder / "zenset.sys", "FIRST=1\r\nCOMMPORT=1\r\nCOMMDEVICE1=/dev/null\r\n");
+    startWindow();
+    modals.messages.clear();
+    modals.answer("Comm Port Setting", [](QWidget& dialog) {
+        dialog.findChild<QAbstractButton*>("commPort4")->click();
+        auto* list = dialog.findChild<QListWidget*>("discoveredPorts");
+        emit list->itemClicked(list->item(0));
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    button("connectionSetupButton")->click();
+
+    EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
+    EXPECT_EQ(readFile(dataFolder / "zenset.sys"),
+              "FIRST=1\r\nCOMMPORT=4\r\nCOMMDEVICE1=/dev/null\r\n"
+              "COMMDEVICE4=" +
+                  byId.string() + "\r\n");
+    EXPECT_TRUE(window->linkState().connected == false);
+    window->pollTimerTick();
+    EXPECT_EQ(port.receive(5).size(), 5U) << "no identity request on the picked port";
+}
+
+TEST_F(WindowTest, AFirstRunOffersTheUsbAdapterPluggedIn) {
+    DiscoveredPort uart;
+    uart.devicePath = "/dev/ttyS0";
+    const std::filesystem::path byId = root / "usb-Maker_Adapter-if00";
+    std::filesystem::create_symlink(port.slavePath(), byId);
+    DiscoveredPort adapter;
+    adapter.devicePath = "/dev/ttyUSB3";
+    adapter.stablePath = byId;
+    adapter.vendorId = "0403";
+    discoveredPorts = {uart, adapter};
+    struct Case {
+        const char* name;
+        std::string settings;
+        std::string device; // what COMM 1 stands for afterwards
+    };
+    const Case cases[] = {
+        {"nothing stored", "", byId},
+        {"COMM 1 named already", "COMMDEVICE1=" + port.slavePath() + "\r\n", port.slavePath()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(dataFolder / "zenset.sys", c.settings);
+        modals.titles.clear();
+        startWindow();
+        EXPECT_EQ(modals.titles, QStringList({"Welcome!", "Comm Port Setting", "CAUTION"}));
+        const std::string stored = readFile(dataFolder / "zenset.sys");
+        EXPECT_NE(stored.find("COMMPORT=1\r\n"), std::string::npos) << stored;
+        EXPECT_NE(stored.find("COMMDEVICE1=" + c.device + "\r\n"), std::string::npos) << stored;
+        window.reset();
+    }
 }
 
 } // namespace

@@ -6,8 +6,6 @@
 #include <QTest>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -23,26 +21,14 @@ constexpr const char* kCatalogue = "MODULE1_LEADS=16\r\nMODULE1_DESC=Sixteen\r\n
 } // namespace
 
 void WindowTest::SetUp() {
-    std::string pattern = std::filesystem::temp_directory_path() / "mirafen-ui-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root = pattern;
-    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-    // The file dialogs keep their state under the configuration folder.
-    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-    dataFolder = root / "data" / "Orvell" / "Mirafen";
-    workFolder = root / "work";
-    std::filesystem::create_directories(dataFolder);
-    std::filesystem::create_directories(workFolder);
-    savedWorkingDirectory = std::filesystem::current_path();
-    std::filesystem::current_path(workFolder);
+    TempDataFolder::SetUp();
     writeFile(workFolder / "Modules.dat", kCatalogue);
     writeSettings(1);
 }
 
 void WindowTest::TearDown() {
     window.reset();
-    std::filesystem::current_path(savedWorkingDirectory);
-    std::filesystem::remove_all(root);
+    TempDataFolder::TearDown();
 }
 
 void WindowTest::writeSettings(std::optional<int> storedPort) {
@@ -53,7 +39,7 @@ void WindowTest::writeSettings(std::optional<int> storedPort) {
 }
 
 void WindowTest::startWindow() {
-    window = std::make_unique<MainWindow>();
+    window = std::make_unique<MainWindow>(nullptr, [this] { return discoveredPorts; });
     window->show();
     ASSERT_TRUE(waitUntil([this] {
         return modals.titles.contains("CAUTION") && QApplication::activeModalWidget() == nullptr;
@@ -86,14 +72,4 @@ void WindowTest::typeName(int row, const QString& name) {
 
 void WindowTest::showTab(int index) {
     find<QTabBar>("leadTabs")->setCurrentIndex(index);
-}
-
-void WindowTest::writeFile(const std::filesystem::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string WindowTest::readFile(const std::filesystem::path& path) {
-    std::ostringstream content;
-    content << std::ifstream(path, std::ios::binary).rdbuf();
-    return content.str();
 }

@@ -2,6 +2,7 @@
 
 #include "support/ModalRecorder.h"
 #include "support/PseudoTerminal.h"
+#include "support/TempDataFolder.h"
 #include "ui/MainWindow.h"
 
 #include <QLineEdit>
@@ -24,7 +25,7 @@ inline void PrintTo(const QStringList& texts, std::ostream* out) {
 // The real main window in a temporary world: XDG_DATA_HOME and the working directory are
 // folders of their own, the working directory holds a module catalogue, and COM 1 is a
 // pseudo-terminal. Every modal window is answered by the recorder.
-class WindowTest : public ::testing::Test {
+class WindowTest : public TempDataFolder {
 public:
     // Module numbers of the catalogue written for every test, by lead count.
     enum Module : int {
@@ -62,16 +63,9 @@ protected:
     void typeName(int row, const QString& name);
     void showTab(int index);
 
-    static void writeFile(const std::filesystem::path& path, const std::string& content);
-    static std::string readFile(const std::filesystem::path& path);
-
-    std::filesystem::path root;
-    std::filesystem::path dataFolder;
-    std::filesystem::path workFolder;
     PseudoTerminal port;
     ModalRecorder modals;
+    // The serial ports the window finds on this computer: none, unless a test lays some out.
+    std::vector<DiscoveredPort> discoveredPorts;
     std::unique_ptr<MainWindow> window;
-
-private:
-    std::filesystem::path savedWorkingDirectory;
 };
