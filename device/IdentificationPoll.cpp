@@ -32,8 +32,12 @@ IdentificationPoll::Outcome IdentificationPoll::tick() {
         return {};
     Outcome outcome = takeReply();
     link.clearInput();
-    link.sendFrame(kReadRegisterCommand, std::array{DeviceRegister::Identity});
+    askForIdentity(link);
     return outcome;
+}
+
+void IdentificationPoll::askForIdentity(SerialLink& link) {
+    link.sendFrame(kReadRegisterCommand, std::array{DeviceRegister::Identity});
 }
 
 IdentificationPoll::Outcome IdentificationPoll::takeReply() {

@@ -29,6 +29,9 @@ public:
     // Looks at the answer to the previous request, then asks again.
     Outcome tick();
 
+    // Sends the identity request: the one frame the poll ever writes.
+    static void askForIdentity(SerialLink& link);
+
     // The identity in one frame taken from the link; none unless its length byte is the
     // identity's. The checksum is not looked at: the instrument's identity replies are taken
     // as they come.

@@ -39,6 +39,10 @@ bool SerialLink::open(std::uint8_t portNumber, std::uint16_t baudRate) {
     return true;
 }
 
+void SerialLink::close() {
+    port.close();
+}
+
 bool SerialLink::isOpen() const {
     return port.isOpen();
 }

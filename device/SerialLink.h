@@ -32,6 +32,8 @@ public:
     // 8N1 and exclusive. Unsupported baud rates become 9600.
     bool open(std::uint8_t portNumber, std::uint16_t baudRate);
     bool isOpen() const;
+    // Lets go of the port, so that another holder may open it.
+    void close();
     std::uint8_t portNumber() const { return portNumber_; }
     std::uint16_t baudRate() const { return baudRate_; }
     // The operating system's reason for the last failed Open, empty after a success.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -136,4 +137,12 @@ const DiscoveredPort* findPort(const std::vector<DiscoveredPort>& ports, std::st
         return port.devicePath == path || (!port.stablePath.empty() && port.stablePath == path);
     });
     return found != ports.end() ? &*found : nullptr;
+}
+
+bool isSameDevice(const std::string& first, const std::string& second) {
+    // The standard library's equivalent() refuses to compare device files.
+    struct stat one {};
+    struct stat other {};
+    return ::stat(first.c_str(), &one) == 0 && ::stat(second.c_str(), &other) == 0 &&
+           one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }

@@ -40,3 +40,6 @@ std::string storedPortPath(const DiscoveredPort& port);
 
 // The port that path names, by its device path or its stable path; null when none does.
 const DiscoveredPort* findPort(const std::vector<DiscoveredPort>& ports, std::string_view path);
+
+// True when both paths lead to the same device file (a by-id link and the device it names).
+bool isSameDevice(const std::string& first, const std::string& second);

@@ -49,11 +49,9 @@ int shownPort(std::uint8_t port) {
 
 } // namespace
 
-CommPortDialog::CommPortDialog(QWidget* parent, std::uint8_t currentPort, DeviceNamer deviceOf,
-                               PortLister listPorts)
+CommPortDialog::CommPortDialog(QWidget* parent, std::uint8_t currentPort, Services services)
     : QDialog(parent)
-    , deviceOf(std::move(deviceOf))
-    , listPorts(std::move(listPorts))
+    , services(std::move(services))
     , ports(new QButtonGroup(this)) {
     setWindowTitle(tr("Comm Port Setting"));
     setModal(true);
@@ -85,11 +83,13 @@ CommPortDialog::CommPortDialog(QWidget* parent, std::uint8_t currentPort, Device
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(box);
     layout->addWidget(devices);
+    layout->addLayout(buildSearchRow());
     layout->addWidget(ok, 0, Qt::AlignHCenter);
 
     refreshPorts();
     connect(&refreshTimer, &QTimer::timeout, this, &CommPortDialog::refreshPorts);
     refreshTimer.start(kRefreshMs);
+    connect(&searchTimer, &QTimer::timeout, this, &CommPortDialog::searchTick);
 }
 
 QLayout* CommPortDialog::buildDeviceRows() {
@@ -131,13 +131,77 @@ QLayout* CommPortDialog::buildDeviceRows() {
     return rows;
 }
 
+QLayout* CommPortDialog::buildSearchRow() {
+    findButton = new QPushButton(tr("Find the &Instrument"), this);
+    findButton->setObjectName("findInstrumentButton");
+    findButton->setAutoDefault(false);
+    connect(findButton, &QPushButton::clicked, this, &CommPortDialog::findInstrument);
+    searchResult = new QLabel(this);
+    searchResult->setObjectName("searchResult");
+    searchResult->setWordWrap(true);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(findButton);
+    row->addWidget(searchResult, 1);
+    return row;
+}
+
+void CommPortDialog::findInstrument() {
+    if (services.releasePort)
+        services.releasePort();
+    std::vector<std::string> paths;
+    for (const DiscoveredPort& port : shownPorts)
+        paths.push_back(port.devicePath);
+    finder = std::make_unique<InstrumentFinder>(paths, InstrumentFinder::Clock::now());
+    findButton->setEnabled(false);
+    searchResult->setText(tr("Looking for the instrument..."));
+    searchTimer.start(kSearchTickMs);
+}
+
+void CommPortDialog::searchTick() {
+    if (!finder || !finder->tick(InstrumentFinder::Clock::now()))
+        return;
+    searchTimer.stop();
+    showSearchResult();
+    finder.reset();
+    findButton->setEnabled(true);
+}
+
+void CommPortDialog::showSearchResult() {
+    const std::optional<InstrumentFinder::Found>& found = finder->found();
+    if (!found) {
+        QString text = tr("No instrument answered.");
+        for (const std::string& reason : finder->passedOver())
+            text += "\n" + tr("Not asked: %1").arg(QString::fromLocal8Bit(reason));
+        searchResult->setText(text);
+        return;
+    }
+    const int comNumber = checkComNumberOf(found->devicePath);
+    searchResult->setText(tr("Zentiq %1 found on %2, COMM %3.")
+                              .arg(QString::fromLatin1(found->identity.serialText))
+                              .arg(QString::fromLocal8Bit(found->devicePath))
+                              .arg(comNumber));
+}
+
+int CommPortDialog::checkComNumberOf(const std::string& path) {
+    for (QAbstractButton* radio : ports->buttons()) {
+        if (isSameDevice(deviceOfPort(ports->id(radio)), path)) {
+            radio->setChecked(true);
+            return ports->id(radio);
+        }
+    }
+    const DiscoveredPort* port = findPort(shownPorts, path);
+    bindCheckedPort(port != nullptr ? storedPortPath(*port) : path);
+    return ports->checkedId();
+}
+
 std::uint8_t CommPortDialog::chosenPort() const {
     return static_cast<std::uint8_t>(ports->checkedId());
 }
 
 std::string CommPortDialog::deviceOfPort(int comNumber) const {
     const auto found = changed.find(comNumber);
-    return found != changed.end() ? found->second : deviceOf(comNumber);
+    return found != changed.end() ? found->second : services.deviceOf(comNumber);
 }
 
 void CommPortDialog::bindCheckedPort(const std::string& path) {
@@ -152,7 +216,8 @@ void CommPortDialog::portPicked(QListWidgetItem* item) {
 }
 
 void CommPortDialog::refreshPorts() {
-    std::vector<DiscoveredPort> found = listPorts ? listPorts() : std::vector<DiscoveredPort>{};
+    std::vector<DiscoveredPort> found =
+        services.listPorts ? services.listPorts() : std::vector<DiscoveredPort>{};
     if (found == shownPorts && portList->count() > 0)
         return;
     shownPorts = std::move(found);

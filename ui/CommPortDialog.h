@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/InstrumentFinder.h"
 #include "device/SerialPortDiscovery.h"
 
 #include <QDialog>
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QPushButton;
 
 // "Comm Port Setting": picks COM 1 to 16 and shows what device each stands for, with the serial
 // ports this computer has, from which the checked COM n can be given another device. Every way
@@ -26,11 +29,19 @@ public:
     using DeviceNamer = std::function<std::string(int comNumber)>;
     using PortLister = std::function<std::vector<DiscoveredPort>()>;
 
+    // What the dialog needs of the program.
+    struct Services {
+        DeviceNamer deviceOf;
+        PortLister listPorts;
+        // Lets go of the program's own port, so that a search can ask it too.
+        std::function<void()> releasePort;
+    };
+
     // How often the list of ports is read again, so an adapter plugged in shows by itself.
     static constexpr int kRefreshMs = 1000;
+    static constexpr int kSearchTickMs = 20;
 
-    CommPortDialog(QWidget* parent, std::uint8_t currentPort, DeviceNamer deviceOf,
-                   PortLister listPorts);
+    CommPortDialog(QWidget* parent, std::uint8_t currentPort, Services services);
 
     std::uint8_t chosenPort() const;
     // The COM numbers given another device here, with the paths to store for them.
@@ -41,14 +52,23 @@ public:
 
 private:
     QLayout* buildDeviceRows();
+    QLayout* buildSearchRow();
+    void findInstrument();
+    void searchTick();
+    void showSearchResult();
+    // Checks the first COM n that stands for the device at path, or gives it to the checked one.
+    int checkComNumberOf(const std::string& path);
     void refreshPorts();
     void showCheckedDevice();
     void portPicked(QListWidgetItem* item);
     std::string deviceOfPort(int comNumber) const;
 
-    DeviceNamer deviceOf;
-    PortLister listPorts;
+    Services services;
     QButtonGroup* ports;
+    QPushButton* findButton = nullptr;
+    QLabel* searchResult = nullptr;
+    QTimer searchTimer;
+    std::unique_ptr<InstrumentFinder> finder;
     QLabel* checkedDevice = nullptr;
     QListWidget* portList = nullptr;
     QLineEdit* pathEdit = nullptr;

@@ -37,9 +37,12 @@ void MainWindow::connectionSetup() {
 
 void MainWindow::runPortDialog(bool firstRun) {
     connection.rememberCurrentPort();
-    CommPortDialog dialog(
-        this, link.portNumber(), [this](int comNumber) { return settings.commDevice(comNumber); },
-        listPorts);
+    CommPortDialog dialog(this, link.portNumber(),
+                          {[this](int comNumber) { return settings.commDevice(comNumber); },
+                           listPorts,
+                           [this] {
+                               link.close();
+                           }});
     // A first run offers the USB adapter plugged in, unless the port already names a device.
     if (firstRun && !settings.boundDevice(dialog.chosenPort())) {
         const std::vector<DiscoveredPort> found = listPorts();

@@ -2,6 +2,8 @@
 
 #include "support/Closings.h"
 #include "support/ModalRecorder.h"
+#include "support/PseudoTerminal.h"
+#include "support/SimulatorProcess.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -49,7 +51,7 @@ struct PortRun {
 // Opens the dialog modally on currentPort, lets act close it, and reports what was applied.
 PortRun runDialog(std::uint8_t currentPort, const std::function<void(QWidget&)>& act) {
     PortRun run;
-    CommPortDialog dialog(nullptr, currentPort, fakeDevice, noPorts);
+    CommPortDialog dialog(nullptr, currentPort, {fakeDevice, noPorts, {}});
     ModalRecorder modals;
     modals.answer("Comm Port Setting", [&run, &act](QWidget& window) {
         for (auto* radio : window.findChildren<QRadioButton*>())
@@ -99,7 +101,7 @@ TEST(CommPortDialog, EveryWayOfClosingHandsBackTheClickedPort) {
 }
 
 TEST(CommPortDialog, LaysOutSixteenPortsWithTheirMnemonicsAndDevices) {
-    CommPortDialog dialog(nullptr, 1, fakeDevice, noPorts);
+    CommPortDialog dialog(nullptr, 1, {fakeDevice, noPorts, {}});
     EXPECT_EQ(dialog.windowTitle(), "Comm Port Setting");
     const std::vector<std::pair<int, QString>> texts{
         {1, "COMM &1"}, {9, "COMM &9"}, {10, "COMM 1&0"}, {11, "COMM 11"}, {16, "COMM 16"}};
@@ -124,7 +126,7 @@ QStringList listedPorts(QWidget& dialog) {
 
 TEST(CommPortDialog, ListsThePortsOfThisComputerAndFollowsThemWhileOpen) {
     std::vector<DiscoveredPort> present{uart()};
-    CommPortDialog dialog(nullptr, 1, fakeDevice, [&present] { return present; });
+    CommPortDialog dialog(nullptr, 1, {fakeDevice, [&present] { return present; }, {}});
     EXPECT_EQ(listedPorts(dialog), QStringList{"/dev/ttyS0"});
 
     // An adapter plugged in shows without any action of the user's.
@@ -141,9 +143,12 @@ TEST(CommPortDialog, ListsThePortsOfThisComputerAndFollowsThemWhileOpen) {
 }
 
 TEST(CommPortDialog, APickedPortGivesTheCheckedComNumberItsStablePath) {
-    CommPortDialog dialog(nullptr, 3, fakeDevice, [] {
-        return std::vector<DiscoveredPort>{ftdiAdapter(), uart()};
-    });
+    CommPortDialog dialog(nullptr, 3,
+                          {fakeDevice,
+                           [] {
+                               return std::vector<DiscoveredPort>{ftdiAdapter(), uart()};
+                           },
+                           {}});
     auto* shown = dialog.findChild<QLabel*>("checkedDevice");
     EXPECT_EQ(shown->text(), "COMM 3 stands for /dev/zentiq3");
 
@@ -165,7 +170,7 @@ TEST(CommPortDialog, APickedPortGivesTheCheckedComNumberItsStablePath) {
 }
 
 TEST(CommPortDialog, ATypedPathGivesTheCheckedComNumberThatDevice) {
-    CommPortDialog dialog(nullptr, 2, fakeDevice, noPorts);
+    CommPortDialog dialog(nullptr, 2, {fakeDevice, noPorts, {}});
     dialog.findChild<QLineEdit*>("devicePathEdit")->setText("  /dev/ttyACM7 ");
     dialog.findChild<QPushButton*>("useDeviceButton")->click();
     EXPECT_EQ(dialog.changedDevices(), (std::map<int, std::string>{{2, "/dev/ttyACM7"}}));
@@ -174,6 +179,82 @@ TEST(CommPortDialog, ATypedPathGivesTheCheckedComNumberThatDevice) {
     dialog.findChild<QLineEdit*>("devicePathEdit")->clear();
     dialog.findChild<QPushButton*>("useDeviceButton")->click();
     EXPECT_EQ(dialog.changedDevices(), (std::map<int, std::string>{{2, "/dev/ttyACM7"}}));
+}
+
+DiscoveredPort portAt(const std::string& path) {
+    DiscoveredPort port;
+    port.devicePath = path;
+    return port;
+}
+
+// The simulated instrument and a silent line, both offered as ports of this computer.
+class FindTheInstrument : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_FALSE(instrument.terminalPath().empty()); }
+
+    // Presses the button in an open dialog and waits for the search to end.
+    QString search(CommPortDialog& dialog) {
+        dialog.findChild<QPushButton*>("findInstrumentButton")->click();
+        auto* result = dialog.findChild<QLabel*>("searchResult");
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return dialog.findChild<QPushButton*>("findInstrumentButton")->isEnabled(); },
+            std::chrono::duration_cast<std::chrono::milliseconds>(InstrumentFinder::kAnswerTime)
+                    .count() +
+                2000));
+        return result->text();
+    }
+
+    CommPortDialog::Services services(CommPortDialog::DeviceNamer deviceOf) {
+        return {
+            std::move(deviceOf),
+            [this] {
+                return std::vector{portAt(silent.slavePath()), portAt(instrument.terminalPath())};
+            },
+            [this] {
+                ++released;
+            }};
+    }
+
+    SimulatorProcess instrument{{"--serial", "00012345"}};
+    PseudoTerminal silent;
+    int released = 0;
+};
+
+TEST_F(FindTheInstrument, ChecksTheComNumberThatStandsForTheAnsweringPort) {
+    CommPortDialog dialog(nullptr, 1, services([this](int comNumber) {
+                              return comNumber == 6 ? instrument.terminalPath()
+                                                    : fakeDevice(comNumber);
+                          }));
+
+    const QString result = search(dialog);
+
+    EXPECT_EQ(result, QString("Zentiq 00012345 found on %1, COMM 6.")
+                          .arg(QString::fromStdString(instrument.terminalPath())));
+    EXPECT_EQ(dialog.chosenPort(), 6);
+    EXPECT_TRUE(dialog.changedDevices().empty());
+    EXPECT_EQ(released, 1);
+}
+
+TEST_F(FindTheInstrument, GivesTheCheckedComNumberTheAnsweringPortWhenNoneStandsForIt) {
+    CommPortDialog dialog(nullptr, 2, services(fakeDevice));
+
+    const QString result = search(dialog);
+
+    EXPECT_TRUE(result.startsWith("Zentiq 00012345 found on ")) << result.toStdString();
+    EXPECT_EQ(dialog.chosenPort(), 2);
+    EXPECT_EQ(dialog.changedDevices(),
+              (std::map<int, std::string>{{2, instrument.terminalPath()}}));
+}
+
+TEST_F(FindTheInstrument, SaysSoWhenNoPortAnswers) {
+    instrument.stop();
+    CommPortDialog dialog(nullptr, 2, services(fakeDevice));
+
+    const QString result = search(dialog);
+
+    EXPECT_TRUE(result.startsWith("No instrument answered.")) << result.toStdString();
+    EXPECT_EQ(dialog.chosenPort(), 2);
+    EXPECT_TRUE(dialog.changedDevices().empty());
 }
 
 } // namespace

@@ -1,0 +1,87 @@
+#include "device/InstrumentFinder.h"
+
+#include "support/PseudoTerminal.h"
+#include "support/SimulatorProcess.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+using Clock = InstrumentFinder::Clock;
+
+const std::vector<std::uint8_t> kIdentityRequest{0x55, 0x01, 0x01, 0x10, 0x12};
+
+// Ticks the search as the port dialog does until it ends; the time it took.
+Clock::duration runToTheEnd(InstrumentFinder& finder, Clock::time_point begin) {
+    while (!finder.tick(Clock::now()))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return Clock::now() - begin;
+}
+
+bool opensAgain(const std::string& path) {
+    SerialLink link([path](int) { return path; });
+    return link.open(1, 9600);
+}
+
+TEST(InstrumentFinder, FindsTheInstrumentBesideASilentPortAndLeavesAHeldPortAlone) {
+    SimulatorProcess instrument({"--serial", "00012345", "--module", "3"});
+    ASSERT_FALSE(instrument.terminalPath().empty());
+    PseudoTerminal silent;
+    PseudoTerminal held;
+    SerialLink otherProgram([&held](int) { return held.slavePath(); });
+    ASSERT_TRUE(otherProgram.open(1, 9600));
+
+    const auto begin = Clock::now();
+    InstrumentFinder finder({held.slavePath(), silent.slavePath(), instrument.terminalPath()},
+                            begin);
+    runToTheEnd(finder, begin);
+
+    ASSERT_TRUE(finder.found().has_value());
+    EXPECT_EQ(finder.found()->devicePath, instrument.terminalPath());
+    EXPECT_EQ(finder.found()->identity.serialText, "00012345");
+    EXPECT_EQ(finder.found()->identity.moduleType, 3);
+    ASSERT_EQ(finder.passedOver().size(), 1U);
+    EXPECT_NE(finder.passedOver()[0].find(held.slavePath()), std::string::npos);
+    // The silent port was asked the poll's question and nothing else.
+    EXPECT_EQ(silent.receive(16), kIdentityRequest);
+    EXPECT_TRUE(held.receive(1).empty());
+    EXPECT_TRUE(opensAgain(silent.slavePath()));
+    EXPECT_TRUE(opensAgain(instrument.terminalPath()));
+}
+
+TEST(InstrumentFinder, WithOnlySilentPortsItEndsWithinItsTimeWithNone) {
+    PseudoTerminal first;
+    PseudoTerminal second;
+    const auto begin = Clock::now();
+    InstrumentFinder finder({first.slavePath(), second.slavePath()}, begin);
+
+    const auto took = runToTheEnd(finder, begin);
+
+    EXPECT_FALSE(finder.found().has_value());
+    EXPECT_GE(took, InstrumentFinder::kAnswerTime);
+    EXPECT_LT(took, InstrumentFinder::kAnswerTime + std::chrono::seconds(2));
+    EXPECT_TRUE(opensAgain(first.slavePath()));
+    EXPECT_TRUE(opensAgain(second.slavePath()));
+}
+
+TEST(InstrumentFinder, AFrameThatIsNoIdentityIsNotTakenForTheInstrument) {
+    PseudoTerminal echoing;
+    const auto begin = Clock::now();
+    InstrumentFinder finder({echoing.slavePath()}, begin);
+    ASSERT_EQ(echoing.receive(5), kIdentityRequest);
+    echoing.send({0x55, 0x01, 0x00, 0x00, 0x01}); // an acknowledgement, not an identity
+
+    runToTheEnd(finder, begin);
+
+    EXPECT_FALSE(finder.found().has_value());
+}
+
+TEST(InstrumentFinder, NoPortsToAskEndsAtOnce) {
+    InstrumentFinder finder({"/nonexistent/ttyUSB9"}, Clock::now());
+    EXPECT_TRUE(finder.tick(Clock::now()));
+    EXPECT_FALSE(finder.found().has_value());
+    EXPECT_EQ(finder.passedOver().size(), 1U);
+}
+
+} // namespace
