@@ -80,9 +80,11 @@ CommPortDialog::CommPortDialog(QWidget* parent, std::uint8_t currentPort, Servic
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CommPortDialog::accept);
 
+    auto* choices = new QHBoxLayout;
+    choices->addWidget(box);
+    choices->addWidget(devices, 1);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(box);
-    layout->addWidget(devices);
+    layout->addLayout(choices);
     layout->addLayout(buildSearchRow());
     layout->addWidget(ok, 0, Qt::AlignHCenter);
 
@@ -100,6 +102,7 @@ QLayout* CommPortDialog::buildDeviceRows() {
 
     portList = new QListWidget(this);
     portList->setObjectName("discoveredPorts");
+    portList->setMinimumWidth(360);
     connect(portList, &QListWidget::itemActivated, this, &CommPortDialog::portPicked);
     connect(portList, &QListWidget::itemClicked, this, &CommPortDialog::portPicked);
 
