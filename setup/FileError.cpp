@@ -32,6 +32,8 @@ std::string describe(FileError::Cause cause, const std::string& path, const std:
     return text;
 }
 
+constexpr std::string_view kPathMark = "%1";
+
 FileError::Cause causeOfErrno(int error) {
     switch (error) {
     case EACCES:
@@ -62,4 +64,26 @@ FileError::FileError(Cause cause, std::string path, const std::string& detail)
 
 FileError FileError::fromErrno(int error, std::string path) {
     return FileError(causeOfErrno(error), std::move(path), std::strerror(error));
+}
+
+const char* FileError::standardTextPattern(Cause cause) {
+    switch (cause) {
+    case Cause::AccessDenied:
+        return "Access to %1 was denied.";
+    case Cause::SharingViolation:
+        return "A sharing violation occurred while accessing %1.";
+    case Cause::NotFound:
+        return "%1 was not found.";
+    case Cause::DiskFull:
+        return "Disk full while accessing %1.";
+    case Cause::Generic:
+        break;
+    }
+    return "An unexpected file error occurred while accessing %1.";
+}
+
+std::string FileError::standardText() const {
+    std::string text = standardTextPattern(cause_);
+    text.replace(text.find(kPathMark), kPathMark.size(), path_);
+    return text;
 }

@@ -16,6 +16,11 @@ public:
     Cause cause() const { return cause_; }
     const std::string& path() const { return path_; }
 
+    // The standard text of the cause, "%1" standing for the path: "Access to %1 was denied."
+    static const char* standardTextPattern(Cause cause);
+    // That text with the path: what a user is shown.
+    std::string standardText() const;
+
 private:
     Cause cause_;
     std::string path_;

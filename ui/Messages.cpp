@@ -1,8 +1,8 @@
 #include "ui/Messages.h"
 
+#include "device/PortAccess.h"
 #include "device/SerialPortDiscovery.h"
 #include "setup/FileError.h"
-#include "ui/PortAccessHint.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -27,20 +27,8 @@ void showWarning(QWidget* parent, const QString& text, const QString& detail) {
 }
 
 QString fileErrorText(const FileError& error) {
-    const QString path = QFile::decodeName(error.path().c_str());
-    switch (error.cause()) {
-    case FileError::Cause::AccessDenied:
-        return translated("Access to %1 was denied.").arg(path);
-    case FileError::Cause::SharingViolation:
-        return translated("A sharing violation occurred while accessing %1.").arg(path);
-    case FileError::Cause::NotFound:
-        return translated("%1 was not found.").arg(path);
-    case FileError::Cause::DiskFull:
-        return translated("Disk full while accessing %1.").arg(path);
-    case FileError::Cause::Generic:
-        break;
-    }
-    return translated("An unexpected file error occurred while accessing %1.").arg(path);
+    return QCoreApplication::translate("FileError", FileError::standardTextPattern(error.cause()))
+        .arg(QFile::decodeName(error.path().c_str()));
 }
 
 void showFileError(QWidget* parent, const FileError& error) {

@@ -33,4 +33,13 @@ TEST(FileError, CarriesThePathInItsText) {
     EXPECT_NE(text.find("disk full"), std::string::npos) << text;
 }
 
+TEST(FileError, StandardTextNamesThePathOnceWhateverItHolds) {
+    // A path holding the mark itself is put in as it is.
+    const FileError error(FileError::Cause::SharingViolation, "/data/%1 50%.prp");
+    EXPECT_EQ(error.standardText(),
+              "A sharing violation occurred while accessing /data/%1 50%.prp.");
+    EXPECT_EQ(FileError(FileError::Cause::Generic, "x").standardText(),
+              "An unexpected file error occurred while accessing x.");
+}
+
 } // namespace

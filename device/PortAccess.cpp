@@ -1,4 +1,4 @@
-#include "ui/PortAccessHint.h"
+#include "device/PortAccess.h"
 
 #include <grp.h>
 #include <sys/stat.h>
