@@ -144,14 +144,8 @@ std::vector<RequestEntry> buildWriteList(const SetupRecord& record, const Device
     return list;
 }
 
-bool storeReadReply(SetupRecord& record, std::uint8_t leadCount,
-                    std::span<const std::uint8_t> frame) {
-    // Byte 1: data length; byte 2: register; the data follows from byte 3.
-    constexpr std::size_t kDataOffset = 3;
-    if (frame.size() < kDataOffset || frame.size() - kDataOffset < frame[1])
-        return false;
-    const std::uint8_t reg = frame[2];
-    const auto data = frame.subspan(kDataOffset, frame[1]);
+bool storeReadReply(SetupRecord& record, std::uint8_t leadCount, std::uint8_t reg,
+                    std::span<const std::uint8_t> data) {
     const int lead = reg - DeviceRegister::FirstLead + 1;
     if (lead >= 1 && lead <= transferredLeads(leadCount))
         return storeLead(record, lead, data);

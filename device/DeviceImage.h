@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/DeviceInfo.h"
+#include "device/Frame.h"
 #include "setup/SetupRecord.h"
 
 #include <array>
@@ -10,6 +11,8 @@
 
 // Command byte of a register read; a write carries the register number as its command.
 inline constexpr std::uint8_t kReadRegisterCommand = 0x01;
+// Command byte of the instrument's acknowledgement of a write; its one data byte is 0.
+inline constexpr std::uint8_t kAcknowledgeCommand = 0x00;
 
 // The instrument's registers.
 namespace DeviceRegister {
@@ -28,8 +31,8 @@ inline constexpr std::size_t kIdentityLength = 12;
 
 // One register request of a transfer.
 struct RequestEntry {
-    std::uint8_t command = 0;            // 0x01 for a read, the register for a write
-    std::array<std::uint8_t, 80> data{}; // only the first length bytes are sent
+    std::uint8_t command = 0;                       // 0x01 for a read, the register for a write
+    std::array<std::uint8_t, kMaxFrameData> data{}; // only the first length bytes are sent
     std::uint8_t length = 0;
 };
 
@@ -37,10 +40,10 @@ struct RequestEntry {
 std::vector<RequestEntry> buildReadList(std::uint8_t leadCount);
 // The identity write, the lead registers, the seven setting registers: leadCount + 8 writes.
 std::vector<RequestEntry> buildWriteList(const SetupRecord& record, const DeviceInfo& info);
-// Stores one read reply (a whole frame, header first) into record; false for a register that
-// is not part of the setup image (or a lead beyond leadCount).
-bool storeReadReply(SetupRecord& record, std::uint8_t leadCount,
-                    std::span<const std::uint8_t> frame);
+// Stores the content of one register read into record; false for a register that is not part
+// of the setup image (or a lead beyond leadCount) or content too short for it.
+bool storeReadReply(SetupRecord& record, std::uint8_t leadCount, std::uint8_t reg,
+                    std::span<const std::uint8_t> content);
 
 // The identity register as a save writes it: serial number, module type, firmware revision.
 std::array<std::uint8_t, kIdentityLength> identityContent(const DeviceInfo& info);

@@ -1,6 +1,7 @@
 #include "device/IdentificationPoll.h"
 
 #include "device/DeviceImage.h"
+#include "device/Frame.h"
 #include "device/SerialLink.h"
 
 #include <algorithm>
@@ -11,11 +12,10 @@ namespace {
 // Ten silent seconds are tolerated; the eleventh drops the instrument.
 constexpr std::uint8_t kMissesTolerated = 10;
 
-// Identity reply: header, length 12, register, 12 data bytes, checksum.
-constexpr std::size_t kSerialOffset = 3;
-constexpr std::size_t kModuleTypeLowOffset = 12;
-constexpr std::size_t kFirmwareMajorOffset = 13;
-constexpr std::size_t kFirmwareMinorOffset = 14;
+// Identity content: serial number, module type (high, low byte), firmware major and minor.
+constexpr std::size_t kModuleTypeLowOffset = 9;
+constexpr std::size_t kFirmwareMajorOffset = 10;
+constexpr std::size_t kFirmwareMinorOffset = 11;
 
 } // namespace
 
@@ -38,7 +38,7 @@ IdentificationPoll::Outcome IdentificationPoll::tick() {
 
 IdentificationPoll::Outcome IdentificationPoll::takeReply() {
     if (link.hasFrame()) {
-        std::array<std::uint8_t, SerialLink::kFrameBufferSize> frame{};
+        std::array<std::uint8_t, kFrameBufferSize> frame{};
         link.takeFrame(frame);
         const std::optional<DeviceIdentity> identity = parseIdentity(frame);
         if (!identity)
@@ -58,17 +58,15 @@ IdentificationPoll::Outcome IdentificationPoll::takeReply() {
 
 std::optional<DeviceIdentity>
 IdentificationPoll::parseIdentity(std::span<const std::uint8_t> frame) {
-    // Byte 1: data length; only the identity register's 12 bytes are an identity reply.
-    if (frame.size() <= kFirmwareMinorOffset || frame[1] != kIdentityLength)
+    const std::optional<FrameView> reply = decodeFrame(frame);
+    if (!reply || reply->data.size() != kIdentityLength)
         return std::nullopt;
+    const auto data = reply->data;
     DeviceIdentity identity;
-    // Bytes 3-10: serial number, ending early at a zero byte.
-    const auto serial = frame.subspan(kSerialOffset, kSerialTextWidth);
+    const auto serial = data.first(kSerialTextWidth);
     identity.serialText.assign(serial.begin(), std::find(serial.begin(), serial.end(), 0));
-    // Byte 12: module type, low byte.
-    identity.moduleType = frame[kModuleTypeLowOffset];
-    // Bytes 13-14: firmware major and minor.
-    identity.firmwareMajor = frame[kFirmwareMajorOffset];
-    identity.firmwareMinor = frame[kFirmwareMinorOffset];
+    identity.moduleType = data[kModuleTypeLowOffset];
+    identity.firmwareMajor = data[kFirmwareMajorOffset];
+    identity.firmwareMinor = data[kFirmwareMinorOffset];
     return identity;
 }

@@ -9,17 +9,9 @@
 #include <span>
 #include <string>
 
-// The open COM port with the instrument's frame transmitter and receiver.
-//
-// Frame, both directions: 0x55, data length L, command, L data bytes,
-// checksum = (command + L + data bytes) mod 256.
+// The open COM port with the instrument's frame transmitter and receiver (frames: Frame.h).
 class SerialLink {
 public:
-    static constexpr std::uint8_t kHeader = 0x55;
-    static constexpr std::size_t kFrameOverhead = 4;
-    static constexpr std::size_t kFrameBufferSize = 80;
-    static constexpr std::size_t kMaxDataLength = kFrameBufferSize - kFrameOverhead;
-
     // Names the device that COM n stands for (the settings supply it).
     using DeviceNamer = std::function<std::string(int comNumber)>;
 
@@ -40,7 +32,7 @@ public:
     const std::string& devicePath() const;
 
     // Writes one frame if the port is open and returns the bytes written; a payload longer than
-    // kMaxDataLength is refused and nothing is written. Either way the time-out counting restarts.
+    // kMaxFrameData is refused and nothing is written. Either way the time-out counting restarts.
     std::uint8_t sendFrame(std::uint8_t command, std::span<const std::uint8_t> data);
     void clearInput();
     void pump();
@@ -52,6 +44,8 @@ public:
 
 private:
     void extractFrame();
+    // Drops the count oldest bytes held.
+    void discard(std::size_t count);
 
     DeviceNamer deviceOf;
     SerialPort port;
@@ -63,6 +57,7 @@ private:
     std::array<std::uint8_t, 256> receiveBuffer{};
     std::uint8_t fill = 0;
     std::array<std::uint8_t, 256> frameSlot{};
+    std::size_t slotFrameSize = 0;
     bool frameReady = false;
     std::uint16_t idleReads = 0;
     std::uint16_t readLimit = 1;

@@ -33,7 +33,7 @@ void serve(InstrumentLine& line, Responder& responder, ReplyWriter& writer,
             reader.append(line.receive());
             while (const auto request = reader.next()) {
                 if (const auto reply = responder.answer(*request))
-                    writer.send(*reply);
+                    writer.send(reply->bytes());
             }
         } else if ((events & (POLLHUP | POLLERR)) != 0) {
             signals.sleep(kHangUpPauseMs);

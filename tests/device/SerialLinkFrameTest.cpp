@@ -1,3 +1,4 @@
+#include "device/Frame.h"
 #include "device/SerialLink.h"
 #include "support/PseudoTerminal.h"
 
@@ -21,10 +22,13 @@ protected:
 
     // The waiting frame as TakeFrame delivers it into the consumers' 80-byte buffer.
     std::optional<Bytes> take() {
-        std::array<std::uint8_t, SerialLink::kFrameBufferSize> buffer{};
+        std::array<std::uint8_t, kFrameBufferSize> buffer{};
         if (!link.takeFrame(buffer))
             return std::nullopt;
-        return Bytes(buffer.begin(), buffer.begin() + buffer[1] + SerialLink::kFrameOverhead);
+        const std::optional<FrameView> frame = decodeFrame(buffer);
+        if (!frame)
+            return Bytes{};
+        return Bytes(frame->bytes.begin(), frame->bytes.end());
     }
 
     PseudoTerminal terminal;
@@ -51,16 +55,16 @@ TEST_F(SerialLinkFrameTest, SendsHeaderLengthCommandDataAndChecksum) {
 }
 
 TEST_F(SerialLinkFrameTest, LargestPayloadIsSentAndALargerOneRefused) {
-    const Bytes largest(SerialLink::kMaxDataLength, 0x01);
-    EXPECT_EQ(link.sendFrame(0x80, largest), SerialLink::kFrameBufferSize);
-    const Bytes wire = terminal.receive(SerialLink::kFrameBufferSize);
-    ASSERT_EQ(wire.size(), SerialLink::kFrameBufferSize);
+    const Bytes largest(kMaxFrameData, 0x01);
+    EXPECT_EQ(link.sendFrame(0x80, largest), kFrameBufferSize);
+    const Bytes wire = terminal.receive(kFrameBufferSize);
+    ASSERT_EQ(wire.size(), kFrameBufferSize);
     EXPECT_EQ(wire.back(), frameChecksum(0x80, largest));
 
     link.pump();
     link.pump();
     ASSERT_TRUE(link.timedOut());
-    EXPECT_EQ(link.sendFrame(0x80, Bytes(SerialLink::kMaxDataLength + 1, 0x01)), 0);
+    EXPECT_EQ(link.sendFrame(0x80, Bytes(kMaxFrameData + 1, 0x01)), 0);
     EXPECT_FALSE(link.timedOut());
     // Nothing of it reached the line: the next frame is the first thing the instrument sees.
     link.sendFrame(0x01, Bytes{0x10});

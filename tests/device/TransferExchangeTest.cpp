@@ -146,6 +146,9 @@ TEST(TransferExchangeTest, WrongAnswersCountAsFailedAttempts) {
     };
     const Bytes ackOfOne{0x55, 0x01, 0x00, 0x01, 0x02};
     const Bytes emptyFrame{0x55, 0x00, 0x00, 0x00};
+    // Starts like an acknowledgement, but does not fit the 80 bytes a reply is taken into.
+    Bytes overlong{0x55, 0xC8, 0x00, 0x00, 0xC8};
+    overlong.resize(0xC8 + 4, 0x00);
     const std::vector<Case> cases{
         {"bad checksum, then two of another register on the next request: retries restart",
          TransferExchange::Direction::Read,
@@ -174,6 +177,8 @@ TEST(TransferExchangeTest, WrongAnswersCountAsFailedAttempts) {
          [&](auto&&...) { return ackOfOne; }, TransferExchange::Result::Failed},
         {"frame without data every time", TransferExchange::Direction::Write,
          [&](auto&&...) { return emptyFrame; }, TransferExchange::Result::Failed},
+        {"frame longer than a reply can be every time", TransferExchange::Direction::Write,
+         [&](auto&&...) { return overlong; }, TransferExchange::Result::Failed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

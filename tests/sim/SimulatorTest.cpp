@@ -1,3 +1,4 @@
+#include "device/Frame.h"
 #include "device/SerialLink.h"
 #include "support/SimulatorProcess.h"
 
@@ -62,9 +63,11 @@ protected:
         const auto deadline = std::chrono::steady_clock::now() + wait;
         while (std::chrono::steady_clock::now() < deadline) {
             link->pump();
-            std::array<std::uint8_t, SerialLink::kFrameBufferSize> buffer{};
-            if (link->takeFrame(buffer))
-                return Bytes(buffer.begin(), buffer.begin() + buffer[1] + 4);
+            std::array<std::uint8_t, kFrameBufferSize> buffer{};
+            if (link->takeFrame(buffer)) {
+                const std::optional<FrameView> frame = decodeFrame(buffer);
+                return frame ? Bytes(frame->bytes.begin(), frame->bytes.end()) : Bytes{};
+            }
             std::this_thread::sleep_for(5ms);
         }
         return std::nullopt;
