@@ -2,6 +2,7 @@
 
 #include "device/DeviceInfo.h"
 #include "device/Frame.h"
+#include "device/Registers.h"
 #include "setup/SetupRecord.h"
 
 #include <array>
@@ -9,29 +10,9 @@
 #include <span>
 #include <vector>
 
-// Command byte of a register read; a write carries the register number as its command.
-inline constexpr std::uint8_t kReadRegisterCommand = 0x01;
-// Command byte of the instrument's acknowledgement of a write; its one data byte is 0.
-inline constexpr std::uint8_t kAcknowledgeCommand = 0x00;
-
-// The instrument's registers.
-namespace DeviceRegister {
-inline constexpr std::uint8_t Identity = 0x10; // 12 bytes, see identityContent
-inline constexpr std::uint8_t Frequency = 0x40;
-inline constexpr std::uint8_t FailureLimit = 0x50;
-inline constexpr std::uint8_t FailureResponse = 0x51;
-inline constexpr std::uint8_t ShutOffTime = 0x60; // tens of seconds
-inline constexpr std::uint8_t StartupMode = 0x61;
-inline constexpr std::uint8_t GoodLimit = 0x70; // 2 bytes, big-endian
-inline constexpr std::uint8_t PoorLimit = 0x71; // 2 bytes, big-endian
-inline constexpr std::uint8_t FirstLead = 0x80; // lead n at FirstLead + n - 1: skip, 8 name bytes
-} // namespace DeviceRegister
-
-inline constexpr std::size_t kIdentityLength = 12;
-
 // One register request of a transfer.
 struct RequestEntry {
-    std::uint8_t command = 0;                       // 0x01 for a read, the register for a write
+    std::uint8_t command = 0; // kReadCommand for a read, the register for a write
     std::array<std::uint8_t, kMaxFrameData> data{}; // only the first length bytes are sent
     std::uint8_t length = 0;
 };
@@ -45,5 +26,6 @@ std::vector<RequestEntry> buildWriteList(const SetupRecord& record, const Device
 bool storeReadReply(SetupRecord& record, std::uint8_t leadCount, std::uint8_t reg,
                     std::span<const std::uint8_t> content);
 
-// The identity register as a save writes it: serial number, module type, firmware revision.
-std::array<std::uint8_t, kIdentityLength> identityContent(const DeviceInfo& info);
+// The identity a save writes: the window's serial number and module type, and the firmware
+// text read as "major.minor" (a text without a point counts as major and minor alike).
+DeviceIdentity writtenIdentity(const DeviceInfo& info);

@@ -1,10 +1,9 @@
 #include "device/IdentificationPoll.h"
 
-#include "device/DeviceImage.h"
 #include "device/Frame.h"
+#include "device/Registers.h"
 #include "device/SerialLink.h"
 
-#include <algorithm>
 #include <array>
 
 namespace {
@@ -12,16 +11,7 @@ namespace {
 // Ten silent seconds are tolerated; the eleventh drops the instrument.
 constexpr std::uint8_t kMissesTolerated = 10;
 
-// Identity content: serial number, module type (high, low byte), firmware major and minor.
-constexpr std::size_t kModuleTypeLowOffset = 9;
-constexpr std::size_t kFirmwareMajorOffset = 10;
-constexpr std::size_t kFirmwareMinorOffset = 11;
-
 } // namespace
-
-std::string DeviceIdentity::firmwareText() const {
-    return std::to_string(firmwareMajor) + "." + std::to_string(firmwareMinor);
-}
 
 IdentificationPoll::IdentificationPoll(SerialLink& link, LinkState& state)
     : link(link)
@@ -32,7 +22,7 @@ IdentificationPoll::Outcome IdentificationPoll::tick() {
         return {};
     Outcome outcome = takeReply();
     link.clearInput();
-    link.sendFrame(kReadRegisterCommand, std::array{DeviceRegister::Identity});
+    link.sendFrame(kReadCommand, std::array{kIdentityRegister});
     return outcome;
 }
 
@@ -59,14 +49,10 @@ IdentificationPoll::Outcome IdentificationPoll::takeReply() {
 std::optional<DeviceIdentity>
 IdentificationPoll::parseIdentity(std::span<const std::uint8_t> frame) {
     const std::optional<FrameView> reply = decodeFrame(frame);
-    if (!reply || reply->data.size() != kIdentityLength)
+    if (!reply || reply->data.size() != kIdentityWidth)
         return std::nullopt;
-    const auto data = reply->data;
-    DeviceIdentity identity;
-    const auto serial = data.first(kSerialTextWidth);
-    identity.serialText.assign(serial.begin(), std::find(serial.begin(), serial.end(), 0));
-    identity.moduleType = data[kModuleTypeLowOffset];
-    identity.firmwareMajor = data[kFirmwareMajorOffset];
-    identity.firmwareMinor = data[kFirmwareMinorOffset];
+    DeviceIdentity identity = decodeIdentity(reply->data.first<kIdentityWidth>());
+    // The poll takes the module type by its low byte alone.
+    identity.moduleType &= 0xFF;
     return identity;
 }

@@ -1,6 +1,7 @@
 #include "device/TransferExchange.h"
 
 #include "device/Frame.h"
+#include "device/Registers.h"
 #include "device/SerialLink.h"
 
 #include <utility>

@@ -1,14 +1,11 @@
 #include "sim/Responder.h"
 
-#include "device/DeviceImage.h"
+#include "device/Registers.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 namespace {
-
-constexpr std::array<std::uint8_t, 1> kAcknowledgeData{0x00};
 
 bool isEvery(unsigned count, unsigned period) {
     return period != 0 && count % period == 0;
@@ -46,7 +43,7 @@ std::optional<EncodedFrame> Responder::answer(std::span<const std::uint8_t> requ
 
 std::optional<Responder::Reply> Responder::instrumentReply(std::uint8_t command,
                                                            std::span<const std::uint8_t> data) {
-    if (command == kReadRegisterCommand) {
+    if (command == kReadCommand) {
         if (data.size() != 1)
             return std::nullopt;
         const std::optional<std::span<const std::uint8_t>> content = store.read(data[0]);

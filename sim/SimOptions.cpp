@@ -54,7 +54,7 @@ std::optional<unsigned> number(std::string_view text, unsigned minimum, unsigned
     return value;
 }
 
-bool setFirmware(std::string_view text, RegisterStore::Identity& identity) {
+bool setFirmware(std::string_view text, DeviceIdentity& identity) {
     const std::size_t point = text.find('.');
     if (point == std::string_view::npos)
         return false;
@@ -87,8 +87,8 @@ bool apply(int code, std::string_view argument, SimOptions& options) {
         options.statePath = argument;
         return !argument.empty();
     case Serial:
-        options.identity.serial = argument;
-        return argument.size() <= 8;
+        options.identity.serialText = argument;
+        return argument.size() <= kSerialTextWidth;
     case Module:
         return assign(options.identity.moduleType, 0, 65535);
     case Firmware:

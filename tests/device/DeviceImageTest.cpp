@@ -83,17 +83,10 @@ TEST(DeviceImageTest, FirmwareTextBecomesMajorAndMinor) {
         SCOPED_TRACE(c.text);
         DeviceInfo info;
         info.firmwareText = c.text;
-        const auto identity = identityContent(info);
-        EXPECT_EQ(identity[10], c.major);
-        EXPECT_EQ(identity[11], c.minor);
+        const DeviceIdentity identity = writtenIdentity(info);
+        EXPECT_EQ(identity.firmwareMajor, c.major);
+        EXPECT_EQ(identity.firmwareMinor, c.minor);
     }
-}
-
-TEST(DeviceImageTest, SerialTextIsCutToEightCharacters) {
-    DeviceInfo info;
-    info.serialText = "ABCDEFGHIJ";
-    const auto identity = identityContent(info);
-    EXPECT_EQ(std::string(identity.begin(), identity.begin() + 8), "ABCDEFGH");
 }
 
 // Writes a record through the instrument's registers and reads it back into defaults.

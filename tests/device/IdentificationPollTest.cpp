@@ -14,14 +14,9 @@ using Event = IdentificationPoll::Event;
 
 const Bytes kIdentityRequest{0x55, 0x01, 0x01, 0x10, 0x12};
 
-Bytes identityReply(const std::string& serial, std::uint8_t moduleType, std::uint8_t major,
+Bytes identityReply(const std::string& serial, std::int32_t moduleType, std::uint8_t major,
                     std::uint8_t minor) {
-    Bytes data(12, 0);
-    std::copy(serial.begin(), serial.end(), data.begin());
-    data[9] = moduleType;
-    data[10] = major;
-    data[11] = minor;
-    return frameOf(0x10, data);
+    return frameOf(kIdentityRegister, encodeIdentity({serial, moduleType, major, minor}));
 }
 
 class IdentificationPollTest : public ::testing::Test {
@@ -115,6 +110,12 @@ TEST_F(IdentificationPollTest, SerialEndsAtTheFirstZeroByteAndTakesAtMostEight) 
         ASSERT_TRUE(identity.has_value());
         EXPECT_EQ(identity->serialText, shown);
     }
+}
+
+TEST_F(IdentificationPollTest, ModuleTypeIsTakenByItsLowByte) {
+    const auto identity = IdentificationPoll::parseIdentity(identityReply("SN123", 0x0107, 1, 0));
+    ASSERT_TRUE(identity.has_value());
+    EXPECT_EQ(identity->moduleType, 7);
 }
 
 TEST_F(IdentificationPollTest, ShortFrameIsRejected) {
