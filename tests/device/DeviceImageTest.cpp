@@ -1,15 +1,16 @@
 #include "device/DeviceImage.h"
 
 #include "device/Frame.h"
-#include "support/TestInstrument.h"
+#include "sim/RegisterStore.h"
+#include "sim/Responder.h"
+#include "support/FrameBytes.h"
+#include "support/SampleSetup.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 Bytes contentOf(const RequestEntry& entry) {
     return Bytes(entry.data.begin(), entry.data.begin() + entry.length);
@@ -91,14 +92,16 @@ TEST(DeviceImageTest, FirmwareTextBecomesMajorAndMinor) {
 
 // Writes a record through the instrument's registers and reads it back into defaults.
 TEST(DeviceImageTest, WrittenSetupReadsBackAsTheInstrumentHoldsIt) {
-    TestInstrument instrument;
+    RegisterStore registers;
+    Responder instrument(registers);
     for (const RequestEntry& entry : buildWriteList(sampleSetup(), sampleInfo(2)))
-        instrument.answer(frameOf(entry.command, contentOf(entry)));
+        EXPECT_TRUE(instrument.answer(frameBytes(entry.command, contentOf(entry))));
 
     SetupRecord read;
     for (const RequestEntry& entry : buildReadList(2)) {
-        const Bytes reply = instrument.answer(frameOf(entry.command, contentOf(entry)));
-        const std::optional<FrameView> frame = decodeFrame(reply);
+        const auto reply = instrument.answer(frameBytes(entry.command, contentOf(entry)));
+        ASSERT_TRUE(reply);
+        const std::optional<FrameView> frame = decodeFrame(reply->bytes());
         ASSERT_TRUE(frame);
         EXPECT_TRUE(storeReadReply(read, 2, frame->command, frame->data)) << int(entry.data[0]);
     }

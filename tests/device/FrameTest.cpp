@@ -1,17 +1,13 @@
 #include "device/Frame.h"
 
+#include "support/FrameBytes.h"
+
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes bytesOf(std::span<const std::uint8_t> bytes) {
-    return Bytes(bytes.begin(), bytes.end());
-}
 
 TEST(FrameTest, EncodesHeaderLengthCommandDataAndChecksum) {
     struct Case {

@@ -1,7 +1,7 @@
 #include "device/IdentificationPoll.h"
 
 #include "LinkOnTerminal.h"
-#include "support/TestInstrument.h"
+#include "support/FrameBytes.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -9,14 +9,14 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using Event = IdentificationPoll::Event;
 
 const Bytes kIdentityRequest{0x55, 0x01, 0x01, 0x10, 0x12};
+const Bytes kAcknowledgement{0x55, 0x01, 0x00, 0x00, 0x01};
 
 Bytes identityReply(const std::string& serial, std::int32_t moduleType, std::uint8_t major,
                     std::uint8_t minor) {
-    return frameOf(kIdentityRegister, encodeIdentity({serial, moduleType, major, minor}));
+    return frameBytes(kIdentityRegister, encodeIdentity({serial, moduleType, major, minor}));
 }
 
 class IdentificationPollTest : public ::testing::Test {
@@ -78,7 +78,7 @@ TEST_F(IdentificationPollTest, EleventhSilentTickLosesTheInstrument) {
 TEST_F(IdentificationPollTest, FrameOfAnotherLengthIsConsumedWithoutCountingAMiss) {
     connectTo(identityReply("SN123", 7, 2, 5));
     silentTicks(9);
-    tickAndAnswer(frameOf(0x00, Bytes{0x00})); // the tenth silent tick
+    tickAndAnswer(kAcknowledgement); // the tenth silent tick
 
     EXPECT_EQ(tickAndAnswer({}), Event::None); // takes the acknowledgement: neither kind
     EXPECT_FALSE(line.link.hasFrame());
@@ -87,9 +87,7 @@ TEST_F(IdentificationPollTest, FrameOfAnotherLengthIsConsumedWithoutCountingAMis
 }
 
 TEST_F(IdentificationPollTest, LengthTwelveIsAcceptedWhateverTheChecksum) {
-    Bytes reply = identityReply("SN123", 7, 2, 5);
-    reply.back() ^= 0xFF;
-    connectTo(reply);
+    connectTo(withBadChecksum(identityReply("SN123", 7, 2, 5)));
     EXPECT_EQ(last.identity.serialText, "SN123");
 }
 
@@ -126,7 +124,7 @@ TEST_F(IdentificationPollTest, ShortFrameIsRejected) {
 
 TEST_F(IdentificationPollTest, TransferBusyFreezesThePoll) {
     connectTo(identityReply("SN123", 7, 2, 5));
-    line.reply(frameOf(0x00, Bytes{0x00})); // a transfer's reply waits in the link
+    line.reply(kAcknowledgement); // a transfer's reply waits in the link
     state.transferBusy = true;
 
     for (int tick = 0; tick < 20; ++tick)

@@ -1,6 +1,7 @@
 #include "device/Registers.h"
 
-#include "support/TestInstrument.h"
+#include "support/FrameBytes.h"
+#include "support/SampleSetup.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -9,12 +10,6 @@
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes bytesOf(std::span<const std::uint8_t> bytes) {
-    return Bytes(bytes.begin(), bytes.end());
-}
 
 TEST(RegistersTest, WidthsOfTheRegistersTheInstrumentHas) {
     const std::vector<std::pair<std::uint8_t, std::optional<std::size_t>>> cases{

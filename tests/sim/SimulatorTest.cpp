@@ -1,5 +1,6 @@
 #include "device/Frame.h"
 #include "device/SerialLink.h"
+#include "support/FrameBytes.h"
 #include "support/SimulatorProcess.h"
 
 #include <chrono>
@@ -8,7 +9,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <numeric>
 #include <optional>
 #include <sstream>
 #include <thread>
@@ -17,16 +17,10 @@
 namespace {
 
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
 
-// The frame as the instrument's protocol defines it, built here independently of the code
-// under test.
+// With the data as a braced list.
 Bytes frame(std::uint8_t command, const Bytes& data) {
-    Bytes bytes{0x55, static_cast<std::uint8_t>(data.size()), command};
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    bytes.push_back(
-        static_cast<std::uint8_t>(std::accumulate(bytes.begin() + 1, bytes.end(), 0U) & 0xFF));
-    return bytes;
+    return frameBytes(command, data);
 }
 
 const Bytes kAcknowledgement{0x55, 0x01, 0x00, 0x00, 0x01};
@@ -66,7 +60,7 @@ protected:
             std::array<std::uint8_t, kFrameBufferSize> buffer{};
             if (link->takeFrame(buffer)) {
                 const std::optional<FrameView> frame = decodeFrame(buffer);
-                return frame ? Bytes(frame->bytes.begin(), frame->bytes.end()) : Bytes{};
+                return frame ? bytesOf(frame->bytes) : Bytes{};
             }
             std::this_thread::sleep_for(5ms);
         }
@@ -166,16 +160,13 @@ TEST_F(SimulatorTest, StopAfterAnswersOnlyTheFirstRequests) {
 
 TEST_F(SimulatorTest, BadChecksumEverySpoilsEveryKthReply) {
     start({"--bad-checksum-every", "2"});
-    const Bytes good = frame(0x40, {0x01});
-    Bytes spoiled = good;
-    ++spoiled.back();
+    const Bytes good{0x55, 0x01, 0x40, 0x01, 0x42};
+    const Bytes spoiled{0x55, 0x01, 0x40, 0x01, 0x43};
 
     EXPECT_EQ(read(0x40), good);
     EXPECT_EQ(read(0x40), spoiled);
     EXPECT_EQ(read(0x40), good);
-    Bytes spoiledAck = kAcknowledgement;
-    ++spoiledAck.back();
-    EXPECT_EQ(request(0x40, {0x02}), spoiledAck);
+    EXPECT_EQ(request(0x40, {0x02}), (Bytes{0x55, 0x01, 0x00, 0x00, 0x02}));
 }
 
 TEST_F(SimulatorTest, WrongRegisterEveryNamesTheNextRegister) {
