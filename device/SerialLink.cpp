@@ -14,8 +14,9 @@ int comNumberOf(std::uint8_t portNumber) {
 
 } // namespace
 
-SerialLink::SerialLink(DeviceNamer deviceOf)
-    : deviceOf(std::move(deviceOf)) {}
+SerialLink::SerialLink(DeviceNamer deviceOf, FrameTrace trace)
+    : deviceOf(std::move(deviceOf))
+    , trace(trace) {}
 
 SerialLink::~SerialLink() = default;
 
@@ -51,15 +52,18 @@ const std::string& SerialLink::devicePath() const {
 
 std::uint8_t SerialLink::sendFrame(std::uint8_t command, std::span<const std::uint8_t> data) {
     std::size_t written = 0;
-    if (const std::optional<EncodedFrame> frame = encodeFrame(command, data))
+    if (const std::optional<EncodedFrame> frame = encodeFrame(command, data)) {
         written = port.write(frame->bytes());
+        if (written > 0)
+            trace.write(TraceDirection::Send, frame->bytes().first(written));
+    }
     idleReads = 0;
     timedOut_ = false;
     return static_cast<std::uint8_t>(written);
 }
 
 void SerialLink::clearInput() {
-    fill = 0;
+    discardNoise(fill);
 }
 
 void SerialLink::pump() {
@@ -84,14 +88,21 @@ void SerialLink::extractFrame() {
         return;
 
     const FrameSearch found = findFrame(std::span(receiveBuffer).first(fill));
-    discard(found.noise);
+    discardNoise(found.noise);
     if (!found.complete)
         return;
 
     std::copy_n(receiveBuffer.begin(), found.frameSize, frameSlot.begin());
     slotFrameSize = found.frameSize;
+    trace.write(TraceDirection::Receive, std::span(frameSlot).first(slotFrameSize));
     discard(found.frameSize);
     frameReady = true;
+}
+
+void SerialLink::discardNoise(std::size_t count) {
+    if (count > 0)
+        trace.write(TraceDirection::Noise, std::span(receiveBuffer).first(count));
+    discard(count);
 }
 
 void SerialLink::discard(std::size_t count) {

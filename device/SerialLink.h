@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/Frame.h"
+#include "device/FrameTrace.h"
 #include "device/SerialPort.h"
 
 #include <array>
@@ -15,7 +16,7 @@ public:
     // Names the device that COM n stands for (the settings supply it).
     using DeviceNamer = std::function<std::string(int comNumber)>;
 
-    explicit SerialLink(DeviceNamer deviceOf);
+    explicit SerialLink(DeviceNamer deviceOf, FrameTrace trace = FrameTrace::fromEnvironment());
     ~SerialLink();
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
@@ -44,10 +45,12 @@ public:
 
 private:
     void extractFrame();
-    // Drops the count oldest bytes held.
+    // Drops the count oldest bytes held, tracing them as noise.
+    void discardNoise(std::size_t count);
     void discard(std::size_t count);
 
     DeviceNamer deviceOf;
+    FrameTrace trace;
     SerialPort port;
     std::uint8_t portNumber_ = 0;
     std::uint16_t baudRate_ = 0;

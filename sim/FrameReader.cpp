@@ -7,18 +7,28 @@ void FrameReader::append(std::span<const std::uint8_t> bytes) {
 }
 
 std::optional<std::vector<std::uint8_t>> FrameReader::next() {
+    std::size_t dropped = 0;
+    std::optional<std::vector<std::uint8_t>> request;
     for (;;) {
-        const FrameSearch found = findFrame(pending);
-        pending.erase(pending.begin(), pending.begin() + static_cast<long>(found.noise));
+        const auto rest = std::span(pending).subspan(dropped);
+        const FrameSearch found = findFrame(rest);
+        dropped += found.noise;
         if (!found.complete)
-            return std::nullopt;
-        const std::optional<FrameView> frame = decodeFrame(pending);
+            break;
+        const std::optional<FrameView> frame = decodeFrame(rest.subspan(found.noise));
         if (frame->checksumMatches()) {
-            std::vector<std::uint8_t> request(frame->bytes.begin(), frame->bytes.end());
-            pending.erase(pending.begin(), pending.begin() + static_cast<long>(request.size()));
-            return request;
+            request.emplace(frame->bytes.begin(), frame->bytes.end());
+            break;
         }
         // Not a frame after all: look for the next header behind this one.
-        pending.erase(pending.begin());
+        ++dropped;
     }
+
+    if (dropped > 0)
+        trace.write(TraceDirection::Noise, std::span(pending).first(dropped));
+    if (request)
+        trace.write(TraceDirection::Receive, *request);
+    const std::size_t taken = dropped + (request ? request->size() : 0);
+    pending.erase(pending.begin(), pending.begin() + static_cast<long>(taken));
+    return request;
 }

@@ -14,6 +14,7 @@ struct SimOptions {
     bool noise = false;   // junk bytes before every reply
     bool split = false;   // every reply in two writes with a pause between them
     unsigned delayMs = 0; // wait before every reply
+    bool trace = false;   // every frame both ways on standard error
     bool help = false;
 };
 

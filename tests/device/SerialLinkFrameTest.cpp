@@ -2,8 +2,10 @@
 #include "device/SerialLink.h"
 #include "support/FrameBytes.h"
 #include "support/PseudoTerminal.h"
+#include "support/TraceLines.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -193,6 +195,26 @@ TEST_F(SerialLinkFrameTest, OverlongLengthNeverCompletesUntilClearInput) {
     link.clearInput();
     link.pump();
     EXPECT_EQ(take(), kAcknowledgement) << "the acknowledgement still queued on the line";
+}
+
+TEST(SerialLinkTraceTest, TracesFramesSentAndTakenAndTheBytesDropped) {
+    PseudoTerminal terminal;
+    std::ostringstream out;
+    SerialLink link([&terminal](int) { return terminal.slavePath(); }, FrameTrace(out));
+    ASSERT_TRUE(link.open(1, 9600)) << link.lastOpenError();
+
+    link.sendFrame(0x01, Bytes{0x10});
+    terminal.send({0x00, 0x07, 0x55, 0x01, 0x00, 0x00, 0x01});
+    link.pump();
+    std::array<std::uint8_t, kFrameBufferSize> taken{};
+    ASSERT_TRUE(link.takeFrame(taken));
+    terminal.send({0x55, 0x0C, 0x10});
+    link.pump();
+    link.clearInput();
+
+    EXPECT_EQ(traceLines(out.str()),
+              (std::vector<std::string>{"send 55 01 01 10 12", "noise 00 07", "recv 55 01 00 00 01",
+                                        "noise 55 0C 10"}));
 }
 
 TEST_F(SerialLinkFrameTest, ClearInputKeepsTheWaitingFrame) {

@@ -1,7 +1,9 @@
 #include "device/Frame.h"
 #include "device/SerialLink.h"
+#include "sim/SimOptions.h"
 #include "support/FrameBytes.h"
 #include "support/SimulatorProcess.h"
+#include "support/TraceLines.h"
 
 #include <chrono>
 #include <fcntl.h>
@@ -34,9 +36,9 @@ protected:
             std::filesystem::remove_all(scratch);
     }
 
-    void start(const std::vector<std::string>& arguments) {
+    void start(const std::vector<std::string>& arguments, const std::string& errorPath = {}) {
         link.reset();
-        sim = std::make_unique<SimulatorProcess>(arguments);
+        sim = std::make_unique<SimulatorProcess>(arguments, errorPath);
         ASSERT_EQ(sim->terminalPath().rfind("/dev/pts/", 0), 0U) << sim->terminalPath();
         const std::string path = sim->terminalPath();
         link = std::make_unique<SerialLink>([path](int) { return path; });
@@ -78,6 +80,15 @@ protected:
         return request(0x01, {reg}, wait);
     }
 
+    // Writes bytes to the instrument past the link, which can only send whole frames.
+    void writeRaw(const std::vector<Bytes>& pieces) {
+        const int raw = open(sim->terminalPath().c_str(), O_WRONLY | O_NOCTTY);
+        ASSERT_GE(raw, 0);
+        for (const Bytes& bytes : pieces)
+            ASSERT_EQ(write(raw, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        close(raw);
+    }
+
     std::unique_ptr<SimulatorProcess> sim;
     std::unique_ptr<SerialLink> link;
     std::filesystem::path scratch;
@@ -113,12 +124,8 @@ TEST_F(SimulatorTest, RequestsItDoesNotKnowGetNoAnswer) {
         {0x55, 0x01, 0x01, 0x10, 0x13}, // a wrong checksum
         {0x00, 0x07},                   // noise
     };
-    const int raw = open(sim->terminalPath().c_str(), O_WRONLY | O_NOCTTY);
-    ASSERT_GE(raw, 0);
     link->clearInput();
-    for (const Bytes& bytes : unanswered)
-        ASSERT_EQ(write(raw, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    close(raw);
+    writeRaw(unanswered);
 
     // The first answer to arrive is the one to the good request behind them.
     link->sendFrame(0x01, Bytes{0x40});
@@ -195,6 +202,21 @@ TEST_F(SimulatorTest, DelayHoldsTheReplyBack) {
     link->sendFrame(0x01, Bytes{0x40});
     EXPECT_FALSE(awaitFrame(200ms));
     EXPECT_EQ(awaitFrame(2s), frame(0x40, {0x01}));
+}
+
+TEST_F(SimulatorTest, TraceShowsWhatTheInstrumentReceivesSendsAndDrops) {
+    const std::string tracePath = scratchFolder() / "trace";
+    start({"--trace"}, tracePath);
+    writeRaw({{0x00, 0x07}});
+    ASSERT_EQ(read(0x40), frame(0x40, {0x01}));
+    EXPECT_EQ(sim->stop(), 0);
+
+    std::ostringstream trace;
+    trace << std::ifstream(tracePath).rdbuf();
+    EXPECT_EQ(
+        traceLines(trace.str()),
+        (std::vector<std::string>{"noise 00 07", "recv 55 01 01 40 42", "send 55 01 40 01 42"}));
+    EXPECT_NE(helpText("zentiq-sim").find("--trace"), std::string::npos);
 }
 
 class SimulatorStopTest : public SimulatorTest, public ::testing::WithParamInterface<int> {};
