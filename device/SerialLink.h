@@ -16,6 +16,8 @@ public:
     // Names the device that COM n stands for (the settings supply it).
     using DeviceNamer = std::function<std::string(int comNumber)>;
 
+    // trace gets the frames sent and cut and the bytes dropped; by default it is on, on
+    // standard error, when MIRAFEN_TRACE is set.
     explicit SerialLink(DeviceNamer deviceOf, FrameTrace trace = FrameTrace::fromEnvironment());
     ~SerialLink();
     SerialLink(const SerialLink&) = delete;

@@ -17,7 +17,8 @@ constexpr std::size_t kLongestReadReply = 10;
 // The acknowledgement 55 01 00 00 01 is known by command 0 and data byte 0 followed by the
 // length again, which in the acknowledgement itself is its checksum.
 bool isAcknowledgement(const FrameView& reply) {
-    if (reply.command != kAcknowledgeCommand || reply.data.empty() || reply.data[0] != 0)
+    if (reply.command != kAcknowledgeCommand || reply.data.empty() ||
+        reply.data[0] != kAcknowledgeData[0])
         return false;
     const std::uint8_t repeat = reply.data.size() > 1 ? reply.data[1] : reply.checksum;
     return repeat == reply.data.size();
