@@ -1,6 +1,8 @@
 #pragma once
 
 #include "device/DeviceInfo.h"
+#include "device/Frame.h"
+#include "device/Registers.h"
 #include "setup/SetupRecord.h"
 
 #include <array>
@@ -8,28 +10,10 @@
 #include <span>
 #include <vector>
 
-// Command byte of a register read; a write carries the register number as its command.
-inline constexpr std::uint8_t kReadRegisterCommand = 0x01;
-
-// The instrument's registers.
-namespace DeviceRegister {
-inline constexpr std::uint8_t Identity = 0x10; // 12 bytes, see identityContent
-inline constexpr std::uint8_t Frequency = 0x40;
-inline constexpr std::uint8_t FailureLimit = 0x50;
-inline constexpr std::uint8_t FailureResponse = 0x51;
-inline constexpr std::uint8_t ShutOffTime = 0x60; // tens of seconds
-inline constexpr std::uint8_t StartupMode = 0x61;
-inline constexpr std::uint8_t GoodLimit = 0x70; // 2 bytes, big-endian
-inline constexpr std::uint8_t PoorLimit = 0x71; // 2 bytes, big-endian
-inline constexpr std::uint8_t FirstLead = 0x80; // lead n at FirstLead + n - 1: skip, 8 name bytes
-} // namespace DeviceRegister
-
-inline constexpr std::size_t kIdentityLength = 12;
-
 // One register request of a transfer.
 struct RequestEntry {
-    std::uint8_t command = 0;            // 0x01 for a read, the register for a write
-    std::array<std::uint8_t, 80> data{}; // only the first length bytes are sent
+    std::uint8_t command = 0; // kReadCommand for a read, the register for a write
+    std::array<std::uint8_t, kMaxFrameData> data{}; // only the first length bytes are sent
     std::uint8_t length = 0;
 };
 
@@ -37,10 +21,11 @@ struct RequestEntry {
 std::vector<RequestEntry> buildReadList(std::uint8_t leadCount);
 // The identity write, the lead registers, the seven setting registers: leadCount + 8 writes.
 std::vector<RequestEntry> buildWriteList(const SetupRecord& record, const DeviceInfo& info);
-// Stores one read reply (a whole frame, header first) into record; false for a register that
-// is not part of the setup image (or a lead beyond leadCount).
-bool storeReadReply(SetupRecord& record, std::uint8_t leadCount,
-                    std::span<const std::uint8_t> frame);
+// Stores the content of one register read into record; false for a register that is not part
+// of the setup image (or a lead beyond leadCount) or content too short for it.
+bool storeReadReply(SetupRecord& record, std::uint8_t leadCount, std::uint8_t reg,
+                    std::span<const std::uint8_t> content);
 
-// The identity register as a save writes it: serial number, module type, firmware revision.
-std::array<std::uint8_t, kIdentityLength> identityContent(const DeviceInfo& info);
+// The identity a save writes: the window's serial number and module type, and the firmware
+// text read as "major.minor" (a text without a point counts as major and minor alike).
+DeviceIdentity writtenIdentity(const DeviceInfo& info);

@@ -10,17 +10,6 @@ inline constexpr std::size_t kSerialTextWidth = 8;
 // What the serial number shows, and a save writes, while no instrument has answered.
 inline constexpr std::string_view kNotConnectedText = "Not Connected";
 
-// The instrument's identity as its identity register carries it.
-struct DeviceIdentity {
-    std::string serialText; // up to 8 characters, ending early at a zero byte
-    std::int32_t moduleType = 0;
-    std::uint8_t firmwareMajor = 0;
-    std::uint8_t firmwareMinor = 0;
-
-    // "%d.%d"
-    std::string firmwareText() const;
-};
-
 // The instrument's identity as the main window holds it; a save to the instrument writes it.
 struct DeviceInfo {
     std::string serialText{kNotConnectedText};

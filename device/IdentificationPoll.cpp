@@ -1,9 +1,9 @@
 #include "device/IdentificationPoll.h"
 
-#include "device/DeviceImage.h"
+#include "device/Frame.h"
+#include "device/Registers.h"
 #include "device/SerialLink.h"
 
-#include <algorithm>
 #include <array>
 
 namespace {
@@ -11,17 +11,7 @@ namespace {
 // Ten silent seconds are tolerated; the eleventh drops the instrument.
 constexpr std::uint8_t kMissesTolerated = 10;
 
-// Identity reply: header, length 12, register, 12 data bytes, checksum.
-constexpr std::size_t kSerialOffset = 3;
-constexpr std::size_t kModuleTypeLowOffset = 12;
-constexpr std::size_t kFirmwareMajorOffset = 13;
-constexpr std::size_t kFirmwareMinorOffset = 14;
-
 } // namespace
-
-std::string DeviceIdentity::firmwareText() const {
-    return std::to_string(firmwareMajor) + "." + std::to_string(firmwareMinor);
-}
 
 IdentificationPoll::IdentificationPoll(SerialLink& link, LinkState& state)
     : link(link)
@@ -37,12 +27,12 @@ IdentificationPoll::Outcome IdentificationPoll::tick() {
 }
 
 void IdentificationPoll::askForIdentity(SerialLink& link) {
-    link.sendFrame(kReadRegisterCommand, std::array{DeviceRegister::Identity});
+    link.sendFrame(kReadCommand, std::array{kIdentityRegister});
 }
 
 IdentificationPoll::Outcome IdentificationPoll::takeReply() {
     if (link.hasFrame()) {
-        std::array<std::uint8_t, SerialLink::kFrameBufferSize> frame{};
+        std::array<std::uint8_t, kFrameBufferSize> frame{};
         link.takeFrame(frame);
         const std::optional<DeviceIdentity> identity = parseIdentity(frame);
         if (!identity)
@@ -62,17 +52,11 @@ IdentificationPoll::Outcome IdentificationPoll::takeReply() {
 
 std::optional<DeviceIdentity>
 IdentificationPoll::parseIdentity(std::span<const std::uint8_t> frame) {
-    // Byte 1: data length; only the identity register's 12 bytes are an identity reply.
-    if (frame.size() <= kFirmwareMinorOffset || frame[1] != kIdentityLength)
+    const std::optional<FrameView> reply = decodeFrame(frame);
+    if (!reply || reply->data.size() != kIdentityWidth)
         return std::nullopt;
-    DeviceIdentity identity;
-    // Bytes 3-10: serial number, ending early at a zero byte.
-    const auto serial = frame.subspan(kSerialOffset, kSerialTextWidth);
-    identity.serialText.assign(serial.begin(), std::find(serial.begin(), serial.end(), 0));
-    // Byte 12: module type, low byte.
-    identity.moduleType = frame[kModuleTypeLowOffset];
-    // Bytes 13-14: firmware major and minor.
-    identity.firmwareMajor = frame[kFirmwareMajorOffset];
-    identity.firmwareMinor = frame[kFirmwareMinorOffset];
+    DeviceIdentity identity = decodeIdentity(reply->data.first<kIdentityWidth>());
+    // The poll takes the module type by its low byte alone.
+    identity.moduleType &= 0xFF;
     return identity;
 }

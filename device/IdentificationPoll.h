@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/DeviceInfo.h"
+#include "device/Registers.h"
 
 #include <cstdint>
 #include <optional>

@@ -31,7 +31,7 @@ bool InstrumentFinder::tick(Clock::time_point now) {
         return true;
     for (Probe& probe : probes) {
         probe.link->pump();
-        std::array<std::uint8_t, SerialLink::kFrameBufferSize> frame{};
+        std::array<std::uint8_t, kFrameBufferSize> frame{};
         if (!probe.link->takeFrame(frame))
             continue;
         if (const auto identity = IdentificationPoll::parseIdentity(frame)) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/DeviceInfo.h"
+#include "device/Registers.h"
 #include "device/SerialLink.h"
 
 #include <chrono>

@@ -6,8 +6,6 @@
 namespace {
 
 constexpr std::uint16_t kFallbackBaudRate = 9600;
-constexpr std::size_t kLengthOffset = 1;
-constexpr std::size_t kDataOffset = 3;
 
 // COM 2 to 16 are themselves; every other number stands for COM 1.
 int comNumberOf(std::uint8_t portNumber) {
@@ -16,8 +14,9 @@ int comNumberOf(std::uint8_t portNumber) {
 
 } // namespace
 
-SerialLink::SerialLink(DeviceNamer deviceOf)
-    : deviceOf(std::move(deviceOf)) {}
+SerialLink::SerialLink(DeviceNamer deviceOf, FrameTrace trace)
+    : deviceOf(std::move(deviceOf))
+    , trace(trace) {}
 
 SerialLink::~SerialLink() = default;
 
@@ -57,15 +56,10 @@ const std::string& SerialLink::devicePath() const {
 
 std::uint8_t SerialLink::sendFrame(std::uint8_t command, std::span<const std::uint8_t> data) {
     std::size_t written = 0;
-    if (data.size() <= kMaxDataLength) {
-        // Bytes 0: header, 1: data length L, 2: command, 3 to L+2: data, L+3: checksum.
-        std::array<std::uint8_t, kFrameBufferSize> frame{};
-        frame[0] = kHeader;
-        frame[kLengthOffset] = static_cast<std::uint8_t>(data.size());
-        frame[2] = command;
-        std::ranges::copy(data, frame.begin() + kDataOffset);
-        frame[kDataOffset + data.size()] = frameChecksum(command, data);
-        written = port.write(std::span(frame).first(data.size() + kFrameOverhead));
+    if (const std::optional<EncodedFrame> frame = encodeFrame(command, data)) {
+        written = port.write(frame->bytes());
+        if (written > 0)
+            trace.write(TraceDirection::Send, frame->bytes().first(written));
     }
     idleReads = 0;
     timedOut_ = false;
@@ -73,7 +67,7 @@ std::uint8_t SerialLink::sendFrame(std::uint8_t command, std::span<const std::ui
 }
 
 void SerialLink::clearInput() {
-    fill = 0;
+    discardNoise(fill);
 }
 
 void SerialLink::pump() {
@@ -97,33 +91,34 @@ void SerialLink::extractFrame() {
     if (frameReady)
         return;
 
-    const auto held = std::span(receiveBuffer).first(fill);
-    const auto header = std::ranges::find(held, kHeader);
-    if (header == held.end()) {
-        fill = 0;
-        return;
-    }
-    std::copy(header, held.end(), receiveBuffer.begin());
-    fill = static_cast<std::uint8_t>(held.end() - header);
-
-    if (fill < kFrameOverhead)
-        return;
-    const std::size_t frameSize = receiveBuffer[kLengthOffset] + kFrameOverhead;
-    if (fill < frameSize)
+    const FrameSearch found = findFrame(std::span(receiveBuffer).first(fill));
+    discardNoise(found.noise);
+    if (!found.complete)
         return;
 
-    std::copy_n(receiveBuffer.begin(), frameSize, frameSlot.begin());
-    std::copy(receiveBuffer.begin() + frameSize, receiveBuffer.begin() + fill,
-              receiveBuffer.begin());
-    fill = static_cast<std::uint8_t>(fill - frameSize);
+    std::copy_n(receiveBuffer.begin(), found.frameSize, frameSlot.begin());
+    slotFrameSize = found.frameSize;
+    trace.write(TraceDirection::Receive, std::span(frameSlot).first(slotFrameSize));
+    discard(found.frameSize);
     frameReady = true;
+}
+
+void SerialLink::discardNoise(std::size_t count) {
+    if (count > 0)
+        trace.write(TraceDirection::Noise, std::span(receiveBuffer).first(count));
+    discard(count);
+}
+
+void SerialLink::discard(std::size_t count) {
+    std::copy(receiveBuffer.begin() + count, receiveBuffer.begin() + fill, receiveBuffer.begin());
+    fill = static_cast<std::uint8_t>(fill - count);
 }
 
 bool SerialLink::takeFrame(std::span<std::uint8_t> destination) {
     if (!frameReady)
         return false;
-    const std::size_t frameSize = frameSlot[kLengthOffset] + kFrameOverhead;
-    std::copy_n(frameSlot.begin(), std::min(destination.size(), frameSize), destination.begin());
+    std::copy_n(frameSlot.begin(), std::min(destination.size(), slotFrameSize),
+                destination.begin());
     frameReady = false;
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/Frame.h"
+#include "device/FrameTrace.h"
 #include "device/SerialPort.h"
 
 #include <array>
@@ -9,21 +10,15 @@
 #include <span>
 #include <string>
 
-// The open COM port with the instrument's frame transmitter and receiver.
-//
-// Frame, both directions: 0x55, data length L, command, L data bytes,
-// checksum = (command + L + data bytes) mod 256.
+// The open COM port with the instrument's frame transmitter and receiver (frames: Frame.h).
 class SerialLink {
 public:
-    static constexpr std::uint8_t kHeader = 0x55;
-    static constexpr std::size_t kFrameOverhead = 4;
-    static constexpr std::size_t kFrameBufferSize = 80;
-    static constexpr std::size_t kMaxDataLength = kFrameBufferSize - kFrameOverhead;
-
     // Names the device that COM n stands for (the settings supply it).
     using DeviceNamer = std::function<std::string(int comNumber)>;
 
-    explicit SerialLink(DeviceNamer deviceOf);
+    // trace gets the frames sent and cut and the bytes dropped; by default it is on, on
+    // standard error, when MIRAFEN_TRACE is set.
+    explicit SerialLink(DeviceNamer deviceOf, FrameTrace trace = FrameTrace::fromEnvironment());
     ~SerialLink();
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
@@ -42,7 +37,7 @@ public:
     const std::string& devicePath() const;
 
     // Writes one frame if the port is open and returns the bytes written; a payload longer than
-    // kMaxDataLength is refused and nothing is written. Either way the time-out counting restarts.
+    // kMaxFrameData is refused and nothing is written. Either way the time-out counting restarts.
     std::uint8_t sendFrame(std::uint8_t command, std::span<const std::uint8_t> data);
     void clearInput();
     void pump();
@@ -54,8 +49,12 @@ public:
 
 private:
     void extractFrame();
+    // Drops the count oldest bytes held, tracing them as noise.
+    void discardNoise(std::size_t count);
+    void discard(std::size_t count);
 
     DeviceNamer deviceOf;
+    FrameTrace trace;
     SerialPort port;
     std::uint8_t portNumber_ = 0;
     std::uint16_t baudRate_ = 0;
@@ -65,6 +64,7 @@ private:
     std::array<std::uint8_t, 256> receiveBuffer{};
     std::uint8_t fill = 0;
     std::array<std::uint8_t, 256> frameSlot{};
+    std::size_t slotFrameSize = 0;
     bool frameReady = false;
     std::uint16_t idleReads = 0;
     std::uint16_t readLimit = 1;

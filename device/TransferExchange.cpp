@@ -1,9 +1,9 @@
 #include "device/TransferExchange.h"
 
 #include "device/Frame.h"
+#include "device/Registers.h"
 #include "device/SerialLink.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace {
@@ -12,11 +12,19 @@ constexpr std::uint8_t kAttemptsPerRequest = 3;
 // Pumps without a frame before the link reports a time-out: about five seconds.
 constexpr std::uint16_t kReadLimit = 50;
 // A read reply carries at most a lead's 9 bytes; longer ones are not ours.
-constexpr std::uint8_t kLongestReadReply = 10;
+constexpr std::size_t kLongestReadReply = 10;
+
+// The acknowledgement 55 01 00 00 01 is known by command 0 and data byte 0 followed by the
+// length again, which in the acknowledgement itself is its checksum.
+bool isAcknowledgement(const FrameView& reply) {
+    if (reply.command != kAcknowledgeCommand || reply.data.empty() ||
+        reply.data[0] != kAcknowledgeData[0])
+        return false;
+    const std::uint8_t repeat = reply.data.size() > 1 ? reply.data[1] : reply.checksum;
+    return repeat == reply.data.size();
+}
 
 } // namespace
-
-static_assert(std::tuple_size_v<decltype(RequestEntry::data)> == SerialLink::kFrameBufferSize);
 
 TransferExchange::TransferExchange(SerialLink& link, SetupRecord& record, DeviceInfo& info,
                                    Direction direction, ProgressSink progress)
@@ -48,8 +56,8 @@ void TransferExchange::tick() {
     } else if (link.timedOut()) {
         retry();
     } else if (link.takeFrame(frame)) {
-        const std::size_t frameLength = std::min<std::size_t>(frame.size(), frame[1] + 4U);
-        if (judgeReply(std::span(frame).first(frameLength)))
+        const std::optional<FrameView> reply = decodeFrame(frame);
+        if (reply && judgeReply(*reply))
             advance();
         else
             retry();
@@ -95,16 +103,10 @@ void TransferExchange::advance() {
     sendCurrent();
 }
 
-bool TransferExchange::judgeReply(std::span<const std::uint8_t> reply) {
-    const std::uint8_t length = reply[1];
-    if (direction == Direction::Write) {
-        // The acknowledgement 55 01 00 00 01: command 0, data 0, checksum equal to the length.
-        return reply.size() > 4 && reply[2] == 0 && reply[3] == 0 && reply[4] == length;
-    }
-    // Byte 2: the register asked for; bytes 3 on: the data, then the checksum.
-    if (reply[2] != requests[index].data[0] || length > kLongestReadReply)
-        return false;
-    if (frameChecksum(reply[2], reply.subspan(3, length)) != reply[length + 3U])
-        return false;
-    return storeReadReply(record, info.leadCount, reply);
+bool TransferExchange::judgeReply(const FrameView& reply) {
+    if (direction == Direction::Write)
+        return isAcknowledgement(reply);
+    return reply.command == requests[index].data[0] && reply.data.size() <= kLongestReadReply &&
+           reply.checksumMatches() &&
+           storeReadReply(record, info.leadCount, reply.command, reply.data);
 }

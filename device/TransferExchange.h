@@ -2,6 +2,7 @@
 
 #include "device/DeviceImage.h"
 #include "device/DeviceInfo.h"
+#include "device/Frame.h"
 #include "setup/SetupRecord.h"
 
 #include <array>
@@ -54,7 +55,7 @@ private:
     void retry();
     void advance();
     // True for the answer the current request wants; a good read reply is stored on the way.
-    bool judgeReply(std::span<const std::uint8_t> reply);
+    bool judgeReply(const FrameView& reply);
 
     SerialLink& link;
     SetupRecord& record;
@@ -62,7 +63,7 @@ private:
     Direction direction;
     ProgressSink progress;
     std::vector<RequestEntry> requests;
-    std::array<std::uint8_t, 80> frame{}; // the reply being judged
+    std::array<std::uint8_t, kFrameBufferSize> frame{}; // the reply being judged
     std::size_t index = 0;
     std::uint8_t retries = 0;
     State state = State::NotStarted;

@@ -1,33 +1,34 @@
 #include "sim/FrameReader.h"
 
 #include "device/Frame.h"
-#include "device/SerialLink.h"
-
-#include <algorithm>
 
 void FrameReader::append(std::span<const std::uint8_t> bytes) {
     pending.insert(pending.end(), bytes.begin(), bytes.end());
 }
 
 std::optional<std::vector<std::uint8_t>> FrameReader::next() {
+    std::size_t dropped = 0;
+    std::optional<std::vector<std::uint8_t>> request;
     for (;;) {
-        const auto header = std::find(pending.begin(), pending.end(), SerialLink::kHeader);
-        pending.erase(pending.begin(), header);
-        if (pending.size() < SerialLink::kFrameOverhead)
-            return std::nullopt;
-
-        // Bytes 0: header, 1: data length L, 2: command, 3 to L+2: data, L+3: checksum.
-        const std::size_t length = pending[1];
-        const std::size_t frameSize = length + SerialLink::kFrameOverhead;
-        if (pending.size() < frameSize)
-            return std::nullopt;
-        const std::span<const std::uint8_t> frame(pending.data(), frameSize);
-        if (frame.back() == frameChecksum(frame[2], frame.subspan(3, length))) {
-            std::vector<std::uint8_t> request(frame.begin(), frame.end());
-            pending.erase(pending.begin(), pending.begin() + static_cast<long>(frameSize));
-            return request;
+        const auto rest = std::span(pending).subspan(dropped);
+        const FrameSearch found = findFrame(rest);
+        dropped += found.noise;
+        if (!found.complete)
+            break;
+        const std::optional<FrameView> frame = decodeFrame(rest.subspan(found.noise));
+        if (frame->checksumMatches()) {
+            request.emplace(frame->bytes.begin(), frame->bytes.end());
+            break;
         }
         // Not a frame after all: look for the next header behind this one.
-        pending.erase(pending.begin());
+        ++dropped;
     }
+
+    if (dropped > 0)
+        trace.write(TraceDirection::Noise, std::span(pending).first(dropped));
+    if (request)
+        trace.write(TraceDirection::Receive, *request);
+    const std::size_t taken = dropped + (request ? request->size() : 0);
+    pending.erase(pending.begin(), pending.begin() + static_cast<long>(taken));
+    return request;
 }

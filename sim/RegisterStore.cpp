@@ -1,17 +1,12 @@
 #include "sim/RegisterStore.h"
 
-#include "device/DeviceImage.h"
+#include "device/Registers.h"
 #include "setup/KeyValueFile.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace {
-
-namespace Reg = DeviceRegister;
-
-constexpr std::size_t kLeadLength = 1 + kLeadNameWidth;
-constexpr std::size_t kSerialWidth = 8;
 
 std::string stateKey(std::uint8_t reg) {
     std::array<char, 8> key{};
@@ -55,61 +50,28 @@ std::optional<std::vector<std::uint8_t>> fromHex(std::string_view text) {
 
 } // namespace
 
-RegisterStore::RegisterStore(const Identity& identity) {
-    // Identity: bytes 0-7 serial number padded with zero bytes, 8-9 module type (big-endian),
-    // 10 firmware major, 11 firmware minor.
-    std::vector<std::uint8_t> identityBytes(kIdentityLength, 0);
-    std::copy_n(identity.serial.begin(), std::min(identity.serial.size(), kSerialWidth),
-                identityBytes.begin());
-    identityBytes[8] = static_cast<std::uint8_t>(identity.moduleType >> 8);
-    identityBytes[9] = static_cast<std::uint8_t>(identity.moduleType & 0xFF);
-    identityBytes[10] = identity.firmwareMajor;
-    identityBytes[11] = identity.firmwareMinor;
-    registers[Reg::Identity] = identityBytes;
-
-    // Factory settings: 10 Hz, good limit fails, stop, 60 s, auto start-up, 10.0 and 15.0 kOhm.
-    registers[Reg::Frequency] = {1};
-    registers[Reg::FailureLimit] = {1};
-    registers[Reg::FailureResponse] = {1};
-    registers[Reg::ShutOffTime] = {6};
-    registers[Reg::StartupMode] = {1};
-    registers[Reg::GoodLimit] = {0x00, 100};
-    registers[Reg::PoorLimit] = {0x00, 150};
+RegisterStore::RegisterStore(const DeviceIdentity& identity) {
+    const auto identityContent = encodeIdentity(identity);
+    registers[kIdentityRegister].assign(identityContent.begin(), identityContent.end());
+    // Factory settings are the tool's defaults: 10 Hz, good limit fails, stop, 60 s, auto
+    // start-up, 10.0 and 15.0 kOhm.
+    const SetupRecord factory;
+    for (const SettingRegister& reg : kSettingRegisters)
+        registers[reg.number] = encodeSetting(reg, factory);
     // Leads: not skipped, a blank name.
-    for (std::size_t reg = Reg::FirstLead; reg < registers.size(); ++reg) {
-        registers[reg].assign(kLeadLength, ' ');
-        registers[reg][0] = 0;
-    }
-}
-
-std::size_t RegisterStore::lengthOf(std::uint8_t reg) {
-    if (reg >= Reg::FirstLead)
-        return kLeadLength;
-    switch (reg) {
-    case Reg::Identity:
-        return kIdentityLength;
-    case Reg::Frequency:
-    case Reg::FailureLimit:
-    case Reg::FailureResponse:
-    case Reg::ShutOffTime:
-    case Reg::StartupMode:
-        return 1;
-    case Reg::GoodLimit:
-    case Reg::PoorLimit:
-        return 2;
-    default:
-        return 0;
-    }
+    const auto lead = encodeLead({});
+    for (std::size_t reg = kFirstLeadRegister; reg < registers.size(); ++reg)
+        registers[reg].assign(lead.begin(), lead.end());
 }
 
 std::optional<std::span<const std::uint8_t>> RegisterStore::read(std::uint8_t reg) const {
-    if (lengthOf(reg) == 0)
+    if (!registerWidth(reg))
         return std::nullopt;
     return std::span<const std::uint8_t>(registers[reg]);
 }
 
 bool RegisterStore::write(std::uint8_t reg, std::span<const std::uint8_t> content) {
-    if (lengthOf(reg) == 0 || content.size() != lengthOf(reg))
+    if (content.size() != registerWidth(reg))
         return false;
     registers[reg].assign(content.begin(), content.end());
     return true;
@@ -121,7 +83,7 @@ bool RegisterStore::load(const std::string& path, std::vector<std::string>& reje
         return false;
     for (std::size_t index = 0; index < registers.size(); ++index) {
         const auto reg = static_cast<std::uint8_t>(index);
-        if (lengthOf(reg) == 0)
+        if (!registerWidth(reg))
             continue;
         const std::optional<std::string> value = file.getValue(stateKey(reg));
         if (!value)
@@ -137,7 +99,7 @@ bool RegisterStore::save(const std::string& path) const {
     std::vector<KeyValueFile::Entry> entries;
     for (std::size_t index = 0; index < registers.size(); ++index) {
         const auto reg = static_cast<std::uint8_t>(index);
-        if (lengthOf(reg) != 0)
+        if (registerWidth(reg))
             entries.emplace_back(stateKey(reg), toHex(registers[reg]));
     }
     KeyValueFile file;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/Registers.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -10,17 +12,7 @@
 // The instrument's registers: identity 0x10, the setting registers and one register per lead.
 class RegisterStore {
 public:
-    struct Identity {
-        std::string serial; // at most 8 characters
-        std::uint16_t moduleType = 0;
-        std::uint8_t firmwareMajor = 0;
-        std::uint8_t firmwareMinor = 0;
-    };
-
-    explicit RegisterStore(const Identity& identity);
-
-    // The content length of a register; 0 for a register the instrument does not have.
-    static std::size_t lengthOf(std::uint8_t reg);
+    explicit RegisterStore(const DeviceIdentity& identity = {});
 
     std::optional<std::span<const std::uint8_t>> read(std::uint8_t reg) const;
     // False (nothing stored) for an unknown register or content of the wrong length.

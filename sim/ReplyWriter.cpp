@@ -14,10 +14,12 @@ constexpr unsigned kSplitPauseMs = 20;
 
 } // namespace
 
-ReplyWriter::ReplyWriter(InstrumentLine& line, const StopSignals& signals, LineManner manner)
+ReplyWriter::ReplyWriter(InstrumentLine& line, const StopSignals& signals, LineManner manner,
+                         FrameTrace trace)
     : line(line)
     , signals(signals)
-    , manner(manner) {}
+    , manner(manner)
+    , trace(trace) {}
 
 void ReplyWriter::send(std::span<const std::uint8_t> reply) {
     if (manner.delayMs > 0)
@@ -26,9 +28,12 @@ void ReplyWriter::send(std::span<const std::uint8_t> reply) {
         return;
 
     std::vector<std::uint8_t> bytes;
-    if (manner.noise)
+    if (manner.noise) {
         bytes.assign(kNoise.begin(), kNoise.end());
+        trace.write(TraceDirection::Send, kNoise);
+    }
     bytes.insert(bytes.end(), reply.begin(), reply.end());
+    trace.write(TraceDirection::Send, reply);
 
     const std::span<const std::uint8_t> all(bytes);
     if (!manner.split) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/FrameTrace.h"
+
 #include <cstdint>
 #include <span>
 
@@ -15,7 +17,9 @@ struct LineManner {
 
 class ReplyWriter {
 public:
-    ReplyWriter(InstrumentLine& line, const StopSignals& signals, LineManner manner);
+    // trace gets every piece written to the line.
+    ReplyWriter(InstrumentLine& line, const StopSignals& signals, LineManner manner,
+                FrameTrace trace = {});
 
     void send(std::span<const std::uint8_t> reply);
 
@@ -23,4 +27,5 @@ private:
     InstrumentLine& line;
     const StopSignals& signals;
     LineManner manner;
+    FrameTrace trace;
 };

@@ -1,25 +1,11 @@
 #include "sim/Responder.h"
 
-#include "device/DeviceImage.h"
-#include "device/Frame.h"
-#include "device/SerialLink.h"
+#include "device/Registers.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 namespace {
-
-std::vector<std::uint8_t> buildFrame(std::uint8_t command, std::span<const std::uint8_t> data) {
-    // Bytes 0: header, 1: data length L, 2: command, 3 to L+2: data, L+3: checksum.
-    std::vector<std::uint8_t> frame(data.size() + SerialLink::kFrameOverhead);
-    frame[0] = SerialLink::kHeader;
-    frame[1] = static_cast<std::uint8_t>(data.size());
-    frame[2] = command;
-    std::ranges::copy(data, frame.begin() + 3);
-    frame.back() = frameChecksum(command, data);
-    return frame;
-}
 
 bool isEvery(unsigned count, unsigned period) {
     return period != 0 && count % period == 0;
@@ -32,7 +18,7 @@ Responder::Responder(RegisterStore& store, FaultPlan faults, std::function<void(
     , faults(faults)
     , written(std::move(written)) {}
 
-std::optional<std::vector<std::uint8_t>> Responder::answer(std::span<const std::uint8_t> request) {
+std::optional<EncodedFrame> Responder::answer(std::span<const std::uint8_t> request) {
     ++requestCount;
     if (faults.silent || (faults.stopAfter && requestCount > *faults.stopAfter))
         return std::nullopt;
@@ -45,39 +31,40 @@ std::optional<std::vector<std::uint8_t>> Responder::answer(std::span<const std::
         attempts = 1;
     }
 
-    // Bytes 0: header, 1: data length L, 2: command, 3 to L+2: data, L+3: checksum.
-    const std::uint8_t command = request[2];
-    const std::span<const std::uint8_t> data = request.subspan(3, request[1]);
-    std::optional<std::vector<std::uint8_t>> reply = instrumentReply(command, data);
-    if (reply) {
-        ++replyCount;
-        spoil(*reply, attempts <= faults.failFirst);
-    }
-    return reply;
+    const std::optional<FrameView> frame = decodeFrame(request);
+    if (!frame)
+        return std::nullopt;
+    const std::optional<Reply> reply = instrumentReply(frame->command, frame->data);
+    if (!reply)
+        return std::nullopt;
+    ++replyCount;
+    return spoilt(*reply, attempts <= faults.failFirst);
 }
 
-std::optional<std::vector<std::uint8_t>>
-Responder::instrumentReply(std::uint8_t command, std::span<const std::uint8_t> data) {
-    if (command == kReadRegisterCommand) {
+std::optional<Responder::Reply> Responder::instrumentReply(std::uint8_t command,
+                                                           std::span<const std::uint8_t> data) {
+    if (command == kReadCommand) {
         if (data.size() != 1)
             return std::nullopt;
         const std::optional<std::span<const std::uint8_t>> content = store.read(data[0]);
         if (!content)
             return std::nullopt;
-        return buildFrame(data[0], *content);
+        return Reply{data[0], *content};
     }
     if (!store.write(command, data))
         return std::nullopt;
-    written();
-    return buildFrame(kAcknowledge, std::array<std::uint8_t, 1>{0x00});
+    if (written)
+        written();
+    return Reply{kAcknowledgeCommand, kAcknowledgeData};
 }
 
-void Responder::spoil(std::vector<std::uint8_t>& reply, bool firstAttempts) const {
-    const std::size_t length = reply[1];
-    if (firstAttempts || isEvery(replyCount, faults.wrongRegisterEvery)) {
-        ++reply[2];
-        reply.back() = frameChecksum(reply[2], std::span(reply).subspan(3, length));
-    }
+EncodedFrame Responder::spoilt(const Reply& reply, bool firstAttempts) const {
+    std::uint8_t command = reply.command;
+    if (firstAttempts || isEvery(replyCount, faults.wrongRegisterEvery))
+        ++command;
+    auto checksum = frameChecksum(command, reply.data);
     if (isEvery(replyCount, faults.badChecksumEvery))
-        ++reply.back();
+        ++checksum;
+    // Replies are at most the identity's 12 bytes, so they always encode.
+    return *encodeFrame(command, reply.data, checksum);
 }

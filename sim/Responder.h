@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/Frame.h"
 #include "sim/RegisterStore.h"
 
 #include <cstdint>
@@ -22,17 +23,22 @@ struct FaultPlan {
 // register, data its full content) with the acknowledgement. Anything else gets no answer.
 class Responder {
 public:
-    static constexpr std::uint8_t kAcknowledge = 0x00;
-
-    Responder(RegisterStore& store, FaultPlan faults, std::function<void()> written);
+    // written runs after every register write.
+    explicit Responder(RegisterStore& store, FaultPlan faults = {},
+                       std::function<void()> written = {});
 
     // The reply frame to one whole request frame, or none.
-    std::optional<std::vector<std::uint8_t>> answer(std::span<const std::uint8_t> request);
+    std::optional<EncodedFrame> answer(std::span<const std::uint8_t> request);
 
 private:
-    std::optional<std::vector<std::uint8_t>> instrumentReply(std::uint8_t command,
-                                                             std::span<const std::uint8_t> data);
-    void spoil(std::vector<std::uint8_t>& reply, bool firstAttempts) const;
+    struct Reply {
+        std::uint8_t command;
+        std::span<const std::uint8_t> data;
+    };
+
+    std::optional<Reply> instrumentReply(std::uint8_t command, std::span<const std::uint8_t> data);
+    // The reply as the fault plan lets it go out.
+    EncodedFrame spoilt(const Reply& reply, bool firstAttempts) const;
 
     RegisterStore& store;
     FaultPlan faults;

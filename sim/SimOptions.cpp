@@ -24,9 +24,10 @@ enum Option : int {
     Split,
     Delay,
     FailFirst,
+    Trace,
 };
 
-constexpr std::array<option, 15> kLongOptions{{
+constexpr std::array<option, 16> kLongOptions{{
     {"help", no_argument, nullptr, Help},
     {"link", required_argument, nullptr, Link},
     {"state", required_argument, nullptr, State},
@@ -41,6 +42,7 @@ constexpr std::array<option, 15> kLongOptions{{
     {"split", no_argument, nullptr, Split},
     {"delay", required_argument, nullptr, Delay},
     {"fail-first", required_argument, nullptr, FailFirst},
+    {"trace", no_argument, nullptr, Trace},
     {nullptr, 0, nullptr, 0},
 }};
 
@@ -54,7 +56,7 @@ std::optional<unsigned> number(std::string_view text, unsigned minimum, unsigned
     return value;
 }
 
-bool setFirmware(std::string_view text, RegisterStore::Identity& identity) {
+bool setFirmware(std::string_view text, DeviceIdentity& identity) {
     const std::size_t point = text.find('.');
     if (point == std::string_view::npos)
         return false;
@@ -87,8 +89,8 @@ bool apply(int code, std::string_view argument, SimOptions& options) {
         options.statePath = argument;
         return !argument.empty();
     case Serial:
-        options.identity.serial = argument;
-        return argument.size() <= 8;
+        options.identity.serialText = argument;
+        return argument.size() <= kSerialTextWidth;
     case Module:
         return assign(options.identity.moduleType, 0, 65535);
     case Firmware:
@@ -113,6 +115,9 @@ bool apply(int code, std::string_view argument, SimOptions& options) {
         return assign(options.delayMs, 0, 60000);
     case FailFirst:
         return assign(options.faults.failFirst, 0, kAny);
+    case Trace:
+        options.trace = true;
+        return true;
     default:
         return false;
     }
@@ -162,6 +167,9 @@ Requests it does not know, and frames with a wrong checksum, get no answer.
                            (default ZQ000001)
   --module N               module type, 0 to 65535 (default 1)
   --firmware MAJOR.MINOR   firmware revision, each 0 to 255 (default 1.0)
+  --trace                  write every frame received and sent, and every byte dropped,
+                           to standard error as a time-stamped hex line, e.g.
+                           12:34:56.789 recv 55 01 01 10 12
 
 Faults, for testing a tool against a misbehaving instrument:
   --silent                 never answer

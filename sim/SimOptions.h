@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/RegisterStore.h"
+#include "device/Registers.h"
 #include "sim/Responder.h"
 
 #include <optional>
@@ -9,11 +9,12 @@
 struct SimOptions {
     std::string linkPath;  // a symlink to the terminal end, made at start and removed at exit
     std::string statePath; // registers kept between runs
-    RegisterStore::Identity identity{"ZQ000001", 1, 1, 0};
+    DeviceIdentity identity{"ZQ000001", 1, 1, 0};
     FaultPlan faults;
     bool noise = false;   // junk bytes before every reply
     bool split = false;   // every reply in two writes with a pause between them
     unsigned delayMs = 0; // wait before every reply
+    bool trace = false;   // every frame both ways on standard error
     bool help = false;
 };
 

@@ -23,17 +23,16 @@ void saveState(const RegisterStore& store, const std::string& path) {
 }
 
 // Answers requests until a stop signal arrives.
-void serve(InstrumentLine& line, Responder& responder, ReplyWriter& writer,
+void serve(InstrumentLine& line, FrameReader& reader, Responder& responder, ReplyWriter& writer,
            const StopSignals& signals) {
     constexpr unsigned kHangUpPauseMs = 100;
-    FrameReader reader;
     while (!signals.requested()) {
         const short events = signals.waitFor(line.descriptor());
         if ((events & POLLIN) != 0) {
             reader.append(line.receive());
             while (const auto request = reader.next()) {
                 if (const auto reply = responder.answer(*request))
-                    writer.send(*reply);
+                    writer.send(reply->bytes());
             }
         } else if ((events & (POLLHUP | POLLERR)) != 0) {
             signals.sleep(kHangUpPauseMs);
@@ -81,7 +80,9 @@ int main(int argc, char** argv) {
         if (!options.statePath.empty())
             saveState(store, options.statePath);
     });
-    ReplyWriter writer(line, signals, {options.delayMs, options.noise, options.split});
-    serve(line, responder, writer, signals);
+    const FrameTrace trace = options.trace ? FrameTrace(std::cerr) : FrameTrace();
+    FrameReader reader(trace);
+    ReplyWriter writer(line, signals, {options.delayMs, options.noise, options.split}, trace);
+    serve(line, reader, responder, writer, signals);
     return 0;
 }

@@ -1,14 +1,16 @@
 #include "device/DeviceImage.h"
 
-#include "support/TestInstrument.h"
+#include "device/Frame.h"
+#include "sim/RegisterStore.h"
+#include "sim/Responder.h"
+#include "support/FrameBytes.h"
+#include "support/SampleSetup.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 Bytes contentOf(const RequestEntry& entry) {
     return Bytes(entry.data.begin(), entry.data.begin() + entry.length);
@@ -82,29 +84,26 @@ TEST(DeviceImageTest, FirmwareTextBecomesMajorAndMinor) {
         SCOPED_TRACE(c.text);
         DeviceInfo info;
         info.firmwareText = c.text;
-        const auto identity = identityContent(info);
-        EXPECT_EQ(identity[10], c.major);
-        EXPECT_EQ(identity[11], c.minor);
+        const DeviceIdentity identity = writtenIdentity(info);
+        EXPECT_EQ(identity.firmwareMajor, c.major);
+        EXPECT_EQ(identity.firmwareMinor, c.minor);
     }
-}
-
-TEST(DeviceImageTest, SerialTextIsCutToEightCharacters) {
-    DeviceInfo info;
-    info.serialText = "ABCDEFGHIJ";
-    const auto identity = identityContent(info);
-    EXPECT_EQ(std::string(identity.begin(), identity.begin() + 8), "ABCDEFGH");
 }
 
 // Writes a record through the instrument's registers and reads it back into defaults.
 TEST(DeviceImageTest, WrittenSetupReadsBackAsTheInstrumentHoldsIt) {
-    TestInstrument instrument;
+    RegisterStore registers;
+    Responder instrument(registers);
     for (const RequestEntry& entry : buildWriteList(sampleSetup(), sampleInfo(2)))
-        instrument.answer(frameOf(entry.command, contentOf(entry)));
+        EXPECT_TRUE(instrument.answer(frameBytes(entry.command, contentOf(entry))));
 
     SetupRecord read;
     for (const RequestEntry& entry : buildReadList(2)) {
-        const Bytes reply = instrument.answer(frameOf(entry.command, contentOf(entry)));
-        EXPECT_TRUE(storeReadReply(read, 2, reply)) << int(entry.data[0]);
+        const auto reply = instrument.answer(frameBytes(entry.command, contentOf(entry)));
+        ASSERT_TRUE(reply);
+        const std::optional<FrameView> frame = decodeFrame(reply->bytes());
+        ASSERT_TRUE(frame);
+        EXPECT_TRUE(storeReadReply(read, 2, frame->command, frame->data)) << int(entry.data[0]);
     }
 
     EXPECT_EQ(read, sampleSetupReadBack()); // "abc" comes back with its five blanks
@@ -130,7 +129,7 @@ TEST(DeviceImageTest, LeadReplyNamesAsReceived) {
         SCOPED_TRACE(c.what);
         SetupRecord record;
         record.leadName[3] = "old";
-        ASSERT_TRUE(storeReadReply(record, 3, frameOf(0x82, c.data)));
+        ASSERT_TRUE(storeReadReply(record, 3, 0x82, c.data));
         EXPECT_EQ(record.leadSkip[3], c.skip);
         EXPECT_EQ(record.leadName[3], c.name);
     }
@@ -139,21 +138,21 @@ TEST(DeviceImageTest, LeadReplyNamesAsReceived) {
 TEST(DeviceImageTest, RepliesOutsideTheImageStoreNothing) {
     struct Case {
         const char* what;
-        Bytes frame;
+        std::uint8_t reg;
+        Bytes content;
     };
     const std::vector<Case> cases{
-        {"lead beyond the lead count", frameOf(0x82, Bytes{1, 'A'})},
-        {"unknown register", frameOf(0x42, Bytes{2})},
-        {"identity register", frameOf(0x10, Bytes(12, 'S'))},
-        {"lead without data", frameOf(0x80, Bytes{})},
-        {"limit with one byte", frameOf(0x70, Bytes{3})},
-        {"setting without data", frameOf(0x40, Bytes{})},
-        {"frame shorter than its length byte", Bytes{0x55, 0x02, 0x71, 0x03}},
+        {"lead beyond the lead count", 0x82, {1, 'A'}},
+        {"unknown register", 0x42, {2}},
+        {"identity register", 0x10, Bytes(12, 'S')},
+        {"lead without data", 0x80, {}},
+        {"limit with one byte", 0x70, {3}},
+        {"setting without data", 0x40, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SetupRecord record = sampleSetup();
-        EXPECT_FALSE(storeReadReply(record, 2, c.frame));
+        EXPECT_FALSE(storeReadReply(record, 2, c.reg, c.content));
         EXPECT_EQ(record, sampleSetup());
     }
 }

@@ -1,7 +1,7 @@
 #include "device/IdentificationPoll.h"
 
 #include "LinkOnTerminal.h"
-#include "support/TestInstrument.h"
+#include "support/FrameBytes.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -9,19 +9,14 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using Event = IdentificationPoll::Event;
 
 const Bytes kIdentityRequest{0x55, 0x01, 0x01, 0x10, 0x12};
+const Bytes kAcknowledgement{0x55, 0x01, 0x00, 0x00, 0x01};
 
-Bytes identityReply(const std::string& serial, std::uint8_t moduleType, std::uint8_t major,
+Bytes identityReply(const std::string& serial, std::int32_t moduleType, std::uint8_t major,
                     std::uint8_t minor) {
-    Bytes data(12, 0);
-    std::copy(serial.begin(), serial.end(), data.begin());
-    data[9] = moduleType;
-    data[10] = major;
-    data[11] = minor;
-    return frameOf(0x10, data);
+    return frameBytes(kIdentityRegister, encodeIdentity({serial, moduleType, major, minor}));
 }
 
 class IdentificationPollTest : public ::testing::Test {
@@ -83,7 +78,7 @@ TEST_F(IdentificationPollTest, EleventhSilentTickLosesTheInstrument) {
 TEST_F(IdentificationPollTest, FrameOfAnotherLengthIsConsumedWithoutCountingAMiss) {
     connectTo(identityReply("SN123", 7, 2, 5));
     silentTicks(9);
-    tickAndAnswer(frameOf(0x00, Bytes{0x00})); // the tenth silent tick
+    tickAndAnswer(kAcknowledgement); // the tenth silent tick
 
     EXPECT_EQ(tickAndAnswer({}), Event::None); // takes the acknowledgement: neither kind
     EXPECT_FALSE(line.link.hasFrame());
@@ -92,9 +87,7 @@ TEST_F(IdentificationPollTest, FrameOfAnotherLengthIsConsumedWithoutCountingAMis
 }
 
 TEST_F(IdentificationPollTest, LengthTwelveIsAcceptedWhateverTheChecksum) {
-    Bytes reply = identityReply("SN123", 7, 2, 5);
-    reply.back() ^= 0xFF;
-    connectTo(reply);
+    connectTo(withBadChecksum(identityReply("SN123", 7, 2, 5)));
     EXPECT_EQ(last.identity.serialText, "SN123");
 }
 
@@ -117,6 +110,12 @@ TEST_F(IdentificationPollTest, SerialEndsAtTheFirstZeroByteAndTakesAtMostEight) 
     }
 }
 
+TEST_F(IdentificationPollTest, ModuleTypeIsTakenByItsLowByte) {
+    const auto identity = IdentificationPoll::parseIdentity(identityReply("SN123", 0x0107, 1, 0));
+    ASSERT_TRUE(identity.has_value());
+    EXPECT_EQ(identity->moduleType, 7);
+}
+
 TEST_F(IdentificationPollTest, ShortFrameIsRejected) {
     Bytes truncated = identityReply("SN123", 7, 2, 5);
     truncated.resize(14);
@@ -125,7 +124,7 @@ TEST_F(IdentificationPollTest, ShortFrameIsRejected) {
 
 TEST_F(IdentificationPollTest, TransferBusyFreezesThePoll) {
     connectTo(identityReply("SN123", 7, 2, 5));
-    line.reply(frameOf(0x00, Bytes{0x00})); // a transfer's reply waits in the link
+    line.reply(kAcknowledgement); // a transfer's reply waits in the link
     state.transferBusy = true;
 
     for (int tick = 0; tick < 20; ++tick)

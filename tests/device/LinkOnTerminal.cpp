@@ -1,5 +1,7 @@
 #include "LinkOnTerminal.h"
 
+#include "device/Frame.h"
+
 #include <poll.h>
 #include <stdexcept>
 #include <sys/ioctl.h>
@@ -12,13 +14,19 @@ LinkOnTerminal::LinkOnTerminal()
 }
 
 std::vector<std::uint8_t> LinkOnTerminal::nextRequest() {
-    // Bytes 0-1: header and data length; the command, the data and the checksum follow.
-    std::vector<std::uint8_t> frame = terminal.receive(2);
-    if (frame.size() < 2)
-        return {};
-    const std::vector<std::uint8_t> rest = terminal.receive(frame[1] + 2U);
-    frame.insert(frame.end(), rest.begin(), rest.end());
-    return frame;
+    // Byte by byte up to the length byte, then the rest of the frame at once.
+    std::vector<std::uint8_t> bytes;
+    FrameSearch found;
+    while (!found.complete) {
+        const std::size_t wanted =
+            found.frameSize != 0 ? found.noise + found.frameSize : bytes.size() + 1;
+        const std::vector<std::uint8_t> more = terminal.receive(wanted - bytes.size());
+        if (more.empty())
+            return {};
+        bytes.insert(bytes.end(), more.begin(), more.end());
+        found = findFrame(bytes);
+    }
+    return {bytes.begin() + static_cast<long>(found.noise), bytes.end()};
 }
 
 int LinkOnTerminal::unreadRequestBytes() const {

@@ -1,12 +1,14 @@
+#include "device/Frame.h"
 #include "device/SerialLink.h"
+#include "support/FrameBytes.h"
 #include "support/PseudoTerminal.h"
+#include "support/TraceLines.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 const Bytes kAcknowledgement{0x55, 0x01, 0x00, 0x00, 0x01};
 
@@ -21,10 +23,13 @@ protected:
 
     // The waiting frame as TakeFrame delivers it into the consumers' 80-byte buffer.
     std::optional<Bytes> take() {
-        std::array<std::uint8_t, SerialLink::kFrameBufferSize> buffer{};
+        std::array<std::uint8_t, kFrameBufferSize> buffer{};
         if (!link.takeFrame(buffer))
             return std::nullopt;
-        return Bytes(buffer.begin(), buffer.begin() + buffer[1] + SerialLink::kFrameOverhead);
+        const std::optional<FrameView> frame = decodeFrame(buffer);
+        if (!frame)
+            return Bytes{};
+        return Bytes(frame->bytes.begin(), frame->bytes.end());
     }
 
     PseudoTerminal terminal;
@@ -51,16 +56,14 @@ TEST_F(SerialLinkFrameTest, SendsHeaderLengthCommandDataAndChecksum) {
 }
 
 TEST_F(SerialLinkFrameTest, LargestPayloadIsSentAndALargerOneRefused) {
-    const Bytes largest(SerialLink::kMaxDataLength, 0x01);
-    EXPECT_EQ(link.sendFrame(0x80, largest), SerialLink::kFrameBufferSize);
-    const Bytes wire = terminal.receive(SerialLink::kFrameBufferSize);
-    ASSERT_EQ(wire.size(), SerialLink::kFrameBufferSize);
-    EXPECT_EQ(wire.back(), frameChecksum(0x80, largest));
+    const Bytes largest(kMaxFrameData, 0x01);
+    EXPECT_EQ(link.sendFrame(0x80, largest), kFrameBufferSize);
+    EXPECT_EQ(terminal.receive(kFrameBufferSize), frameBytes(0x80, largest));
 
     link.pump();
     link.pump();
     ASSERT_TRUE(link.timedOut());
-    EXPECT_EQ(link.sendFrame(0x80, Bytes(SerialLink::kMaxDataLength + 1, 0x01)), 0);
+    EXPECT_EQ(link.sendFrame(0x80, Bytes(kMaxFrameData + 1, 0x01)), 0);
     EXPECT_FALSE(link.timedOut());
     // Nothing of it reached the line: the next frame is the first thing the instrument sees.
     link.sendFrame(0x01, Bytes{0x10});
@@ -192,6 +195,26 @@ TEST_F(SerialLinkFrameTest, OverlongLengthNeverCompletesUntilClearInput) {
     link.clearInput();
     link.pump();
     EXPECT_EQ(take(), kAcknowledgement) << "the acknowledgement still queued on the line";
+}
+
+TEST(SerialLinkTraceTest, TracesFramesSentAndTakenAndTheBytesDropped) {
+    PseudoTerminal terminal;
+    std::ostringstream out;
+    SerialLink link([&terminal](int) { return terminal.slavePath(); }, FrameTrace(out));
+    ASSERT_TRUE(link.open(1, 9600)) << link.lastOpenError();
+
+    link.sendFrame(0x01, Bytes{0x10});
+    terminal.send({0x00, 0x07, 0x55, 0x01, 0x00, 0x00, 0x01});
+    link.pump();
+    std::array<std::uint8_t, kFrameBufferSize> taken{};
+    ASSERT_TRUE(link.takeFrame(taken));
+    terminal.send({0x55, 0x0C, 0x10});
+    link.pump();
+    link.clearInput();
+
+    EXPECT_EQ(traceLines(out.str()),
+              (std::vector<std::string>{"send 55 01 01 10 12", "noise 00 07", "recv 55 01 00 00 01",
+                                        "noise 55 0C 10"}));
 }
 
 TEST_F(SerialLinkFrameTest, ClearInputKeepsTheWaitingFrame) {

@@ -1,7 +1,10 @@
 #include "device/TransferExchange.h"
 
 #include "LinkOnTerminal.h"
-#include "support/TestInstrument.h"
+#include "sim/RegisterStore.h"
+#include "sim/Responder.h"
+#include "support/FrameBytes.h"
+#include "support/SampleSetup.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -11,8 +14,6 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 // What the instrument answers to one sent request; attempt counts the sends of that request.
 using Answer = std::function<Bytes(const Bytes& sent, std::size_t request, int attempt)>;
 
@@ -20,15 +21,7 @@ using Answer = std::function<Bytes(const Bytes& sent, std::size_t request, int a
 // request, pumps the link as the 100 ms read timer does and ticks the exchange.
 class TransferBench {
 public:
-    TransferBench() {
-        info.leadCount = 2;
-        for (const std::uint8_t reg : {0x40, 0x50, 0x51, 0x60, 0x61})
-            instrument.reg(reg) = {1};
-        instrument.reg(0x70) = {0, 100};
-        instrument.reg(0x71) = {0, 150};
-        instrument.reg(0x80) = {0, 'A'};
-        instrument.reg(0x81) = {0, 'B'};
-    }
+    TransferBench() { info.leadCount = 2; }
 
     TransferExchange exchange(TransferExchange::Direction direction) {
         return TransferExchange(line.link, record, info, direction,
@@ -58,10 +51,14 @@ public:
         }
     }
 
-    Bytes good(const Bytes& request) { return instrument.answer(request); }
+    Bytes good(const Bytes& request) {
+        const std::optional<EncodedFrame> reply = instrument.answer(request);
+        return reply ? bytesOf(reply->bytes()) : Bytes{};
+    }
 
     LinkOnTerminal line;
-    TestInstrument instrument;
+    RegisterStore registers;
+    Responder instrument{registers};
     SetupRecord record;
     DeviceInfo info;
     std::pair<int, int> range{-1, -1};
@@ -94,7 +91,7 @@ TEST(TransferExchangeTest, PromptAnswersCompleteBothWays) {
 
 TEST(TransferExchangeTest, WaitingIdentityReplyCostsTheFirstRequestNoAttempt) {
     TransferBench bench;
-    bench.line.reply(frameOf(0x10, Bytes(12, 'S')));
+    bench.line.reply(frameBytes(0x10, Bytes(12, 'S')));
     ASSERT_TRUE(bench.line.link.hasFrame());
     auto load = bench.exchange(TransferExchange::Direction::Read);
     load.start();
@@ -131,11 +128,6 @@ TEST(TransferExchangeTest, SilentInstrumentFailsAfterThreeSendsOfTheFirstRequest
     EXPECT_EQ(pumps, 153);
 }
 
-Bytes withBadChecksum(Bytes frame) {
-    frame.back() ^= 0x5A;
-    return frame;
-}
-
 TEST(TransferExchangeTest, WrongAnswersCountAsFailedAttempts) {
     struct Case {
         const char* what;
@@ -146,25 +138,29 @@ TEST(TransferExchangeTest, WrongAnswersCountAsFailedAttempts) {
     };
     const Bytes ackOfOne{0x55, 0x01, 0x00, 0x01, 0x02};
     const Bytes emptyFrame{0x55, 0x00, 0x00, 0x00};
+    // Starts like an acknowledgement, but does not fit the 80 bytes a reply is taken into.
+    Bytes overlong{0x55, 0xC8, 0x00, 0x00, 0xC8};
+    overlong.resize(0xC8 + 4, 0x00);
     const std::vector<Case> cases{
         {"bad checksum, then two of another register on the next request: retries restart",
          TransferExchange::Direction::Read,
          [](const Bytes& good, std::size_t request, int attempt) {
              if (request == 0 && attempt == 0)
                  return withBadChecksum(good);
-             return request == 1 && attempt < 2 ? frameOf(0x40, Bytes{1}) : Bytes{};
+             return request == 1 && attempt < 2 ? frameBytes(0x40, Bytes{1}) : Bytes{};
          },
          TransferExchange::Result::Completed},
         {"another register every time", TransferExchange::Direction::Read,
          [](auto&&...) {
-             return frameOf(0x81, Bytes{0, 'A'});
+             return frameBytes(0x81, Bytes{0, 'A'});
          },
          TransferExchange::Result::Failed},
         {"bad checksum every time", TransferExchange::Direction::Read,
          [](const Bytes& good, auto, auto) { return withBadChecksum(good); },
          TransferExchange::Result::Failed},
         {"reply longer than a lead", TransferExchange::Direction::Read,
-         [](auto&&...) { return frameOf(0x80, Bytes(11, 'A')); }, TransferExchange::Result::Failed},
+         [](auto&&...) { return frameBytes(0x80, Bytes(11, 'A')); },
+         TransferExchange::Result::Failed},
         {"acknowledgement of 1 twice, then the right one", TransferExchange::Direction::Write,
          [&](auto, std::size_t request, int attempt) {
              return request == 0 && attempt < 2 ? ackOfOne : Bytes{};
@@ -174,6 +170,8 @@ TEST(TransferExchangeTest, WrongAnswersCountAsFailedAttempts) {
          [&](auto&&...) { return ackOfOne; }, TransferExchange::Result::Failed},
         {"frame without data every time", TransferExchange::Direction::Write,
          [&](auto&&...) { return emptyFrame; }, TransferExchange::Result::Failed},
+        {"frame longer than a reply can be every time", TransferExchange::Direction::Write,
+         [&](auto&&...) { return overlong; }, TransferExchange::Result::Failed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -196,8 +194,8 @@ TEST(TransferExchangeTest, WrongAnswersCountAsFailedAttempts) {
 
 TEST(TransferExchangeTest, CancelEndsAtOnceKeepingWhatWasRead) {
     TransferBench bench;
-    bench.instrument.reg(0x80) = {1, 'O', 'N', 'E'};
-    bench.instrument.reg(0x81) = {0, 'T', 'W', 'O'};
+    ASSERT_TRUE(bench.registers.write(0x80, encodeLead({true, "ONE"})));
+    ASSERT_TRUE(bench.registers.write(0x81, encodeLead({false, "TWO"})));
     auto load = bench.exchange(TransferExchange::Direction::Read);
     load.start();
     load.tick();
@@ -215,8 +213,8 @@ TEST(TransferExchangeTest, CancelEndsAtOnceKeepingWhatWasRead) {
     EXPECT_EQ(bench.line.unreadRequestBytes(), 0);
     SetupRecord expected;
     expected.leadSkip[1] = true;
-    expected.leadName[1] = "ONE";
-    expected.leadName[2] = "TWO";
+    expected.leadName[1] = "ONE     ";
+    expected.leadName[2] = "TWO     ";
     EXPECT_EQ(bench.record, expected);
 }
 

@@ -1,4 +1,5 @@
 #include "device/DeviceInfo.h"
+#include "device/Frame.h"
 #include "device/SerialLink.h"
 #include "device/TransferExchange.h"
 #include "setup/SetupRecord.h"
@@ -126,12 +127,14 @@ TEST_F(TransferWithSimulatorTest, FullSetupTravelsBothWaysAtTheWindowsPace) {
     // The identity write reached the instrument too.
     link->clearInput();
     link->sendFrame(0x01, std::array<std::uint8_t, 1>{0x10});
-    std::array<std::uint8_t, SerialLink::kFrameBufferSize> reply{};
+    std::array<std::uint8_t, kFrameBufferSize> reply{};
     for (auto deadline = Clock::now() + 2s; !link->hasFrame() && Clock::now() < deadline;)
         link->pump();
     ASSERT_TRUE(link->takeFrame(reply));
-    const std::array<std::uint8_t, 12> identity{'E', '2', 'E', '0', '0', '0', '0', '1', 0, 7, 3, 1};
-    EXPECT_TRUE(std::equal(identity.begin(), identity.end(), reply.begin() + 3));
+    const std::vector<std::uint8_t> identity{'E', '2', 'E', '0', '0', '0', '0', '1', 0, 7, 3, 1};
+    const std::optional<FrameView> frame = decodeFrame(reply);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(std::vector(frame->data.begin(), frame->data.end()), identity);
 }
 
 class TransferThroughFaultsTest : public TransferWithSimulatorTest,

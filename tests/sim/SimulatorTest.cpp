@@ -1,5 +1,9 @@
+#include "device/Frame.h"
 #include "device/SerialLink.h"
+#include "sim/SimOptions.h"
+#include "support/FrameBytes.h"
 #include "support/SimulatorProcess.h"
+#include "support/TraceLines.h"
 
 #include <chrono>
 #include <fcntl.h>
@@ -7,7 +11,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <numeric>
 #include <optional>
 #include <sstream>
 #include <thread>
@@ -16,16 +19,10 @@
 namespace {
 
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
 
-// The frame as the instrument's protocol defines it, built here independently of the code
-// under test.
+// With the data as a braced list.
 Bytes frame(std::uint8_t command, const Bytes& data) {
-    Bytes bytes{0x55, static_cast<std::uint8_t>(data.size()), command};
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    bytes.push_back(
-        static_cast<std::uint8_t>(std::accumulate(bytes.begin() + 1, bytes.end(), 0U) & 0xFF));
-    return bytes;
+    return frameBytes(command, data);
 }
 
 const Bytes kAcknowledgement{0x55, 0x01, 0x00, 0x00, 0x01};
@@ -39,9 +36,9 @@ protected:
             std::filesystem::remove_all(scratch);
     }
 
-    void start(const std::vector<std::string>& arguments) {
+    void start(const std::vector<std::string>& arguments, const std::string& errorPath = {}) {
         link.reset();
-        sim = std::make_unique<SimulatorProcess>(arguments);
+        sim = std::make_unique<SimulatorProcess>(arguments, errorPath);
         ASSERT_EQ(sim->terminalPath().rfind("/dev/pts/", 0), 0U) << sim->terminalPath();
         const std::string path = sim->terminalPath();
         link = std::make_unique<SerialLink>([path](int) { return path; });
@@ -62,9 +59,11 @@ protected:
         const auto deadline = std::chrono::steady_clock::now() + wait;
         while (std::chrono::steady_clock::now() < deadline) {
             link->pump();
-            std::array<std::uint8_t, SerialLink::kFrameBufferSize> buffer{};
-            if (link->takeFrame(buffer))
-                return Bytes(buffer.begin(), buffer.begin() + buffer[1] + 4);
+            std::array<std::uint8_t, kFrameBufferSize> buffer{};
+            if (link->takeFrame(buffer)) {
+                const std::optional<FrameView> frame = decodeFrame(buffer);
+                return frame ? bytesOf(frame->bytes) : Bytes{};
+            }
             std::this_thread::sleep_for(5ms);
         }
         return std::nullopt;
@@ -79,6 +78,15 @@ protected:
 
     std::optional<Bytes> read(std::uint8_t reg, std::chrono::milliseconds wait = 2s) {
         return request(0x01, {reg}, wait);
+    }
+
+    // Writes bytes to the instrument past the link, which can only send whole frames.
+    void writeRaw(const std::vector<Bytes>& pieces) {
+        const int raw = open(sim->terminalPath().c_str(), O_WRONLY | O_NOCTTY);
+        ASSERT_GE(raw, 0);
+        for (const Bytes& bytes : pieces)
+            ASSERT_EQ(write(raw, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        close(raw);
     }
 
     std::unique_ptr<SimulatorProcess> sim;
@@ -116,12 +124,8 @@ TEST_F(SimulatorTest, RequestsItDoesNotKnowGetNoAnswer) {
         {0x55, 0x01, 0x01, 0x10, 0x13}, // a wrong checksum
         {0x00, 0x07},                   // noise
     };
-    const int raw = open(sim->terminalPath().c_str(), O_WRONLY | O_NOCTTY);
-    ASSERT_GE(raw, 0);
     link->clearInput();
-    for (const Bytes& bytes : unanswered)
-        ASSERT_EQ(write(raw, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    close(raw);
+    writeRaw(unanswered);
 
     // The first answer to arrive is the one to the good request behind them.
     link->sendFrame(0x01, Bytes{0x40});
@@ -163,16 +167,13 @@ TEST_F(SimulatorTest, StopAfterAnswersOnlyTheFirstRequests) {
 
 TEST_F(SimulatorTest, BadChecksumEverySpoilsEveryKthReply) {
     start({"--bad-checksum-every", "2"});
-    const Bytes good = frame(0x40, {0x01});
-    Bytes spoiled = good;
-    ++spoiled.back();
+    const Bytes good{0x55, 0x01, 0x40, 0x01, 0x42};
+    const Bytes spoiled{0x55, 0x01, 0x40, 0x01, 0x43};
 
     EXPECT_EQ(read(0x40), good);
     EXPECT_EQ(read(0x40), spoiled);
     EXPECT_EQ(read(0x40), good);
-    Bytes spoiledAck = kAcknowledgement;
-    ++spoiledAck.back();
-    EXPECT_EQ(request(0x40, {0x02}), spoiledAck);
+    EXPECT_EQ(request(0x40, {0x02}), (Bytes{0x55, 0x01, 0x00, 0x00, 0x02}));
 }
 
 TEST_F(SimulatorTest, WrongRegisterEveryNamesTheNextRegister) {
@@ -201,6 +202,21 @@ TEST_F(SimulatorTest, DelayHoldsTheReplyBack) {
     link->sendFrame(0x01, Bytes{0x40});
     EXPECT_FALSE(awaitFrame(200ms));
     EXPECT_EQ(awaitFrame(2s), frame(0x40, {0x01}));
+}
+
+TEST_F(SimulatorTest, TraceShowsWhatTheInstrumentReceivesSendsAndDrops) {
+    const std::string tracePath = scratchFolder() / "trace";
+    start({"--trace"}, tracePath);
+    writeRaw({{0x00, 0x07}});
+    ASSERT_EQ(read(0x40), frame(0x40, {0x01}));
+    EXPECT_EQ(sim->stop(), 0);
+
+    std::ostringstream trace;
+    trace << std::ifstream(tracePath).rdbuf();
+    EXPECT_EQ(
+        traceLines(trace.str()),
+        (std::vector<std::string>{"noise 00 07", "recv 55 01 01 40 42", "send 55 01 40 01 42"}));
+    EXPECT_NE(helpText("zentiq-sim").find("--trace"), std::string::npos);
 }
 
 class SimulatorStopTest : public SimulatorTest, public ::testing::WithParamInterface<int> {};

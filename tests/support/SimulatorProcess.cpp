@@ -2,6 +2,7 @@
 
 #include <array>
 #include <chrono>
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -30,7 +31,8 @@ std::string readLine(int fd) {
 
 } // namespace
 
-SimulatorProcess::SimulatorProcess(const std::vector<std::string>& arguments) {
+SimulatorProcess::SimulatorProcess(const std::vector<std::string>& arguments,
+                                   const std::string& errorPath) {
     std::array<int, 2> pipeEnds{};
     if (pipe(pipeEnds.data()) != 0)
         return;
@@ -39,6 +41,9 @@ SimulatorProcess::SimulatorProcess(const std::vector<std::string>& arguments) {
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
     posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+    if (!errorPath.empty())
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
     std::vector<std::string> words{ZENTIQ_SIM_PATH};
     words.insert(words.end(), arguments.begin(), arguments.end());

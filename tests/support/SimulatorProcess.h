@@ -9,7 +9,9 @@
 // the terminal end it serves.
 class SimulatorProcess {
 public:
-    explicit SimulatorProcess(const std::vector<std::string>& arguments);
+    // The program's standard error goes to the file errorPath, when one is given.
+    explicit SimulatorProcess(const std::vector<std::string>& arguments,
+                              const std::string& errorPath = {});
     ~SimulatorProcess();
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;

@@ -16,16 +16,20 @@ class DeviceTransferTest : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        instrument.setIdentity("00001234", Leads2, 2, 5);
-        instrument.reg(0x80) = bytes("\x01Left    ", 9);
-        instrument.reg(0x81) = bytes("\x00Right   ", 9);
-        instrument.reg(0x40) = {3};
-        instrument.reg(0x50) = {2};
-        instrument.reg(0x51) = {2};
-        instrument.reg(0x60) = {12};
-        instrument.reg(0x61) = {2};
-        instrument.reg(0x70) = {0x00, 0x7B};
-        instrument.reg(0x71) = {0x01, 0xF4};
+        instrument.setIdentity({"00001234", Leads2, 2, 5});
+        const std::vector<std::pair<std::uint8_t, Bytes>> setup{
+            {0x80, bytes("\x01Left    ", 9)},
+            {0x81, bytes("\x00Right   ", 9)},
+            {0x40, {3}},
+            {0x50, {2}},
+            {0x51, {2}},
+            {0x60, {12}},
+            {0x61, {2}},
+            {0x70, {0x00, 0x7B}},
+            {0x71, {0x01, 0xF4}},
+        };
+        for (const auto& [reg, content] : setup)
+            ASSERT_TRUE(instrument.registers.write(reg, content)) << int(reg);
         // The receive tick is driven here, far faster than the window's own timer.
         QObject::connect(&pump, &QTimer::timeout, [this] {
             if (window)
@@ -36,9 +40,7 @@ protected:
         modals.answer("Zentiq Transfer", [](QWidget&) {});
     }
 
-    static std::vector<std::uint8_t> bytes(const char* text, std::size_t count) {
-        return {text, text + count};
-    }
+    static Bytes bytes(const char* text, std::size_t count) { return {text, text + count}; }
 
     // Two poll ticks, each answered before the next: the first asks, the second connects.
     void connectInstrument() {
@@ -139,9 +141,9 @@ TEST_F(DeviceTransferTest, ASaveWritesTheWindowsSetupAndIdentity) {
     button("deviceSaveButton")->click();
 
     EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
-    EXPECT_EQ(instrument.reg(0x81), bytes("\x00Probe   ", 9));
-    EXPECT_EQ(instrument.reg(0x40), std::vector<std::uint8_t>{2});
-    EXPECT_EQ(instrument.reg(0x10), bytes("00000077\x00\x08\x02\x05", 12));
+    EXPECT_EQ(instrument.content(0x81), bytes("\x00Probe   ", 9));
+    EXPECT_EQ(instrument.content(0x40), Bytes{2});
+    EXPECT_EQ(instrument.content(0x10), bytes("00000077\x00\x08\x02\x05", 12));
     EXPECT_FALSE(window->linkState().transferBusy);
 }
 

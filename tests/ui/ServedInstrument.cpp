@@ -1,6 +1,8 @@
 #include "ServedInstrument.h"
 
-#include <algorithm>
+#include "device/Frame.h"
+#include "device/Registers.h"
+
 #include <array>
 #include <unistd.h>
 
@@ -10,14 +12,13 @@ ServedInstrument::ServedInstrument(PseudoTerminal& terminal)
     QObject::connect(&notifier, &QSocketNotifier::activated, [this] { readRequests(); });
 }
 
-void ServedInstrument::setIdentity(const char* serial, std::uint8_t moduleType, std::uint8_t major,
-                                   std::uint8_t minor) {
-    // Bytes 0-7: serial number, 8-9: module type, 10-11: firmware major and minor.
-    std::vector<std::uint8_t> identity(8, 0);
-    std::copy_n(serial, std::min<std::size_t>(8, std::char_traits<char>::length(serial)),
-                identity.begin());
-    identity.insert(identity.end(), {0, moduleType, major, minor});
-    instrument.reg(0x10) = identity;
+void ServedInstrument::setIdentity(const DeviceIdentity& identity) {
+    registers.write(kIdentityRegister, encodeIdentity(identity));
+}
+
+Bytes ServedInstrument::content(std::uint8_t reg) const {
+    const std::optional<std::span<const std::uint8_t>> held = registers.read(reg);
+    return held ? bytesOf(*held) : Bytes{};
 }
 
 void ServedInstrument::readRequests() {
@@ -25,25 +26,23 @@ void ServedInstrument::readRequests() {
     const ssize_t got = ::read(terminal.masterFd(), chunk.data(), chunk.size());
     if (got <= 0)
         return;
-    received.insert(received.end(), chunk.begin(), chunk.begin() + got);
-    // A frame: header, data length L, command, L data bytes, checksum.
-    while (received.size() >= 4 && received.size() >= received[1] + 4U) {
-        std::vector<std::uint8_t> request(received.begin(), received.begin() + received[1] + 4);
-        received.erase(received.begin(), received.begin() + received[1] + 4);
-        answerNext(request);
-    }
+    reader.append(std::span(chunk).first(static_cast<std::size_t>(got)));
+    while (const std::optional<Bytes> request = reader.next())
+        answerNext(*request);
 }
 
-void ServedInstrument::answerNext(const std::vector<std::uint8_t>& request) {
+void ServedInstrument::answerNext(std::span<const std::uint8_t> request) {
     if (silent)
         return;
-    std::vector<std::uint8_t> reply = instrument.answer(request);
-    // Byte 2: command, byte 3: the register a read asks for.
-    if (request[2] == 0x01 && wrongAnswersFrom >= 0 && answered >= wrongAnswersFrom) {
-        const auto other = static_cast<std::uint8_t>(request[3] + 1);
-        reply = frameOf(other, instrument.reg(other));
+    std::optional<EncodedFrame> reply = responder.answer(request);
+    if (!reply)
+        return;
+    if (decodeFrame(request)->command == kReadCommand && wrongAnswersFrom >= 0 &&
+        answered >= wrongAnswersFrom) {
+        const std::optional<FrameView> good = decodeFrame(reply->bytes());
+        reply = encodeFrame(static_cast<std::uint8_t>(good->command + 1), good->data);
     }
-    terminal.send(reply);
+    terminal.send(reply->bytes());
     ++answered;
     if (afterAnswer)
         afterAnswer(answered);

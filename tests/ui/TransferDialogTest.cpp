@@ -6,8 +6,8 @@
 #include "setup/SetupRecord.h"
 #include "support/Closings.h"
 #include "support/ModalRecorder.h"
+#include "support/SampleSetup.h"
 #include "support/SimulatorProcess.h"
-#include "support/TestInstrument.h"
 
 #include <QProgressBar>
 #include <QTemporaryDir>
