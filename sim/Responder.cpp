@@ -66,9 +66,15 @@ Responder::instrumentReply(std::uint8_t command, std::span<const std::uint8_t> d
             return std::nullopt;
         return buildFrame(data[0], *content);
     }
-    if (!store.write(command, data))
+    if (std::ranges::count(faults.forgottenRegisters, command) != 0) {
+        // Acknowledged like any good write, but the register keeps what it held.
+        if (RegisterStore::lengthOf(command) != data.size())
+            return std::nullopt;
+    } else if (!store.write(command, data)) {
         return std::nullopt;
-    written();
+    } else {
+        written();
+    }
     return buildFrame(kAcknowledge, std::array<std::uint8_t, 1>{0x00});
 }
 
