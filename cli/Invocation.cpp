@@ -27,6 +27,7 @@ struct OptionName {
     std::string_view shortName;
     Option option;
     bool takesValue;
+    bool Invocation::*flag = nullptr; // what an option without a value switches on
 };
 
 constexpr std::array kOptions{
@@ -35,11 +36,11 @@ constexpr std::array kOptions{
     OptionName{"--wait", "", Option::Wait, true},
     OptionName{"--output", "-o", Option::Output, true},
     OptionName{"--serial", "", Option::Serial, true},
-    OptionName{"--next-serial", "", Option::NextSerial, false},
+    OptionName{"--next-serial", "", Option::NextSerial, false, &Invocation::nextSerial},
     OptionName{"--module", "", Option::Module, true},
-    OptionName{"--verify", "", Option::Verify, false},
-    OptionName{"--quiet", "-q", Option::Quiet, false},
-    OptionName{"--json", "", Option::Json, false},
+    OptionName{"--verify", "", Option::Verify, false, &Invocation::verify},
+    OptionName{"--quiet", "-q", Option::Quiet, false, &Invocation::quiet},
+    OptionName{"--json", "", Option::Json, false, &Invocation::json},
     OptionName{"--help", "-h", Option::Help, false},
 };
 
@@ -195,18 +196,20 @@ private:
         });
         if (found == kOptions.end() || !accepts(invocation.command, found->option))
             throw UsageError{"unknown option '" + std::string(name) + "' for " + commandName()};
-        std::string_view value;
         if (found->takesValue) {
+            std::string_view value;
             if (equals != std::string_view::npos)
                 value = argument.substr(equals + 1);
             else if (next < arguments.size())
                 value = arguments[next++];
             else
                 throw UsageError{std::string(found->longName) + " needs a value"};
+            apply(found->option, value);
         } else if (equals != std::string_view::npos) {
             throw UsageError{std::string(found->longName) + " takes no value"};
+        } else if (found->flag != nullptr) {
+            invocation.*(found->flag) = true;
         }
-        apply(found->option, value);
         return found->option;
     }
 
@@ -227,22 +230,10 @@ private:
         case Option::Serial:
             invocation.serialText = serialDigits(value);
             break;
-        case Option::NextSerial:
-            invocation.nextSerial = true;
-            break;
         case Option::Module:
             invocation.moduleType = wholeNumber(value, 1, kHighestModuleType, "--module");
             break;
-        case Option::Verify:
-            invocation.verify = true;
-            break;
-        case Option::Quiet:
-            invocation.quiet = true;
-            break;
-        case Option::Json:
-            invocation.json = true;
-            break;
-        case Option::Help:
+        default: // the options without a value
             break;
         }
     }

@@ -1,5 +1,9 @@
 #include "cli/Usage.h"
 
+#include <algorithm>
+#include <array>
+#include <utility>
+
 namespace {
 
 constexpr std::string_view kProgramHelp =
@@ -87,22 +91,19 @@ many others there are. Codes out of range show as the window shows them.
   --json            print a JSON object with all 128 leads instead of the table
 )";
 
+constexpr std::array<std::pair<Command, std::string_view>, 6> kHelpTexts{{
+    {Command::Help, kProgramHelp},
+    {Command::Ports, kPortsHelp},
+    {Command::Identify, kIdentifyHelp},
+    {Command::Read, kReadHelp},
+    {Command::Write, kWriteHelp},
+    {Command::Show, kShowHelp},
+}};
+
 } // namespace
 
 std::string_view helpText(std::optional<Command> command) {
-    switch (command.value_or(Command::Help)) {
-    case Command::Help:
-        return kProgramHelp;
-    case Command::Ports:
-        return kPortsHelp;
-    case Command::Identify:
-        return kIdentifyHelp;
-    case Command::Read:
-        return kReadHelp;
-    case Command::Write:
-        return kWriteHelp;
-    case Command::Show:
-        return kShowHelp;
-    }
-    return kProgramHelp;
+    const auto found = std::ranges::find(kHelpTexts, command.value_or(Command::Help),
+                                         &std::pair<Command, std::string_view>::first);
+    return found != kHelpTexts.end() ? found->second : kProgramHelp;
 }
