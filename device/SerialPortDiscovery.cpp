@@ -120,11 +120,16 @@ std::vector<DiscoveredPort> discoverSerialPorts(const fs::path& root) {
     return ports;
 }
 
-std::string portLabel(const DiscoveredPort& port) {
+std::string portDescription(const DiscoveredPort& port) {
     std::string description = port.product;
     if (!port.manufacturer.empty()) {
         description += description.empty() ? port.manufacturer : " (" + port.manufacturer + ")";
     }
+    return description;
+}
+
+std::string portLabel(const DiscoveredPort& port) {
+    const std::string description = portDescription(port);
     return description.empty() ? port.devicePath : description + ", " + port.devicePath;
 }
 

@@ -31,6 +31,9 @@ struct DiscoveredPort {
 // unreadable parts of the tree leave their text empty; a tree without sys/class/tty gives none.
 std::vector<DiscoveredPort> discoverSerialPorts(const std::filesystem::path& root = "/");
 
+// What the port is: "FT232R USB UART (FTDI)"; empty when nothing is known of it.
+std::string portDescription(const DiscoveredPort& port);
+
 // How a list shows the port: "FT232R USB UART (FTDI), /dev/ttyUSB0", or only the device path
 // when nothing is known of it.
 std::string portLabel(const DiscoveredPort& port);

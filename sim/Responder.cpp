@@ -51,10 +51,15 @@ std::optional<Responder::Reply> Responder::instrumentReply(std::uint8_t command,
             return std::nullopt;
         return Reply{data[0], *content};
     }
-    if (!store.write(command, data))
+    if (std::ranges::count(faults.forgottenRegisters, command) != 0) {
+        // Acknowledged like any good write, but the register keeps what it held.
+        if (registerWidth(command) != data.size())
+            return std::nullopt;
+    } else if (!store.write(command, data)) {
         return std::nullopt;
-    if (written)
+    } else if (written) {
         written();
+    }
     return Reply{kAcknowledgeCommand, kAcknowledgeData};
 }
 

@@ -16,6 +16,8 @@ struct FaultPlan {
     unsigned badChecksumEvery = 0;     // every K-th reply carries a wrong checksum
     unsigned wrongRegisterEvery = 0;   // every K-th reply names the next register
     unsigned failFirst = 0;            // attempts of each request answered wrongly
+    // Registers whose writes are acknowledged but not kept.
+    std::vector<std::uint8_t> forgottenRegisters;
 };
 
 // Answers request frames as the instrument does: a read request (command 0x01, data the

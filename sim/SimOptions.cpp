@@ -25,9 +25,10 @@ enum Option : int {
     Delay,
     FailFirst,
     Trace,
+    ForgetRegister,
 };
 
-constexpr std::array<option, 16> kLongOptions{{
+constexpr std::array<option, 17> kLongOptions{{
     {"help", no_argument, nullptr, Help},
     {"link", required_argument, nullptr, Link},
     {"state", required_argument, nullptr, State},
@@ -43,6 +44,7 @@ constexpr std::array<option, 16> kLongOptions{{
     {"delay", required_argument, nullptr, Delay},
     {"fail-first", required_argument, nullptr, FailFirst},
     {"trace", no_argument, nullptr, Trace},
+    {"forget-register", required_argument, nullptr, ForgetRegister},
     {nullptr, 0, nullptr, 0},
 }};
 
@@ -54,6 +56,17 @@ std::optional<unsigned> number(std::string_view text, unsigned minimum, unsigned
         value > maximum)
         return std::nullopt;
     return value;
+}
+
+// A register number in hex, with or without 0x: "0x40", "40".
+std::optional<std::uint8_t> registerNumber(std::string_view text) {
+    if (text.starts_with("0x") || text.starts_with("0X"))
+        text.remove_prefix(2);
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > 0xFF)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(value);
 }
 
 bool setFirmware(std::string_view text, DeviceIdentity& identity) {
@@ -118,6 +131,12 @@ bool apply(int code, std::string_view argument, SimOptions& options) {
     case Trace:
         options.trace = true;
         return true;
+    case ForgetRegister:
+        if (const auto reg = registerNumber(argument)) {
+            options.faults.forgottenRegisters.push_back(*reg);
+            return true;
+        }
+        return false;
     default:
         return false;
     }
@@ -180,6 +199,8 @@ Faults, for testing a tool against a misbehaving instrument:
   --fail-first N           answer the first N attempts of every request wrongly, as
                            --wrong-register-every does; a repeat of the same request frame
                            is another attempt
+  --forget-register 0xNN   acknowledge writes to register NN (hex) but keep its old
+                           content; may be given more than once
   --noise                  send junk bytes before every reply
   --split                  send every reply in two writes with a short pause between
   --delay MS               wait MS milliseconds before every reply (0 to 60000)

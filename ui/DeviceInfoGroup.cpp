@@ -1,6 +1,6 @@
 #include "ui/DeviceInfoGroup.h"
 
-#include "setup/DecimalText.h"
+#include "device/SerialNumberText.h"
 #include "ui/EditCommit.h"
 
 #include <QComboBox>
@@ -9,18 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <array>
-#include <cstdio>
-#include <string_view>
 
 namespace {
-
-// "%08d"; wide enough that S/N +1 on the largest number still counts up.
-std::string serialNumberText(long long number) {
-    std::array<char, 32> text{};
-    std::snprintf(text.data(), text.size(), "%08lld", number);
-    return text.data();
-}
 
 std::string latin1Text(const QLineEdit* edit) {
     return edit->text().toLatin1().toStdString();
@@ -120,11 +110,10 @@ bool DeviceInfoGroup::eventFilter(QObject* watched, QEvent* event) {
 
 void DeviceInfoGroup::normalizeSerialNumber() {
     takeSerialText();
-    const std::string_view typed(info.serialText);
-    setSerialText(serialNumberText(parseDecimal(typed.substr(0, kSerialTextWidth))));
+    setSerialText(normalizedSerialText(info.serialText));
 }
 
 void DeviceInfoGroup::incrementSerialNumber() {
     takeSerialText();
-    setSerialText(serialNumberText(parseDecimal(info.serialText) + 1LL));
+    setSerialText(nextSerialText(info.serialText));
 }

@@ -196,6 +196,15 @@ TEST_F(SimulatorTest, FailFirstSpoilsTheFirstAttemptsOfEachRequest) {
     EXPECT_EQ(request(0x40, {0x03}), kAcknowledgement);
 }
 
+TEST_F(SimulatorTest, ForgetRegisterAcknowledgesWritesButKeepsTheOldContent) {
+    start({"--forget-register", "0x40"});
+
+    EXPECT_EQ(request(0x40, {0x03}), kAcknowledgement);
+    EXPECT_EQ(read(0x40), frame(0x40, {0x01}));
+    EXPECT_EQ(request(0x50, {0x02}), kAcknowledgement);
+    EXPECT_EQ(read(0x50), frame(0x50, {0x02}));
+}
+
 TEST_F(SimulatorTest, DelayHoldsTheReplyBack) {
     start({"--delay", "400"});
     link->clearInput();
@@ -243,6 +252,7 @@ TEST(SimulatorCommandLine, HelpExplainsAndWrongOptionsAreRefused) {
                                                   {"--firmware", "3"},
                                                   {"--serial", "NINECHARS"},
                                                   {"--bad-checksum-every", "0"},
+                                                  {"--forget-register", "0x100"},
                                                   {"--unknown"}}) {
         SimulatorProcess refused(wrong);
         EXPECT_TRUE(refused.firstLine().empty()) << wrong[0];

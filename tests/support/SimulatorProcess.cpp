@@ -1,5 +1,7 @@
 #include "support/SimulatorProcess.h"
 
+#include "support/ArgumentVector.h"
+
 #include <array>
 #include <chrono>
 #include <fcntl.h>
@@ -47,10 +49,7 @@ SimulatorProcess::SimulatorProcess(const std::vector<std::string>& arguments,
 
     std::vector<std::string> words{ZENTIQ_SIM_PATH};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv = argumentVector(words);
 
     if (posix_spawn(&pid, ZENTIQ_SIM_PATH, &actions, nullptr, argv.data(), environ) != 0)
         pid = -1;

@@ -1,0 +1,284 @@
+#include "cli/Invocation.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+enum class Option {
+    Port,
+    Device,
+    Wait,
+    Output,
+    Serial,
+    NextSerial,
+    Module,
+    Verify,
+    Quiet,
+    Json,
+    Help
+};
+
+struct OptionName {
+    std::string_view longName;
+    std::string_view shortName;
+    Option option;
+    bool takesValue;
+    bool Invocation::*flag = nullptr; // what an option without a value switches on
+};
+
+constexpr std::array kOptions{
+    OptionName{"--port", "", Option::Port, true},
+    OptionName{"--device", "", Option::Device, true},
+    OptionName{"--wait", "", Option::Wait, true},
+    OptionName{"--output", "-o", Option::Output, true},
+    OptionName{"--serial", "", Option::Serial, true},
+    OptionName{"--next-serial", "", Option::NextSerial, false, &Invocation::nextSerial},
+    OptionName{"--module", "", Option::Module, true},
+    OptionName{"--verify", "", Option::Verify, false, &Invocation::verify},
+    OptionName{"--quiet", "-q", Option::Quiet, false, &Invocation::quiet},
+    OptionName{"--json", "", Option::Json, false, &Invocation::json},
+    OptionName{"--help", "-h", Option::Help, false},
+};
+
+constexpr std::array<std::pair<std::string_view, Command>, 6> kCommands{{
+    {"help", Command::Help},
+    {"ports", Command::Ports},
+    {"identify", Command::Identify},
+    {"read", Command::Read},
+    {"write", Command::Write},
+    {"show", Command::Show},
+}};
+
+constexpr double kLongestWaitSeconds = 3600;
+constexpr int kHighestComNumber = 16;
+constexpr int kHighestModuleType = 255; // the instrument reports its module type in one byte
+constexpr std::size_t kSerialDigits = 8;
+
+struct UsageError {
+    std::string text;
+};
+
+std::optional<Command> commandNamed(std::string_view name) {
+    const auto found =
+        std::ranges::find(kCommands, name, &std::pair<std::string_view, Command>::first);
+    return found != kCommands.end() ? std::optional(found->second) : std::nullopt;
+}
+
+bool talksToInstrument(Command command) {
+    return command == Command::Identify || command == Command::Read || command == Command::Write;
+}
+
+bool accepts(Command command, Option option) {
+    switch (option) {
+    case Option::Help:
+        return true;
+    case Option::Port:
+    case Option::Device:
+    case Option::Wait:
+        return talksToInstrument(command);
+    case Option::Quiet:
+        return command == Command::Read || command == Command::Write;
+    case Option::Output:
+        return command == Command::Read;
+    case Option::Serial:
+    case Option::NextSerial:
+    case Option::Module:
+    case Option::Verify:
+        return command == Command::Write;
+    case Option::Json:
+        return command == Command::Identify || command == Command::Show;
+    }
+    return false;
+}
+
+// The whole text as a whole number from minimum to maximum.
+int wholeNumber(std::string_view text, int minimum, int maximum, std::string_view what) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        value < minimum || value > maximum)
+        throw UsageError{std::string(what) + " takes a number from " + std::to_string(minimum) +
+                         " to " + std::to_string(maximum) + ", not '" + std::string(text) + "'"};
+    return value;
+}
+
+std::chrono::milliseconds waitTime(std::string_view text) {
+    double seconds = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !(seconds > 0 && seconds <= kLongestWaitSeconds))
+        throw UsageError{"--wait takes a number of seconds above 0 and at most 3600, not '" +
+                         std::string(text) + "'"};
+    return std::chrono::milliseconds(std::lround(seconds * 1000));
+}
+
+std::string serialDigits(std::string_view text) {
+    if (text.empty() || text.size() > kSerialDigits ||
+        !std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; }))
+        throw UsageError{"--serial takes a serial number of 1 to 8 digits, not '" +
+                         std::string(text) + "'"};
+    return std::string(text);
+}
+
+std::string path(std::string_view text, std::string_view option, std::string_view what) {
+    if (text.empty())
+        throw UsageError{std::string(option) + " takes the path of " + std::string(what)};
+    return std::string(text);
+}
+
+class Parser {
+public:
+    explicit Parser(std::span<const std::string_view> arguments)
+        : arguments(arguments) {}
+
+    Invocation parse() {
+        if (arguments.empty())
+            throw UsageError{"no command given"};
+        if (arguments[0] == "--help" || arguments[0] == "-h") {
+            expectNoMore(1);
+            return invocation;
+        }
+        const auto named = commandNamed(arguments[0]);
+        if (!named)
+            throw UsageError{"unknown command '" + std::string(arguments[0]) + "'"};
+        invocation.command = *named;
+        if (invocation.command == Command::Help)
+            return helpInvocation();
+
+        bool optionsEnded = false;
+        for (next = 1; next < arguments.size();) {
+            const std::string_view argument = arguments[next++];
+            if (!optionsEnded && argument == "--") {
+                optionsEnded = true;
+            } else if (!optionsEnded && argument.size() > 1 && argument.starts_with('-')) {
+                if (option(argument) == Option::Help)
+                    return helpOf(invocation.command);
+            } else {
+                positional(argument);
+            }
+        }
+        checkComplete();
+        return invocation;
+    }
+
+private:
+    Invocation helpInvocation() {
+        if (arguments.size() > 1) {
+            invocation.helpTopic = commandNamed(arguments[1]);
+            if (!invocation.helpTopic)
+                throw UsageError{"unknown command '" + std::string(arguments[1]) + "'"};
+        }
+        expectNoMore(2);
+        return invocation;
+    }
+
+    Invocation helpOf(Command command) {
+        Invocation help;
+        help.helpTopic = command;
+        return help;
+    }
+
+    void expectNoMore(std::size_t count) const {
+        if (arguments.size() > count)
+            throw UsageError{"unexpected argument '" + std::string(arguments[count]) + "'"};
+    }
+
+    // Takes one option, with its value from "--name=value" or the next argument.
+    Option option(std::string_view argument) {
+        const std::size_t equals = argument.find('=');
+        const std::string_view name = argument.substr(0, equals);
+        const auto found = std::ranges::find_if(kOptions, [name](const OptionName& known) {
+            return known.longName == name || known.shortName == name;
+        });
+        if (found == kOptions.end() || !accepts(invocation.command, found->option))
+            throw UsageError{"unknown option '" + std::string(name) + "' for " + commandName()};
+        if (found->takesValue) {
+            std::string_view value;
+            if (equals != std::string_view::npos)
+                value = argument.substr(equals + 1);
+            else if (next < arguments.size())
+                value = arguments[next++];
+            else
+                throw UsageError{std::string(found->longName) + " needs a value"};
+            apply(found->option, value);
+        } else if (equals != std::string_view::npos) {
+            throw UsageError{std::string(found->longName) + " takes no value"};
+        } else if (found->flag != nullptr) {
+            invocation.*(found->flag) = true;
+        }
+        return found->option;
+    }
+
+    void apply(Option option, std::string_view value) {
+        switch (option) {
+        case Option::Port:
+            invocation.comNumber = wholeNumber(value, 1, kHighestComNumber, "--port");
+            break;
+        case Option::Device:
+            invocation.devicePath = path(value, "--device", "a serial device");
+            break;
+        case Option::Wait:
+            invocation.wait = waitTime(value);
+            break;
+        case Option::Output:
+            invocation.file = path(value, "--output", "a setup file");
+            break;
+        case Option::Serial:
+            invocation.serialText = serialDigits(value);
+            break;
+        case Option::Module:
+            invocation.moduleType = wholeNumber(value, 1, kHighestModuleType, "--module");
+            break;
+        default: // the options without a value
+            break;
+        }
+    }
+
+    void positional(std::string_view argument) {
+        const bool takesFile =
+            invocation.command == Command::Write || invocation.command == Command::Show;
+        if (!takesFile || !invocation.file.empty())
+            throw UsageError{"unexpected argument '" + std::string(argument) + "'"};
+        invocation.file = argument;
+    }
+
+    void checkComplete() const {
+        const Command command = invocation.command;
+        if (talksToInstrument(command)) {
+            if (invocation.comNumber && !invocation.devicePath.empty())
+                throw UsageError{"--port and --device exclude each other"};
+            if (!invocation.comNumber && invocation.devicePath.empty())
+                throw UsageError{"give the port: --port N or --device PATH"};
+        }
+        if (command == Command::Read && invocation.file.empty())
+            throw UsageError{"read needs the file to write: -o FILE"};
+        if ((command == Command::Write || command == Command::Show) && invocation.file.empty())
+            throw UsageError{commandName() + " needs a setup file"};
+        if (invocation.serialText && invocation.nextSerial)
+            throw UsageError{"--serial and --next-serial exclude each other"};
+    }
+
+    std::string commandName() const { return std::string(arguments[0]); }
+
+    std::span<const std::string_view> arguments;
+    std::size_t next = 0;
+    Invocation invocation;
+};
+
+} // namespace
+
+ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments) {
+    ParsedCommandLine parsed;
+    if (!arguments.empty())
+        parsed.command = commandNamed(arguments[0]);
+    try {
+        parsed.invocation = Parser(arguments).parse();
+    } catch (const UsageError& error) {
+        parsed.error = error.text;
+    }
+    return parsed;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+enum class Command { Help, Ports, Identify, Read, Write, Show };
+
+// What one command line asks for.
+struct Invocation {
+    Command command = Command::Help;
+    std::optional<Command> helpTopic; // help of this command rather than of the program
+
+    // The port: COM n through zenset.sys, or a device path.
+    std::optional<int> comNumber;
+    std::string devicePath;
+    std::chrono::milliseconds wait{5000}; // for the instrument's first answer
+
+    std::string file; // read: the file written; write and show: the file read
+
+    std::optional<std::string> serialText; // as typed: 1 to 8 digits
+    bool nextSerial = false;
+    std::optional<int> moduleType;
+    bool verify = false;
+
+    bool quiet = false;
+    bool json = false;
+};
+
+struct ParsedCommandLine {
+    std::optional<Invocation> invocation; // none when the command line is wrong
+    std::optional<Command> command;       // the command it names, when it names one
+    std::string error;
+};
+
+// The arguments after the program's name.
+ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments);

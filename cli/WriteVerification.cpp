@@ -1,0 +1,49 @@
+#include "cli/WriteVerification.h"
+
+#include "cli/CommandFailure.h"
+#include "cli/InstrumentConnection.h"
+#include "cli/RegisterText.h"
+#include "device/DeviceImage.h"
+
+#include <algorithm>
+
+namespace {
+
+bool sameContent(const RequestEntry& written, const RequestEntry& readBack) {
+    const auto first = std::span(written.data).first(written.length);
+    return written.command == readBack.command && written.length == readBack.length &&
+           std::ranges::equal(first, std::span(readBack.data).first(readBack.length));
+}
+
+std::string failureText(const std::vector<std::uint8_t>& registers) {
+    std::string text =
+        registers.size() == 1 ? "Verify failed: register" : "Verify failed: registers";
+    for (const std::uint8_t reg : registers)
+        text += " " + registerText(reg);
+    return text + (registers.size() == 1 ? " differs." : " differ.");
+}
+
+} // namespace
+
+void verifyWrite(InstrumentConnection& instrument, const SetupRecord& record,
+                 const DeviceInfo& info) {
+    const DeviceIdentity identity = instrument.askIdentity();
+    DeviceInfo readInfo = info;
+    readInfo.serialText = identity.serialText;
+    readInfo.moduleType = identity.moduleType;
+    readInfo.firmwareText = identity.firmwareText();
+    SetupRecord readBack;
+    instrument.transfer(readBack, readInfo, TransferExchange::Direction::Read, "Verifying");
+
+    // What a write of the read-back setup would send, register by register, against what was
+    // sent: the device image decides what each register holds, so nothing else is compared.
+    const std::vector<RequestEntry> written = buildWriteList(record, info);
+    const std::vector<RequestEntry> found = buildWriteList(readBack, readInfo);
+    std::vector<std::uint8_t> differing;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        if (!sameContent(written[i], found[i]))
+            differing.push_back(written[i].command);
+    }
+    if (!differing.empty())
+        throw CommandFailure(failureText(differing));
+}

@@ -1,0 +1,368 @@
+#include "CliProcess.h"
+#include "cli/CommandLine.h"
+#include "device/SerialLink.h"
+#include "setup/SetupFile.h"
+#include "support/SimulatorProcess.h"
+#include "support/TempDataFolder.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Small modules keep every transfer short: module 1 has 2 leads, module 2 has 4.
+constexpr const char* kModules = "MODULE1_LEADS=2\r\nMODULE1_DESC=Pair\r\n"
+                                 "MODULE2_LEADS=4\r\nMODULE2_DESC=Quad\r\n";
+
+// "00004711", module 2, firmware 2.1, as the identity register holds them.
+const std::string kInstrumentIdentity = "3030303034373131"
+                                        "0002"
+                                        "0201";
+
+std::string hexOf(std::string_view text) {
+    static constexpr std::string_view digits = "0123456789ABCDEF";
+    std::string hex;
+    for (const char c : text) {
+        hex += digits[static_cast<unsigned char>(c) >> 4];
+        hex += digits[static_cast<unsigned char>(c) & 0x0F];
+    }
+    return hex;
+}
+
+// The content of a lead register: the skip byte, then the name padded with blanks to eight.
+std::string leadHex(bool skip, std::string name) {
+    name.resize(8, ' ');
+    return (skip ? "01" : "00") + hexOf(name);
+}
+
+// Lines before each other, as a setup file or a state file holds them.
+std::string lines(std::initializer_list<std::string> each) {
+    std::string text;
+    for (const std::string& line : each)
+        text += line + "\r\n";
+    return text;
+}
+
+// Test names show the case's name rather than its bytes.
+template <typename Case>
+requires requires(const Case& named) {
+    named.name;
+}
+void PrintTo(const Case& named, std::ostream* out) {
+    *out << named.name;
+}
+
+class CliInstrumentTest : public TempDataFolder {
+protected:
+    void SetUp() override {
+        TempDataFolder::SetUp();
+        writeFile(workFolder / "Modules.dat", kModules);
+        statePath = root / "instrument.state";
+    }
+
+    // The simulator as the instrument 00004711 with module 2, firmware 2.1, its registers
+    // kept in statePath (which may hold some already).
+    void startInstrument(std::vector<std::string> options = {}) {
+        std::vector<std::string> arguments{"--serial",   "00004711", "--module", "2",
+                                           "--firmware", "2.1",      "--state",  statePath};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        sim = std::make_unique<SimulatorProcess>(arguments);
+        ASSERT_FALSE(sim->terminalPath().empty());
+        device = sim->terminalPath();
+    }
+
+    // A register's content as the simulator keeps it, in hex.
+    std::string stateOf(std::string_view reg) const {
+        const std::string state = readFile(statePath);
+        const std::string key = "REG" + std::string(reg) + "=";
+        const std::size_t at = state.find(key);
+        if (at == std::string::npos)
+            return "missing";
+        const std::size_t start = at + key.size();
+        return state.substr(start, state.find('\r', start) - start);
+    }
+
+    std::vector<std::string> withDevice(std::vector<std::string> arguments) const {
+        arguments.insert(arguments.end(), {"--device", device});
+        return arguments;
+    }
+
+    std::filesystem::path statePath;
+    std::unique_ptr<SimulatorProcess> sim;
+    std::string device;
+};
+
+TEST_F(CliInstrumentTest, IdentifyPrintsTheIdentityWithTheCatalogueAsTextAndJson) {
+    startInstrument();
+
+    const CliRun text = runCli(withDevice({"identify"}));
+    const CliRun json = runCli(withDevice({"identify", "--json"}));
+
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.err, "");
+    EXPECT_EQ(text.out, "Device:         " + device +
+                            "\n"
+                            "Serial number:  00004711\n"
+                            "Module type:    2 (4 Lead Quad)\n"
+                            "Lead count:     4\n"
+                            "Firmware rev:   2.1\n");
+    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(json.out, "{\n"
+                        "  \"device\": \"" +
+                            device +
+                            "\",\n"
+                            "  \"serialNumber\": \"00004711\",\n"
+                            "  \"moduleType\": 2,\n"
+                            "  \"module\": \"4 Lead Quad\",\n"
+                            "  \"leadCount\": 4,\n"
+                            "  \"firmware\": \"2.1\"\n"
+                            "}\n");
+}
+
+TEST_F(CliInstrumentTest, PortNumberIsTheDeviceThatZensetNamesForIt) {
+    startInstrument();
+    writeFile(dataFolder / "zenset.sys", lines({"COMMPORT=1", "COMMDEVICE4=" + device}));
+
+    const CliRun run = runCli({"identify", "--port", "4", "--json"});
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"device\": \"" + device + "\""), std::string::npos) << run.out;
+}
+
+TEST_F(CliInstrumentTest, ReadWritesTheModulesLeadsAndTheSettingsIntoANewFile) {
+    // Lead 5 lies beyond module 2's four leads; frequency 7 is out of range.
+    writeFile(statePath,
+              lines({"REG80=" + leadHex(true, "abc"), "REG83=" + leadHex(false, "Four"),
+                     "REG84=" + leadHex(true, "Five"), "REG40=07", "REG60=07", "REG70=03E8"}));
+    startInstrument();
+
+    const CliRun run = runCli(withDevice({"read", "-o", "new.prp"}));
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Read the setup of instrument 00004711 (4 Lead Quad) into new.prp.\n");
+    EXPECT_EQ(run.err, "");
+    SetupRecord expected;
+    expected.leadName[1] = "abc     ";
+    expected.leadSkip[1] = true;
+    expected.leadName[2] = expected.leadName[3] = "        ";
+    expected.leadName[4] = "Four    ";
+    expected.shutOffTime = 70;
+    expected.goodLimit = 1000;
+    SetupRecord read;
+    read.frequency = 0;
+    readSetupFile(read, workFolder / "new.prp");
+    EXPECT_EQ(read, expected);
+    const std::string file = readFile(workFolder / "new.prp");
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 263);
+}
+
+TEST_F(CliInstrumentTest, ReadOverAnExistingFileRewritesItsKeysAndKeepsItsOtherLines) {
+    writeFile(statePath, lines({"REG80=" + leadHex(false, "abc")}));
+    writeFile(workFolder / "old.prp", lines({"NOTE=kept", "LEADNAME1=old", "FREQUENCY=3"}));
+    startInstrument();
+
+    const CliRun run = runCli(withDevice({"read", "--quiet", "--output", "old.prp"}));
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+    const std::string file = readFile(workFolder / "old.prp");
+    EXPECT_EQ(file.rfind(lines({"NOTE=kept", "LEADNAME1=abc     ", "FREQUENCY=1"}), 0), 0U) << file;
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 264);
+}
+
+struct IdentityCase {
+    std::string name;
+    std::vector<std::string> options;
+    std::string identity; // the identity register afterwards, in hex
+    bool fourLeads;       // the module written has four leads, not two
+};
+
+class CliWriteIdentityTest : public CliInstrumentTest,
+                             public ::testing::WithParamInterface<IdentityCase> {};
+
+TEST_P(CliWriteIdentityTest, WritesTheSetupWithTheIdentityAsTheWindowDoes) {
+    writeFile(workFolder / "setup.prp", lines({"LEADNAME1=abc", "LEADSKIP1=1", "LEADNAME3=Three",
+                                               "FREQUENCY=9", "GOODLIMIT=1000", "SHUTOFFTIME=65"}));
+    startInstrument();
+    std::vector<std::string> arguments = withDevice({"write", "setup.prp"});
+    arguments.insert(arguments.end(), GetParam().options.begin(), GetParam().options.end());
+
+    const CliRun run = runCli(arguments);
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(stateOf("10"), GetParam().identity);
+    EXPECT_EQ(stateOf("80"), leadHex(true, "abc"));
+    // A lead beyond the module written keeps what the instrument held.
+    EXPECT_EQ(stateOf("82"), GetParam().fourLeads ? leadHex(false, "Three") : leadHex(false, ""));
+    EXPECT_EQ(stateOf("40"), "01"); // brought into range as the window shows it
+    EXPECT_EQ(stateOf("60"), "06");
+    EXPECT_EQ(stateOf("70"), "03E8");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, CliWriteIdentityTest,
+    ::testing::Values(
+        IdentityCase{"InstrumentsOwn", {}, kInstrumentIdentity, true},
+        IdentityCase{"Serial", {"--serial", "42"}, hexOf("00000042") + "00020201", true},
+        IdentityCase{"NextSerial", {"--next-serial"}, hexOf("00004712") + "00020201", true},
+        IdentityCase{"Module", {"--module", "1"}, hexOf("00004711") + "00010201", false}));
+
+struct VerifyCase {
+    std::string name;
+    std::vector<std::string> instrumentOptions;
+    int status;
+    std::string err;
+};
+
+class CliVerifyTest : public CliInstrumentTest, public ::testing::WithParamInterface<VerifyCase> {};
+
+TEST_P(CliVerifyTest, ReadsEveryWrittenRegisterBack) {
+    writeFile(workFolder / "setup.prp", lines({"LEADNAME2=Two", "FREQUENCY=3"}));
+    startInstrument(GetParam().instrumentOptions);
+
+    const CliRun run =
+        runCli(withDevice({"write", "setup.prp", "--next-serial", "--verify", "--quiet"}));
+
+    EXPECT_EQ(run.status, GetParam().status);
+    EXPECT_EQ(run.err, GetParam().err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Instruments, CliVerifyTest,
+    ::testing::Values(VerifyCase{"KeepingEverything", {}, 0, ""},
+                      VerifyCase{"ForgettingTheIdentity",
+                                 {"--forget-register", "0x10"},
+                                 1,
+                                 "Verify failed: register 0x10 differs.\n"},
+                      VerifyCase{"ForgettingALeadAndASetting",
+                                 {"--forget-register", "0x40", "--forget-register", "81"},
+                                 1,
+                                 "Verify failed: registers 0x81 0x40 differ.\n"},
+                      // Writing blanks over blanks leaves nothing to tell.
+                      VerifyCase{
+                          "ForgettingAnUnchangedLead", {"--forget-register", "0x82"}, 0, ""}));
+
+struct FailureCase {
+    std::string name;
+    std::vector<std::string> instrumentOptions;
+    std::vector<std::string> arguments; // "{device}" stands for the instrument's terminal
+    std::string err;                    // likewise
+};
+
+class CliFailureTest : public CliInstrumentTest, public ::testing::WithParamInterface<FailureCase> {
+protected:
+    std::string withTerminal(std::string text) const {
+        if (const std::size_t at = text.find("{device}"); at != std::string::npos)
+            text.replace(at, std::string_view("{device}").size(), device);
+        return text;
+    }
+};
+
+TEST_P(CliFailureTest, ExitsWithOneAndOneLineThatSaysWhy) {
+    writeFile(workFolder / "setup.prp", lines({"LEADNAME1=abc"}));
+    const std::string before = readFile(workFolder / "setup.prp");
+    startInstrument(GetParam().instrumentOptions);
+    std::vector<std::string> arguments;
+    for (const std::string& argument : GetParam().arguments)
+        arguments.push_back(withTerminal(argument));
+
+    const CliRun run = runCli(arguments);
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, withTerminal(GetParam().err));
+    EXPECT_EQ(readFile(workFolder / "setup.prp"), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, CliFailureTest,
+    ::testing::Values(
+        FailureCase{"WrongAnswers",
+                    {"--fail-first", "3"},
+                    {"write", "setup.prp", "--device", "{device}"},
+                    "Error Occured During Transfer. (request 1 of 12: write register 0x10, "
+                    "wrong answer)\n"},
+        FailureCase{"WrongAnswersToARead",
+                    {"--fail-first", "3"},
+                    {"read", "-o", "setup.prp", "--device", "{device}"},
+                    "Error Occured During Transfer. (request 1 of 11: read register 0x80, "
+                    "wrong answer)\n"},
+        FailureCase{"ModuleOutsideTheCatalogue",
+                    {"--module", "9"},
+                    {"read", "-o", "setup.prp", "--device", "{device}"},
+                    "Module type 9 is not in the module catalogue (Modules.dat in the working "
+                    "directory or the data folder).\n"},
+        FailureCase{"ChosenModuleOutsideTheCatalogue",
+                    {},
+                    {"write", "setup.prp", "--module", "3", "--device", "{device}"},
+                    "Module type 3 is not in the module catalogue (Modules.dat in the working "
+                    "directory or the data folder).\n"},
+        FailureCase{"Silence",
+                    {"--silent"},
+                    {"identify", "--wait", "0.5", "--device", "{device}"},
+                    "No instrument answered on {device} within 0.5 s.\n"},
+        FailureCase{"MissingFile",
+                    {},
+                    {"write", "absent.prp", "--device", "{device}"},
+                    "absent.prp was not found.\n"},
+        FailureCase{"MissingDevice",
+                    {},
+                    {"identify", "--device", "/dev/absent"},
+                    "That Comm Port is not available: /dev/absent: No such file or "
+                    "directory.\n"}));
+
+TEST_F(CliInstrumentTest, PortHeldByAnotherOpenerIsRefusedWithTheSystemsReason) {
+    startInstrument();
+    SerialLink holder([this](int) { return device; });
+    ASSERT_TRUE(holder.open(1, 9600));
+
+    const CliRun run = runCli(withDevice({"identify"}));
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "That Comm Port is not available: " + device + ": Device or resource busy.\n");
+}
+
+TEST_F(CliInstrumentTest, InstrumentFallingSilentFailsTheTransferAfterThreeTimeOuts) {
+    // The identity is answered, then nothing.
+    startInstrument({"--stop-after", "1"});
+    const auto begin = std::chrono::steady_clock::now();
+
+    const CliRun run = runCli(withDevice({"read", "-o", "new.prp"}));
+
+    const auto elapsed = std::chrono::steady_clock::now() - begin;
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Error Occured During Transfer. (request 1 of 11: read register 0x80, "
+                       "no answer)\n");
+    // Three attempts, each given up after 51 pumps of 100 ms.
+    EXPECT_GE(elapsed, 15s);
+    EXPECT_LT(elapsed, 17s);
+    EXPECT_FALSE(std::filesystem::exists(workFolder / "new.prp"));
+}
+
+TEST_F(CliInstrumentTest, ProgressLineOnlyOnATerminalAndNotWhenQuiet) {
+    startInstrument();
+    const auto read = [this](std::vector<std::string_view> extra) {
+        std::vector<std::string_view> arguments{"read", "--device", device, "-o", "new.prp"};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(runCommandLine(arguments, out, err, true), kExitSuccess);
+        return err.str();
+    };
+
+    const std::string progress = read({});
+    const std::string quiet = read({"--quiet"});
+
+    EXPECT_EQ(progress.rfind("\rReading 1/11\rReading 2/11", 0), 0U) << progress;
+    // The last request shown, then the line blanked for what follows.
+    EXPECT_TRUE(progress.ends_with("\rReading 11/11\r             \r")) << progress;
+    EXPECT_EQ(quiet, "");
+}
+
+} // namespace
