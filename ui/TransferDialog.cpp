@@ -1,5 +1,8 @@
 #include "ui/TransferDialog.h"
 
+#include "device/LineTiming.h"
+#include "device/SerialLink.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -51,6 +54,10 @@ TransferDialog::TransferDialog(QWidget* parent, SerialLink& link, SetupRecord& r
     timer.setTimerType(Qt::PreciseTimer);
     timer.setInterval(kTickMs);
     connect(&timer, &QTimer::timeout, this, &TransferDialog::tick);
+    gapTimer.setSingleShot(true);
+    gapTimer.setTimerType(Qt::PreciseTimer);
+    gapTimer.setInterval(frameGap(link.baudRate()));
+    connect(&gapTimer, &QTimer::timeout, this, &TransferDialog::tick);
 }
 
 void TransferDialog::showEvent(QShowEvent* event) {
@@ -61,9 +68,19 @@ void TransferDialog::showEvent(QShowEvent* event) {
     progress->setValue(0);
     exchange.start();
     timer.start();
+    // The first request goes out a frame gap after the poll's last frame, not a whole tick.
+    gapTimer.start();
+}
+
+void TransferDialog::frameArrived() {
+    if (started && !exchange.finished() && !gapTimer.isActive())
+        gapTimer.start();
 }
 
 void TransferDialog::tick() {
+    // A frame in its gap is the gap timer's to take.
+    if (gapTimer.isActive())
+        return;
     exchange.tick();
     if (exchange.finished())
         finish();
@@ -76,5 +93,6 @@ void TransferDialog::reject() {
 
 void TransferDialog::finish() {
     timer.stop();
+    gapTimer.stop();
     done(resultCode(exchange.result()));
 }
