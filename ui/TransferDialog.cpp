@@ -68,12 +68,12 @@ void TransferDialog::showEvent(QShowEvent* event) {
     progress->setValue(0);
     exchange.start();
     timer.start();
-    // The first request goes out a frame gap after the poll's last frame, not a whole tick.
-    gapTimer.start();
 }
 
 void TransferDialog::frameArrived() {
-    if (started && !exchange.finished() && !gapTimer.isActive())
+    // Until the first tick a frame is the poll's: the first request waits its 50 ms, so that
+    // the answer to the poll's last request is in before it and cannot pass for its answer.
+    if (ticked && !exchange.finished() && !gapTimer.isActive())
         gapTimer.start();
 }
 
@@ -81,6 +81,7 @@ void TransferDialog::tick() {
     // A frame in its gap is the gap timer's to take.
     if (gapTimer.isActive())
         return;
+    ticked = true;
     exchange.tick();
     if (exchange.finished())
         finish();

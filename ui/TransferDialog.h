@@ -41,4 +41,5 @@ private:
     QTimer timer;
     QTimer gapTimer;
     bool started = false;
+    bool ticked = false;
 };
