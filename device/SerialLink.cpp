@@ -75,16 +75,18 @@ void SerialLink::pump() {
         if (idleReads++ >= readLimit)
             timedOut_ = true;
     }
-    if (!port.isOpen())
-        return;
+    receive();
+}
 
+std::size_t SerialLink::receive() {
     // At most 255 bytes are held, so fill never wraps.
     const std::size_t room = receiveBuffer.size() - 1 - fill;
     const std::size_t count = port.read(std::span(receiveBuffer).subspan(fill, room));
     if (count == 0)
-        return;
+        return 0;
     fill = static_cast<std::uint8_t>(fill + count);
     extractFrame();
+    return count;
 }
 
 void SerialLink::extractFrame() {

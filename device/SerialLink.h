@@ -27,6 +27,8 @@ public:
     // 8N1 and exclusive. Unsupported baud rates become 9600.
     bool open(std::uint8_t portNumber, std::uint16_t baudRate);
     bool isOpen() const;
+    // The port's file descriptor, readable when bytes arrive; -1 when closed.
+    int descriptor() const { return port.fileDescriptor(); }
     // Lets go of the port, so that another holder may open it.
     void close();
     std::uint8_t portNumber() const { return portNumber_; }
@@ -40,7 +42,11 @@ public:
     // kMaxFrameData is refused and nothing is written. Either way the time-out counting restarts.
     std::uint8_t sendFrame(std::uint8_t command, std::span<const std::uint8_t> data);
     void clearInput();
+    // The periodic read: counts one idle read towards the time-out, then receives.
     void pump();
+    // Reads what has arrived and cuts a frame from it, without counting towards the time-out;
+    // returns the number of bytes read.
+    std::size_t receive();
     bool hasFrame() const { return frameReady; }
     bool takeFrame(std::span<std::uint8_t> destination);
     bool timedOut() const { return timedOut_; }

@@ -22,6 +22,8 @@ public:
     bool open(const std::string& devicePath, std::uint32_t baudRate);
     void close();
     bool isOpen() const { return descriptor >= 0; }
+    // The open device's file descriptor, to wait on for arriving bytes; -1 when closed.
+    int fileDescriptor() const { return descriptor; }
     // "<device path>: <reason>" of the last failed open.
     const std::string& lastError() const { return error; }
 

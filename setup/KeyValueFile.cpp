@@ -178,6 +178,18 @@ std::optional<std::string> KeyValueFile::getValue(std::string_view key) {
     return found ? std::optional<std::string>(*found) : std::nullopt;
 }
 
+std::map<std::string, std::string, std::less<>> KeyValueFile::values() {
+    std::map<std::string, std::string, std::less<>> found;
+    if (!ensureOpen())
+        return found;
+    for (const std::string& line : readLines()) {
+        const auto equals = line.find('=');
+        if (equals != std::string::npos)
+            found.emplace(trimBlanks(std::string_view(line).substr(0, equals)), valueOf(line));
+    }
+    return found;
+}
+
 bool KeyValueFile::hasKey(std::string_view key) {
     return ensureOpen() && firstValue(readLines(), key).has_value();
 }

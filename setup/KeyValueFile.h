@@ -2,6 +2,7 @@
 
 #include "setup/FileError.h"
 
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -34,6 +35,9 @@ public:
     // The value of the first line holding key; none when no line does.
     std::optional<std::string> getValue(std::string_view key);
     bool hasKey(std::string_view key);
+    // Every key the file holds with the value of its first line, read in one pass; empty when
+    // the file cannot be opened.
+    std::map<std::string, std::string, std::less<>> values();
     // Rewrites the file so that every line holding key becomes key=value.
     // Throws FileError when the rewrite cannot complete; the file then stays as it was.
     bool replaceValue(std::string_view key, std::string_view value);

@@ -3,7 +3,8 @@
 #include "setup/DecimalText.h"
 #include "setup/KeyValueFile.h"
 
-#include <utility>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -22,13 +23,20 @@ constexpr std::string_view kGoodLimit = "GOODLIMIT";
 constexpr std::string_view kPoorLimit = "POORLIMIT";
 constexpr std::string_view kShutOffTime = "SHUTOFFTIME";
 
-void readCode(KeyValueFile& file, std::string_view key, std::uint8_t& code) {
-    if (const auto value = file.getValue(key))
+using KeyValues = std::map<std::string, std::string, std::less<>>;
+
+const std::string* valueOf(const KeyValues& values, std::string_view key) {
+    const auto found = values.find(key);
+    return found == values.end() ? nullptr : &found->second;
+}
+
+void readCode(const KeyValues& values, std::string_view key, std::uint8_t& code) {
+    if (const std::string* value = valueOf(values, key))
         code = static_cast<std::uint8_t>(parseDecimal(*value));
 }
 
-void readNumber(KeyValueFile& file, std::string_view key, std::int32_t& number) {
-    if (const auto value = file.getValue(key))
+void readNumber(const KeyValues& values, std::string_view key, std::int32_t& number) {
+    if (const std::string* value = valueOf(values, key))
         number = parseDecimal(*value);
 }
 
@@ -64,17 +72,19 @@ void readSetupFile(SetupRecord& record, const std::string& path) {
     if (!file.open(path, true))
         throw file.openFailure();
 
+    // One pass over the file: files of the older program repeat their keys thousands of times.
+    const KeyValues values = file.values();
     for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
-        if (auto name = file.getValue(leadKey(kLeadName, lead)))
-            record.leadName[lead] = std::move(*name);
-        if (const auto skip = file.getValue(leadKey(kLeadSkip, lead)))
+        if (const std::string* name = valueOf(values, leadKey(kLeadName, lead)))
+            record.leadName[lead] = *name;
+        if (const std::string* skip = valueOf(values, leadKey(kLeadSkip, lead)))
             record.leadSkip[lead] = skip->starts_with('1');
     }
-    readCode(file, kFrequency, record.frequency);
-    readCode(file, kStartupMode, record.startupMode);
-    readCode(file, kFailureResponse, record.failureResponse);
-    readCode(file, kFailureLimit, record.failureLimit);
-    readNumber(file, kGoodLimit, record.goodLimit);
-    readNumber(file, kPoorLimit, record.poorLimit);
-    readNumber(file, kShutOffTime, record.shutOffTime);
+    readCode(values, kFrequency, record.frequency);
+    readCode(values, kStartupMode, record.startupMode);
+    readCode(values, kFailureResponse, record.failureResponse);
+    readCode(values, kFailureLimit, record.failureLimit);
+    readNumber(values, kGoodLimit, record.goodLimit);
+    readNumber(values, kPoorLimit, record.poorLimit);
+    readNumber(values, kShutOffTime, record.shutOffTime);
 }

@@ -10,7 +10,7 @@ namespace {
 
 // Line noise holds no header byte, so it only delays the frame behind it.
 constexpr std::array<std::uint8_t, 4> kNoise{0x00, 0x07, 0xAA, 0xFE};
-constexpr unsigned kSplitPauseMs = 20;
+constexpr std::chrono::milliseconds kSplitPause{20};
 
 } // namespace
 
@@ -19,11 +19,12 @@ ReplyWriter::ReplyWriter(InstrumentLine& line, const StopSignals& signals, LineM
     : line(line)
     , signals(signals)
     , manner(manner)
-    , trace(trace) {}
+    , trace(trace)
+    , outgoing(manner.lineRate) {}
 
 void ReplyWriter::send(std::span<const std::uint8_t> reply) {
     if (manner.delayMs > 0)
-        signals.sleep(manner.delayMs);
+        signals.sleep(std::chrono::milliseconds(manner.delayMs));
     if (signals.requested())
         return;
 
@@ -37,11 +38,17 @@ void ReplyWriter::send(std::span<const std::uint8_t> reply) {
 
     const std::span<const std::uint8_t> all(bytes);
     if (!manner.split) {
-        line.transmit(all);
+        transmit(all);
         return;
     }
     const std::size_t half = all.size() / 2;
-    line.transmit(all.first(half));
-    signals.sleep(kSplitPauseMs);
-    line.transmit(all.subspan(half));
+    transmit(all.first(half));
+    signals.sleep(kSplitPause);
+    transmit(all.subspan(half));
+}
+
+void ReplyWriter::transmit(std::span<const std::uint8_t> bytes) {
+    outgoing.carry(bytes.size(), signals);
+    if (!signals.requested())
+        line.transmit(bytes);
 }

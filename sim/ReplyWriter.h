@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/FrameTrace.h"
+#include "sim/LinePace.h"
 
 #include <cstdint>
 #include <span>
@@ -8,11 +9,13 @@
 class InstrumentLine;
 class StopSignals;
 
-// How replies go out on the line: after a delay, behind junk bytes, or in two pieces.
+// How replies go out on the line: after a delay, behind junk bytes, or in two pieces, at the
+// pace of a line of lineRate baud (0: at once).
 struct LineManner {
     unsigned delayMs = 0;
     bool noise = false;
     bool split = false;
+    std::uint32_t lineRate = 0;
 };
 
 class ReplyWriter {
@@ -24,8 +27,12 @@ public:
     void send(std::span<const std::uint8_t> reply);
 
 private:
+    // Hands bytes to the line once they would have gone out.
+    void transmit(std::span<const std::uint8_t> bytes);
+
     InstrumentLine& line;
     const StopSignals& signals;
     LineManner manner;
     FrameTrace trace;
+    LinePace outgoing;
 };

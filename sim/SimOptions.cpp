@@ -26,9 +26,10 @@ enum Option : int {
     FailFirst,
     Trace,
     ForgetRegister,
+    LineRate,
 };
 
-constexpr std::array<option, 17> kLongOptions{{
+constexpr std::array<option, 18> kLongOptions{{
     {"help", no_argument, nullptr, Help},
     {"link", required_argument, nullptr, Link},
     {"state", required_argument, nullptr, State},
@@ -45,6 +46,7 @@ constexpr std::array<option, 17> kLongOptions{{
     {"fail-first", required_argument, nullptr, FailFirst},
     {"trace", no_argument, nullptr, Trace},
     {"forget-register", required_argument, nullptr, ForgetRegister},
+    {"line-rate", required_argument, nullptr, LineRate},
     {nullptr, 0, nullptr, 0},
 }};
 
@@ -137,6 +139,8 @@ bool apply(int code, std::string_view argument, SimOptions& options) {
             return true;
         }
         return false;
+    case LineRate:
+        return assign(options.lineRate, 300, 1000000);
     default:
         return false;
     }
@@ -186,6 +190,10 @@ Requests it does not know, and frames with a wrong checksum, get no answer.
                            (default ZQ000001)
   --module N               module type, 0 to 65535 (default 1)
   --firmware MAJOR.MINOR   firmware revision, each 0 to 255 (default 1.0)
+  --line-rate BAUD         hold every byte, both ways, as long as it takes on a serial line
+                           of BAUD (8N1, 10 bits a byte): a request counts only once its
+                           last byte is in, a reply goes out once its bytes would have
+                           (300 to 1000000; without it, answers go out at once)
   --trace                  write every frame received and sent, and every byte dropped,
                            to standard error as a time-stamped hex line, e.g.
                            12:34:56.789 recv 55 01 01 10 12

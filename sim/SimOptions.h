@@ -3,6 +3,7 @@
 #include "device/Registers.h"
 #include "sim/Responder.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -11,10 +12,11 @@ struct SimOptions {
     std::string statePath; // registers kept between runs
     DeviceIdentity identity{"ZQ000001", 1, 1, 0};
     FaultPlan faults;
-    bool noise = false;   // junk bytes before every reply
-    bool split = false;   // every reply in two writes with a pause between them
-    unsigned delayMs = 0; // wait before every reply
-    bool trace = false;   // every frame both ways on standard error
+    bool noise = false;         // junk bytes before every reply
+    bool split = false;         // every reply in two writes with a pause between them
+    unsigned delayMs = 0;       // wait before every reply
+    std::uint32_t lineRate = 0; // baud of the simulated line; 0 answers at once
+    bool trace = false;         // every frame both ways on standard error
     bool help = false;
 };
 

@@ -42,9 +42,10 @@ short StopSignals::waitFor(int fd) const {
     return watched.revents;
 }
 
-void StopSignals::sleep(unsigned milliseconds) const {
-    timespec remaining{static_cast<time_t>(milliseconds / 1000),
-                       static_cast<long>(milliseconds % 1000) * 1000000L};
+void StopSignals::sleep(std::chrono::microseconds duration) const {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(duration);
+    timespec remaining{static_cast<time_t>(seconds.count()),
+                       static_cast<long>((duration - seconds).count()) * 1000L};
     if (!requested())
         ppoll(nullptr, 0, &remaining, &waitMask);
 }

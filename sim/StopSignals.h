@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <csignal>
 
 // SIGINT, SIGTERM and SIGHUP ask the simulator to stop. They are blocked except while it waits,
@@ -13,8 +14,8 @@ public:
     bool requested() const;
     // Waits until fd has something to say or a stop arrives; returns the poll events (0 on stop).
     short waitFor(int fd) const;
-    // Waits milliseconds, ending early on a stop.
-    void sleep(unsigned milliseconds) const;
+    // Waits the duration, ending early on a stop.
+    void sleep(std::chrono::microseconds duration) const;
 
 private:
     sigset_t waitMask{};

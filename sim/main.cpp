@@ -1,6 +1,7 @@
 #include "setup/FileError.h"
 #include "sim/FrameReader.h"
 #include "sim/InstrumentLine.h"
+#include "sim/LinePace.h"
 #include "sim/LinkName.h"
 #include "sim/RegisterStore.h"
 #include "sim/ReplyWriter.h"
@@ -23,19 +24,21 @@ void saveState(const RegisterStore& store, const std::string& path) {
 }
 
 // Answers requests until a stop signal arrives.
-void serve(InstrumentLine& line, FrameReader& reader, Responder& responder, ReplyWriter& writer,
-           const StopSignals& signals) {
-    constexpr unsigned kHangUpPauseMs = 100;
+void serve(InstrumentLine& line, LinePace& incoming, FrameReader& reader, Responder& responder,
+           ReplyWriter& writer, const StopSignals& signals) {
+    constexpr std::chrono::milliseconds kHangUpPause{100};
     while (!signals.requested()) {
         const short events = signals.waitFor(line.descriptor());
         if ((events & POLLIN) != 0) {
-            reader.append(line.receive());
+            const std::vector<std::uint8_t> bytes = line.receive();
+            incoming.carry(bytes.size(), signals);
+            reader.append(bytes);
             while (const auto request = reader.next()) {
                 if (const auto reply = responder.answer(*request))
                     writer.send(reply->bytes());
             }
         } else if ((events & (POLLHUP | POLLERR)) != 0) {
-            signals.sleep(kHangUpPauseMs);
+            signals.sleep(kHangUpPause);
         }
     }
 }
@@ -82,7 +85,9 @@ int main(int argc, char** argv) {
     });
     const FrameTrace trace = options.trace ? FrameTrace(std::cerr) : FrameTrace();
     FrameReader reader(trace);
-    ReplyWriter writer(line, signals, {options.delayMs, options.noise, options.split}, trace);
-    serve(line, reader, responder, writer, signals);
+    ReplyWriter writer(line, signals,
+                       {options.delayMs, options.noise, options.split, options.lineRate}, trace);
+    LinePace incoming(options.lineRate);
+    serve(line, incoming, reader, responder, writer, signals);
     return 0;
 }

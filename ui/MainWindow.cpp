@@ -5,6 +5,7 @@
 #include "ui/DeviceInfoGroup.h"
 #include "ui/Help.h"
 #include "ui/LeadGrid.h"
+#include "ui/LinkWatcher.h"
 #include "ui/OptionGroups.h"
 
 #include <QContextMenuEvent>
@@ -49,7 +50,8 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts)
     , connection(settings, link,
                  [this](PortConnection::Problem problem, const std::string& detail) {
                      showPortProblem(problem, detail);
-                 }) {
+                 })
+    , watcher(new LinkWatcher(link, this)) {
     setWindowTitle(tr("Mirafen for Zentiq "));
     setWindowFlag(Qt::WindowMinimizeButtonHint);
     // The module list comes from a catalogue that may lie in the data folder.

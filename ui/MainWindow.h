@@ -17,6 +17,7 @@
 
 class DeviceInfoGroup;
 class LeadGrid;
+class LinkWatcher;
 class OptionGroups;
 class QPushButton;
 
@@ -110,6 +111,7 @@ private:
     PortConnection connection;
     QTimer pollTimer;
     QTimer pumpTimer;
+    LinkWatcher* watcher;
     QPointer<QObject> autoProxy_;
     bool firstShowDone = false;
 

@@ -1,6 +1,7 @@
 #include "config/ModuleCatalogue.h"
 #include "ui/DeviceInfoGroup.h"
 #include "ui/LeadGrid.h"
+#include "ui/LinkWatcher.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/OptionGroups.h"
@@ -22,7 +23,7 @@ void MainWindow::pollTimerTick() {
 }
 
 void MainWindow::pumpTimerTick() {
-    link.pump();
+    watcher->pump();
 }
 
 void MainWindow::showPollOutcome(const IdentificationPoll::Outcome& outcome) {
@@ -77,6 +78,7 @@ bool MainWindow::selectModuleType(int code) {
 
 TransferExchange::Result MainWindow::runTransfer(TransferExchange::Direction direction) {
     TransferDialog dialog(this, link, record, info, direction);
+    connect(watcher, &LinkWatcher::frameReady, &dialog, &TransferDialog::frameArrived);
     dialog.exec();
     const TransferExchange::Result result = dialog.transferResult();
     if (result == TransferExchange::Result::Failed)

@@ -2,6 +2,7 @@
 #include "ui/CautionDialog.h"
 #include "ui/CommPortDialog.h"
 #include "ui/LeadGrid.h"
+#include "ui/LinkWatcher.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/WelcomeDialog.h"
@@ -22,6 +23,7 @@ void MainWindow::runStartUpWork() {
         WelcomeDialog(this).exec();
         runPortDialog(true);
     }
+    watcher->follow();
     grid->restorePage();
     setConnected(false);
     pollTimer.start();
@@ -42,6 +44,7 @@ void MainWindow::runPortDialog(bool firstRun) {
                            listPorts,
                            [this] {
                                link.close();
+                               watcher->follow();
                            }});
     // A first run offers the USB adapter plugged in, unless the port already names a device.
     if (firstRun && !settings.boundDevice(dialog.chosenPort())) {
@@ -53,6 +56,7 @@ void MainWindow::runPortDialog(bool firstRun) {
     dialog.exec();
     reportFileError(
         [this, &dialog] { connection.applyChoice(dialog.chosenPort(), dialog.changedDevices()); });
+    watcher->follow();
 }
 
 void MainWindow::showPortProblem(PortConnection::Problem problem, const std::string& detail) {

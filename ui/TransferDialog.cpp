@@ -1,5 +1,8 @@
 #include "ui/TransferDialog.h"
 
+#include "device/LineTiming.h"
+#include "device/SerialLink.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -51,6 +54,10 @@ TransferDialog::TransferDialog(QWidget* parent, SerialLink& link, SetupRecord& r
     timer.setTimerType(Qt::PreciseTimer);
     timer.setInterval(kTickMs);
     connect(&timer, &QTimer::timeout, this, &TransferDialog::tick);
+    gapTimer.setSingleShot(true);
+    gapTimer.setTimerType(Qt::PreciseTimer);
+    gapTimer.setInterval(frameGap(link.baudRate()));
+    connect(&gapTimer, &QTimer::timeout, this, &TransferDialog::tick);
 }
 
 void TransferDialog::showEvent(QShowEvent* event) {
@@ -63,7 +70,18 @@ void TransferDialog::showEvent(QShowEvent* event) {
     timer.start();
 }
 
+void TransferDialog::frameArrived() {
+    // Until the first tick a frame is the poll's: the first request waits its 50 ms, so that
+    // the answer to the poll's last request is in before it and cannot pass for its answer.
+    if (ticked && !exchange.finished() && !gapTimer.isActive())
+        gapTimer.start();
+}
+
 void TransferDialog::tick() {
+    // A frame in its gap is the gap timer's to take.
+    if (gapTimer.isActive())
+        return;
+    ticked = true;
     exchange.tick();
     if (exchange.finished())
         finish();
@@ -76,5 +94,6 @@ void TransferDialog::reject() {
 
 void TransferDialog::finish() {
     timer.stop();
+    gapTimer.stop();
     done(resultCode(exchange.result()));
 }

@@ -11,8 +11,9 @@ class QShowEvent;
 
 // "Zentiq Transfer": runs one transfer exchange under a progress bar until it ends or the user
 // cancels. exec() ends with 240 (completed), 239 (failed) or 238 (cancelled); transferResult()
-// says the same by name. The replies arrive through the owner's pump of the link; this dialog
-// only ticks the exchange.
+// says the same by name. The replies arrive through the owner's reads of the link; this dialog
+// ticks the exchange every 50 ms, and once more a frame gap after each frame that arrives, so
+// that the next request follows its reply at once.
 class TransferDialog : public QDialog {
     Q_OBJECT
 public:
@@ -25,6 +26,8 @@ public:
 
     // "&Cancel", Escape and the close box end the transfer at once.
     void reject() override;
+    // A frame waits on the link: the exchange takes it after the gap between frames.
+    void frameArrived();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -36,5 +39,7 @@ private:
     QProgressBar* progress;
     TransferExchange exchange;
     QTimer timer;
+    QTimer gapTimer;
     bool started = false;
+    bool ticked = false;
 };

@@ -159,6 +159,9 @@ TEST_F(SerialLinkFrameTest, TimesOutOnThePumpAfterTheReadLimit) {
         link.sendFrame(0x01, Bytes{0x10});
         for (int pump = 1; pump < c.pumpThatTimesOut; ++pump) {
             link.pump();
+            // Reads on arrival between the pumps do not count.
+            for (int read = 0; read < 5; ++read)
+                EXPECT_EQ(link.receive(), 0U);
             ASSERT_FALSE(link.timedOut()) << "limit " << c.limit << ", pump " << pump;
         }
         link.pump();
@@ -182,6 +185,15 @@ TEST_F(SerialLinkFrameTest, WaitingFrameStopsTheIdleCount) {
     EXPECT_FALSE(link.timedOut());
     link.pump();
     EXPECT_TRUE(link.timedOut());
+}
+
+TEST_F(SerialLinkFrameTest, ReadOnArrivalCutsAFrameOnceItIsComplete) {
+    terminal.send({0x55, 0x01});
+    EXPECT_EQ(link.receive(), 2U);
+    EXPECT_FALSE(link.hasFrame());
+    terminal.send({0x00, 0x00, 0x01});
+    EXPECT_EQ(link.receive(), 3U);
+    EXPECT_EQ(take(), kAcknowledgement);
 }
 
 TEST_F(SerialLinkFrameTest, OverlongLengthNeverCompletesUntilClearInput) {

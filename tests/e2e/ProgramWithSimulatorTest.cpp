@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -27,7 +28,8 @@ constexpr const char* kSerial = "00000042";
 
 // The program as a user starts it, with real timers throughout: a data folder of its own whose
 // zenset.sys names the simulator's pseudo-terminal as the stored COM 1, the example module
-// catalogue, and zentiq-sim as the instrument with a state file the test reads.
+// catalogue, and zentiq-sim as the instrument on a line of 9600 baud with a state file the test
+// reads. The instrument is a 128-lead module, so a transfer moves a whole setup.
 class ProgramWithSimulatorTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -40,8 +42,9 @@ protected:
     }
 
     void startSimulator(const std::vector<std::string>& faults = {}) {
-        std::vector<std::string> arguments{"--state",  statePath(), "--serial",   kSerial,
-                                           "--module", "2",         "--firmware", "3.4"};
+        std::vector<std::string> arguments{"--state",     statePath(), "--serial",   kSerial,
+                                           "--module",    "5",         "--firmware", "3.4",
+                                           "--line-rate", "9600"};
         arguments.insert(arguments.end(), faults.begin(), faults.end());
         sim = std::make_unique<SimulatorProcess>(arguments);
         ASSERT_FALSE(sim->terminalPath().empty());
@@ -78,6 +81,12 @@ protected:
     static void click(MainWindow& window, const char* name) {
         QTest::mouseClick(&find<QAbstractButton>(window, name), Qt::LeftButton);
     }
+    // Clicks a button that runs a transfer to its end and says how long it took.
+    static std::chrono::duration<double> timedClick(MainWindow& window, const char* name) {
+        const auto begin = Clock::now();
+        click(window, name);
+        return Clock::now() - begin;
+    }
     static void typeLeadName(MainWindow& window, const QString& name) {
         auto& edit = find<QLineEdit>(window, "leadEdit1");
         edit.selectAll();
@@ -112,6 +121,8 @@ protected:
     ModalRecorder modals;
     Clock::time_point started;
     Clock::duration connectedAfter{};
+    std::chrono::duration<double> loadTook{};
+    std::chrono::duration<double> saveTook{};
 };
 
 TEST_F(ProgramWithSimulatorTest, ConnectsThenLoadsTheInstrumentsSetupAndSavesAnEditedOne) {
@@ -121,7 +132,7 @@ TEST_F(ProgramWithSimulatorTest, ConnectsThenLoadsTheInstrumentsSetupAndSavesAnE
         EXPECT_EQ(find<QLabel>(window, "firmwareText").text(), "3.4");
         ASSERT_TRUE(find<QPushButton>(window, "deviceLoadButton").isEnabled());
 
-        click(window, "deviceLoadButton");
+        loadTook = timedClick(window, "deviceLoadButton");
         // Names come back blank-padded, as the instrument keeps them.
         EXPECT_EQ(find<QLineEdit>(window, "leadEdit1").text(), "Seed1   ");
         EXPECT_EQ(find<QLineEdit>(window, "leadEdit2").text(), "Seed2   ");
@@ -130,16 +141,21 @@ TEST_F(ProgramWithSimulatorTest, ConnectsThenLoadsTheInstrumentsSetupAndSavesAnE
 
         typeLeadName(window, "Cz");
         click(window, "freq30");
-        click(window, "deviceSaveButton");
+        saveTook = timedClick(window, "deviceSaveButton");
     });
 
     EXPECT_LT(connectedAfter, 2500ms);
+    // 135 requests to load and 136 to save took 100 ms each at the pace of the window's timers.
+    std::printf("load of 128 leads %.2f s, save %.2f s\n", loadTook.count(), saveTook.count());
+    EXPECT_LT(loadTook, 135 * 100ms / 2);
+    EXPECT_LT(saveTook, 136 * 100ms / 2);
     EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
     EXPECT_EQ(stateValue("REG80"), "00437A202020202020");
     EXPECT_EQ(stateValue("REG81"), "015365656432202020");
     EXPECT_EQ(stateValue("REG40"), "03");
-    // Serial number "00000042", module type 2, firmware 3.4.
-    EXPECT_EQ(stateValue("REG10"), "303030303030343200020304");
+    EXPECT_EQ(stateValue("REGFF"), "002020202020202020");
+    // Serial number "00000042", module type 5, firmware 3.4.
+    EXPECT_EQ(stateValue("REG10"), "303030303030343200050304");
 }
 
 TEST_F(ProgramWithSimulatorTest, ALoadThatBreaksOffWarnsAndKeepsThePreviousSetup) {

@@ -73,6 +73,10 @@ TEST_F(KeyValueFileTest, FindsTheFirstLineWhoseKeyMatchesExactly) {
         EXPECT_EQ(value.has_value(), c.found);
         EXPECT_EQ(value.value_or("none"), c.found ? c.value : "none");
         EXPECT_EQ(file.hasKey(c.key), c.found);
+        // Reading every key in one pass finds the same first line.
+        const auto all = file.values();
+        const auto inAll = all.find(c.key);
+        EXPECT_EQ(inAll != all.end() ? std::optional(inAll->second) : std::nullopt, value);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "device/Frame.h"
+#include "device/LineTiming.h"
 #include "device/SerialLink.h"
 #include "sim/SimOptions.h"
 #include "support/FrameBytes.h"
@@ -211,6 +212,18 @@ TEST_F(SimulatorTest, DelayHoldsTheReplyBack) {
     link->sendFrame(0x01, Bytes{0x40});
     EXPECT_FALSE(awaitFrame(200ms));
     EXPECT_EQ(awaitFrame(2s), frame(0x40, {0x01}));
+}
+
+TEST_F(SimulatorTest, LineRateHoldsEveryByteForItsTimeOnTheLine) {
+    start({"--line-rate", "2400"});
+    const auto begin = std::chrono::steady_clock::now();
+    const std::optional<Bytes> lead = read(0x84);
+    const auto elapsed = std::chrono::steady_clock::now() - begin;
+    ASSERT_TRUE(lead);
+    ASSERT_EQ(lead->size(), 13U);
+    // A 5-byte request and a 13-byte reply, 10 bits a byte at 2400 baud.
+    EXPECT_GE(elapsed, lineTime(5 + 13, 2400));
+    EXPECT_NE(helpText("zentiq-sim").find("--line-rate BAUD"), std::string::npos);
 }
 
 TEST_F(SimulatorTest, TraceShowsWhatTheInstrumentReceivesSendsAndDrops) {
