@@ -22,24 +22,25 @@ constexpr std::string_view kGoodLimit = "GOODLIMIT";
 constexpr std::string_view kPoorLimit = "POORLIMIT";
 constexpr std::string_view kShutOffTime = "SHUTOFFTIME";
 
-void readCode(KeyValueFile& file, std::string_view key, std::uint8_t& code) {
-    if (const auto value = file.getValue(key))
+void readCode(const KeyValueText& content, std::string_view key, std::uint8_t& code) {
+    if (const auto value = content.getValue(key))
         code = static_cast<std::uint8_t>(parseDecimal(*value));
 }
 
-void readNumber(KeyValueFile& file, std::string_view key, std::int32_t& number) {
-    if (const auto value = file.getValue(key))
+void readNumber(const KeyValueText& content, std::string_view key, std::int32_t& number) {
+    if (const auto value = content.getValue(key))
         number = parseDecimal(*value);
+}
+
+void openSetupFile(KeyValueFile& file, const std::string& path) {
+    if (!file.open(path, true))
+        throw file.openFailure();
 }
 
 } // namespace
 
-void writeSetupFile(const SetupRecord& record, const std::string& path) {
-    KeyValueFile file;
-    if (!file.open(path, true))
-        throw file.openFailure();
-
-    std::vector<KeyValueFile::Entry> entries;
+std::vector<KeyValueText::Entry> setupEntries(const SetupRecord& record) {
+    std::vector<KeyValueText::Entry> entries;
     entries.reserve(2 * SetupRecord::kMaxLeads + 7);
     for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
         entries.emplace_back(leadKey(kLeadName, lead), record.leadName[lead]);
@@ -55,26 +56,33 @@ void writeSetupFile(const SetupRecord& record, const std::string& path) {
     number(kGoodLimit, record.goodLimit);
     number(kPoorLimit, record.poorLimit);
     number(kShutOffTime, record.shutOffTime);
+    return entries;
+}
 
-    file.setValues(entries);
+void readSetup(SetupRecord& record, const KeyValueText& content) {
+    for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
+        if (const auto name = content.getValue(leadKey(kLeadName, lead)))
+            record.leadName[lead] = *name;
+        if (const auto skip = content.getValue(leadKey(kLeadSkip, lead)))
+            record.leadSkip[lead] = skip->starts_with('1');
+    }
+    readCode(content, kFrequency, record.frequency);
+    readCode(content, kStartupMode, record.startupMode);
+    readCode(content, kFailureResponse, record.failureResponse);
+    readCode(content, kFailureLimit, record.failureLimit);
+    readNumber(content, kGoodLimit, record.goodLimit);
+    readNumber(content, kPoorLimit, record.poorLimit);
+    readNumber(content, kShutOffTime, record.shutOffTime);
+}
+
+void writeSetupFile(const SetupRecord& record, const std::string& path) {
+    KeyValueFile file;
+    openSetupFile(file, path);
+    file.setValues(setupEntries(record));
 }
 
 void readSetupFile(SetupRecord& record, const std::string& path) {
     KeyValueFile file;
-    if (!file.open(path, true))
-        throw file.openFailure();
-
-    for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
-        if (auto name = file.getValue(leadKey(kLeadName, lead)))
-            record.leadName[lead] = std::move(*name);
-        if (const auto skip = file.getValue(leadKey(kLeadSkip, lead)))
-            record.leadSkip[lead] = skip->starts_with('1');
-    }
-    readCode(file, kFrequency, record.frequency);
-    readCode(file, kStartupMode, record.startupMode);
-    readCode(file, kFailureResponse, record.failureResponse);
-    readCode(file, kFailureLimit, record.failureLimit);
-    readNumber(file, kGoodLimit, record.goodLimit);
-    readNumber(file, kPoorLimit, record.poorLimit);
-    readNumber(file, kShutOffTime, record.shutOffTime);
+    openSetupFile(file, path);
+    readSetup(record, *file.read());
 }
