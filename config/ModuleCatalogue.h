@@ -1,5 +1,7 @@
 #pragma once
 
+#include "setup/KeyValueText.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +24,12 @@ public:
     // Modules 1, 2, 3, ... up to the first number without a complete entry.
     std::vector<Module> modules() const;
 
+    // The same for a catalogue's content.
+    static std::optional<Module> lookupIn(const KeyValueText& catalogue, int n);
+    static std::vector<Module> modulesIn(const KeyValueText& catalogue);
+
 private:
+    std::optional<KeyValueText> read() const;
+
     std::string dataFolder;
 };

@@ -51,17 +51,26 @@ std::optional<std::uint8_t> ProgramSettings::readCommPort() const {
     KeyValueFile file;
     if (!file.open(settingsPath(), true))
         return std::nullopt;
-    const auto value = file.getValue(kCommPortKey);
+    return commPortIn(*file.read());
+}
+
+std::optional<std::uint8_t> ProgramSettings::commPortIn(const KeyValueText& settings) {
+    const auto value = settings.getValue(kCommPortKey);
     if (!value)
         return std::nullopt;
     return static_cast<std::uint8_t>(parseDecimal(*value));
+}
+
+KeyValueText::Entry ProgramSettings::commPortEntry(std::uint8_t port) {
+    return {std::string(kCommPortKey), std::to_string(port)};
 }
 
 bool ProgramSettings::storeCommPort(std::uint8_t port) const {
     KeyValueFile file;
     if (!file.open(settingsPath(), true))
         return false;
-    file.setValue(kCommPortKey, std::to_string(port));
+    const auto entry = commPortEntry(port);
+    file.setValue(entry.first, entry.second);
     return true;
 }
 
@@ -73,10 +82,15 @@ std::optional<std::string> ProgramSettings::boundDevice(int comNumber) const {
     KeyValueFile file;
     if (!file.open(settingsPath(), false))
         return std::nullopt;
-    auto device = file.getValue(commDeviceKey(comNumber));
+    return boundDeviceIn(*file.read(), comNumber);
+}
+
+std::optional<std::string> ProgramSettings::boundDeviceIn(const KeyValueText& settings,
+                                                          int comNumber) {
+    const auto device = settings.getValue(commDeviceKey(comNumber));
     if (!device || device->empty())
         return std::nullopt;
-    return device;
+    return std::string(*device);
 }
 
 bool ProgramSettings::storeCommDevices(const std::map<int, std::string>& devices) const {

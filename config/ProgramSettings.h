@@ -1,5 +1,7 @@
 #pragma once
 
+#include "setup/KeyValueText.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -27,6 +29,12 @@ public:
     // Stores COMMDEVICE<n>=path for each entry in one rewrite, keeping every other line; false
     // when zenset.sys cannot be opened. Throws FileError midway.
     bool storeCommDevices(const std::map<int, std::string>& devices) const;
+
+    // What readCommPort and boundDevice take from the settings' content.
+    static std::optional<std::uint8_t> commPortIn(const KeyValueText& settings);
+    static std::optional<std::string> boundDeviceIn(const KeyValueText& settings, int comNumber);
+    // What storeCommPort sets.
+    static KeyValueText::Entry commPortEntry(std::uint8_t port);
 
 private:
     std::string dataFolder_;

@@ -1,6 +1,6 @@
 #include "device/SerialLink.h"
 
-#include <algorithm>
+#include <array>
 #include <utility>
 
 namespace {
@@ -16,7 +16,8 @@ int comNumberOf(std::uint8_t portNumber) {
 
 SerialLink::SerialLink(DeviceNamer deviceOf, FrameTrace trace)
     : deviceOf(std::move(deviceOf))
-    , trace(trace) {}
+    , trace(trace)
+    , receiver(trace) {}
 
 SerialLink::~SerialLink() = default;
 
@@ -67,11 +68,11 @@ std::uint8_t SerialLink::sendFrame(std::uint8_t command, std::span<const std::ui
 }
 
 void SerialLink::clearInput() {
-    discardNoise(fill);
+    receiver.clear();
 }
 
 void SerialLink::pump() {
-    if (!frameReady) {
+    if (!receiver.hasFrame()) {
         if (idleReads++ >= readLimit)
             timedOut_ = true;
     }
@@ -79,50 +80,14 @@ void SerialLink::pump() {
 }
 
 std::size_t SerialLink::receive() {
-    // At most 255 bytes are held, so fill never wraps.
-    const std::size_t room = receiveBuffer.size() - 1 - fill;
-    const std::size_t count = port.read(std::span(receiveBuffer).subspan(fill, room));
-    if (count == 0)
-        return 0;
-    fill = static_cast<std::uint8_t>(fill + count);
-    extractFrame();
+    std::array<std::uint8_t, FrameReceiver::kCapacity> block{};
+    const std::size_t count = port.read(std::span(block).first(receiver.room()));
+    receiver.receive(std::span(block).first(count));
     return count;
 }
 
-void SerialLink::extractFrame() {
-    if (frameReady)
-        return;
-
-    const FrameSearch found = findFrame(std::span(receiveBuffer).first(fill));
-    discardNoise(found.noise);
-    if (!found.complete)
-        return;
-
-    std::copy_n(receiveBuffer.begin(), found.frameSize, frameSlot.begin());
-    slotFrameSize = found.frameSize;
-    trace.write(TraceDirection::Receive, std::span(frameSlot).first(slotFrameSize));
-    discard(found.frameSize);
-    frameReady = true;
-}
-
-void SerialLink::discardNoise(std::size_t count) {
-    if (count > 0)
-        trace.write(TraceDirection::Noise, std::span(receiveBuffer).first(count));
-    discard(count);
-}
-
-void SerialLink::discard(std::size_t count) {
-    std::copy(receiveBuffer.begin() + count, receiveBuffer.begin() + fill, receiveBuffer.begin());
-    fill = static_cast<std::uint8_t>(fill - count);
-}
-
 bool SerialLink::takeFrame(std::span<std::uint8_t> destination) {
-    if (!frameReady)
-        return false;
-    std::copy_n(frameSlot.begin(), std::min(destination.size(), slotFrameSize),
-                destination.begin());
-    frameReady = false;
-    return true;
+    return receiver.takeFrame(destination);
 }
 
 void SerialLink::resetTimeout() {

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "device/Frame.h"
+#include "device/FrameReceiver.h"
 #include "device/FrameTrace.h"
 #include "device/SerialPort.h"
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -47,18 +47,13 @@ public:
     // Reads what has arrived and cuts a frame from it, without counting towards the time-out;
     // returns the number of bytes read.
     std::size_t receive();
-    bool hasFrame() const { return frameReady; }
+    bool hasFrame() const { return receiver.hasFrame(); }
     bool takeFrame(std::span<std::uint8_t> destination);
     bool timedOut() const { return timedOut_; }
     void resetTimeout();
     void setReadLimit(std::uint16_t limit) { readLimit = limit; }
 
 private:
-    void extractFrame();
-    // Drops the count oldest bytes held, tracing them as noise.
-    void discardNoise(std::size_t count);
-    void discard(std::size_t count);
-
     DeviceNamer deviceOf;
     FrameTrace trace;
     SerialPort port;
@@ -67,11 +62,7 @@ private:
     std::string devicePath_;
     std::string lastOpenError_;
 
-    std::array<std::uint8_t, 256> receiveBuffer{};
-    std::uint8_t fill = 0;
-    std::array<std::uint8_t, 256> frameSlot{};
-    std::size_t slotFrameSize = 0;
-    bool frameReady = false;
+    FrameReceiver receiver;
     std::uint16_t idleReads = 0;
     std::uint16_t readLimit = 1;
     bool timedOut_ = false;

@@ -13,72 +13,6 @@
 
 namespace {
 
-constexpr char kEndOfFile = '\x1a';
-constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::string_view kBlanks = " \t";
-
-std::string_view trimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-bool holdsKey(std::string_view line, std::string_view key) {
-    const auto equals = line.find('=');
-    return equals != std::string_view::npos && trimBlanks(line.substr(0, equals)) == key;
-}
-
-std::string_view valueOf(std::string_view line) {
-    return line.substr(line.find('=') + 1);
-}
-
-// A value may not break its line: an LF inside it would start a line of its own.
-std::string lineOf(std::string_view key, std::string_view value) {
-    std::string line;
-    line.reserve(key.size() + 1 + value.size());
-    line.append(key).append("=").append(value);
-    std::erase(line, '\n');
-    return line;
-}
-
-std::optional<std::string_view> firstValue(const std::vector<std::string>& lines,
-                                           std::string_view key) {
-    for (const auto& line : lines)
-        if (holdsKey(line, key))
-            return valueOf(line);
-    return std::nullopt;
-}
-
-bool replaceLines(std::vector<std::string>& lines, std::string_view key, std::string_view value) {
-    bool found = false;
-    for (auto& line : lines) {
-        if (holdsKey(line, key)) {
-            line = lineOf(key, value);
-            found = true;
-        }
-    }
-    return found;
-}
-
-void setLines(std::vector<std::string>& lines, std::string_view key, std::string_view value) {
-    if (!replaceLines(lines, key, value))
-        lines.push_back(lineOf(key, value));
-}
-
-std::vector<std::string> splitLines(std::string_view text) {
-    std::vector<std::string> lines;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (end != std::string_view::npos && line.ends_with('\r'))
-            line.remove_suffix(1);
-        lines.emplace_back(line);
-        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-    }
-    return lines;
-}
-
 void check(bool succeeded, const std::string& path) {
     if (!succeeded)
         throw FileError::fromErrno(errno, path);
@@ -170,36 +104,31 @@ FileError KeyValueFile::openFailure() const {
     return FileError::fromErrno(openErrno, path_);
 }
 
-std::optional<std::string> KeyValueFile::getValue(std::string_view key) {
+std::optional<KeyValueText> KeyValueFile::read() {
     if (!ensureOpen())
         return std::nullopt;
-    const auto lines = readLines();
-    const auto found = firstValue(lines, key);
+    return readContent();
+}
+
+std::optional<std::string> KeyValueFile::getValue(std::string_view key) {
+    const auto content = read();
+    if (!content)
+        return std::nullopt;
+    const auto found = content->getValue(key);
     return found ? std::optional<std::string>(*found) : std::nullopt;
 }
 
-std::map<std::string, std::string, std::less<>> KeyValueFile::values() {
-    std::map<std::string, std::string, std::less<>> found;
-    if (!ensureOpen())
-        return found;
-    for (const std::string& line : readLines()) {
-        const auto equals = line.find('=');
-        if (equals != std::string::npos)
-            found.emplace(trimBlanks(std::string_view(line).substr(0, equals)), valueOf(line));
-    }
-    return found;
-}
-
 bool KeyValueFile::hasKey(std::string_view key) {
-    return ensureOpen() && firstValue(readLines(), key).has_value();
+    const auto content = read();
+    return content && content->getValue(key).has_value();
 }
 
 bool KeyValueFile::replaceValue(std::string_view key, std::string_view value) {
-    if (!ensureOpen())
+    auto content = read();
+    if (!content)
         return false;
-    auto lines = readLines();
-    replaceLines(lines, key, value);
-    rewrite(lines);
+    content->replaceValue(key, value);
+    rewrite(*content);
     return true;
 }
 
@@ -209,12 +138,11 @@ bool KeyValueFile::setValue(std::string_view key, std::string_view value) {
 }
 
 bool KeyValueFile::setValues(std::span<const Entry> entries) {
-    if (!ensureOpen())
+    auto content = read();
+    if (!content)
         return false;
-    auto lines = readLines();
-    for (const auto& [key, value] : entries)
-        setLines(lines, key, value);
-    rewrite(lines);
+    content->setValues(entries);
+    rewrite(*content);
     return true;
 }
 
@@ -227,7 +155,7 @@ void KeyValueFile::close() {
         ::close(std::exchange(fd, -1));
 }
 
-std::vector<std::string> KeyValueFile::readLines() const {
+KeyValueText KeyValueFile::readContent() const {
     std::string text;
     std::array<char, 4096> block{};
     for (;;) {
@@ -240,15 +168,10 @@ std::vector<std::string> KeyValueFile::readLines() const {
             break;
         text.append(block.data(), static_cast<std::size_t>(got));
     }
-    const auto end = text.find(kEndOfFile);
-    return splitLines(std::string_view(text).substr(0, end));
+    return KeyValueText(text);
 }
 
-void KeyValueFile::rewrite(const std::vector<std::string>& lines) {
-    std::string content;
-    for (const auto& line : lines)
-        content.append(line).append(kLineEnd);
-
+void KeyValueFile::rewrite(const KeyValueText& content) {
     struct stat status {};
     check(::fstat(fd, &status) == 0, path_);
     ReplacementFile replacement(path_);
@@ -256,7 +179,7 @@ void KeyValueFile::rewrite(const std::vector<std::string>& lines) {
     check(::fchmod(replacementFd, status.st_mode & 07777) == 0, path_);
     // Locked before it takes the target's place, so no other opener gets in between.
     check(::flock(replacementFd, LOCK_EX | LOCK_NB) == 0, path_);
-    writeAll(replacementFd, content, path_);
+    writeAll(replacementFd, content.text(), path_);
     check(::fsync(replacementFd) == 0, path_);
     check(::rename(replacement.name().c_str(), path_.c_str()) == 0, path_);
     close();

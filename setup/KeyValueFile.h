@@ -1,24 +1,19 @@
 #pragma once
 
 #include "setup/FileError.h"
+#include "setup/KeyValueText.h"
 
-#include <map>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 // One small text file of KEY=value lines (setup files, zenset.sys, Modules.dat), opened
-// read-write and locked against every other opener for as long as the object holds it.
-//
-// A line holds KEY when the text before its first "=" equals KEY (blanks around it ignored,
-// case-sensitive); its value is the text after that "=", without the line end. Lines end in
-// CR LF on disk; LF alone is read too; a Ctrl-Z ends the file. Text is 8-bit.
+// read-write and locked against every other opener for as long as the object holds it. Its
+// lines follow KeyValueText's rules.
 class KeyValueFile {
 public:
-    using Entry = std::pair<std::string, std::string>;
+    using Entry = KeyValueText::Entry;
 
     KeyValueFile() = default;
     KeyValueFile(const KeyValueFile&) = delete;
@@ -32,12 +27,11 @@ public:
     bool open(const std::string& path, bool create);
     FileError openFailure() const;
 
+    // The whole content as it stands; none when the file cannot be opened.
+    std::optional<KeyValueText> read();
     // The value of the first line holding key; none when no line does.
     std::optional<std::string> getValue(std::string_view key);
     bool hasKey(std::string_view key);
-    // Every key the file holds with the value of its first line, read in one pass; empty when
-    // the file cannot be opened.
-    std::map<std::string, std::string, std::less<>> values();
     // Rewrites the file so that every line holding key becomes key=value.
     // Throws FileError when the rewrite cannot complete; the file then stays as it was.
     bool replaceValue(std::string_view key, std::string_view value);
@@ -56,10 +50,9 @@ private:
     bool ensureOpen();
     bool refuseOpen(int error);
     void close();
-    // The lines up to the first Ctrl-Z, without their line ends.
-    std::vector<std::string> readLines() const;
-    // Replaces the file by lines through a locked temporary file renamed over it.
-    void rewrite(const std::vector<std::string>& lines);
+    KeyValueText readContent() const;
+    // Replaces the file by content through a locked temporary file renamed over it.
+    void rewrite(const KeyValueText& content);
 
     int fd = -1;
     int openErrno = 0;

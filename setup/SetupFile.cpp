@@ -3,7 +3,6 @@
 #include "setup/DecimalText.h"
 #include "setup/KeyValueFile.h"
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -23,31 +22,25 @@ constexpr std::string_view kGoodLimit = "GOODLIMIT";
 constexpr std::string_view kPoorLimit = "POORLIMIT";
 constexpr std::string_view kShutOffTime = "SHUTOFFTIME";
 
-using KeyValues = std::map<std::string, std::string, std::less<>>;
-
-const std::string* valueOf(const KeyValues& values, std::string_view key) {
-    const auto found = values.find(key);
-    return found == values.end() ? nullptr : &found->second;
-}
-
-void readCode(const KeyValues& values, std::string_view key, std::uint8_t& code) {
-    if (const std::string* value = valueOf(values, key))
+void readCode(const KeyValueText& content, std::string_view key, std::uint8_t& code) {
+    if (const auto value = content.getValue(key))
         code = static_cast<std::uint8_t>(parseDecimal(*value));
 }
 
-void readNumber(const KeyValues& values, std::string_view key, std::int32_t& number) {
-    if (const std::string* value = valueOf(values, key))
+void readNumber(const KeyValueText& content, std::string_view key, std::int32_t& number) {
+    if (const auto value = content.getValue(key))
         number = parseDecimal(*value);
+}
+
+void openSetupFile(KeyValueFile& file, const std::string& path) {
+    if (!file.open(path, true))
+        throw file.openFailure();
 }
 
 } // namespace
 
-void writeSetupFile(const SetupRecord& record, const std::string& path) {
-    KeyValueFile file;
-    if (!file.open(path, true))
-        throw file.openFailure();
-
-    std::vector<KeyValueFile::Entry> entries;
+std::vector<KeyValueText::Entry> setupEntries(const SetupRecord& record) {
+    std::vector<KeyValueText::Entry> entries;
     entries.reserve(2 * SetupRecord::kMaxLeads + 7);
     for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
         entries.emplace_back(leadKey(kLeadName, lead), record.leadName[lead]);
@@ -63,28 +56,33 @@ void writeSetupFile(const SetupRecord& record, const std::string& path) {
     number(kGoodLimit, record.goodLimit);
     number(kPoorLimit, record.poorLimit);
     number(kShutOffTime, record.shutOffTime);
+    return entries;
+}
 
-    file.setValues(entries);
+void readSetup(SetupRecord& record, const KeyValueText& content) {
+    for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
+        if (const auto name = content.getValue(leadKey(kLeadName, lead)))
+            record.leadName[lead] = *name;
+        if (const auto skip = content.getValue(leadKey(kLeadSkip, lead)))
+            record.leadSkip[lead] = skip->starts_with('1');
+    }
+    readCode(content, kFrequency, record.frequency);
+    readCode(content, kStartupMode, record.startupMode);
+    readCode(content, kFailureResponse, record.failureResponse);
+    readCode(content, kFailureLimit, record.failureLimit);
+    readNumber(content, kGoodLimit, record.goodLimit);
+    readNumber(content, kPoorLimit, record.poorLimit);
+    readNumber(content, kShutOffTime, record.shutOffTime);
+}
+
+void writeSetupFile(const SetupRecord& record, const std::string& path) {
+    KeyValueFile file;
+    openSetupFile(file, path);
+    file.setValues(setupEntries(record));
 }
 
 void readSetupFile(SetupRecord& record, const std::string& path) {
     KeyValueFile file;
-    if (!file.open(path, true))
-        throw file.openFailure();
-
-    // One pass over the file: files of the older program repeat their keys thousands of times.
-    const KeyValues values = file.values();
-    for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
-        if (const std::string* name = valueOf(values, leadKey(kLeadName, lead)))
-            record.leadName[lead] = *name;
-        if (const std::string* skip = valueOf(values, leadKey(kLeadSkip, lead)))
-            record.leadSkip[lead] = skip->starts_with('1');
-    }
-    readCode(values, kFrequency, record.frequency);
-    readCode(values, kStartupMode, record.startupMode);
-    readCode(values, kFailureResponse, record.failureResponse);
-    readCode(values, kFailureLimit, record.failureLimit);
-    readNumber(values, kGoodLimit, record.goodLimit);
-    readNumber(values, kPoorLimit, record.poorLimit);
-    readNumber(values, kShutOffTime, record.shutOffTime);
+    openSetupFile(file, path);
+    readSetup(record, *file.read());
 }

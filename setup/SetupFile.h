@@ -1,8 +1,10 @@
 #pragma once
 
+#include "setup/KeyValueText.h"
 #include "setup/SetupRecord.h"
 
 #include <string>
+#include <vector>
 
 // Setup files (*.prp): 263 KEY=value lines, LEADNAMEn and LEADSKIPn alternating for leads 1 to
 // 128, then FREQUENCY, STARTUPMODE, FAILURERESPONSE, FAILURELIMIT, GOODLIMIT, POORLIMIT and
@@ -16,3 +18,8 @@ void writeSetupFile(const SetupRecord& record, const std::string& path);
 // Reads the keys that path holds into record; missing keys leave their fields as they were and
 // no range is checked. Throws FileError when the file cannot be opened (record unchanged).
 void readSetupFile(SetupRecord& record, const std::string& path);
+
+// The keys and values writeSetupFile sets, in order.
+std::vector<KeyValueText::Entry> setupEntries(const SetupRecord& record);
+// What readSetupFile takes from a setup file's content.
+void readSetup(SetupRecord& record, const KeyValueText& content);

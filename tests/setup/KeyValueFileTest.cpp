@@ -73,10 +73,6 @@ TEST_F(KeyValueFileTest, FindsTheFirstLineWhoseKeyMatchesExactly) {
         EXPECT_EQ(value.has_value(), c.found);
         EXPECT_EQ(value.value_or("none"), c.found ? c.value : "none");
         EXPECT_EQ(file.hasKey(c.key), c.found);
-        // Reading every key in one pass finds the same first line.
-        const auto all = file.values();
-        const auto inAll = all.find(c.key);
-        EXPECT_EQ(inAll != all.end() ? std::optional(inAll->second) : std::nullopt, value);
     }
 }
 
@@ -104,6 +100,9 @@ TEST_F(KeyValueFileTest, SetValueRewritesEveryLineOfTheKeyOrAppendsOne) {
         {"N=\xe9t\xe9\r\n", "M", "\xff", "N=\xe9t\xe9\r\nM=\xff\r\n"},
         // An LF would split the value into a line of its own.
         {"", "A", "x\ny", "A=xy\r\n"},
+        // A Ctrl-Z would end the file there and lose every line after it.
+        {"B=2\r\n", "A", "x\x1ay", "B=2\r\nA=xy\r\n"},
+        {"A=1\r\nB=2\r\n", "A", "\x1a", "A=\r\nB=2\r\n"},
         {"", "A", std::string(300, 'v'), "A=" + std::string(300, 'v') + "\r\n"},
         {std::string(100, 'c') + "\r\n", "A", "1", std::string(100, 'c') + "\r\nA=1\r\n"},
     };

@@ -192,12 +192,19 @@ TEST_F(SetupFileTest, ANameKeepsEveryCharacterOfItsLine) {
     load("LEADNAME7=" + name + "\r\n");
     EXPECT_EQ(record.leadName[7], name);
 
+    // A name read from the instrument may hold any byte but zero; a Ctrl-Z in it used to end
+    // the file and lose every later key.
     record.leadName[8] = "two\nlines";
+    record.leadName[9] = "end\x1aof";
+    record.shutOffTime = 420;
     ASSERT_NO_THROW(writeSetupFile(record, setupPath()));
     SetupRecord reread;
     ASSERT_NO_THROW(readSetupFile(reread, setupPath()));
     EXPECT_EQ(reread.leadName[7], name);
     EXPECT_EQ(reread.leadName[8], "twolines");
+    EXPECT_EQ(reread.leadName[9], "endof");
+    EXPECT_EQ(reread.leadName[10], record.leadName[10]);
+    EXPECT_EQ(reread.shutOffTime, 420);
 }
 
 TEST_F(SetupFileTest, ALongerKeyBeforeTheShorterOneIsNotTakenForIt) {

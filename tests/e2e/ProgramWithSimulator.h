@@ -1,0 +1,124 @@
+#pragma once
+
+#include "app/Application.h"
+#include "support/ModalRecorder.h"
+#include "support/SimulatorProcess.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using Clock = std::chrono::steady_clock;
+
+inline constexpr const char* kSerial = "00000042";
+
+// The program as a user starts it, with real timers throughout: a data folder of its own whose
+// zenset.sys names the simulator's pseudo-terminal as the stored COM 1, the example module
+// catalogue, and zentiq-sim as the instrument on a line of 9600 baud with a state file the test
+// reads. The instrument is a 128-lead module, so a transfer moves a whole setup.
+class ProgramWithSimulatorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QDir(home.path()).mkpath("Orvell/Mirafen"));
+        ASSERT_TRUE(QFile::copy(MIRAFEN_MODULES_DAT, dataFile("Modules.dat")));
+        setenv("XDG_DATA_HOME", home.path().toLocal8Bit().constData(), 1);
+        // The instrument holds a setup of its own: leads 1 and 2 named, lead 2 skipped, 20 Hz.
+        writeFile(home.filePath("instrument.state"),
+                  "REG80=005365656431202020\r\nREG81=015365656432202020\r\nREG40=02\r\n");
+    }
+
+    void startSimulator(const std::vector<std::string>& faults = {}) {
+        std::vector<std::string> arguments{"--state",     statePath(), "--serial",   kSerial,
+                                           "--module",    "5",         "--firmware", "3.4",
+                                           "--line-rate", "9600"};
+        arguments.insert(arguments.end(), faults.begin(), faults.end());
+        sim = std::make_unique<SimulatorProcess>(arguments);
+        ASSERT_FALSE(sim->terminalPath().empty());
+        writeFile(dataFile("zenset.sys"),
+                  "COMMPORT=1\r\nCOMMDEVICE1=" + sim->terminalPath() + "\r\n");
+    }
+
+    // Runs the program; the session runs inside its main window once the caution has been
+    // answered, and the window is closed after it.
+    void runProgram(const std::function<void(MainWindow&)>& session) {
+        modals.answer("Mirafen for Zentiq ", [](QWidget&) {});
+        modals.answer("Zentiq Transfer", [](QWidget&) {});
+        modals.answer("CAUTION", [session](QWidget& caution) {
+            dynamic_cast<QDialog&>(caution).accept();
+            MainWindow* window = Application::instance()->mainWindow();
+            QTimer::singleShot(0, window, [window, session] {
+                session(*window);
+                QTest::mouseClick(window->findChild<QPushButton*>("closeButton"), Qt::LeftButton);
+            });
+        });
+        started = Clock::now();
+        EXPECT_EQ(Application::instance()->run(), 0);
+    }
+
+    template <typename Widget> static Widget& find(MainWindow& window, const char* name) {
+        auto* widget = window.findChild<Widget*>(name);
+        if (widget == nullptr)
+            throw std::runtime_error(std::string("no control ") + name);
+        return *widget;
+    }
+    static QString serialShown(MainWindow& window) {
+        return find<QLineEdit>(window, "serialEdit").text();
+    }
+    static void click(MainWindow& window, const char* name) {
+        QTest::mouseClick(&find<QAbstractButton>(window, name), Qt::LeftButton);
+    }
+    // Clicks a button that runs a transfer to its end and says how long it took.
+    static std::chrono::duration<double> timedClick(MainWindow& window, const char* name) {
+        const auto begin = Clock::now();
+        click(window, name);
+        return Clock::now() - begin;
+    }
+    static void typeLeadName(MainWindow& window, const QString& name) {
+        auto& edit = find<QLineEdit>(window, "leadEdit1");
+        edit.selectAll();
+        QTest::keyClicks(&edit, name);
+    }
+    // Waits, with the program's timers running, until the instrument is shown.
+    void waitForConnection(MainWindow& window) {
+        EXPECT_TRUE(QTest::qWaitFor([&window] { return serialShown(window) == kSerial; }, 5000));
+        connectedAfter = Clock::now() - started;
+    }
+
+    QString dataFile(const char* name) const { return home.filePath("Orvell/Mirafen/") + name; }
+    std::string statePath() const { return home.filePath("instrument.state").toStdString(); }
+    static void writeFile(const QString& path, const std::string& content) {
+        std::ofstream(path.toStdString(), std::ios::binary) << content;
+    }
+    // The value of one register line of the simulator's state file.
+    std::string stateValue(const std::string& key) const {
+        std::ifstream state(statePath());
+        for (std::string line; std::getline(state, line);)
+            if (line.rfind(key + "=", 0) == 0) {
+                std::string value = line.substr(key.size() + 1);
+                if (!value.empty() && value.back() == '\r')
+                    value.pop_back();
+                return value;
+            }
+        return {};
+    }
+
+    QTemporaryDir home;
+    std::unique_ptr<SimulatorProcess> sim;
+    ModalRecorder modals;
+    Clock::time_point started;
+    Clock::duration connectedAfter{};
+};
