@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr std::uint16_t kBaudRate = 9600;
-
 SerialLink::DeviceNamer deviceNamer(const CommandContext& context) {
     if (!context.invocation.devicePath.empty())
         return [path = context.invocation.devicePath](int) {
@@ -45,7 +43,8 @@ std::string secondsText(std::chrono::milliseconds wait) {
 InstrumentConnection::InstrumentConnection(const CommandContext& context)
     : context(context)
     , link(deviceNamer(context)) {
-    if (!link.open(static_cast<std::uint8_t>(context.invocation.comNumber.value_or(1)), kBaudRate))
+    if (!link.open(static_cast<std::uint8_t>(context.invocation.comNumber.value_or(1)),
+                   SerialLink::kInstrumentBaudRate))
         throw CommandFailure(portFailureText(link));
     identity_ = askIdentity();
 }

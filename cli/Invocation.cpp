@@ -1,5 +1,7 @@
 #include "cli/Invocation.h"
 
+#include "device/SerialLink.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -54,7 +56,6 @@ constexpr std::array<std::pair<std::string_view, Command>, 6> kCommands{{
 }};
 
 constexpr double kLongestWaitSeconds = 3600;
-constexpr int kHighestComNumber = 16;
 constexpr int kHighestModuleType = 255; // the instrument reports its module type in one byte
 constexpr std::size_t kSerialDigits = 8;
 
@@ -216,7 +217,7 @@ private:
     void apply(Option option, std::string_view value) {
         switch (option) {
         case Option::Port:
-            invocation.comNumber = wholeNumber(value, 1, kHighestComNumber, "--port");
+            invocation.comNumber = wholeNumber(value, 1, SerialLink::kComPortCount, "--port");
             break;
         case Option::Device:
             invocation.devicePath = path(value, "--device", "a serial device");

@@ -4,18 +4,12 @@
 
 #include <array>
 
-namespace {
-
-constexpr std::uint16_t kBaudRate = 9600;
-
-} // namespace
-
 InstrumentFinder::InstrumentFinder(const std::vector<std::string>& devicePaths,
                                    Clock::time_point now)
     : deadline(now + kAnswerTime) {
     for (const std::string& path : devicePaths) {
         auto link = std::make_unique<SerialLink>([path](int) { return path; });
-        if (!link->open(1, kBaudRate)) {
+        if (!link->open(1, SerialLink::kInstrumentBaudRate)) {
             passedOver_.push_back(link->lastOpenError());
             continue;
         }

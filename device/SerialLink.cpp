@@ -3,23 +3,16 @@
 #include <array>
 #include <utility>
 
-namespace {
-
-constexpr std::uint16_t kFallbackBaudRate = 9600;
-
-// COM 2 to 16 are themselves; every other number stands for COM 1.
-int comNumberOf(std::uint8_t portNumber) {
-    return portNumber >= 2 && portNumber <= 16 ? portNumber : 1;
-}
-
-} // namespace
-
 SerialLink::SerialLink(DeviceNamer deviceOf, FrameTrace trace)
     : deviceOf(std::move(deviceOf))
     , trace(trace)
     , receiver(trace) {}
 
 SerialLink::~SerialLink() = default;
+
+int SerialLink::comNumberOf(std::uint8_t portNumber) {
+    return portNumber >= 2 && portNumber <= kComPortCount ? portNumber : 1;
+}
 
 bool SerialLink::open(std::uint8_t portNumber, std::uint16_t baudRate) {
     idleReads = 0;
@@ -29,7 +22,7 @@ bool SerialLink::open(std::uint8_t portNumber, std::uint16_t baudRate) {
     port.close();
 
     devicePath_ = deviceOf(comNumberOf(portNumber));
-    const std::uint16_t rate = SerialPort::supports(baudRate) ? baudRate : kFallbackBaudRate;
+    const std::uint16_t rate = SerialPort::supports(baudRate) ? baudRate : kInstrumentBaudRate;
     if (!port.open(devicePath_, rate)) {
         lastOpenError_ = port.lastError();
         return false;

@@ -13,6 +13,14 @@
 // The open COM port with the instrument's frame transmitter and receiver (frames: Frame.h).
 class SerialLink {
 public:
+    // The instrument's line speed, and the one a rate the port does not know falls back to.
+    static constexpr std::uint16_t kInstrumentBaudRate = 9600;
+    // COM 1 to COM 16.
+    static constexpr int kComPortCount = 16;
+    // The COM port a stored number stands for: 2 to 16 are themselves, every other number
+    // (none opened yet, or a stray stored value) stands for COM 1.
+    static int comNumberOf(std::uint8_t portNumber);
+
     // Names the device that COM n stands for (the settings supply it).
     using DeviceNamer = std::function<std::string(int comNumber)>;
 
@@ -24,7 +32,7 @@ public:
     SerialLink& operator=(const SerialLink&) = delete;
 
     // Closes the port held, then opens COM portNumber (numbers outside 2..16 open COM 1) raw
-    // 8N1 and exclusive. Unsupported baud rates become 9600.
+    // 8N1 and exclusive. Unsupported baud rates become kInstrumentBaudRate.
     bool open(std::uint8_t portNumber, std::uint16_t baudRate);
     bool isOpen() const;
     // The port's file descriptor, readable when bytes arrive; -1 when closed.

@@ -1,5 +1,7 @@
 #include "ui/CommPortDialog.h"
 
+#include "device/SerialLink.h"
+
 #include <QButtonGroup>
 #include <QFile>
 #include <QGridLayout>
@@ -21,8 +23,7 @@ struct PortChoice {
     const char* text;
 };
 
-constexpr int kPortCount = 16;
-constexpr std::array<PortChoice, kPortCount> kPortChoices{{
+constexpr std::array<PortChoice, SerialLink::kComPortCount> kPortChoices{{
     {1, QT_TRANSLATE_NOOP("CommPortDialog", "COMM &1")},
     {2, QT_TRANSLATE_NOOP("CommPortDialog", "COMM &2")},
     {3, QT_TRANSLATE_NOOP("CommPortDialog", "COMM &3")},
@@ -41,11 +42,6 @@ constexpr std::array<PortChoice, kPortCount> kPortChoices{{
     {16, QT_TRANSLATE_NOOP("CommPortDialog", "COMM 16")},
 }};
 constexpr int kRowsPerColumn = 8;
-
-// Numbers outside 2..16 (none opened yet, or a stray stored value) stand for COM 1.
-int shownPort(std::uint8_t port) {
-    return port >= 2 && port <= kPortCount ? port : 1;
-}
 
 } // namespace
 
@@ -66,7 +62,7 @@ CommPortDialog::CommPortDialog(QWidget* parent, std::uint8_t currentPort, Servic
         grid->addWidget(radio, static_cast<int>(i) % kRowsPerColumn,
                         static_cast<int>(i) / kRowsPerColumn);
     }
-    ports->button(shownPort(currentPort))->setChecked(true);
+    ports->button(SerialLink::comNumberOf(currentPort))->setChecked(true);
     connect(ports, &QButtonGroup::idToggled, this, [this](int, bool checked) {
         if (checked)
             showCheckedDevice();

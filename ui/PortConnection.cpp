@@ -32,9 +32,9 @@ void PortConnection::applyChoice(std::uint8_t port, const std::map<int, std::str
 }
 
 void PortConnection::openOrFallBack(std::uint8_t port) {
-    if (link.open(port, kBaudRate))
+    if (link.open(port, SerialLink::kInstrumentBaudRate))
         return;
     report(Problem::PortNotAvailable, link.lastOpenError());
     if (previousPort != 0)
-        link.open(previousPort, kBaudRate);
+        link.open(previousPort, SerialLink::kInstrumentBaudRate);
 }

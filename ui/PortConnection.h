@@ -18,8 +18,6 @@ public:
     };
     using ProblemSink = std::function<void(Problem problem, const std::string& detail)>;
 
-    static constexpr std::uint16_t kBaudRate = 9600;
-
     PortConnection(ProgramSettings& settings, SerialLink& link, ProblemSink report);
 
     // Opens the stored port; false when none is stored (a first run).

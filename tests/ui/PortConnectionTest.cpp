@@ -87,7 +87,7 @@ TEST_F(PortConnectionTest, AChosenPortIsStoredAndOpened) {
 
 TEST_F(PortConnectionTest, AChosenPortThatWillNotOpenIsStoredAndTheLinkFallsBackToThePortBefore) {
     writeSettings();
-    ASSERT_TRUE(link.open(3, PortConnection::kBaudRate));
+    ASSERT_TRUE(link.open(3, SerialLink::kInstrumentBaudRate));
     connection.rememberCurrentPort();
 
     connection.applyChoice(5);
@@ -113,7 +113,7 @@ TEST_F(PortConnectionTest, WithoutAPortBeforeAChosenPortThatWillNotOpenLeavesThe
 
 TEST_F(PortConnectionTest, ASettingsFileThatCannotBeOpenedLeavesTheLinkAsItWas) {
     writeSettings();
-    ASSERT_TRUE(link.open(3, PortConnection::kBaudRate));
+    ASSERT_TRUE(link.open(3, SerialLink::kInstrumentBaudRate));
     // A folder in the settings file's place cannot be opened as a file, even by root.
     std::filesystem::remove(settings.settingsPath());
     std::filesystem::create_directory(settings.settingsPath());
