@@ -52,8 +52,10 @@ std::uint8_t SerialLink::sendFrame(std::uint8_t command, std::span<const std::ui
     std::size_t written = 0;
     if (const std::optional<EncodedFrame> frame = encodeFrame(command, data)) {
         written = port.write(frame->bytes());
-        if (written > 0)
+        if (written > 0) {
+            lastSend = std::chrono::steady_clock::now();
             trace.write(TraceDirection::Send, frame->bytes().first(written));
+        }
     }
     idleReads = 0;
     timedOut_ = false;

@@ -5,6 +5,7 @@
 #include "device/FrameTrace.h"
 #include "device/SerialPort.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -49,6 +50,8 @@ public:
     // Writes one frame if the port is open and returns the bytes written; a payload longer than
     // kMaxFrameData is refused and nothing is written. Either way the time-out counting restarts.
     std::uint8_t sendFrame(std::uint8_t command, std::span<const std::uint8_t> data);
+    // When the last frame went out; long ago when none has.
+    std::chrono::steady_clock::time_point lastSendTime() const { return lastSend; }
     void clearInput();
     // The periodic read: counts one idle read towards the time-out, then receives.
     void pump();
@@ -74,4 +77,5 @@ private:
     std::uint16_t idleReads = 0;
     std::uint16_t readLimit = 1;
     bool timedOut_ = false;
+    std::chrono::steady_clock::time_point lastSend{};
 };

@@ -28,6 +28,7 @@ int resultCode(TransferExchange::Result result) {
 TransferDialog::TransferDialog(QWidget* parent, SerialLink& link, SetupRecord& record,
                                DeviceInfo& info, TransferExchange::Direction direction)
     : QDialog(parent)
+    , link(link)
     , progress(new QProgressBar(this))
     , exchange(link, record, info, direction,
                {[this](int minimum, int maximum) { progress->setRange(minimum, maximum); },
@@ -68,18 +69,26 @@ void TransferDialog::showEvent(QShowEvent* event) {
     progress->setValue(0);
     exchange.start();
     timer.start();
+    // Until the first tick a frame is the poll's: the first request goes out no sooner than a
+    // tick after the poll's last request, so that its answer is in before it and cannot pass
+    // for the answer to the first request.
+    const auto sinceLastSend = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - link.lastSendTime());
+    const auto pollAnswerWait = std::chrono::milliseconds(kTickMs) - sinceLastSend;
+    if (pollAnswerWait.count() <= 0)
+        tick();
+    else
+        QTimer::singleShot(pollAnswerWait, Qt::PreciseTimer, this, &TransferDialog::tick);
 }
 
 void TransferDialog::frameArrived() {
-    // Until the first tick a frame is the poll's: the first request waits its 50 ms, so that
-    // the answer to the poll's last request is in before it and cannot pass for its answer.
     if (ticked && !exchange.finished() && !gapTimer.isActive())
         gapTimer.start();
 }
 
 void TransferDialog::tick() {
-    // A frame in its gap is the gap timer's to take.
-    if (gapTimer.isActive())
+    // A frame in its gap is the gap timer's to take; an ended exchange has nothing to take.
+    if (gapTimer.isActive() || exchange.finished())
         return;
     ticked = true;
     exchange.tick();

@@ -36,6 +36,7 @@ private:
     void tick();
     void finish();
 
+    SerialLink& link;
     QProgressBar* progress;
     TransferExchange exchange;
     QTimer timer;
