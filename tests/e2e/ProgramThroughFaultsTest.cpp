@@ -91,4 +91,22 @@ TEST_F(ProgramThroughFaultsTest, UnpluggingDuringALoadKeepsTheSetupAndLosesTheIn
     EXPECT_EQ(modals.messages, QStringList{"Error Occured During Transfer."});
 }
 
+// The instrument is switched off and on again while the program runs: once the port is opened
+// again through Connection Setup the program finds it, and a save reaches it, with the window's
+// edit kept throughout.
+TEST_F(ProgramThroughFaultsTest, ARestartedInstrumentIsFoundAgainThroughConnectionSetup) {
+    startSimulator();
+    runProgram([this](MainWindow& window) {
+        waitForConnection(window);
+        typeLeadName(window, "Cz");
+        click(window, "freq30");
+        replug(window);
+        expectEditKept(window);
+        click(window, "deviceSaveButton");
+    });
+    EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
+    EXPECT_EQ(stateValue("REG80"), kSavedLead);
+    EXPECT_EQ(stateValue("REG40"), "03");
+}
+
 } // namespace

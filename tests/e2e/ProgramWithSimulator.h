@@ -41,15 +41,30 @@ protected:
                   "REG80=005365656431202020\r\nREG81=015365656432202020\r\nREG40=02\r\n");
     }
 
+    // The stored COM 1 names the instrument by a link of its own, as a by-id path names an
+    // adapter, so that the same path leads to the instrument again after a restart.
     void startSimulator(const std::vector<std::string>& faults = {}) {
-        std::vector<std::string> arguments{"--state",     statePath(), "--serial",   kSerial,
-                                           "--module",    "5",         "--firmware", "3.4",
-                                           "--line-rate", "9600"};
-        arguments.insert(arguments.end(), faults.begin(), faults.end());
-        sim = std::make_unique<SimulatorProcess>(arguments);
+        simulatorArguments = {"--state",  statePath(), "--serial",    kSerial,
+                              "--module", "5",         "--firmware",  "3.4",
+                              "--link",   linkPath(),  "--line-rate", "9600"};
+        simulatorArguments.insert(simulatorArguments.end(), faults.begin(), faults.end());
+        sim = std::make_unique<SimulatorProcess>(simulatorArguments);
         ASSERT_FALSE(sim->terminalPath().empty());
-        writeFile(dataFile("zenset.sys"),
-                  "COMMPORT=1\r\nCOMMDEVICE1=" + sim->terminalPath() + "\r\n");
+        writeFile(dataFile("zenset.sys"), "COMMPORT=1\r\nCOMMDEVICE1=" + linkPath() + "\r\n");
+    }
+
+    // Unplugs the instrument, waits until the program has missed two polls, plugs it in again
+    // (its registers kept in the state file) and reopens the port through Connection Setup, as
+    // a technician does; returns once the instrument answers the poll again.
+    void replug(MainWindow& window) {
+        sim->stop();
+        const LinkState& state = window.linkState();
+        EXPECT_TRUE(QTest::qWaitFor([&state] { return state.missedPolls >= 2; }, 5000));
+        sim = std::make_unique<SimulatorProcess>(simulatorArguments);
+        ASSERT_FALSE(sim->terminalPath().empty());
+        click(window, "connectionSetupButton");
+        EXPECT_TRUE(
+            QTest::qWaitFor([&state] { return state.connected && state.missedPolls == 0; }, 5000));
     }
 
     // Runs the program; the session runs inside its main window once the caution has been
@@ -100,6 +115,7 @@ protected:
 
     QString dataFile(const char* name) const { return home.filePath("Orvell/Mirafen/") + name; }
     std::string statePath() const { return home.filePath("instrument.state").toStdString(); }
+    std::string linkPath() const { return home.filePath("zentiq-link").toStdString(); }
     static void writeFile(const QString& path, const std::string& content) {
         std::ofstream(path.toStdString(), std::ios::binary) << content;
     }
@@ -117,6 +133,7 @@ protected:
     }
 
     QTemporaryDir home;
+    std::vector<std::string> simulatorArguments;
     std::unique_ptr<SimulatorProcess> sim;
     ModalRecorder modals;
     Clock::time_point started;
