@@ -176,10 +176,12 @@ void CommPortDialog::showSearchResult() {
         return;
     }
     const int comNumber = checkComNumberOf(found->devicePath);
+    // One arg() for all three: a chained arg() would read a "%1" in the instrument's serial
+    // number, or in the device path, as a place for the next value.
     searchResult->setText(tr("Zentiq %1 found on %2, COMM %3.")
-                              .arg(QString::fromLatin1(found->identity.serialText))
-                              .arg(QString::fromLocal8Bit(found->devicePath))
-                              .arg(comNumber));
+                              .arg(QString::fromLatin1(found->identity.serialText),
+                                   QString::fromLocal8Bit(found->devicePath),
+                                   QString::number(comNumber)));
 }
 
 int CommPortDialog::checkComNumberOf(const std::string& path) {
@@ -233,7 +235,8 @@ void CommPortDialog::showCheckedDevice() {
         radio->setToolTip(QString::fromLocal8Bit(deviceOfPort(ports->id(radio))));
     const int comNumber = ports->checkedId();
     const std::string path = deviceOfPort(comNumber);
-    QString text = tr("COMM %1 stands for %2").arg(comNumber).arg(QString::fromLocal8Bit(path));
+    QString text =
+        tr("COMM %1 stands for %2").arg(QString::number(comNumber), QString::fromLocal8Bit(path));
     if (const DiscoveredPort* port = findPort(shownPorts, path))
         text += QString::fromLocal8Bit(" (" + portLabel(*port) + ")");
     checkedDevice->setText(text);

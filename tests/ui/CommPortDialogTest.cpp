@@ -187,22 +187,22 @@ DiscoveredPort portAt(const std::string& path) {
     return port;
 }
 
+// Presses the button in an open dialog and waits for the search to end.
+QString search(CommPortDialog& dialog) {
+    dialog.findChild<QPushButton*>("findInstrumentButton")->click();
+    auto* result = dialog.findChild<QLabel*>("searchResult");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return dialog.findChild<QPushButton*>("findInstrumentButton")->isEnabled(); },
+        std::chrono::duration_cast<std::chrono::milliseconds>(InstrumentFinder::kAnswerTime)
+                .count() +
+            2000));
+    return result->text();
+}
+
 // The simulated instrument and a silent line, both offered as ports of this computer.
 class FindTheInstrument : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_FALSE(instrument.terminalPath().empty()); }
-
-    // Presses the button in an open dialog and waits for the search to end.
-    QString search(CommPortDialog& dialog) {
-        dialog.findChild<QPushButton*>("findInstrumentButton")->click();
-        auto* result = dialog.findChild<QLabel*>("searchResult");
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return dialog.findChild<QPushButton*>("findInstrumentButton")->isEnabled(); },
-            std::chrono::duration_cast<std::chrono::milliseconds>(InstrumentFinder::kAnswerTime)
-                    .count() +
-                2000));
-        return result->text();
-    }
 
     CommPortDialog::Services services(CommPortDialog::DeviceNamer deviceOf) {
         return {
@@ -255,6 +255,23 @@ TEST_F(FindTheInstrument, SaysSoWhenNoPortAnswers) {
     EXPECT_TRUE(result.startsWith("No instrument answered.")) << result.toStdString();
     EXPECT_EQ(dialog.chosenPort(), 2);
     EXPECT_TRUE(dialog.changedDevices().empty());
+}
+
+// The serial number comes off the line as any 8 bytes; place marks in it are shown as they
+// are and take none of the other values.
+TEST(FindTheInstrumentReportingPlaceMarks, ShowsTheSerialNumberAsReceived) {
+    SimulatorProcess instrument{{"--serial", "%1%2%3"}};
+    ASSERT_FALSE(instrument.terminalPath().empty());
+    CommPortDialog dialog(nullptr, 1,
+                          {[&](int comNumber) {
+                               return comNumber == 6 ? instrument.terminalPath()
+                                                     : fakeDevice(comNumber);
+                           },
+                           [&] { return std::vector{portAt(instrument.terminalPath())}; },
+                           {}});
+
+    EXPECT_EQ(search(dialog).toStdString(),
+              "Zentiq %1%2%3 found on " + instrument.terminalPath() + ", COMM 6.");
 }
 
 } // namespace
