@@ -1,14 +1,16 @@
 #include "cli/IdentityReport.h"
 
 #include "cli/JsonText.h"
+#include "cli/TextColumns.h"
 
 std::string identityText(const std::string& devicePath, const DeviceIdentity& identity,
                          const std::optional<ModuleCatalogue::Module>& module) {
     const std::string moduleText = module ? module->listText : "not in the module catalogue";
     const std::string leadCount = module ? std::to_string(module->leadCount) : "unknown";
-    return "Device:         " + devicePath + "\n" + "Serial number:  " + identity.serialText +
-           "\n" + "Module type:    " + std::to_string(identity.moduleType) + " (" + moduleText +
-           ")\n" + "Lead count:     " + leadCount + "\n" +
+    return "Device:         " + terminalSafe(devicePath) + "\n" +
+           "Serial number:  " + terminalSafe(identity.serialText) + "\n" +
+           "Module type:    " + std::to_string(identity.moduleType) + " (" +
+           terminalSafe(moduleText) + ")\n" + "Lead count:     " + leadCount + "\n" +
            "Firmware rev:   " + identity.firmwareText() + "\n";
 }
 

@@ -34,7 +34,8 @@ void listPorts(const CommandContext& context) {
     std::size_t descriptionWidth = 0;
     for (const DiscoveredPort& port : ports) {
         std::string description = portDescription(port);
-        rows.push_back({port.devicePath, description.empty() ? "-" : description,
+        rows.push_back({terminalSafe(port.devicePath),
+                        description.empty() ? "-" : terminalSafe(description),
                         boundComNumbers(context.settings, port)});
         pathWidth = std::max(pathWidth, rows.back()[0].size());
         descriptionWidth = std::max(descriptionWidth, rows.back()[1].size());

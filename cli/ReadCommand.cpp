@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 #include "cli/InstrumentConnection.h"
 #include "cli/InstrumentModule.h"
+#include "cli/TextColumns.h"
 #include "setup/SetupFile.h"
 
 void readFromInstrument(const CommandContext& context) {
@@ -19,6 +20,6 @@ void readFromInstrument(const CommandContext& context) {
     writeSetupFile(record, invocation.file);
 
     if (!invocation.quiet)
-        context.out << "Read the setup of instrument " << info.serialText << " (" << module.listText
-                    << ") into " << invocation.file << ".\n";
+        context.out << "Read the setup of instrument " << terminalSafe(info.serialText) << " ("
+                    << terminalSafe(module.listText) << ") into " << invocation.file << ".\n";
 }

@@ -70,7 +70,7 @@ std::string setupTable(const SetupRecord& record) {
     if (!listed.empty())
         text += leadLine("Lead", "Name", "Skipped", nameWidth);
     for (const int lead : listed)
-        text += leadLine(std::to_string(lead), record.leadName[lead],
+        text += leadLine(std::to_string(lead), terminalSafe(record.leadName[lead]),
                          record.leadSkip[lead] ? "yes" : "no", nameWidth);
     const std::size_t unlisted = SetupRecord::kMaxLeads - listed.size();
     return text + "Unnamed and not skipped: " + std::to_string(unlisted) +

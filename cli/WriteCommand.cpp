@@ -3,6 +3,7 @@
 #include "cli/InstrumentConnection.h"
 #include "cli/InstrumentModule.h"
 #include "cli/SetupFileInput.h"
+#include "cli/TextColumns.h"
 #include "cli/WriteVerification.h"
 #include "device/SerialNumberText.h"
 
@@ -41,6 +42,7 @@ void writeToInstrument(const CommandContext& context) {
         verifyWrite(instrument, record, info);
 
     if (!invocation.quiet)
-        context.out << "Wrote " << invocation.file << " into instrument " << info.serialText << " ("
-                    << module.listText << ")" << (invocation.verify ? ", verified" : "") << ".\n";
+        context.out << "Wrote " << invocation.file << " into instrument "
+                    << terminalSafe(info.serialText) << " (" << terminalSafe(module.listText) << ")"
+                    << (invocation.verify ? ", verified" : "") << ".\n";
 }

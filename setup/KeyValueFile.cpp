@@ -71,7 +71,10 @@ bool KeyValueFile::open(const std::string& path, bool create) {
     close();
     if (path.size() >= kMaxPathLength)
         return refuseOpen(ENAMETOOLONG);
-    const int opened = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+    // A path naming a terminal or a pipe is refused below; opening it must neither wait for a
+    // carrier or a writer nor make it the program's controlling terminal.
+    const int opened = ::open(
+        path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (create ? O_CREAT : 0), 0666);
     if (opened < 0)
         return refuseOpen(errno);
     // A file without its owner's write permission counts as read-only even for root, who could

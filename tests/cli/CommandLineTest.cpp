@@ -133,7 +133,7 @@ TEST_F(CliShowTest, OlderFileShowsTheFirstLineOfEachKeyAsTheWindowWould) {
                        "\n"
                        "Lead  Name      Skipped\n"
                        "   1  Alpha     yes\n"
-                       "   2  Q\"\\\x01\xE9     no\n"
+                       "   2  Q\"\\?\xE9     no\n" // a control byte would act on the terminal
                        "  10  Kappa     no\n"
                        "  12            yes\n"
                        "Unnamed and not skipped: 124 leads\n");
