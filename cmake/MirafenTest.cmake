@@ -1,10 +1,12 @@
-# mirafen_add_test(<name> SOURCES <files>... LIBRARIES <targets>... [WINDOWS] [TIMEOUT <s>])
+# mirafen_add_test(<name> SOURCES <files>... LIBRARIES <targets>... [WINDOWS] [TIMEOUT <s>]
+#                  [COST <n>])
 #
 # One test binary, its GoogleTest cases registered with CTest. WINDOWS runs the cases on Qt's
 # offscreen platform, with a main() that creates the QApplication; other binaries bring their
-# own main() or take GoogleTest's.
+# own main() or take GoogleTest's. A COST starts the cases before cheaper ones when CTest has no
+# times of its own yet (a fresh build), so that long cases do not run last and alone.
 function(mirafen_add_test name)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "WINDOWS" "TIMEOUT" "SOURCES;LIBRARIES")
+    cmake_parse_arguments(PARSE_ARGV 1 arg "WINDOWS" "TIMEOUT;COST" "SOURCES;LIBRARIES")
     add_executable(${name} ${arg_SOURCES})
     target_link_libraries(${name} PRIVATE ${arg_LIBRARIES})
     set(properties)
@@ -13,6 +15,9 @@ function(mirafen_add_test name)
     endif()
     if(arg_TIMEOUT)
         list(APPEND properties TIMEOUT ${arg_TIMEOUT})
+    endif()
+    if(arg_COST)
+        list(APPEND properties COST ${arg_COST})
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties})
 endfunction()
