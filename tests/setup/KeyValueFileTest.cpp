@@ -5,10 +5,14 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <linux/fs.h>
+#include <sched.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -242,6 +246,71 @@ TEST_F(KeyValueFileTest, AFailedWriteThrowsAndLeavesTheFileAsItWas) {
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"values.txt"});
     EXPECT_TRUE(file.setValue("C", "3"));
     EXPECT_EQ(readFile(path), before + "C=3\r\n");
+}
+
+// Runs check in a child process that sees a tmpfs of 16 KiB on folder, mounted in a mount
+// namespace of its own (inside a user namespace where the test is not root), so the mount ends
+// with the child. The child's exit status is check's; kNoMount where mounting is not allowed.
+constexpr int kNoMount = 77;
+
+int onSmallFileSystem(const std::filesystem::path& folder, int (*check)(const std::string&)) {
+    const pid_t child = fork();
+    if (child != 0) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    const uid_t uid = getuid();
+    const gid_t gid = getgid();
+    const bool root = geteuid() == 0;
+    if (unshare(root ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) != 0)
+        _exit(kNoMount);
+    if (!root) {
+        std::ofstream("/proc/self/setgroups") << "deny";
+        std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
+        std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+    }
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k") != 0)
+        _exit(kNoMount);
+    _exit(check(folder / "values.txt"));
+}
+
+// A rewrite that runs out of room on a full file system: the cause is a full disk, the file is
+// as it was, and no temporary file is left. Exit statuses say which of those failed.
+int saveOnAFullFileSystem(const std::string& path) {
+    const std::string before = "A=1\r\nB=2\r\n";
+    std::ofstream(path, std::ios::binary) << before;
+    {
+        std::ofstream filler(std::filesystem::path(path).parent_path() / "filler",
+                             std::ios::binary);
+        const std::string block(512, 'f');
+        while (filler.write(block.data(), block.size()).flush())
+            ;
+    }
+    KeyValueFile file;
+    if (!file.open(path, false))
+        return 1;
+    try {
+        file.setValue("C", std::string(4096, 'x'));
+        return 2;
+    } catch (const FileError& error) {
+        if (error.cause() != FileError::Cause::DiskFull)
+            return 3;
+    }
+    if (readFile(path) != before)
+        return 4;
+    const auto entries =
+        std::filesystem::directory_iterator(std::filesystem::path(path).parent_path());
+    return std::distance(begin(entries), end(entries)) == 2 ? 0 : 5;
+}
+
+TEST_F(KeyValueFileTest, AFullFileSystemStopsTheRewriteAndLeavesTheFileAsItWas) {
+    const int status = onSmallFileSystem(folder, saveOnAFullFileSystem);
+    if (status == kNoMount)
+        GTEST_SKIP() << "no tmpfs can be mounted here; the file-size limit above stands in";
+    // 1: not opened, 2: no FileError, 3: another cause, 4: file changed, 5: temporary left.
+    EXPECT_EQ(status, 0);
 }
 
 // Sets or clears the immutable attribute of a folder; false where the file system or the
