@@ -88,12 +88,15 @@ protected:
             const QString edited = QString("R%1").arg(round, 4, 10, QChar('0'));
             if (saving)
                 typeLeadName(window, edited);
-            if (unplug) {
-                const std::chrono::milliseconds moment(
-                    std::uniform_int_distribution(0, 3000)(randomness));
-                QTimer::singleShot(moment, [this] { sim->stop(); });
-            }
+            QTimer unplugMoment;
+            unplugMoment.setSingleShot(true);
+            QObject::connect(&unplugMoment, &QTimer::timeout, [this] { sim->stop(); });
+            if (unplug)
+                unplugMoment.start(
+                    std::chrono::milliseconds(std::uniform_int_distribution(0, 3000)(randomness)));
             click(window, saving ? "deviceSaveButton" : "deviceLoadButton");
+            // An unplug not yet due when the transfer ended comes with the replug below.
+            unplugMoment.stop();
             const bool failed = modals.messages.size() > warnings;
             if (failed) {
                 ++failedTransfers;
@@ -105,7 +108,6 @@ protected:
             if (saving)
                 instrumentLead = failed ? std::nullopt : std::optional(edited);
             if (unplug) {
-                QTest::qWait(500); // the unplug may come after a short transfer
                 replug(window);
                 ++unplugs;
             }
