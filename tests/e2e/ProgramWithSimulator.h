@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Application.h"
+#include "support/FileContent.h"
 #include "support/ModalRecorder.h"
 #include "support/SimulatorProcess.h"
 
@@ -37,7 +38,7 @@ protected:
         ASSERT_TRUE(QFile::copy(MIRAFEN_MODULES_DAT, dataFile("Modules.dat")));
         setenv("XDG_DATA_HOME", home.path().toLocal8Bit().constData(), 1);
         // The instrument holds a setup of its own: leads 1 and 2 named, lead 2 skipped, 20 Hz.
-        writeFile(home.filePath("instrument.state"),
+        writeFile(statePath(),
                   "REG80=005365656431202020\r\nREG81=015365656432202020\r\nREG40=02\r\n");
     }
 
@@ -50,7 +51,8 @@ protected:
         simulatorArguments.insert(simulatorArguments.end(), faults.begin(), faults.end());
         sim = std::make_unique<SimulatorProcess>(simulatorArguments);
         ASSERT_FALSE(sim->terminalPath().empty());
-        writeFile(dataFile("zenset.sys"), "COMMPORT=1\r\nCOMMDEVICE1=" + linkPath() + "\r\n");
+        writeFile(dataFile("zenset.sys").toStdString(),
+                  "COMMPORT=1\r\nCOMMDEVICE1=" + linkPath() + "\r\n");
     }
 
     // Unplugs the instrument, waits until the program has missed two polls, plugs it in again
@@ -116,9 +118,6 @@ protected:
     QString dataFile(const char* name) const { return home.filePath("Orvell/Mirafen/") + name; }
     std::string statePath() const { return home.filePath("instrument.state").toStdString(); }
     std::string linkPath() const { return home.filePath("zentiq-link").toStdString(); }
-    static void writeFile(const QString& path, const std::string& content) {
-        std::ofstream(path.toStdString(), std::ios::binary) << content;
-    }
     // The value of one register line of the simulator's state file.
     std::string stateValue(const std::string& key) const {
         std::ifstream state(statePath());

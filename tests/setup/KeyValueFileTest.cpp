@@ -266,9 +266,9 @@ int onSmallFileSystem(const std::filesystem::path& folder, int (*check)(const st
     if (unshare(root ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) != 0)
         _exit(kNoMount);
     if (!root) {
-        std::ofstream("/proc/self/setgroups") << "deny";
-        std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
-        std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+        writeFile("/proc/self/setgroups", "deny");
+        writeFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1");
+        writeFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
     }
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k") != 0)
@@ -280,7 +280,7 @@ int onSmallFileSystem(const std::filesystem::path& folder, int (*check)(const st
 // as it was, and no temporary file is left. Exit statuses say which of those failed.
 int saveOnAFullFileSystem(const std::string& path) {
     const std::string before = "A=1\r\nB=2\r\n";
-    std::ofstream(path, std::ios::binary) << before;
+    writeFile(path, before);
     {
         std::ofstream filler(std::filesystem::path(path).parent_path() / "filler",
                              std::ios::binary);
