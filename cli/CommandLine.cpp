@@ -2,31 +2,8 @@
 
 #include "cli/CommandContext.h"
 #include "cli/CommandFailure.h"
-#include "cli/Commands.h"
-#include "cli/Usage.h"
+#include "cli/CommandTable.h"
 #include "setup/FileError.h"
-
-namespace {
-
-void runCommand(const CommandContext& context) {
-    switch (context.invocation.command) {
-    case Command::Ports:
-        return listPorts(context);
-    case Command::Identify:
-        return identifyInstrument(context);
-    case Command::Read:
-        return readFromInstrument(context);
-    case Command::Write:
-        return writeToInstrument(context);
-    case Command::Show:
-        return showSetupFile(context);
-    case Command::Help:
-        context.out << helpText(context.invocation.helpTopic);
-        return;
-    }
-}
-
-} // namespace
 
 int runCommandLine(std::span<const std::string_view> arguments, std::ostream& out,
                    std::ostream& err, bool errIsTerminal) {
@@ -36,11 +13,17 @@ int runCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
         return kExitUsage;
     }
     const Invocation& invocation = *parsed.invocation;
+    if (invocation.version) {
+        out << "mirafen-cli " << MIRAFEN_VERSION << '\n';
+        return kExitSuccess;
+    }
     ProgramSettings settings;
     if (invocation.command != Command::Help)
         settings.establishDataFolder();
     try {
-        runCommand({invocation, out, err, errIsTerminal && !invocation.quiet, settings});
+        const CommandContext context{invocation, out, err, errIsTerminal && !invocation.quiet,
+                                     settings};
+        commandSpec(invocation.command).run(context);
         return kExitSuccess;
     } catch (const CommandFailure& failure) {
         err << failure.what() << '\n';

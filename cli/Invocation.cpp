@@ -1,6 +1,7 @@
 #include "cli/Invocation.h"
 
-#include "device/SerialLink.h"
+#include "config/ComPorts.h"
+#include "device/SessionTiming.h"
 
 #include <algorithm>
 #include <array>
@@ -9,20 +10,6 @@
 #include <utility>
 
 namespace {
-
-enum class Option {
-    Port,
-    Device,
-    Wait,
-    Output,
-    Serial,
-    NextSerial,
-    Module,
-    Verify,
-    Quiet,
-    Json,
-    Help
-};
 
 struct OptionName {
     std::string_view longName;
@@ -36,6 +23,7 @@ constexpr std::array kOptions{
     OptionName{"--port", "", Option::Port, true},
     OptionName{"--device", "", Option::Device, true},
     OptionName{"--wait", "", Option::Wait, true},
+    OptionName{"--min-spacing", "", Option::MinSpacing, true},
     OptionName{"--output", "-o", Option::Output, true},
     OptionName{"--serial", "", Option::Serial, true},
     OptionName{"--next-serial", "", Option::NextSerial, false, &Invocation::nextSerial},
@@ -46,15 +34,6 @@ constexpr std::array kOptions{
     OptionName{"--help", "-h", Option::Help, false},
 };
 
-constexpr std::array<std::pair<std::string_view, Command>, 6> kCommands{{
-    {"help", Command::Help},
-    {"ports", Command::Ports},
-    {"identify", Command::Identify},
-    {"read", Command::Read},
-    {"write", Command::Write},
-    {"show", Command::Show},
-}};
-
 constexpr double kLongestWaitSeconds = 3600;
 constexpr int kHighestModuleType = 255; // the instrument reports its module type in one byte
 constexpr std::size_t kSerialDigits = 8;
@@ -63,37 +42,9 @@ struct UsageError {
     std::string text;
 };
 
-std::optional<Command> commandNamed(std::string_view name) {
-    const auto found =
-        std::ranges::find(kCommands, name, &std::pair<std::string_view, Command>::first);
-    return found != kCommands.end() ? std::optional(found->second) : std::nullopt;
-}
-
-bool talksToInstrument(Command command) {
-    return command == Command::Identify || command == Command::Read || command == Command::Write;
-}
-
-bool accepts(Command command, Option option) {
-    switch (option) {
-    case Option::Help:
-        return true;
-    case Option::Port:
-    case Option::Device:
-    case Option::Wait:
-        return talksToInstrument(command);
-    case Option::Quiet:
-        return command == Command::Read || command == Command::Write;
-    case Option::Output:
-        return command == Command::Read;
-    case Option::Serial:
-    case Option::NextSerial:
-    case Option::Module:
-    case Option::Verify:
-        return command == Command::Write;
-    case Option::Json:
-        return command == Command::Identify || command == Command::Show;
-    }
-    return false;
+std::optional<Command> commandOf(std::string_view name) {
+    const CommandSpec* spec = commandNamed(name);
+    return spec != nullptr ? std::optional(spec->command) : std::nullopt;
 }
 
 // The whole text as a whole number from minimum to maximum.
@@ -143,7 +94,12 @@ public:
             expectNoMore(1);
             return invocation;
         }
-        const auto named = commandNamed(arguments[0]);
+        if (arguments[0] == "--version") {
+            expectNoMore(1);
+            invocation.version = true;
+            return invocation;
+        }
+        const auto named = commandOf(arguments[0]);
         if (!named)
             throw UsageError{"unknown command '" + std::string(arguments[0]) + "'"};
         invocation.command = *named;
@@ -169,7 +125,7 @@ public:
 private:
     Invocation helpInvocation() {
         if (arguments.size() > 1) {
-            invocation.helpTopic = commandNamed(arguments[1]);
+            invocation.helpTopic = commandOf(arguments[1]);
             if (!invocation.helpTopic)
                 throw UsageError{"unknown command '" + std::string(arguments[1]) + "'"};
         }
@@ -195,7 +151,7 @@ private:
         const auto found = std::ranges::find_if(kOptions, [name](const OptionName& known) {
             return known.longName == name || known.shortName == name;
         });
-        if (found == kOptions.end() || !accepts(invocation.command, found->option))
+        if (found == kOptions.end() || !commandSpec(invocation.command).accepts(found->option))
             throw UsageError{"unknown option '" + std::string(name) + "' for " + commandName()};
         if (found->takesValue) {
             std::string_view value;
@@ -217,13 +173,18 @@ private:
     void apply(Option option, std::string_view value) {
         switch (option) {
         case Option::Port:
-            invocation.comNumber = wholeNumber(value, 1, SerialLink::kComPortCount, "--port");
+            invocation.comNumber = wholeNumber(value, 1, kComPortCount, "--port");
             break;
         case Option::Device:
             invocation.devicePath = path(value, "--device", "a serial device");
             break;
         case Option::Wait:
             invocation.wait = waitTime(value);
+            break;
+        case Option::MinSpacing:
+            invocation.minimumSpacing = std::chrono::milliseconds(wholeNumber(
+                value, 0, static_cast<int>(SessionTiming::kLongestMinimumSpacing.count()),
+                "--min-spacing"));
             break;
         case Option::Output:
             invocation.file = path(value, "--output", "a setup file");
@@ -249,7 +210,7 @@ private:
 
     void checkComplete() const {
         const Command command = invocation.command;
-        if (talksToInstrument(command)) {
+        if (commandSpec(command).talksToInstrument()) {
             if (invocation.comNumber && !invocation.devicePath.empty())
                 throw UsageError{"--port and --device exclude each other"};
             if (!invocation.comNumber && invocation.devicePath.empty())
@@ -275,7 +236,7 @@ private:
 ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     ParsedCommandLine parsed;
     if (!arguments.empty())
-        parsed.command = commandNamed(arguments[0]);
+        parsed.command = commandOf(arguments[0]);
     try {
         parsed.invocation = Parser(arguments).parse();
     } catch (const UsageError& error) {

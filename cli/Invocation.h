@@ -1,22 +1,25 @@
 #pragma once
 
+#include "cli/CommandTable.h"
+
 #include <chrono>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
-enum class Command { Help, Ports, Identify, Read, Write, Show };
-
 // What one command line asks for.
 struct Invocation {
     Command command = Command::Help;
     std::optional<Command> helpTopic; // help of this command rather than of the program
+    bool version = false;             // --version: the program's name and version
 
     // The port: COM n through zenset.sys, or a device path.
     std::optional<int> comNumber;
     std::string devicePath;
     std::chrono::milliseconds wait{5000}; // for the instrument's first answer
+    // From a reply to the next request; zenset.sys decides when it is not given.
+    std::optional<std::chrono::milliseconds> minimumSpacing;
 
     std::string file; // read: the file written; write and show: the file read
 

@@ -2,8 +2,8 @@
 
 #include "cli/CommandFailure.h"
 #include "cli/InstrumentConnection.h"
-#include "cli/RegisterText.h"
 #include "device/DeviceImage.h"
+#include "device/RegisterText.h"
 
 #include <algorithm>
 

@@ -1,8 +1,10 @@
 #include "config/ProgramSettings.h"
 
+#include "config/ComPorts.h"
 #include "setup/DecimalText.h"
 #include "setup/KeyValueFile.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <pwd.h>
@@ -14,6 +16,7 @@ namespace {
 
 constexpr std::string_view kCommPortKey = "COMMPORT";
 constexpr std::string_view kCommDeviceKey = "COMMDEVICE";
+constexpr std::string_view kMinimumSpacingKey = "MINSPACING";
 
 std::string homeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
@@ -65,17 +68,20 @@ KeyValueText::Entry ProgramSettings::commPortEntry(std::uint8_t port) {
     return {std::string(kCommPortKey), std::to_string(port)};
 }
 
-bool ProgramSettings::storeCommPort(std::uint8_t port) const {
+void ProgramSettings::storeCommPort(std::uint8_t port) const {
     KeyValueFile file;
     if (!file.open(settingsPath(), true))
-        return false;
+        throw file.openFailure();
     const auto entry = commPortEntry(port);
     file.setValue(entry.first, entry.second);
-    return true;
 }
 
 std::string ProgramSettings::commDevice(int comNumber) const {
     return boundDevice(comNumber).value_or("/dev/ttyS" + std::to_string(comNumber - 1));
+}
+
+std::string ProgramSettings::portDevice(std::uint8_t port) const {
+    return commDevice(comNumberOf(port));
 }
 
 std::optional<std::string> ProgramSettings::boundDevice(int comNumber) const {
@@ -93,13 +99,26 @@ std::optional<std::string> ProgramSettings::boundDeviceIn(const KeyValueText& se
     return std::string(*device);
 }
 
-bool ProgramSettings::storeCommDevices(const std::map<int, std::string>& devices) const {
+void ProgramSettings::storeCommDevices(const std::map<int, std::string>& devices) const {
     KeyValueFile file;
     if (!file.open(settingsPath(), true))
-        return false;
+        throw file.openFailure();
     std::vector<KeyValueFile::Entry> entries;
     for (const auto& [comNumber, path] : devices)
         entries.emplace_back(commDeviceKey(comNumber), path);
     file.setValues(entries);
-    return true;
+}
+
+std::chrono::milliseconds ProgramSettings::minimumSpacing() const {
+    KeyValueFile file;
+    if (!file.open(settingsPath(), false))
+        return std::chrono::milliseconds(0);
+    return minimumSpacingIn(*file.read());
+}
+
+std::chrono::milliseconds ProgramSettings::minimumSpacingIn(const KeyValueText& settings) {
+    const auto value = settings.getValue(kMinimumSpacingKey);
+    if (!value)
+        return std::chrono::milliseconds(0);
+    return std::max(std::chrono::milliseconds(parseDecimal(*value)), std::chrono::milliseconds(0));
 }

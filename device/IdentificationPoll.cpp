@@ -3,15 +3,9 @@
 #include "device/Frame.h"
 #include "device/Registers.h"
 #include "device/SerialLink.h"
+#include "device/SessionTiming.h"
 
 #include <array>
-
-namespace {
-
-// Ten silent seconds are tolerated; the eleventh drops the instrument.
-constexpr std::uint8_t kMissesTolerated = 10;
-
-} // namespace
 
 IdentificationPoll::IdentificationPoll(SerialLink& link, LinkState& state)
     : link(link)
@@ -43,7 +37,7 @@ IdentificationPoll::Outcome IdentificationPoll::takeReply() {
         state.connected = true;
         return {Event::InstrumentFound, *identity};
     }
-    if (state.connected && ++state.missedPolls > kMissesTolerated) {
+    if (state.connected && ++state.missedPolls > SessionTiming::kPollMissesTolerated) {
         state.connected = false;
         return {Event::InstrumentLost, {}};
     }

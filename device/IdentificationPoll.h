@@ -10,8 +10,8 @@
 class SerialLink;
 
 // Once a second asks the instrument for its identity register and reports what the answers
-// mean: an instrument found, its identity refreshed, the instrument lost. Driven by the window's
-// 1000 ms timer; has no timer itself and knows nothing of the window.
+// mean: an instrument found, its identity refreshed, the instrument lost. Ticked by the
+// instrument session once a poll period; has no timer itself and knows nothing of the window.
 class IdentificationPoll {
 public:
     enum class Event {

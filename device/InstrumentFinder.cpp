@@ -8,8 +8,8 @@ InstrumentFinder::InstrumentFinder(const std::vector<std::string>& devicePaths,
                                    Clock::time_point now)
     : deadline(now + kAnswerTime) {
     for (const std::string& path : devicePaths) {
-        auto link = std::make_unique<SerialLink>([path](int) { return path; });
-        if (!link->open(1, SerialLink::kInstrumentBaudRate)) {
+        auto link = std::make_unique<SerialLink>();
+        if (!link->open(path)) {
             passedOver_.push_back(link->lastOpenError());
             continue;
         }
@@ -24,7 +24,7 @@ bool InstrumentFinder::tick(Clock::time_point now) {
     if (ended)
         return true;
     for (Probe& probe : probes) {
-        probe.link->pump();
+        probe.link->receive();
         std::array<std::uint8_t, kFrameBufferSize> frame{};
         if (!probe.link->takeFrame(frame))
             continue;

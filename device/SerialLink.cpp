@@ -1,33 +1,22 @@
 #include "device/SerialLink.h"
 
 #include <array>
-#include <utility>
 
-SerialLink::SerialLink(DeviceNamer deviceOf, FrameTrace trace)
-    : deviceOf(std::move(deviceOf))
-    , trace(trace)
+SerialLink::SerialLink(FrameTrace trace)
+    : trace(trace)
     , receiver(trace) {}
 
-SerialLink::~SerialLink() = default;
-
-int SerialLink::comNumberOf(std::uint8_t portNumber) {
-    return portNumber >= 2 && portNumber <= kComPortCount ? portNumber : 1;
-}
-
-bool SerialLink::open(std::uint8_t portNumber, std::uint16_t baudRate) {
-    idleReads = 0;
-    portNumber_ = portNumber;
-    baudRate_ = baudRate;
+bool SerialLink::open(const std::string& devicePath, LineSettings settings) {
     // Closed first: the exclusive open would refuse the port this link still holds.
     port.close();
-
-    devicePath_ = deviceOf(comNumberOf(portNumber));
-    const std::uint16_t rate = SerialPort::supports(baudRate) ? baudRate : kInstrumentBaudRate;
-    if (!port.open(devicePath_, rate)) {
+    receiver.clear();
+    devicePath_ = devicePath;
+    baudRate_ = SerialPort::supports(settings.baudRate) ? settings.baudRate
+                                                        : LineSettings::kInstrumentBaudRate;
+    if (!port.open(devicePath_, baudRate_)) {
         lastOpenError_ = port.lastError();
         return false;
     }
-    baudRate_ = rate;
     lastOpenError_.clear();
     return true;
 }
@@ -36,42 +25,18 @@ void SerialLink::close() {
     port.close();
 }
 
-bool SerialLink::isOpen() const {
-    return port.isOpen();
-}
-
-const std::string& SerialLink::lastOpenError() const {
-    return lastOpenError_;
-}
-
-const std::string& SerialLink::devicePath() const {
-    return devicePath_;
-}
-
 std::uint8_t SerialLink::sendFrame(std::uint8_t command, std::span<const std::uint8_t> data) {
     std::size_t written = 0;
     if (const std::optional<EncodedFrame> frame = encodeFrame(command, data)) {
         written = port.write(frame->bytes());
-        if (written > 0) {
-            lastSend = std::chrono::steady_clock::now();
+        if (written > 0)
             trace.write(TraceDirection::Send, frame->bytes().first(written));
-        }
     }
-    idleReads = 0;
-    timedOut_ = false;
     return static_cast<std::uint8_t>(written);
 }
 
 void SerialLink::clearInput() {
     receiver.clear();
-}
-
-void SerialLink::pump() {
-    if (!receiver.hasFrame()) {
-        if (idleReads++ >= readLimit)
-            timedOut_ = true;
-    }
-    receive();
 }
 
 std::size_t SerialLink::receive() {
@@ -83,9 +48,4 @@ std::size_t SerialLink::receive() {
 
 bool SerialLink::takeFrame(std::span<std::uint8_t> destination) {
     return receiver.takeFrame(destination);
-}
-
-void SerialLink::resetTimeout() {
-    timedOut_ = false;
-    idleReads = 0;
 }

@@ -116,6 +116,13 @@ std::size_t SerialPort::read(std::span<std::uint8_t> destination) {
     return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
+bool SerialPort::hungUp() const {
+    if (descriptor < 0)
+        return false;
+    pollfd state{descriptor, POLLIN, 0};
+    return poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 std::size_t SerialPort::write(std::span<const std::uint8_t> bytes) {
     if (descriptor < 0)
         return 0;

@@ -30,6 +30,9 @@ public:
     // The bytes already received, at most destination.size(); 0 when none are waiting or the
     // device fails (a vanished far end reads as silence).
     std::size_t read(std::span<std::uint8_t> destination);
+    // The far end is gone for good (a USB adapter pulled out, the other end of a pseudo-terminal
+    // closed): the device reports a hang-up, and reads will never bring bytes again.
+    bool hungUp() const;
     // Hands every byte to the driver, waiting a bounded time for room; returns how many it took.
     std::size_t write(std::span<const std::uint8_t> bytes);
 

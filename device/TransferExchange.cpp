@@ -3,16 +3,16 @@
 #include "device/Frame.h"
 #include "device/Registers.h"
 #include "device/SerialLink.h"
+#include "device/SessionTiming.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 
-constexpr std::uint8_t kAttemptsPerRequest = 3;
-// Pumps without a frame before the link reports a time-out: about five seconds.
-constexpr std::uint16_t kReadLimit = 50;
-// A read reply carries at most a lead's 9 bytes; longer ones are not ours.
-constexpr std::size_t kLongestReadReply = 10;
+// A read reply carries a lead's 9 bytes at most; the one byte more allowed is the margin that
+// timer-driven transfers always gave (a length byte below 11), and anything longer is not ours.
+constexpr std::size_t kLongestReadReply = kLeadWidth + 1;
 
 // The acknowledgement 55 01 00 00 01 is known by command 0 and data byte 0 followed by the
 // length again, which in the acknowledgement itself is its checksum.
@@ -27,46 +27,68 @@ bool isAcknowledgement(const FrameView& reply) {
 } // namespace
 
 TransferExchange::TransferExchange(SerialLink& link, SetupRecord& record, DeviceInfo& info,
-                                   Direction direction, ProgressSink progress)
+                                   Direction direction, ProgressSink progress,
+                                   std::chrono::milliseconds minimumSpacing)
     : link(link)
     , record(record)
     , info(info)
     , direction(direction)
-    , progress(std::move(progress)) {}
+    , progress(std::move(progress))
+    , minimumSpacing(minimumSpacing) {}
 
-void TransferExchange::start() {
+void TransferExchange::start(TimePoint firstRequestTime) {
     requests =
         direction == Direction::Read ? buildReadList(info.leadCount) : buildWriteList(record, info);
-    state = State::Starting;
+    index = 0;
+    retries = 0;
+    firstRequest = true;
+    sendAt = firstRequestTime;
+    state = State::Pausing;
     progress.setRange(0, static_cast<int>(requests.size()));
-    link.setReadLimit(kReadLimit);
 }
 
-void TransferExchange::tick() {
-    if (state == State::Starting) {
-        // The poll's last identity reply may still be waiting; it answers none of our requests.
-        link.takeFrame(frame);
-        link.resetTimeout();
-        index = 0;
-        retries = 0;
-        state = State::Waiting;
-        sendCurrent();
-    } else if (state != State::Waiting) {
+void TransferExchange::frameArrived(TimePoint now) {
+    if (state != State::Pausing && state != State::Waiting)
         return;
-    } else if (link.timedOut()) {
-        retry();
-    } else if (link.takeFrame(frame)) {
-        const std::optional<FrameView> reply = decodeFrame(frame);
-        if (reply && judgeReply(*reply))
-            advance();
-        else
-            retry();
+    // A frame while no request is out (a late answer, the poll's answer before the first
+    // request) answers none of them.
+    if (!link.takeFrame(frame) || state == State::Pausing)
+        return;
+    const std::optional<FrameView> reply = decodeFrame(frame);
+    if (reply && judgeReply(*reply))
+        advance(now);
+    else
+        retry(now, TransferFailure::Cause::WrongAnswer);
+}
+
+void TransferExchange::timePassed(TimePoint now) {
+    if (state == State::Pausing && now >= sendAt) {
+        sendCurrent(now);
+    } else if (state == State::Waiting && now >= deadline) {
+        slowInstrument = true;
+        retry(now, TransferFailure::Cause::NoAnswer);
     }
+}
+
+void TransferExchange::lineHungUp() {
+    if (state == State::Pausing || state == State::Waiting)
+        fail(TransferFailure::Cause::LineHungUp);
 }
 
 void TransferExchange::cancel() {
     if (!finished())
         state = State::Cancelled;
+}
+
+TransferExchange::TimePoint TransferExchange::nextCall() const {
+    switch (state) {
+    case State::Pausing:
+        return sendAt;
+    case State::Waiting:
+        return deadline;
+    default:
+        return TimePoint::max();
+    }
 }
 
 bool TransferExchange::finished() const {
@@ -79,28 +101,72 @@ TransferExchange::Result TransferExchange::result() const {
     return state == State::Completed ? Result::Completed : Result::Cancelled;
 }
 
-void TransferExchange::sendCurrent() {
+void TransferExchange::sendCurrent(TimePoint now) {
+    if (firstRequest) {
+        link.takeFrame(frame);
+        firstRequest = false;
+    }
     const RequestEntry& request = requests[index];
     link.clearInput();
     link.sendFrame(request.command, std::span(request.data).first(request.length));
+    deadline = now + SessionTiming::kReplyTimeout;
+    state = State::Waiting;
 }
 
-void TransferExchange::retry() {
-    if (++retries >= kAttemptsPerRequest) {
-        state = State::Failed;
+void TransferExchange::sendAfterSpacing(TimePoint replyTime) {
+    const std::chrono::milliseconds spacing =
+        std::max(minimumSpacing,
+                 slowInstrument ? SessionTiming::kFallbackSpacing : std::chrono::milliseconds(0));
+    sendAt = replyTime + spacing;
+    state = State::Pausing;
+    if (spacing.count() == 0)
+        sendCurrent(replyTime);
+}
+
+void TransferExchange::retry(TimePoint now, TransferFailure::Cause cause) {
+    if (++retries >= SessionTiming::kAttemptsPerRequest) {
+        fail(cause);
         return;
     }
-    sendCurrent();
+    // After a time-out the line has long been quiet; after a wrong answer the instrument gets
+    // its pause as after any reply.
+    if (cause == TransferFailure::Cause::NoAnswer)
+        sendCurrent(now);
+    else
+        sendAfterSpacing(now);
 }
 
-void TransferExchange::advance() {
+void TransferExchange::advance(TimePoint now) {
     if (++index == requests.size()) {
         state = State::Completed;
         return;
     }
     retries = 0;
     progress.setPosition(static_cast<int>(index));
-    sendCurrent();
+    sendAfterSpacing(now);
+}
+
+void TransferExchange::fail(TransferFailure::Cause cause) {
+    TransferFailure failure;
+    failure.cause = cause;
+    failure.writing = direction == Direction::Write;
+    failure.request = index;
+    failure.requestCount = requests.size();
+    const RequestEntry& request = requests[index];
+    failure.reg = failure.writing ? request.command : request.data[0];
+    failure.settingCount = static_cast<int>(kSettingRegisters.size());
+    if (failure.writing) {
+        for (const RequestEntry& written : std::span(requests).first(index)) {
+            if (written.command == kIdentityRegister)
+                failure.identityWritten = true;
+            else if (leadOfRegister(written.command))
+                ++failure.leadsWritten;
+            else
+                ++failure.settingsWritten;
+        }
+    }
+    failure_ = failure;
+    state = State::Failed;
 }
 
 bool TransferExchange::judgeReply(const FrameView& reply) {

@@ -27,9 +27,10 @@ enum Option : int {
     Trace,
     ForgetRegister,
     LineRate,
+    DeafAfterWrite,
 };
 
-constexpr std::array<option, 18> kLongOptions{{
+constexpr std::array<option, 19> kLongOptions{{
     {"help", no_argument, nullptr, Help},
     {"link", required_argument, nullptr, Link},
     {"state", required_argument, nullptr, State},
@@ -47,6 +48,7 @@ constexpr std::array<option, 18> kLongOptions{{
     {"trace", no_argument, nullptr, Trace},
     {"forget-register", required_argument, nullptr, ForgetRegister},
     {"line-rate", required_argument, nullptr, LineRate},
+    {"deaf-after-write", required_argument, nullptr, DeafAfterWrite},
     {nullptr, 0, nullptr, 0},
 }};
 
@@ -141,6 +143,8 @@ bool apply(int code, std::string_view argument, SimOptions& options) {
         return false;
     case LineRate:
         return assign(options.lineRate, 300, 1000000);
+    case DeafAfterWrite:
+        return assign(options.deafAfterWriteMs, 1, 60000);
     default:
         return false;
     }
@@ -212,6 +216,9 @@ Faults, for testing a tool against a misbehaving instrument:
   --noise                  send junk bytes before every reply
   --split                  send every reply in two writes with a short pause between
   --delay MS               wait MS milliseconds before every reply (0 to 60000)
+  --deaf-after-write MS    once the acknowledgement of a write has left, lose every byte
+                           that arrives for MS milliseconds (1 to 60000), as an instrument
+                           busy storing the value does
   -h, --help               show this text and exit
 )";
 }

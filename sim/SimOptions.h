@@ -12,9 +12,11 @@ struct SimOptions {
     std::string statePath; // registers kept between runs
     DeviceIdentity identity{"ZQ000001", 1, 1, 0};
     FaultPlan faults;
-    bool noise = false;         // junk bytes before every reply
-    bool split = false;         // every reply in two writes with a pause between them
-    unsigned delayMs = 0;       // wait before every reply
+    bool noise = false;   // junk bytes before every reply
+    bool split = false;   // every reply in two writes with a pause between them
+    unsigned delayMs = 0; // wait before every reply
+    unsigned deafAfterWriteMs =
+        0;                      // bytes arriving this long after a write's acknowledgement are lost
     std::uint32_t lineRate = 0; // baud of the simulated line; 0 answers at once
     bool trace = false;         // every frame both ways on standard error
     bool help = false;

@@ -23,19 +23,33 @@ void saveState(const RegisterStore& store, const std::string& path) {
     }
 }
 
+bool isWriteAcknowledgement(std::span<const std::uint8_t> request, const EncodedFrame& reply) {
+    return request[2] != kReadCommand && reply.bytes()[2] == kAcknowledgeCommand;
+}
+
 // Answers requests until a stop signal arrives.
 void serve(InstrumentLine& line, LinePace& incoming, FrameReader& reader, Responder& responder,
-           ReplyWriter& writer, const StopSignals& signals) {
+           ReplyWriter& writer, const StopSignals& signals,
+           std::chrono::milliseconds deafAfterWrite) {
+    using Clock = std::chrono::steady_clock;
     constexpr std::chrono::milliseconds kHangUpPause{100};
+    Clock::time_point deafUntil{};
     while (!signals.requested()) {
         const short events = signals.waitFor(line.descriptor());
         if ((events & POLLIN) != 0) {
             const std::vector<std::uint8_t> bytes = line.receive();
+            const bool lost = Clock::now() < deafUntil;
             incoming.carry(bytes.size(), signals);
+            if (lost)
+                continue;
             reader.append(bytes);
             while (const auto request = reader.next()) {
-                if (const auto reply = responder.answer(*request))
-                    writer.send(reply->bytes());
+                const auto reply = responder.answer(*request);
+                if (!reply)
+                    continue;
+                writer.send(reply->bytes());
+                if (deafAfterWrite.count() > 0 && isWriteAcknowledgement(*request, *reply))
+                    deafUntil = Clock::now() + deafAfterWrite;
             }
         } else if ((events & (POLLHUP | POLLERR)) != 0) {
             signals.sleep(kHangUpPause);
@@ -88,6 +102,7 @@ int main(int argc, char** argv) {
     ReplyWriter writer(line, signals,
                        {options.delayMs, options.noise, options.split, options.lineRate}, trace);
     LinePace incoming(options.lineRate);
-    serve(line, incoming, reader, responder, writer, signals);
+    serve(line, incoming, reader, responder, writer, signals,
+          std::chrono::milliseconds(options.deafAfterWriteMs));
     return 0;
 }

@@ -1,6 +1,6 @@
 #include "ui/CommPortDialog.h"
 
-#include "device/SerialLink.h"
+#include "config/ComPorts.h"
 
 #include <QButtonGroup>
 #include <QFile>
@@ -23,7 +23,7 @@ struct PortChoice {
     const char* text;
 };
 
-constexpr std::array<PortChoice, SerialLink::kComPortCount> kPortChoices{{
+constexpr std::array<PortChoice, kComPortCount> kPortChoices{{
     {1, QT_TRANSLATE_NOOP("CommPortDialog", "COMM &1")},
     {2, QT_TRANSLATE_NOOP("CommPortDialog", "COMM &2")},
     {3, QT_TRANSLATE_NOOP("CommPortDialog", "COMM &3")},
@@ -62,7 +62,7 @@ CommPortDialog::CommPortDialog(QWidget* parent, std::uint8_t currentPort, Servic
         grid->addWidget(radio, static_cast<int>(i) % kRowsPerColumn,
                         static_cast<int>(i) / kRowsPerColumn);
     }
-    ports->button(SerialLink::comNumberOf(currentPort))->setChecked(true);
+    ports->button(comNumberOf(currentPort))->setChecked(true);
     connect(ports, &QButtonGroup::idToggled, this, [this](int, bool checked) {
         if (checked)
             showCheckedDevice();
@@ -143,6 +143,14 @@ QLayout* CommPortDialog::buildSearchRow() {
     row->addWidget(findButton);
     row->addWidget(searchResult, 1);
     return row;
+}
+
+void CommPortDialog::done(int result) {
+    // However the window closes, the search lets go of every port it opened before the choice
+    // is applied, so that the chosen port can be opened.
+    searchTimer.stop();
+    finder.reset();
+    QDialog::done(result);
 }
 
 void CommPortDialog::findInstrument() {

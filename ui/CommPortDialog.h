@@ -50,6 +50,9 @@ public:
     // Gives the checked COM n the device at path.
     void bindCheckedPort(const std::string& path);
 
+    // Ends a search still running, then closes.
+    void done(int result) override;
+
 private:
     QLayout* buildDeviceRows();
     QLayout* buildSearchRow();

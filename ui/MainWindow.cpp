@@ -5,7 +5,6 @@
 #include "ui/DeviceInfoGroup.h"
 #include "ui/Help.h"
 #include "ui/LeadGrid.h"
-#include "ui/LinkWatcher.h"
 #include "ui/OptionGroups.h"
 
 #include <QContextMenuEvent>
@@ -42,16 +41,15 @@ QHBoxLayout* sideBySide(std::initializer_list<QWidget*> widgets) {
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts)
+MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
+                       SessionDriver::Clock clock)
     : QDialog(parent)
     , listPorts(listPorts ? std::move(listPorts) : [] { return discoverSerialPorts(); })
-    , link([this](int comNumber) { return settings.commDevice(comNumber); })
-    , poll(link, state)
-    , connection(settings, link,
+    , driver(new SessionDriver(session, this, std::move(clock)))
+    , connection(settings, session,
                  [this](PortConnection::Problem problem, const std::string& detail) {
                      showPortProblem(problem, detail);
-                 })
-    , watcher(new LinkWatcher(link, this)) {
+                 }) {
     setWindowTitle(tr("Mirafen for Zentiq "));
     setWindowFlag(Qt::WindowMinimizeButtonHint);
     // The module list comes from a catalogue that may lie in the data folder.
@@ -59,12 +57,6 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts)
     record.resetToDefaults();
     setLayout(buildLayout());
     devicePanel->fillModuleList(ModuleCatalogue(settings.dataFolder()).modules());
-
-    pollTimer.setInterval(kPollPeriodMs);
-    pumpTimer.setInterval(kPumpPeriodMs);
-    pumpTimer.setTimerType(Qt::PreciseTimer);
-    connect(&pollTimer, &QTimer::timeout, this, &MainWindow::pollTimerTick);
-    connect(&pumpTimer, &QTimer::timeout, this, &MainWindow::pumpTimerTick);
 
     new QShortcut(QKeySequence(Qt::Key_F1), this, &showHelp);
 }
@@ -81,7 +73,7 @@ QLayout* MainWindow::buildLayout() {
     devicePanel = new DeviceInfoGroup(this, info);
     connect(devicePanel, &DeviceInfoGroup::moduleChosen, this, &MainWindow::selectModuleType);
     connect(devicePanel, &DeviceInfoGroup::connectionSetupClicked, this,
-            &MainWindow::connectionSetup);
+            [this] { runPortDialog(false); });
 
     auto* right = new QVBoxLayout;
     right->addLayout(sideBySide({options->frequencyGroup(), options->shutOffGroup()}));

@@ -2,22 +2,19 @@
 
 #include "config/ProgramSettings.h"
 #include "device/DeviceInfo.h"
-#include "device/IdentificationPoll.h"
-#include "device/SerialLink.h"
-#include "device/TransferExchange.h"
+#include "device/InstrumentSession.h"
 #include "setup/SetupRecord.h"
 #include "ui/CommPortDialog.h"
 #include "ui/PortConnection.h"
+#include "ui/SessionDriver.h"
 
 #include <QDialog>
 #include <QPointer>
-#include <QTimer>
 #include <optional>
 #include <string>
 
 class DeviceInfoGroup;
 class LeadGrid;
-class LinkWatcher;
 class OptionGroups;
 class QPushButton;
 
@@ -28,11 +25,10 @@ class MainWindow : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kPollPeriodMs = 1000;
-    static constexpr int kPumpPeriodMs = 100;
-
-    // listPorts finds the serial ports the port dialog offers; the machine's own by default.
-    explicit MainWindow(QWidget* parent = nullptr, CommPortDialog::PortLister listPorts = {});
+    // listPorts finds the serial ports the port dialog offers, the machine's own by default;
+    // clock is the instrument session's, the steady clock by default.
+    explicit MainWindow(QWidget* parent = nullptr, CommPortDialog::PortLister listPorts = {},
+                        SessionDriver::Clock clock = {});
     ~MainWindow() override;
 
     void setAutoProxy(QObject* proxy) { autoProxy_ = proxy; }
@@ -40,7 +36,9 @@ public:
 
     const SetupRecord& setup() const { return record; }
     const DeviceInfo& deviceInfo() const { return info; }
-    const LinkState& linkState() const { return state; }
+    const LinkState& linkState() const { return session.linkState(); }
+    // What drives the instrument session; tests move its clock on and wake it.
+    SessionDriver& instrumentDriver() { return *driver; }
 
     // What the window's edits hold, taken into the setup and the device information.
     void commitEdits();
@@ -51,10 +49,6 @@ public:
     // Makes a module type current, as choosing it in the list does; false when the catalogue
     // does not know the code (nothing changes then).
     bool selectModuleType(int code);
-
-    // What the poll and pump timers run; tests call them directly.
-    void pollTimerTick();
-    void pumpTimerTick();
 
     void accept() override;
     void reject() override;
@@ -88,6 +82,7 @@ private:
     void showPollOutcome(const IdentificationPoll::Outcome& outcome);
     void setConnected(bool on);
     void showPortProblem(PortConnection::Problem problem, const std::string& detail);
+    void showTransferFailure();
     void showRecord();
 
     void loadFromFile();
@@ -97,21 +92,17 @@ private:
 
     void loadFromDevice();
     void saveToDevice();
-    TransferExchange::Result runTransfer(TransferExchange::Direction direction);
-    void connectionSetup();
+    InstrumentSession::Result runTransfer(InstrumentSession::Direction direction);
+    void startPolling();
     void runPortDialog(bool firstRun);
 
     CommPortDialog::PortLister listPorts;
     ProgramSettings settings;
-    SerialLink link;
     SetupRecord record;
     DeviceInfo info;
-    LinkState state;
-    IdentificationPoll poll;
+    InstrumentSession session;
+    SessionDriver* driver;
     PortConnection connection;
-    QTimer pollTimer;
-    QTimer pumpTimer;
-    LinkWatcher* watcher;
     QPointer<QObject> autoProxy_;
     bool firstShowDone = false;
 

@@ -1,13 +1,15 @@
 #include "config/ModuleCatalogue.h"
+#include "device/FailureTexts.h"
+#include "setup/FileError.h"
 #include "ui/DeviceInfoGroup.h"
 #include "ui/LeadGrid.h"
-#include "ui/LinkWatcher.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/OptionGroups.h"
 #include "ui/TransferDialog.h"
 
 #include <QPushButton>
+#include <algorithm>
 
 MainWindow::TransferHold::TransferHold(LinkState& state)
     : state(state) {
@@ -18,12 +20,12 @@ MainWindow::TransferHold::~TransferHold() {
     state.transferBusy = false;
 }
 
-void MainWindow::pollTimerTick() {
-    showPollOutcome(poll.tick());
-}
-
-void MainWindow::pumpTimerTick() {
-    watcher->pump();
+void MainWindow::startPolling() {
+    session.setMinimumSpacing(settings.minimumSpacing());
+    session.startPolling(driver->now(), [this](const IdentificationPoll::Outcome& outcome) {
+        showPollOutcome(outcome);
+    });
+    driver->wake();
 }
 
 void MainWindow::showPollOutcome(const IdentificationPoll::Outcome& outcome) {
@@ -76,29 +78,68 @@ bool MainWindow::selectModuleType(int code) {
     return true;
 }
 
-TransferExchange::Result MainWindow::runTransfer(TransferExchange::Direction direction) {
-    TransferDialog dialog(this, link, record, info, direction);
-    connect(watcher, &LinkWatcher::frameReady, &dialog, &TransferDialog::frameArrived);
+InstrumentSession::Result MainWindow::runTransfer(InstrumentSession::Direction direction) {
+    TransferDialog dialog(this, session, *driver, record, info, direction);
     dialog.exec();
-    const TransferExchange::Result result = dialog.transferResult();
-    if (result == TransferExchange::Result::Failed)
-        showWarning(this, tr("Error Occured During Transfer."));
+    const InstrumentSession::Result result = dialog.transferResult();
+    if (result == InstrumentSession::Result::Failed)
+        showTransferFailure();
     return result;
 }
 
+void MainWindow::showTransferFailure() {
+    QString detail;
+    if (const std::optional<TransferFailure> failure = session.transferFailure()) {
+        detail = QString::fromStdString(failedRequestText(*failure));
+        if (const std::string state = instrumentStateText(*failure); !state.empty())
+            detail += "\n" + QString::fromStdString(state);
+    }
+    showWarning(this, tr(kTransferErrorText), detail);
+}
+
 void MainWindow::saveToDevice() {
-    const TransferHold hold(state);
+    const TransferHold hold(session.linkState());
     commitEdits();
-    runTransfer(TransferExchange::Direction::Write);
+    runTransfer(InstrumentSession::Direction::Write);
 }
 
 void MainWindow::loadFromDevice() {
-    const TransferHold hold(state);
+    const TransferHold hold(session.linkState());
     commitEdits();
     // A load that does not complete leaves the setup as it was before it began.
     const SetupRecord before = record;
-    if (runTransfer(TransferExchange::Direction::Read) != TransferExchange::Result::Completed)
+    if (runTransfer(InstrumentSession::Direction::Read) != InstrumentSession::Result::Completed)
         record = before;
     showRecord();
     grid->rebuildGrid();
+}
+
+void MainWindow::runPortDialog(bool firstRun) {
+    connection.rememberCurrentPort();
+    CommPortDialog dialog(this, connection.currentPort(),
+                          {[this](int comNumber) { return settings.commDevice(comNumber); },
+                           listPorts,
+                           [this] {
+                               session.close();
+                               driver->wake();
+                           }});
+    // A first run offers the USB adapter plugged in, unless the port already names a device.
+    if (firstRun && !settings.boundDevice(dialog.chosenPort())) {
+        const std::vector<DiscoveredPort> found = listPorts();
+        const auto adapter = std::ranges::find_if(found, &DiscoveredPort::isUsb);
+        if (adapter != found.end())
+            dialog.bindCheckedPort(storedPortPath(*adapter));
+    }
+    dialog.exec();
+    connection.applyChoice(dialog.chosenPort(), dialog.changedDevices());
+    driver->wake();
+}
+
+void MainWindow::showPortProblem(PortConnection::Problem problem, const std::string& detail) {
+    if (problem == PortConnection::Problem::SettingsNotWritable) {
+        showWarning(this, tr("Couldn't create setup file."), QString::fromLocal8Bit(detail));
+        return;
+    }
+    showWarning(this, tr(kPortNotAvailableText),
+                portFailureDetail(detail, session.link().devicePath(), listPorts()));
 }

@@ -1,40 +1,57 @@
 #include "ui/PortConnection.h"
 
 #include "config/ProgramSettings.h"
-#include "device/SerialLink.h"
+#include "device/InstrumentSession.h"
+#include "setup/FileError.h"
 
 #include <utility>
 
-PortConnection::PortConnection(ProgramSettings& settings, SerialLink& link, ProblemSink report)
+PortConnection::PortConnection(ProgramSettings& settings, InstrumentSession& session,
+                               ProblemSink report)
     : settings(settings)
-    , link(link)
+    , session(session)
     , report(std::move(report)) {}
 
 bool PortConnection::openStoredPort() {
     const std::optional<std::uint8_t> port = settings.readCommPort();
     if (!port)
         return false;
-    openOrFallBack(*port);
+    if (!openPort(*port))
+        fallBack();
     return true;
 }
 
 void PortConnection::rememberCurrentPort() {
-    previousPort = link.portNumber();
+    previousPort = currentPort_;
 }
 
 void PortConnection::applyChoice(std::uint8_t port, const std::map<int, std::string>& devices) {
-    if ((!devices.empty() && !settings.storeCommDevices(devices)) ||
-        !settings.storeCommPort(port)) {
-        report(Problem::SettingsNotWritable, {});
+    try {
+        if (!devices.empty())
+            settings.storeCommDevices(devices);
+        settings.storeCommPort(port);
+    } catch (const FileError& error) {
+        report(Problem::SettingsNotWritable, error.standardText());
+        // The port dialog may have let go of the port for its search.
+        if (!session.link().isOpen())
+            fallBack();
         return;
     }
-    openOrFallBack(port);
+    if (!openPort(port))
+        fallBack();
 }
 
-void PortConnection::openOrFallBack(std::uint8_t port) {
-    if (link.open(port, SerialLink::kInstrumentBaudRate))
+bool PortConnection::openPort(std::uint8_t port) {
+    currentPort_ = port;
+    if (session.open(settings.portDevice(port)))
+        return true;
+    report(Problem::PortNotAvailable, session.link().lastOpenError());
+    return false;
+}
+
+void PortConnection::fallBack() {
+    if (previousPort == 0)
         return;
-    report(Problem::PortNotAvailable, link.lastOpenError());
-    if (previousPort != 0)
-        link.open(previousPort, SerialLink::kInstrumentBaudRate);
+    currentPort_ = previousPort;
+    session.open(settings.portDevice(previousPort));
 }

@@ -5,35 +5,39 @@
 #include <map>
 #include <string>
 
+class InstrumentSession;
 class ProgramSettings;
-class SerialLink;
 
-// How the window puts the instrument's port on the link: the stored port at start-up, a chosen
-// port after the port dialog, and the port used before when a chosen one will not open.
+// How the window puts the instrument's port on the session: the stored port at start-up, a
+// chosen port after the port dialog, and the port used before when a chosen one will not open
+// or cannot be stored: the link keeps the port it had.
 class PortConnection {
 public:
     enum class Problem {
         PortNotAvailable,    // the port would not open; detail holds the system's reason
-        SettingsNotWritable, // zenset.sys could not be opened to store the choice
+        SettingsNotWritable, // zenset.sys could not store the choice; detail says why
     };
     using ProblemSink = std::function<void(Problem problem, const std::string& detail)>;
 
-    PortConnection(ProgramSettings& settings, SerialLink& link, ProblemSink report);
+    PortConnection(ProgramSettings& settings, InstrumentSession& session, ProblemSink report);
 
     // Opens the stored port; false when none is stored (a first run).
     bool openStoredPort();
-    // Remembers the port now in use, to fall back to should the next choice not open.
+    // The port number of the last open, whether or not it succeeded; 0 before any.
+    std::uint8_t currentPort() const { return currentPort_; }
+    // Remembers the port now in use, to fall back to should the next choice fail.
     void rememberCurrentPort();
-    // Stores the devices given to COM numbers and port as the choice, and opens it, falling
-    // back to the remembered port when it will not open. Throws FileError when zenset.sys fails
-    // midway through a rewrite.
+    // Stores the devices given to COM numbers and port as the choice, and opens it. When the
+    // choice cannot be stored, or its port will not open, the remembered port is opened again.
     void applyChoice(std::uint8_t port, const std::map<int, std::string>& devices = {});
 
 private:
-    void openOrFallBack(std::uint8_t port);
+    bool openPort(std::uint8_t port);
+    void fallBack();
 
     ProgramSettings& settings;
-    SerialLink& link;
+    InstrumentSession& session;
     ProblemSink report;
+    std::uint8_t currentPort_ = 0;
     std::uint8_t previousPort = 0;
 };

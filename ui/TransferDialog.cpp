@@ -1,7 +1,6 @@
 #include "ui/TransferDialog.h"
 
-#include "device/LineTiming.h"
-#include "device/SerialLink.h"
+#include "ui/SessionDriver.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -11,13 +10,13 @@
 namespace {
 
 // How the dialog ends for each result of the exchange.
-int resultCode(TransferExchange::Result result) {
+int resultCode(InstrumentSession::Result result) {
     switch (result) {
-    case TransferExchange::Result::Completed:
+    case InstrumentSession::Result::Completed:
         return 240;
-    case TransferExchange::Result::Failed:
+    case InstrumentSession::Result::Failed:
         return 239;
-    case TransferExchange::Result::Cancelled:
+    case InstrumentSession::Result::Cancelled:
         break;
     }
     return 238;
@@ -25,16 +24,16 @@ int resultCode(TransferExchange::Result result) {
 
 } // namespace
 
-TransferDialog::TransferDialog(QWidget* parent, SerialLink& link, SetupRecord& record,
-                               DeviceInfo& info, TransferExchange::Direction direction)
+TransferDialog::TransferDialog(QWidget* parent, InstrumentSession& session, SessionDriver& driver,
+                               SetupRecord& record, DeviceInfo& info,
+                               InstrumentSession::Direction direction)
     : QDialog(parent)
-    , link(link)
-    , progress(new QProgressBar(this))
-    , exchange(link, record, info, direction,
-               {[this](int minimum, int maximum) { progress->setRange(minimum, maximum); },
-                [this](int position) {
-                    progress->setValue(position);
-                }}) {
+    , session(session)
+    , driver(driver)
+    , record(record)
+    , info(info)
+    , direction(direction)
+    , progress(new QProgressBar(this)) {
     setWindowTitle(tr("Zentiq Transfer"));
     setModal(true);
 
@@ -51,14 +50,6 @@ TransferDialog::TransferDialog(QWidget* parent, SerialLink& link, SetupRecord& r
     layout->addWidget(text);
     layout->addWidget(progress);
     layout->addWidget(cancel, 0, Qt::AlignHCenter);
-
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setInterval(kTickMs);
-    connect(&timer, &QTimer::timeout, this, &TransferDialog::tick);
-    gapTimer.setSingleShot(true);
-    gapTimer.setTimerType(Qt::PreciseTimer);
-    gapTimer.setInterval(frameGap(link.baudRate()));
-    connect(&gapTimer, &QTimer::timeout, this, &TransferDialog::tick);
 }
 
 void TransferDialog::showEvent(QShowEvent* event) {
@@ -67,42 +58,27 @@ void TransferDialog::showEvent(QShowEvent* event) {
         return;
     started = true;
     progress->setValue(0);
-    exchange.start();
-    timer.start();
-    // Until the first tick a frame is the poll's: the first request goes out no sooner than a
-    // tick after the poll's last request, so that its answer is in before it and cannot pass
-    // for the answer to the first request.
-    const auto sinceLastSend = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - link.lastSendTime());
-    const auto pollAnswerWait = std::chrono::milliseconds(kTickMs) - sinceLastSend;
-    if (pollAnswerWait.count() <= 0)
-        tick();
-    else
-        QTimer::singleShot(pollAnswerWait, Qt::PreciseTimer, this, &TransferDialog::tick);
-}
-
-void TransferDialog::frameArrived() {
-    if (ticked && !exchange.finished() && !gapTimer.isActive())
-        gapTimer.start();
-}
-
-void TransferDialog::tick() {
-    // A frame in its gap is the gap timer's to take; an ended exchange has nothing to take.
-    if (gapTimer.isActive() || exchange.finished())
-        return;
-    ticked = true;
-    exchange.tick();
-    if (exchange.finished())
-        finish();
+    session.startTransfer(
+        record, info, direction, driver.now(),
+        {{[this](int minimum, int maximum) { progress->setRange(minimum, maximum); },
+          [this](int position) {
+              progress->setValue(position);
+          }},
+         [this] {
+             finish();
+         }});
+    driver.wake();
 }
 
 void TransferDialog::reject() {
-    exchange.cancel();
-    finish();
+    if (!started)
+        done(resultCode(InstrumentSession::Result::Cancelled));
+    else if (session.transferRunning())
+        session.cancelTransfer();
+    else
+        finish();
 }
 
 void TransferDialog::finish() {
-    timer.stop();
-    gapTimer.stop();
-    done(resultCode(exchange.result()));
+    done(resultCode(session.transferResult()));
 }

@@ -313,7 +313,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"MissingDevice",
                     {},
                     {"identify", "--device", "/dev/absent"},
-                    "That Comm Port is not available: /dev/absent: No such file or "
+                    "That Comm Port is not available. /dev/absent: No such file or "
                     "directory.\n"}));
 
 TEST_F(CliInstrumentTest, PortHeldByAnotherOpenerIsRefusedWithTheSystemsReason) {
@@ -325,7 +325,7 @@ TEST_F(CliInstrumentTest, PortHeldByAnotherOpenerIsRefusedWithTheSystemsReason) 
 
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
-              "That Comm Port is not available: " + device + ": Device or resource busy.\n");
+              "That Comm Port is not available. " + device + ": Device or resource busy.\n");
 }
 
 TEST_F(CliInstrumentTest, InstrumentFallingSilentFailsTheTransferAfterThreeTimeOuts) {

@@ -1,4 +1,4 @@
-#include "cli/RegisterText.h"
+#include "device/RegisterText.h"
 
 #include <array>
 #include <cstdio>

@@ -1,8 +1,12 @@
-#include "cli/Usage.h"
+#include "cli/CommandTable.h"
+
+#include "cli/CommandContext.h"
+#include "cli/InstrumentCommands.h"
+#include "cli/PortCommands.h"
+#include "cli/SetupFileCommands.h"
 
 #include <algorithm>
 #include <array>
-#include <utility>
 
 namespace {
 
@@ -20,7 +24,8 @@ Commands:
   show FILE                               a setup file as a table
   help [COMMAND]                          this text, or the help of one command
 
-'mirafen-cli COMMAND --help' explains one command and its options.
+'mirafen-cli COMMAND --help' explains one command and its options; 'mirafen-cli --version'
+prints the version.
 Exit status: 0 on success, 1 on a failure (one line on standard error says why),
 2 on wrong usage.
 )";
@@ -45,29 +50,36 @@ firmware revision.
 )";
 
 constexpr std::string_view kReadHelp =
-    R"(Usage: mirafen-cli read (--port N | --device PATH) -o FILE [--wait SECONDS] [--quiet]
+    R"(Usage: mirafen-cli read (--port N | --device PATH) -o FILE [--wait SECONDS]
+                        [--min-spacing MS] [--quiet]
 Reads the setup out of the instrument (lead names and skip flags of the module's leads,
 test frequency, limits, failure rules, start-up mode, shut-off time) and writes it into
 the setup file FILE as the window saves one: a new file gets all 263 lines, an existing
 one has its keys rewritten in place and keeps its other lines. Leads beyond the module's
 lead count are written unnamed and not skipped. The lead count comes from the module
 catalogue (Modules.dat in the working directory, else in the data folder); a module type
-the catalogue does not know is a failure. Nothing is written when the transfer fails.
+the catalogue does not know is a failure. A FILE that cannot be written is a failure
+before the instrument is read; nothing is written when the transfer fails.
 
   --port N          the instrument is on COM N (1 to 16), as zenset.sys names it
   --device PATH     the instrument is on the serial device PATH
   -o, --output FILE the setup file to write
   --wait SECONDS    how long to wait for the instrument's identity (default 5)
+  --min-spacing MS  wait at least MS milliseconds (0 to 1000) after each reply before
+                    the next request, for a slow instrument (default: MINSPACING in
+                    zenset.sys, else 0)
   -q, --quiet       no progress and no summary line
 )";
 
 constexpr std::string_view kWriteHelp =
     R"(Usage: mirafen-cli write FILE (--port N | --device PATH)
                          [--serial NNNNNNNN | --next-serial] [--module CODE] [--verify]
+                         [--wait SECONDS] [--min-spacing MS] [--quiet]
 Writes the setup file FILE into the instrument, with the instrument's identity as the
 window writes it: its serial number, its module type and its firmware revision, unless
 changed by the options. The lead count comes from the module catalogue for the module
-type written.
+type written. When the write fails midway, the message says which part of the new setup
+the instrument now holds.
 
   --port N          the instrument is on COM N (1 to 16), as zenset.sys names it
   --device PATH     the instrument is on the serial device PATH
@@ -78,6 +90,9 @@ type written.
   --verify          read every written register back, the identity included, and fail
                     naming the registers that differ
   --wait SECONDS    how long to wait for the instrument's identity (default 5)
+  --min-spacing MS  wait at least MS milliseconds (0 to 1000) after each reply before
+                    the next request, for a slow instrument (default: MINSPACING in
+                    zenset.sys, else 0)
   -q, --quiet       no progress and no summary line
 )";
 
@@ -91,19 +106,47 @@ many others there are. Codes out of range show as the window shows them.
   --json            print a JSON object with all 128 leads instead of the table
 )";
 
-constexpr std::array<std::pair<Command, std::string_view>, 6> kHelpTexts{{
-    {Command::Help, kProgramHelp},
-    {Command::Ports, kPortsHelp},
-    {Command::Identify, kIdentifyHelp},
-    {Command::Read, kReadHelp},
-    {Command::Write, kWriteHelp},
-    {Command::Show, kShowHelp},
+void printHelp(const CommandContext& context) {
+    context.out << helpText(context.invocation.helpTopic);
+}
+
+constexpr std::array kNoOptions = std::array<Option, 0>{};
+constexpr std::array kIdentifyOptions{Option::Port, Option::Device, Option::Wait, Option::Json};
+constexpr std::array kReadOptions{Option::Port,       Option::Device, Option::Wait,
+                                  Option::MinSpacing, Option::Output, Option::Quiet};
+constexpr std::array kWriteOptions{Option::Port,       Option::Device, Option::Wait,
+                                   Option::MinSpacing, Option::Serial, Option::NextSerial,
+                                   Option::Module,     Option::Verify, Option::Quiet};
+constexpr std::array kShowOptions{Option::Json};
+
+constexpr std::array<CommandSpec, 6> kCommands{{
+    {Command::Help, "help", kNoOptions, kProgramHelp, printHelp},
+    {Command::Ports, "ports", kNoOptions, kPortsHelp, listPorts},
+    {Command::Identify, "identify", kIdentifyOptions, kIdentifyHelp, identifyInstrument},
+    {Command::Read, "read", kReadOptions, kReadHelp, readFromInstrument},
+    {Command::Write, "write", kWriteOptions, kWriteHelp, writeToInstrument},
+    {Command::Show, "show", kShowOptions, kShowHelp, showSetupFile},
 }};
 
 } // namespace
 
+bool CommandSpec::accepts(Option option) const {
+    return option == Option::Help || std::ranges::find(options, option) != options.end();
+}
+
+std::span<const CommandSpec> commandTable() {
+    return kCommands;
+}
+
+const CommandSpec* commandNamed(std::string_view name) {
+    const auto found = std::ranges::find(kCommands, name, &CommandSpec::name);
+    return found != kCommands.end() ? &*found : nullptr;
+}
+
+const CommandSpec& commandSpec(Command command) {
+    return *std::ranges::find(kCommands, command, &CommandSpec::command);
+}
+
 std::string_view helpText(std::optional<Command> command) {
-    const auto found = std::ranges::find(kHelpTexts, command.value_or(Command::Help),
-                                         &std::pair<Command, std::string_view>::first);
-    return found != kHelpTexts.end() ? found->second : kProgramHelp;
+    return commandSpec(command.value_or(Command::Help)).help;
 }

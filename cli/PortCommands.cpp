@@ -1,7 +1,8 @@
+#include "cli/PortCommands.h"
+
 #include "cli/CommandContext.h"
-#include "cli/Commands.h"
 #include "cli/TextColumns.h"
-#include "device/SerialLink.h"
+#include "config/ComPorts.h"
 #include "device/SerialPortDiscovery.h"
 
 #include <algorithm>
@@ -13,7 +14,7 @@ namespace {
 // "COMM 1, COMM 3": the COM numbers that stand for the port.
 std::string boundComNumbers(const ProgramSettings& settings, const DiscoveredPort& port) {
     std::string text;
-    for (int comNumber = 1; comNumber <= SerialLink::kComPortCount; ++comNumber) {
+    for (int comNumber = 1; comNumber <= kComPortCount; ++comNumber) {
         const std::string device = settings.commDevice(comNumber);
         if (device == port.devicePath || isSameDevice(device, port.devicePath))
             text += (text.empty() ? "COMM " : ", COMM ") + std::to_string(comNumber);

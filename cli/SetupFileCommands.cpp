@@ -1,5 +1,6 @@
+#include "cli/SetupFileCommands.h"
+
 #include "cli/CommandContext.h"
-#include "cli/Commands.h"
 #include "cli/SetupFileInput.h"
 #include "cli/SetupTable.h"
 

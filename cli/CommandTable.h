@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+struct CommandContext;
+
+enum class Command { Help, Ports, Identify, Read, Write, Show };
+
+enum class Option {
+    Port,
+    Device,
+    Wait,
+    MinSpacing,
+    Output,
+    Serial,
+    NextSerial,
+    Module,
+    Verify,
+    Quiet,
+    Json,
+    Help,
+};
+
+// One command of mirafen-cli: its name, the options it takes besides --help, its help text, and
+// the function that does its work. The function throws CommandFailure or FileError when it
+// cannot do it; what it prints on success goes to the context's out.
+struct CommandSpec {
+    Command command;
+    std::string_view name;
+    std::span<const Option> options;
+    std::string_view help;
+    void (*run)(const CommandContext& context);
+
+    bool accepts(Option option) const;
+    // It opens the instrument's port, so it needs --port or --device.
+    bool talksToInstrument() const { return accepts(Option::Port); }
+};
+
+// Every command, "help" first.
+std::span<const CommandSpec> commandTable();
+const CommandSpec* commandNamed(std::string_view name);
+const CommandSpec& commandSpec(Command command);
+// The help of one command, or of the program when there is none.
+std::string_view helpText(std::optional<Command> command);
