@@ -37,6 +37,7 @@ public:
     const SetupRecord& setup() const { return record; }
     const DeviceInfo& deviceInfo() const { return info; }
     const LinkState& linkState() const { return session.linkState(); }
+    const InstrumentSession& instrumentSession() const { return session; }
     // What drives the instrument session; tests move its clock on and wake it.
     SessionDriver& instrumentDriver() { return *driver; }
 

@@ -23,6 +23,7 @@ bool PortConnection::openStoredPort() {
 
 void PortConnection::rememberCurrentPort() {
     previousPort = currentPort_;
+    previousDevice = session.link().devicePath();
 }
 
 void PortConnection::applyChoice(std::uint8_t port, const std::map<int, std::string>& devices) {
@@ -53,5 +54,5 @@ void PortConnection::fallBack() {
     if (previousPort == 0)
         return;
     currentPort_ = previousPort;
-    session.open(settings.portDevice(previousPort));
+    session.open(previousDevice);
 }

@@ -40,4 +40,5 @@ private:
     ProblemSink report;
     std::uint8_t currentPort_ = 0;
     std::uint8_t previousPort = 0;
+    std::string previousDevice; // as it was opened, whatever zenset.sys says now
 };

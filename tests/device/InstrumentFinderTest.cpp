@@ -20,8 +20,8 @@ Clock::duration runToTheEnd(InstrumentFinder& finder, Clock::time_point begin) {
 }
 
 bool opensAgain(const std::string& path) {
-    SerialLink link([path](int) { return path; });
-    return link.open(1, 9600);
+    SerialLink link;
+    return link.open(path);
 }
 
 TEST(InstrumentFinder, FindsTheInstrumentBesideASilentPortAndLeavesAHeldPortAlone) {
@@ -29,8 +29,8 @@ TEST(InstrumentFinder, FindsTheInstrumentBesideASilentPortAndLeavesAHeldPortAlon
     ASSERT_FALSE(instrument.terminalPath().empty());
     PseudoTerminal silent;
     PseudoTerminal held;
-    SerialLink otherProgram([&held](int) { return held.slavePath(); });
-    ASSERT_TRUE(otherProgram.open(1, 9600));
+    SerialLink otherProgram;
+    ASSERT_TRUE(otherProgram.open(held.slavePath()));
 
     const auto begin = Clock::now();
     InstrumentFinder finder({held.slavePath(), silent.slavePath(), instrument.terminalPath()},

@@ -6,14 +6,13 @@
 #include <stdexcept>
 #include <sys/ioctl.h>
 
-LinkOnTerminal::LinkOnTerminal()
-    : link([this](int) { return terminal.slavePath(); }) {
-    if (!link.open(1, 9600))
+LinkOnTerminal::LinkOnTerminal() {
+    if (!link.open(terminal.slavePath()))
         throw std::runtime_error("cannot open " + terminal.slavePath() + ": " +
                                  link.lastOpenError());
 }
 
-std::vector<std::uint8_t> LinkOnTerminal::nextRequest() {
+std::vector<std::uint8_t> nextRequestOn(PseudoTerminal& terminal) {
     // Byte by byte up to the length byte, then the rest of the frame at once.
     std::vector<std::uint8_t> bytes;
     FrameSearch found;
@@ -29,7 +28,7 @@ std::vector<std::uint8_t> LinkOnTerminal::nextRequest() {
     return {bytes.begin() + static_cast<long>(found.noise), bytes.end()};
 }
 
-int LinkOnTerminal::unreadRequestBytes() const {
+int unreadRequestBytesOn(const PseudoTerminal& terminal) {
     constexpr int kInFlightMs = 20;
     pollfd ready{terminal.masterFd(), POLLIN, 0};
     poll(&ready, 1, kInFlightMs);
@@ -41,5 +40,5 @@ int LinkOnTerminal::unreadRequestBytes() const {
 
 void LinkOnTerminal::reply(std::span<const std::uint8_t> bytes) {
     terminal.send(bytes);
-    link.pump();
+    link.receive();
 }

@@ -14,11 +14,11 @@ const Bytes kAcknowledgement{0x55, 0x01, 0x00, 0x00, 0x01};
 
 class SerialLinkFrameTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(link.open(1, 9600)) << link.lastOpenError(); }
+    void SetUp() override { ASSERT_TRUE(link.open(terminal.slavePath())) << link.lastOpenError(); }
 
     void arrive(const Bytes& bytes) {
         terminal.send(bytes);
-        link.pump();
+        link.receive();
     }
 
     // The waiting frame as TakeFrame delivers it into the consumers' 80-byte buffer.
@@ -33,9 +33,7 @@ protected:
     }
 
     PseudoTerminal terminal;
-    SerialLink link{[this](int) {
-        return terminal.slavePath();
-    }};
+    SerialLink link;
 };
 
 TEST_F(SerialLinkFrameTest, SendsHeaderLengthCommandDataAndChecksum) {
@@ -60,30 +58,27 @@ TEST_F(SerialLinkFrameTest, LargestPayloadIsSentAndALargerOneRefused) {
     EXPECT_EQ(link.sendFrame(0x80, largest), kFrameBufferSize);
     EXPECT_EQ(terminal.receive(kFrameBufferSize), frameBytes(0x80, largest));
 
-    link.pump();
-    link.pump();
-    ASSERT_TRUE(link.timedOut());
     EXPECT_EQ(link.sendFrame(0x80, Bytes(kMaxFrameData + 1, 0x01)), 0);
-    EXPECT_FALSE(link.timedOut());
     // Nothing of it reached the line: the next frame is the first thing the instrument sees.
     link.sendFrame(0x01, Bytes{0x10});
     EXPECT_EQ(terminal.receive(5), (Bytes{0x55, 0x01, 0x01, 0x10, 0x12}));
 }
 
-TEST_F(SerialLinkFrameTest, ClosedPortSendsNothingButRestartsTheTimeOut) {
-    SerialLink closed{[](int) {
-        return std::string("/nonexistent/port");
-    }};
-    closed.pump();
-    closed.pump();
-    ASSERT_TRUE(closed.timedOut());
-
+TEST_F(SerialLinkFrameTest, ClosedPortSendsNothingAndReadsNothing) {
+    SerialLink closed;
+    EXPECT_FALSE(closed.open("/nonexistent/port"));
     EXPECT_EQ(closed.sendFrame(0x01, Bytes{0x10}), 0);
-    EXPECT_FALSE(closed.timedOut());
-    closed.pump();
-    EXPECT_FALSE(closed.timedOut());
-    closed.pump();
-    EXPECT_TRUE(closed.timedOut());
+    EXPECT_EQ(closed.receive(), 0U);
+    EXPECT_FALSE(closed.hungUp());
+}
+
+TEST_F(SerialLinkFrameTest, AFarEndThatGoesAwayIsAHangUpNotSilence) {
+    EXPECT_EQ(link.receive(), 0U);
+    EXPECT_FALSE(link.hungUp()) << "a quiet line is no hang-up";
+
+    terminal.hangUp();
+    EXPECT_EQ(link.receive(), 0U);
+    EXPECT_TRUE(link.hungUp());
 }
 
 TEST_F(SerialLinkFrameTest, FindsFramesInTheBytesAsTheyArrive) {
@@ -129,7 +124,7 @@ TEST_F(SerialLinkFrameTest, OneFramePerReadAndNoneWhileAFrameWaits) {
     arrive({0x55, 0x00, 0x41, 0x41});
 
     EXPECT_EQ(take(), kAcknowledgement);
-    link.pump();
+    link.receive();
     EXPECT_FALSE(link.hasFrame()) << "extracted without a read that brought bytes";
     arrive({0x00});
     EXPECT_EQ(take(), (Bytes{0x55, 0x01, 0x40, 0x02, 0x43}));
@@ -149,44 +144,6 @@ TEST_F(SerialLinkFrameTest, TakeFrameCopiesAtMostTheCapacityAndConsumesTheFrame)
     EXPECT_FALSE(link.takeFrame(buffer));
 }
 
-TEST_F(SerialLinkFrameTest, TimesOutOnThePumpAfterTheReadLimit) {
-    struct Case {
-        std::uint16_t limit;
-        int pumpThatTimesOut;
-    };
-    for (const Case c : {Case{1, 2}, Case{50, 51}}) {
-        link.setReadLimit(c.limit);
-        link.sendFrame(0x01, Bytes{0x10});
-        for (int pump = 1; pump < c.pumpThatTimesOut; ++pump) {
-            link.pump();
-            // Reads on arrival between the pumps do not count.
-            for (int read = 0; read < 5; ++read)
-                EXPECT_EQ(link.receive(), 0U);
-            ASSERT_FALSE(link.timedOut()) << "limit " << c.limit << ", pump " << pump;
-        }
-        link.pump();
-        EXPECT_TRUE(link.timedOut()) << "limit " << c.limit;
-        link.resetTimeout();
-        EXPECT_FALSE(link.timedOut());
-    }
-}
-
-TEST_F(SerialLinkFrameTest, WaitingFrameStopsTheIdleCount) {
-    link.setReadLimit(50);
-    link.sendFrame(0x01, Bytes{0x10});
-    arrive(kAcknowledgement); // pump 1
-    for (int pump = 0; pump < 100; ++pump)
-        link.pump();
-    EXPECT_FALSE(link.timedOut());
-
-    ASSERT_TRUE(take());
-    for (int pump = 2; pump <= 50; ++pump)
-        link.pump();
-    EXPECT_FALSE(link.timedOut());
-    link.pump();
-    EXPECT_TRUE(link.timedOut());
-}
-
 TEST_F(SerialLinkFrameTest, ReadOnArrivalCutsAFrameOnceItIsComplete) {
     terminal.send({0x55, 0x01});
     EXPECT_EQ(link.receive(), 2U);
@@ -201,27 +158,27 @@ TEST_F(SerialLinkFrameTest, OverlongLengthNeverCompletesUntilClearInput) {
     overlong.resize(255, 0x00);
     arrive(overlong);
     arrive(kAcknowledgement);
-    link.pump();
+    link.receive();
     EXPECT_FALSE(link.hasFrame());
 
     link.clearInput();
-    link.pump();
+    link.receive();
     EXPECT_EQ(take(), kAcknowledgement) << "the acknowledgement still queued on the line";
 }
 
 TEST(SerialLinkTraceTest, TracesFramesSentAndTakenAndTheBytesDropped) {
     PseudoTerminal terminal;
     std::ostringstream out;
-    SerialLink link([&terminal](int) { return terminal.slavePath(); }, FrameTrace(out));
-    ASSERT_TRUE(link.open(1, 9600)) << link.lastOpenError();
+    SerialLink link{FrameTrace(out)};
+    ASSERT_TRUE(link.open(terminal.slavePath())) << link.lastOpenError();
 
     link.sendFrame(0x01, Bytes{0x10});
     terminal.send({0x00, 0x07, 0x55, 0x01, 0x00, 0x00, 0x01});
-    link.pump();
+    link.receive();
     std::array<std::uint8_t, kFrameBufferSize> taken{};
     ASSERT_TRUE(link.takeFrame(taken));
     terminal.send({0x55, 0x0C, 0x10});
-    link.pump();
+    link.receive();
     link.clearInput();
 
     EXPECT_EQ(traceLines(out.str()),

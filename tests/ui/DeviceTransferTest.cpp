@@ -30,12 +30,6 @@ protected:
         };
         for (const auto& [reg, content] : setup)
             ASSERT_TRUE(instrument.registers.write(reg, content)) << int(reg);
-        // The receive tick is driven here, far faster than the window's own timer.
-        QObject::connect(&pump, &QTimer::timeout, [this] {
-            if (window)
-                window->pumpTimerTick();
-        });
-        pump.start(1);
         // The transfer runs to its own end.
         modals.answer("Zentiq Transfer", [](QWidget&) {});
     }
@@ -46,9 +40,9 @@ protected:
     void connectInstrument() {
         for (int tick = 0; tick < 2; ++tick) {
             const int answered = instrument.answeredCount();
-            window->pollTimerTick();
+            pollTick();
             ASSERT_TRUE(waitUntil([&] { return instrument.answeredCount() > answered; }));
-            window->pumpTimerTick();
+            ASSERT_TRUE(replyRead());
         }
         ASSERT_TRUE(window->linkState().connected);
     }
@@ -56,7 +50,6 @@ protected:
     QRadioButton* radio(const char* name) { return find<QRadioButton>(name); }
 
     ServedInstrument instrument{port};
-    QTimer pump;
 };
 
 TEST_F(DeviceTransferTest, ConnectingShowsTheInstrumentAndEnablesItsButtons) {
@@ -154,7 +147,7 @@ TEST_F(DeviceTransferTest, LosingTheInstrumentEmptiesThePanelAndTheGridButKeepsT
     instrument.silent = true;
     // The reply to the last request of the connection, then eleven silent ticks.
     for (int tick = 0; tick < 12; ++tick)
-        window->pollTimerTick();
+        pollTick();
 
     EXPECT_FALSE(window->linkState().connected);
     EXPECT_FALSE(button("deviceLoadButton")->isEnabled());

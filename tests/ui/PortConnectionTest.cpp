@@ -1,7 +1,7 @@
 #include "ui/PortConnection.h"
 
 #include "config/ProgramSettings.h"
-#include "device/SerialLink.h"
+#include "device/InstrumentSession.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempDataFolder.h"
 
@@ -33,13 +33,27 @@ protected:
     }
     std::string missingDevice() const { return (root / "no-such-device").string(); }
 
+    // COM 3 open, as the port to fall back to.
+    void openComThree() {
+        writeSettings("3");
+        ASSERT_TRUE(connection.openStoredPort());
+        ASSERT_TRUE(link().isOpen());
+        connection.rememberCurrentPort();
+    }
+
+    // A folder in the settings file's place cannot be opened as a file, even by root.
+    void blockSettings() const {
+        std::filesystem::remove(settings.settingsPath());
+        std::filesystem::create_directory(settings.settingsPath());
+    }
+
+    const SerialLink& link() const { return session.link(); }
+
     ProgramSettings settings;
     PseudoTerminal terminal;
-    SerialLink link{[this](int n) {
-        return settings.commDevice(n);
-    }};
+    InstrumentSession session{FrameTrace()};
     std::vector<Report> reports;
-    PortConnection connection{settings, link,
+    PortConnection connection{settings, session,
                               [this](PortConnection::Problem problem, const std::string& detail) {
                                   reports.push_back({problem, detail});
                               }};
@@ -47,7 +61,7 @@ protected:
 
 TEST_F(PortConnectionTest, NoStoredPortOpensNothing) {
     EXPECT_FALSE(connection.openStoredPort());
-    EXPECT_FALSE(link.isOpen());
+    EXPECT_FALSE(link().isOpen());
     EXPECT_TRUE(reports.empty());
 }
 
@@ -56,9 +70,9 @@ TEST_F(PortConnectionTest, TheStoredPortIsOpened) {
 
     EXPECT_TRUE(connection.openStoredPort());
 
-    EXPECT_TRUE(link.isOpen());
-    EXPECT_EQ(link.portNumber(), 3);
-    EXPECT_EQ(link.devicePath(), terminal.slavePath());
+    EXPECT_TRUE(link().isOpen());
+    EXPECT_EQ(connection.currentPort(), 3);
+    EXPECT_EQ(link().devicePath(), terminal.slavePath());
     EXPECT_TRUE(reports.empty());
 }
 
@@ -67,7 +81,7 @@ TEST_F(PortConnectionTest, AStoredPortThatWillNotOpenIsReportedWithTheSystemsRea
 
     EXPECT_TRUE(connection.openStoredPort());
 
-    EXPECT_FALSE(link.isOpen());
+    EXPECT_FALSE(link().isOpen());
     ASSERT_EQ(reports.size(), 1U);
     EXPECT_EQ(reports[0].problem, PortConnection::Problem::PortNotAvailable);
     EXPECT_NE(reports[0].detail.find(missingDevice()), std::string::npos) << reports[0].detail;
@@ -79,25 +93,23 @@ TEST_F(PortConnectionTest, AChosenPortIsStoredAndOpened) {
 
     connection.applyChoice(3);
 
-    EXPECT_TRUE(link.isOpen());
-    EXPECT_EQ(link.devicePath(), terminal.slavePath());
+    EXPECT_TRUE(link().isOpen());
+    EXPECT_EQ(link().devicePath(), terminal.slavePath());
     EXPECT_EQ(settings.readCommPort(), 3);
     EXPECT_TRUE(reports.empty());
 }
 
 TEST_F(PortConnectionTest, AChosenPortThatWillNotOpenIsStoredAndTheLinkFallsBackToThePortBefore) {
-    writeSettings();
-    ASSERT_TRUE(link.open(3, SerialLink::kInstrumentBaudRate));
-    connection.rememberCurrentPort();
+    openComThree();
 
     connection.applyChoice(5);
 
     ASSERT_EQ(reports.size(), 1U);
     EXPECT_EQ(reports[0].problem, PortConnection::Problem::PortNotAvailable);
     EXPECT_EQ(settings.readCommPort(), 5);
-    EXPECT_TRUE(link.isOpen());
-    EXPECT_EQ(link.portNumber(), 3);
-    EXPECT_EQ(link.devicePath(), terminal.slavePath());
+    EXPECT_TRUE(link().isOpen());
+    EXPECT_EQ(connection.currentPort(), 3);
+    EXPECT_EQ(link().devicePath(), terminal.slavePath());
 }
 
 TEST_F(PortConnectionTest, WithoutAPortBeforeAChosenPortThatWillNotOpenLeavesTheLinkClosed) {
@@ -107,23 +119,34 @@ TEST_F(PortConnectionTest, WithoutAPortBeforeAChosenPortThatWillNotOpenLeavesThe
     connection.applyChoice(5);
 
     ASSERT_EQ(reports.size(), 1U);
-    EXPECT_FALSE(link.isOpen());
-    EXPECT_EQ(link.portNumber(), 5);
+    EXPECT_FALSE(link().isOpen());
+    EXPECT_EQ(connection.currentPort(), 5);
 }
 
-TEST_F(PortConnectionTest, ASettingsFileThatCannotBeOpenedLeavesTheLinkAsItWas) {
-    writeSettings();
-    ASSERT_TRUE(link.open(3, SerialLink::kInstrumentBaudRate));
-    // A folder in the settings file's place cannot be opened as a file, even by root.
-    std::filesystem::remove(settings.settingsPath());
-    std::filesystem::create_directory(settings.settingsPath());
+TEST_F(PortConnectionTest, ASettingsFileThatCannotStoreTheChoiceLeavesTheLinkOnThePortItHad) {
+    struct Case {
+        const char* what;
+        bool portReleased; // the port dialog let go of it for a search
+    };
+    for (const Case c : {Case{"the port still held", false}, Case{"after a search", true}}) {
+        SCOPED_TRACE(c.what);
+        reports.clear();
+        openComThree();
+        blockSettings();
+        if (c.portReleased)
+            session.close();
 
-    connection.applyChoice(5);
+        connection.applyChoice(5, {{5, missingDevice()}});
 
-    ASSERT_EQ(reports.size(), 1U);
-    EXPECT_EQ(reports[0].problem, PortConnection::Problem::SettingsNotWritable);
-    EXPECT_TRUE(link.isOpen());
-    EXPECT_EQ(link.portNumber(), 3);
+        ASSERT_EQ(reports.size(), 1U);
+        EXPECT_EQ(reports[0].problem, PortConnection::Problem::SettingsNotWritable);
+        EXPECT_NE(reports[0].detail.find(settings.settingsPath()), std::string::npos)
+            << reports[0].detail;
+        EXPECT_TRUE(link().isOpen());
+        EXPECT_EQ(link().devicePath(), terminal.slavePath());
+        EXPECT_EQ(connection.currentPort(), 3);
+        std::filesystem::remove(settings.settingsPath());
+    }
 }
 
 } // namespace

@@ -1,13 +1,14 @@
 #include "ui/TransferDialog.h"
 
 #include "device/DeviceInfo.h"
-#include "device/SerialLink.h"
 #include "setup/KeyValueFile.h"
 #include "setup/SetupRecord.h"
 #include "support/Closings.h"
 #include "support/ModalRecorder.h"
 #include "support/SampleSetup.h"
 #include "support/SimulatorProcess.h"
+#include "support/TestClock.h"
+#include "ui/SessionDriver.h"
 
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -19,11 +20,12 @@
 
 namespace {
 
-constexpr auto kWrite = TransferExchange::Direction::Write;
-constexpr auto kRead = TransferExchange::Direction::Read;
+using Result = InstrumentSession::Result;
+constexpr auto kWrite = InstrumentSession::Direction::Write;
+constexpr auto kRead = InstrumentSession::Direction::Read;
 
-// The simulator on a pseudo-terminal and the program's link to it. The link is pumped every
-// 5 ms, where the main window pumps every 100 ms, so that time-outs come twenty times sooner.
+// The simulator on a pseudo-terminal and the program's session with it, on a clock twenty times
+// faster than real time and woken every 5 ms, so that time-outs come twenty times sooner.
 class TransferDialogTest : public ::testing::Test {
 protected:
     void start(std::vector<std::string> faults = {}) {
@@ -32,11 +34,9 @@ protected:
         sim = std::make_unique<SimulatorProcess>(arguments);
         const std::string path = sim->terminalPath();
         ASSERT_FALSE(path.empty());
-        link = std::make_unique<SerialLink>([path](int) { return path; });
-        ASSERT_TRUE(link->open(1, 9600)) << link->lastOpenError();
-        pump.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&pump, &QTimer::timeout, [this] { link->pump(); });
-        pump.start(5);
+        ASSERT_TRUE(session.open(path)) << session.link().lastOpenError();
+        QObject::connect(&wakeUp, &QTimer::timeout, &driver, &SessionDriver::wake);
+        wakeUp.start(5);
         info.serialText = "00001234";
         info.moduleType = 2;
         info.firmwareText = "3.1";
@@ -54,15 +54,15 @@ protected:
 
     struct Run {
         int exitCode;
-        TransferExchange::Result result;
+        Result result;
         std::vector<int> positions;
         int maximum;
     };
 
     // Runs the dialog modally; act, when given, runs on it once it is open.
-    Run transfer(SetupRecord& record, TransferExchange::Direction direction,
+    Run transfer(SetupRecord& record, InstrumentSession::Direction direction,
                  std::function<void(QWidget&)> act = nullptr, int actAfterMs = 0) {
-        TransferDialog dialog(nullptr, *link, record, info, direction);
+        TransferDialog dialog(nullptr, session, driver, record, info, direction);
         Run run{};
         auto* bar = dialog.findChild<QProgressBar*>("transferProgress");
         EXPECT_NE(bar, nullptr);
@@ -81,8 +81,10 @@ protected:
 
     QTemporaryDir folder;
     std::unique_ptr<SimulatorProcess> sim;
-    std::unique_ptr<SerialLink> link;
-    QTimer pump;
+    InstrumentSession session;
+    TestClock clock{20};
+    SessionDriver driver{session, nullptr, clock.function()};
+    QTimer wakeUp;
     DeviceInfo info;
 };
 
@@ -90,7 +92,7 @@ TEST_F(TransferDialogTest, SavesIntoTheInstrumentAndLoadsTheSameSetupBack) {
     start();
     SetupRecord saved = sampleSetup();
     const Run save = transfer(saved, kWrite);
-    EXPECT_EQ(save.result, TransferExchange::Result::Completed);
+    EXPECT_EQ(save.result, Result::Completed);
     EXPECT_EQ(save.exitCode, 240);
     // Lead 1 "abc" skipped, blank-padded to eight characters; 65 s kept as whole tens.
     EXPECT_EQ(stateValue("REG80"), "016162632020202020");
@@ -98,7 +100,7 @@ TEST_F(TransferDialogTest, SavesIntoTheInstrumentAndLoadsTheSameSetupBack) {
 
     SetupRecord loaded;
     const Run load = transfer(loaded, kRead);
-    EXPECT_EQ(load.result, TransferExchange::Result::Completed);
+    EXPECT_EQ(load.result, Result::Completed);
     EXPECT_EQ(loaded, sampleSetupReadBack());
 
     // One request per register: 2 leads and 7 settings, plus the identity on a save. The bar
@@ -115,7 +117,7 @@ TEST_F(TransferDialogTest, AnInstrumentThatNeverAnswersFailsTheTransfer) {
     start({"--silent"});
     SetupRecord record;
     const Run run = transfer(record, kRead);
-    EXPECT_EQ(run.result, TransferExchange::Result::Failed);
+    EXPECT_EQ(run.result, Result::Failed);
     EXPECT_EQ(run.exitCode, 239);
 }
 
@@ -127,7 +129,7 @@ TEST_F(TransferDialogTest, CancelEscapeAndTheCloseBoxEndTheTransferAtOnce) {
     for (const auto& [name, cancel] : cancels) {
         SetupRecord record;
         const Run run = transfer(record, kWrite, cancel, 300);
-        EXPECT_EQ(run.result, TransferExchange::Result::Cancelled) << name;
+        EXPECT_EQ(run.result, Result::Cancelled) << name;
         EXPECT_EQ(run.exitCode, 238) << name;
         ASSERT_FALSE(run.positions.empty()) << name;
         EXPECT_LT(run.positions.back(), 9) << name;

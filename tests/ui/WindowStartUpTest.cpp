@@ -1,4 +1,5 @@
 #include "WindowTest.h"
+#include "support/Closings.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <termios.h>
 
 namespace {
 
@@ -109,7 +111,7 @@ TEST_F(WindowTest, AChosenPortThatWillNotOpenIsStoredAndTheLinkStaysOnTheOldOne)
 
     EXPECT_EQ(modals.messages, QStringList{"That Comm Port is not available."});
     EXPECT_NE(readFile(dataFolder / "zenset.sys").find("COMMPORT=2\r\n"), std::string::npos);
-    window->pollTimerTick();
+    pollTick();
     EXPECT_EQ(port.receive(5).size(), 5U) << "no identity request on the old port";
 }
 
@@ -139,7 +141,7 @@ TEST_F(WindowTest, APortPickedInTheDialogIsStoredByItsStablePathAndOpened) {
               "COMMDEVICE4=" +
                   byId.string() + "\r\n");
     EXPECT_TRUE(window->linkState().connected == false);
-    window->pollTimerTick();
+    pollTick();
     EXPECT_EQ(port.receive(5).size(), 5U) << "no identity request on the picked port";
 }
 
@@ -173,6 +175,61 @@ TEST_F(WindowTest, AFirstRunOffersTheUsbAdapterPluggedIn) {
         EXPECT_NE(stored.find("COMMDEVICE1=" + c.device + "\r\n"), std::string::npos) << stored;
         window.reset();
     }
+}
+
+// The instrument's port, silent, is the one the search asks; the dialog closes while it asks.
+class PortSearchTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        DiscoveredPort silent;
+        silent.devicePath = port.slavePath();
+        discoveredPorts = {silent};
+    }
+
+    // Opens Connection Setup, starts a search, runs during it, then closes the dialog so.
+    void closeDuringSearch(const Closing& closing, const std::function<void()>& during = {}) {
+        modals.answer("Comm Port Setting", [closing, during](QWidget& dialog) {
+            dialog.findChild<QAbstractButton*>("findInstrumentButton")->click();
+            if (during)
+                during();
+            closing.close(dialog);
+        });
+        button("connectionSetupButton")->click();
+    }
+
+    // The link asks the old port again: the next poll's request reaches it.
+    bool portInUse() {
+        tcflush(port.masterFd(), TCIFLUSH);
+        pollTick();
+        return port.receive(5).size() == 5U;
+    }
+};
+
+TEST_F(PortSearchTest, HoweverTheWindowClosesTheSearchLetsGoOfThePortFirst) {
+    std::vector<Closing> closings = closingsWithoutButtons();
+    closings.push_back(pressButton("okButton"));
+    startWindow();
+    for (const Closing& closing : closings) {
+        SCOPED_TRACE(closing.name);
+        modals.messages.clear();
+        closeDuringSearch(closing);
+
+        EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
+        EXPECT_TRUE(portInUse());
+    }
+}
+
+TEST_F(PortSearchTest, ASettingsFileThatCannotBeStoredAfterASearchKeepsThePort) {
+    startWindow();
+    // A folder in zenset.sys's place cannot be written, even by root.
+    closeDuringSearch(pressButton("okButton"), [this] {
+        std::filesystem::remove(dataFolder / "zenset.sys");
+        std::filesystem::create_directory(dataFolder / "zenset.sys");
+    });
+
+    EXPECT_EQ(modals.messages, QStringList{"Couldn't create setup file."});
+    EXPECT_TRUE(portInUse());
 }
 
 } // namespace

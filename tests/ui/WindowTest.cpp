@@ -1,11 +1,14 @@
 #include "WindowTest.h"
 
+#include "device/SessionTiming.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QTabBar>
 #include <QTest>
 #include <chrono>
 #include <cstdlib>
+#include <sys/ioctl.h>
 
 namespace {
 
@@ -39,11 +42,24 @@ void WindowTest::writeSettings(std::optional<int> storedPort) {
 }
 
 void WindowTest::startWindow() {
-    window = std::make_unique<MainWindow>(nullptr, [this] { return discoveredPorts; });
+    window = std::make_unique<MainWindow>(
+        nullptr, [this] { return discoveredPorts; }, clock.function());
     window->show();
     ASSERT_TRUE(waitUntil([this] {
         return modals.titles.contains("CAUTION") && QApplication::activeModalWidget() == nullptr;
     }));
+}
+
+void WindowTest::pollTick() {
+    clock.skip(SessionTiming::kPollPeriod);
+    window->instrumentDriver().wake();
+}
+
+bool WindowTest::replyRead() {
+    return waitUntil([this] {
+        int waiting = 0;
+        return ioctl(port.slaveFd(), FIONREAD, &waiting) == 0 && waiting == 0;
+    });
 }
 
 bool WindowTest::waitUntil(const std::function<bool()>& condition) {

@@ -3,6 +3,7 @@
 #include "support/ModalRecorder.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempDataFolder.h"
+#include "support/TestClock.h"
 #include "ui/MainWindow.h"
 
 #include <QLineEdit>
@@ -62,8 +63,13 @@ protected:
     // Types into a lead's edit as the user does, replacing what it showed.
     void typeName(int row, const QString& name);
     void showTab(int index);
+    // One poll period passes at once: the session polls.
+    void pollTick();
+    // Waits until the session has read every byte that reached its port.
+    bool replyRead();
 
     PseudoTerminal port;
+    TestClock clock;
     ModalRecorder modals;
     // The serial ports the window finds on this computer: none, unless a test lays some out.
     std::vector<DiscoveredPort> discoveredPorts;

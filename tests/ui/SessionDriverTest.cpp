@@ -1,0 +1,59 @@
+#include "ui/SessionDriver.h"
+
+#include "support/FrameBytes.h"
+#include "support/PseudoTerminal.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+const Bytes kIdentityReply = frameBytes(kIdentityRegister, encodeIdentity({"00004711", 3, 1, 2}));
+
+// The session driven by the event loop alone: the test only plays the instrument.
+class SessionDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(session.open(terminal.slavePath())) << session.link().lastOpenError();
+    }
+
+    bool identityArrives() {
+        return QTest::qWaitFor([this] { return !session.identityPending(); }, 2000) &&
+               session.identity().has_value();
+    }
+
+    PseudoTerminal terminal;
+    InstrumentSession session{FrameTrace()};
+    SessionDriver driver{session, nullptr};
+};
+
+TEST_F(SessionDriverTest, AReplyInPiecesIsTakenOnceCompleteAsItsBytesArrive) {
+    session.askIdentity(driver.now(), std::chrono::seconds(5));
+    driver.wake();
+    terminal.send(std::span(kIdentityReply).first(6));
+    QTest::qWait(50);
+    EXPECT_TRUE(session.identityPending());
+
+    terminal.send(std::span(kIdentityReply).subspan(6));
+    EXPECT_TRUE(identityArrives());
+}
+
+TEST_F(SessionDriverTest, FollowsTheSessionToAPortOpenedAgain) {
+    session.close();
+    driver.wake();
+    ASSERT_TRUE(session.open(terminal.slavePath()));
+    session.askIdentity(driver.now(), std::chrono::seconds(5));
+    driver.wake();
+    terminal.send(kIdentityReply);
+    EXPECT_TRUE(identityArrives());
+}
+
+TEST_F(SessionDriverTest, WakesTheSessionWhenItsNextCallIsDue) {
+    session.askIdentity(driver.now(), std::chrono::milliseconds(300));
+    driver.wake();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !session.identityPending(); }, 2000))
+        << "the wait ends by the driver's timer";
+    EXPECT_FALSE(session.identity());
+}
+
+} // namespace
