@@ -39,8 +39,10 @@ void ModalRecorder::act(QWidget& modal) {
     }
     if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
         if (box->windowTitle() ==
-            QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName())
+            QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName()) {
             messages << box->text();
+            details << box->detailedText();
+        }
         if (QAbstractButton* yes = box->button(QMessageBox::Yes))
             yes->click();
         else

@@ -25,6 +25,7 @@ public:
 
     QStringList titles;
     QStringList messages;
+    QStringList details; // of each of the messages, empty when it has none
 
 private:
     void look();

@@ -105,6 +105,7 @@ TEST_F(DeviceTransferTest, ALoadThatDoesNotCompleteLeavesTheSetupAsItWas) {
         const SetupRecord before = window->setup();
         ASSERT_EQ(before.leadName[1], "Keep");
         modals.messages.clear();
+        modals.details.clear();
         // The two leads come in before the load breaks off.
         const int leadsAnswered = instrument.answeredCount() + 2;
         instrument.wrongAnswersFrom = load.fails ? leadsAnswered : -1;
@@ -116,6 +117,9 @@ TEST_F(DeviceTransferTest, ALoadThatDoesNotCompleteLeavesTheSetupAsItWas) {
         button("deviceLoadButton")->click();
 
         EXPECT_EQ(modals.messages, load.messages);
+        if (load.fails)
+            EXPECT_EQ(modals.details,
+                      QStringList{"request 3 of 9: read register 0x40, wrong answer"});
         EXPECT_EQ(window->setup(), before);
         EXPECT_EQ(leadEdit(1)->text(), "Keep");
         EXPECT_FALSE(find<QCheckBox>("leadSkip1")->isChecked());
@@ -138,6 +142,29 @@ TEST_F(DeviceTransferTest, ASaveWritesTheWindowsSetupAndIdentity) {
     EXPECT_EQ(instrument.content(0x40), Bytes{2});
     EXPECT_EQ(instrument.content(0x10), bytes("00000077\x00\x08\x02\x05", 12));
     EXPECT_FALSE(window->linkState().transferBusy);
+}
+
+TEST_F(DeviceTransferTest, ASaveThatBreaksOffSaysWhatTheInstrumentNowHolds) {
+    startWindow();
+    connectInstrument();
+    // The identity and lead 1 are acknowledged, then the instrument falls silent; time passes a
+    // second every 10 ms, so that the time-outs come at once.
+    const int leadOneAnswered = instrument.answeredCount() + 2;
+    instrument.afterAnswer = [&](int answered) {
+        instrument.silent = answered >= leadOneAnswered;
+    };
+    QTimer timePasses;
+    QObject::connect(&timePasses, &QTimer::timeout, [this] {
+        clock.skip(std::chrono::seconds(1));
+        window->instrumentDriver().wake();
+    });
+    timePasses.start(10);
+    button("deviceSaveButton")->click();
+
+    EXPECT_EQ(modals.messages, QStringList{"Error Occured During Transfer."});
+    EXPECT_EQ(modals.details, QStringList{"request 3 of 10: write register 0x81, no answer\n"
+                                          "the instrument now holds lead 1 of the new setup; "
+                                          "write it again"});
 }
 
 TEST_F(DeviceTransferTest, LosingTheInstrumentEmptiesThePanelAndTheGridButKeepsTheNames) {
