@@ -24,10 +24,14 @@ Commands:
   show FILE                               a setup file as a table
   help [COMMAND]                          this text, or the help of one command
 
+identify, read and write take the port option more than once, or --all for every free
+serial port where an instrument answers: the instruments are served at once, and one line
+per instrument says what became of it.
+
 'mirafen-cli COMMAND --help' explains one command and its options; 'mirafen-cli --version'
 prints the version.
-Exit status: 0 on success, 1 on a failure (one line on standard error says why),
-2 on wrong usage.
+Exit status: 0 on success (of every instrument), 1 on a failure (one line on standard error
+says why; the other instruments of a batch are still served and reported), 2 on wrong usage.
 )";
 
 constexpr std::string_view kPortsHelp =
@@ -38,20 +42,22 @@ by COMMDEVICE<n> in zenset.sys in the data folder, else /dev/ttyS<n-1>.
 )";
 
 constexpr std::string_view kIdentifyHelp =
-    R"(Usage: mirafen-cli identify (--port N | --device PATH) [--wait SECONDS] [--json]
+    R"(Usage: mirafen-cli identify ((--port N | --device PATH)... | --all) [--wait SECONDS]
+                         [--json]
 Asks the instrument for its identity, once a second until it answers, and prints its
 serial number, module type with the module catalogue's text and lead count, and
-firmware revision.
+firmware revision; for several instruments, one line each.
 
   --port N          the instrument is on COM N (1 to 16), as zenset.sys names it
   --device PATH     the instrument is on the serial device PATH
-  --wait SECONDS    how long to wait for the first answer (default 5)
+  --all             every free serial port where an instrument answers
+  --wait SECONDS    how long to wait for the first answer (default 5; 1.5 with --all)
   --json            print a JSON object instead of the text
 )";
 
 constexpr std::string_view kReadHelp =
-    R"(Usage: mirafen-cli read (--port N | --device PATH) -o FILE [--wait SECONDS]
-                        [--min-spacing MS] [--quiet]
+    R"(Usage: mirafen-cli read ((--port N | --device PATH)... | --all) -o FILE
+                        [--wait SECONDS] [--min-spacing MS] [--quiet] [--json]
 Reads the setup out of the instrument (lead names and skip flags of the module's leads,
 test frequency, limits, failure rules, start-up mode, shut-off time) and writes it into
 the setup file FILE as the window saves one: a new file gets all 263 lines, an existing
@@ -59,33 +65,42 @@ one has its keys rewritten in place and keeps its other lines. Leads beyond the 
 lead count are written unnamed and not skipped. The lead count comes from the module
 catalogue (Modules.dat in the working directory, else in the data folder); a module type
 the catalogue does not know is a failure. A FILE that cannot be written is a failure
-before the instrument is read; nothing is written when the transfer fails.
+before the instrument is read; nothing is written when the transfer fails. From several
+instruments, FILE holds {serial}, which stands for each one's serial number.
 
   --port N          the instrument is on COM N (1 to 16), as zenset.sys names it
   --device PATH     the instrument is on the serial device PATH
-  -o, --output FILE the setup file to write
+  --all             every free serial port where an instrument answers
+  -o, --output FILE the setup file to write; - for standard output (one instrument)
   --wait SECONDS    how long to wait for the instrument's identity (default 5)
   --min-spacing MS  wait at least MS milliseconds (0 to 1000) after each reply before
                     the next request, for a slow instrument (default: MINSPACING in
                     zenset.sys, else 0)
   -q, --quiet       no progress and no summary line
+  --json            for several instruments, the results as one JSON document
 )";
 
 constexpr std::string_view kWriteHelp =
-    R"(Usage: mirafen-cli write FILE (--port N | --device PATH)
-                         [--serial NNNNNNNN | --next-serial] [--module CODE] [--verify]
-                         [--wait SECONDS] [--min-spacing MS] [--quiet]
-Writes the setup file FILE into the instrument, with the instrument's identity as the
-window writes it: its serial number, its module type and its firmware revision, unless
-changed by the options. The lead count comes from the module catalogue for the module
-type written. When the write fails midway, the message says which part of the new setup
-the instrument now holds.
+    R"(Usage: mirafen-cli write FILE ((--port N | --device PATH)... | --all)
+                         [--serial DIGITS | --next-serial | --serial-from DIGITS]
+                         [--module CODE] [--verify] [--wait SECONDS] [--min-spacing MS]
+                         [--quiet] [--json]
+Writes the setup file FILE (- for standard input) into the instrument, with the
+instrument's identity as the window writes it: its serial number, its module type and
+its firmware revision, unless changed by the options. The lead count comes from the
+module catalogue for the module type written. When the write fails midway, the message
+says which part of the new setup the instrument now holds.
 
   --port N          the instrument is on COM N (1 to 16), as zenset.sys names it
   --device PATH     the instrument is on the serial device PATH
+  --all             every free serial port where an instrument answers
   --serial DIGITS   write this serial number (1 to 8 digits, written as eight: 42 is
-                    00000042)
-  --next-serial     write the instrument's serial number plus one
+                    00000042); one instrument only
+  --next-serial     write each instrument's serial number plus one; an instrument whose
+                    serial number is not a number fails
+  --serial-from DIGITS
+                    number the instruments DIGITS, DIGITS+1, ... in the order their ports
+                    were named (not with --all)
   --module CODE     write module type CODE (1 to 255, in the module catalogue)
   --verify          read every written register back, the identity included, and fail
                     naming the registers that differ
@@ -94,11 +109,12 @@ the instrument now holds.
                     the next request, for a slow instrument (default: MINSPACING in
                     zenset.sys, else 0)
   -q, --quiet       no progress and no summary line
+  --json            for several instruments, the results as one JSON document
 )";
 
 constexpr std::string_view kShowHelp =
     R"(Usage: mirafen-cli show FILE [--json]
-Shows the setup file FILE as the window would show it: the test frequency, the good and
+Shows the setup file FILE (- for standard input) as the window would show it: the test frequency, the good and
 poor limits in kilohms, the failure criterion and response, the start-up mode and the
 shut-off time, then the leads that have a name (other than blanks) or are skipped, and how
 many others there are. Codes out of range show as the window shows them.

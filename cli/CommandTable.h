@@ -11,11 +11,13 @@ enum class Command { Help, Ports, Identify, Read, Write, Show };
 enum class Option {
     Port,
     Device,
+    AllPorts,
     Wait,
     MinSpacing,
     Output,
     Serial,
     NextSerial,
+    SerialFrom,
     Module,
     Verify,
     Quiet,

@@ -1,99 +1,180 @@
 #include "cli/InstrumentCommands.h"
 
 #include "cli/CommandContext.h"
-#include "cli/IdentityReport.h"
-#include "cli/InstrumentConnection.h"
+#include "cli/CommandFailure.h"
+#include "cli/InstrumentBatch.h"
 #include "cli/InstrumentModule.h"
+#include "cli/InstrumentReport.h"
+#include "cli/ProgressLine.h"
 #include "cli/SetupFileInput.h"
 #include "cli/TextColumns.h"
-#include "cli/WriteVerification.h"
-#include "device/SerialNumberText.h"
-#include "setup/KeyValueFile.h"
+#include "device/InstrumentFinder.h"
+#include "device/SerialPortDiscovery.h"
 #include "setup/SetupFile.h"
 
-#include <cerrno>
-#include <filesystem>
-#include <unistd.h>
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <vector>
 
 namespace {
 
-// The serial number written: as the Serial Number edit commits a typed one, as "S/N +1"
-// counts on from the instrument's, or the instrument's own.
-std::string serialTextToWrite(const Invocation& invocation, const DeviceIdentity& identity) {
-    if (invocation.serialText)
-        return normalizedSerialText(*invocation.serialText);
-    if (invocation.nextSerial)
-        return nextSerialText(identity.serialText);
-    return identity.serialText;
+using Task = InstrumentJob::Task;
+
+constexpr std::chrono::milliseconds kDefaultWait{5000};
+
+// The ports the command line names, in the order named; every serial port of this computer
+// for --all.
+std::vector<std::string> devicePaths(const CommandContext& context) {
+    const Invocation& invocation = context.invocation;
+    std::vector<std::string> paths = invocation.devicePaths;
+    for (const int comNumber : invocation.comNumbers)
+        paths.push_back(context.settings.commDevice(comNumber));
+    if (invocation.allPorts) {
+        for (const DiscoveredPort& port : discoverSerialPorts())
+            paths.push_back(port.devicePath);
+    }
+    return paths;
 }
 
-// A setup file that could not be written fails before the transfer is spent on it.
-void requireWritable(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::exists(path, error)) {
-        KeyValueFile file;
-        if (!file.open(path, false))
-            throw file.openFailure();
-        return;
+std::string serialNumberText(std::uint32_t number) {
+    std::array<char, 16> text{};
+    std::snprintf(text.data(), text.size(), "%08u", number);
+    return text.data();
+}
+
+// One job for each port, with what the command line asks of it.
+InstrumentJobs plannedJobs(const CommandContext& context, Task task,
+                           const ModuleCatalogue& catalogue, const SetupRecord& setup = {}) {
+    const Invocation& invocation = context.invocation;
+    InstrumentJob::Plan plan;
+    plan.task = task;
+    // Looking through every port, a silent one is given no longer than the port search gives.
+    plan.wait = invocation.wait.value_or(invocation.allPorts ? InstrumentFinder::kAnswerTime
+                                                             : kDefaultWait);
+    plan.minimumSpacing = invocation.minimumSpacing.value_or(context.settings.minimumSpacing());
+    plan.passOverSilentPort = invocation.allPorts;
+    plan.fileName = invocation.file;
+    plan.setup = setup;
+    plan.serialText = invocation.serialText;
+    plan.nextSerial = invocation.nextSerial;
+    if (invocation.moduleType)
+        plan.module = requireModule(catalogue, *invocation.moduleType);
+    plan.verify = invocation.verify;
+
+    InstrumentJobs jobs;
+    const std::vector<std::string> paths = devicePaths(context);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        plan.devicePath = paths[i];
+        if (invocation.firstSerial)
+            plan.serialText =
+                serialNumberText(*invocation.firstSerial + static_cast<std::uint32_t>(i));
+        jobs.emplace_back(plan, catalogue);
     }
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0)
-        throw FileError::fromErrno(errno, path);
+    return jobs;
+}
+
+std::string_view progressLabel(Task task) {
+    return task == Task::Write ? "Writing" : task == Task::Read ? "Reading" : "Identifying";
+}
+
+// Runs the jobs; a search where no instrument answered on any port is a failure.
+void run(const CommandContext& context, Task task, InstrumentJobs& jobs) {
+    {
+        std::string label(progressLabel(task));
+        if (jobs.size() > 1)
+            label += " " + std::to_string(jobs.size()) + " instruments";
+        ProgressLine progress(context.err, context.progressShown && task != Task::Identify, label);
+        runJobs(jobs, progress);
+    }
+    if (context.invocation.allPorts && std::ranges::all_of(jobs, [](const InstrumentJob& job) {
+            return job.outcome().passedOver;
+        }))
+        throw CommandFailure("No instrument answered on any free serial port.");
+}
+
+// The one instrument the command line named: its failure is the command's.
+const InstrumentJob& onlyJob(const InstrumentJobs& jobs) {
+    const InstrumentJob& job = jobs.front();
+    if (job.outcome().failure)
+        throw CommandFailure(*job.outcome().failure);
+    return job;
+}
+
+bool isBatch(const CommandContext& context) {
+    const Invocation& invocation = context.invocation;
+    return invocation.allPorts || invocation.comNumbers.size() + invocation.devicePaths.size() > 1;
+}
+
+// A batch's report: one line per instrument on standard output (or one JSON document), and a
+// line on standard error for each that failed. Throws when any failed, so that the exit status
+// says so.
+void reportBatch(const CommandContext& context, const InstrumentJobs& jobs) {
+    if (context.invocation.json)
+        context.out << batchJson(jobs);
+    else if (!context.invocation.quiet || context.invocation.command == Command::Identify)
+        context.out << batchText(jobs);
+    const auto counted = [&jobs](auto&& condition) {
+        return std::ranges::count_if(jobs, condition);
+    };
+    const auto failed = counted([](const InstrumentJob& job) {
+        return job.outcome().failure && !job.outcome().passedOver;
+    });
+    const auto instruments =
+        counted([](const InstrumentJob& job) { return !job.outcome().passedOver; });
+    if (failed > 0)
+        throw CommandFailure(std::to_string(failed) + " of " + std::to_string(instruments) +
+                             " instruments failed.");
+}
+
+std::string moduleText(const InstrumentJob& job) {
+    return terminalSafe(job.outcome().module->listText);
 }
 
 } // namespace
 
 void identifyInstrument(const CommandContext& context) {
-    const InstrumentConnection instrument(context);
-    const DeviceIdentity& identity = instrument.identity();
-    const auto module = ModuleCatalogue(context.settings.dataFolder()).lookup(identity.moduleType);
-    context.out << (context.invocation.json
-                        ? identityJson(instrument.devicePath(), identity, module)
-                        : identityText(instrument.devicePath(), identity, module));
+    const ModuleCatalogue catalogue(context.settings.dataFolder());
+    InstrumentJobs jobs = plannedJobs(context, Task::Identify, catalogue);
+    run(context, Task::Identify, jobs);
+    if (isBatch(context))
+        return reportBatch(context, jobs);
+    const InstrumentJob& job = onlyJob(jobs);
+    const std::string& device = job.plan().devicePath;
+    const DeviceIdentity& identity = *job.outcome().identity;
+    context.out << (context.invocation.json ? identityJson(device, identity, job.outcome().module)
+                                            : identityText(device, identity, job.outcome().module));
 }
 
 void readFromInstrument(const CommandContext& context) {
-    const Invocation& invocation = context.invocation;
-    requireWritable(invocation.file);
     const ModuleCatalogue catalogue(context.settings.dataFolder());
-    InstrumentConnection instrument(context);
-    const ModuleCatalogue::Module module =
-        requireModule(catalogue, instrument.identity().moduleType);
-    DeviceInfo info = deviceInfoOf(instrument.identity(), module);
-
-    SetupRecord record;
-    instrument.transfer(record, info, TransferExchange::Direction::Read, "Reading");
-    // As the window shows a completed load, and so saves it.
-    record.normalizeCodes();
-    writeSetupFile(record, invocation.file);
-
-    if (!invocation.quiet)
-        context.out << "Read the setup of instrument " << terminalSafe(info.serialText) << " ("
-                    << terminalSafe(module.listText) << ") into " << invocation.file << ".\n";
+    InstrumentJobs jobs = plannedJobs(context, Task::Read, catalogue);
+    run(context, Task::Read, jobs);
+    if (isBatch(context))
+        return reportBatch(context, jobs);
+    const InstrumentJob& job = onlyJob(jobs);
+    if (job.outcome().file == "-") {
+        context.out << setupFileText(job.plan().setup);
+        return;
+    }
+    if (!context.invocation.quiet)
+        context.out << "Read the setup of instrument "
+                    << terminalSafe(job.outcome().identity->serialText) << " (" << moduleText(job)
+                    << ") into " << job.outcome().file << ".\n";
 }
 
 void writeToInstrument(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
-    SetupRecord record = readExistingSetupFile(invocation.file);
+    const SetupRecord setup = readExistingSetupFile(invocation.file);
     const ModuleCatalogue catalogue(context.settings.dataFolder());
-    // A module type that cannot be written is refused before the instrument is asked anything.
-    std::optional<ModuleCatalogue::Module> chosenModule;
-    if (invocation.moduleType)
-        chosenModule = requireModule(catalogue, *invocation.moduleType);
-
-    InstrumentConnection instrument(context);
-    const DeviceIdentity& identity = instrument.identity();
-    const ModuleCatalogue::Module module =
-        chosenModule ? *chosenModule : requireModule(catalogue, identity.moduleType);
-    DeviceInfo info = deviceInfoOf(identity, module);
-    info.serialText = serialTextToWrite(invocation, identity);
-
-    instrument.transfer(record, info, TransferExchange::Direction::Write, "Writing");
-    if (invocation.verify)
-        verifyWrite(instrument, record, info);
-
+    // A module type that cannot be written is refused before any instrument is asked anything.
+    InstrumentJobs jobs = plannedJobs(context, Task::Write, catalogue, setup);
+    run(context, Task::Write, jobs);
+    if (isBatch(context))
+        return reportBatch(context, jobs);
+    const InstrumentJob& job = onlyJob(jobs);
     if (!invocation.quiet)
         context.out << "Wrote " << invocation.file << " into instrument "
-                    << terminalSafe(info.serialText) << " (" << terminalSafe(module.listText) << ")"
+                    << terminalSafe(job.outcome().serialWritten) << " (" << moduleText(job) << ")"
                     << (invocation.verify ? ", verified" : "") << ".\n";
 }

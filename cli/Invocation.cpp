@@ -22,11 +22,13 @@ struct OptionName {
 constexpr std::array kOptions{
     OptionName{"--port", "", Option::Port, true},
     OptionName{"--device", "", Option::Device, true},
+    OptionName{"--all", "", Option::AllPorts, false, &Invocation::allPorts},
     OptionName{"--wait", "", Option::Wait, true},
     OptionName{"--min-spacing", "", Option::MinSpacing, true},
     OptionName{"--output", "-o", Option::Output, true},
     OptionName{"--serial", "", Option::Serial, true},
     OptionName{"--next-serial", "", Option::NextSerial, false, &Invocation::nextSerial},
+    OptionName{"--serial-from", "", Option::SerialFrom, true},
     OptionName{"--module", "", Option::Module, true},
     OptionName{"--verify", "", Option::Verify, false, &Invocation::verify},
     OptionName{"--quiet", "-q", Option::Quiet, false, &Invocation::quiet},
@@ -37,6 +39,7 @@ constexpr std::array kOptions{
 constexpr double kLongestWaitSeconds = 3600;
 constexpr int kHighestModuleType = 255; // the instrument reports its module type in one byte
 constexpr std::size_t kSerialDigits = 8;
+constexpr std::uint32_t kHighestSerial = 99'999'999;
 
 struct UsageError {
     std::string text;
@@ -68,10 +71,10 @@ std::chrono::milliseconds waitTime(std::string_view text) {
     return std::chrono::milliseconds(std::lround(seconds * 1000));
 }
 
-std::string serialDigits(std::string_view text) {
+std::string serialDigits(std::string_view text, std::string_view option) {
     if (text.empty() || text.size() > kSerialDigits ||
         !std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; }))
-        throw UsageError{"--serial takes a serial number of 1 to 8 digits, not '" +
+        throw UsageError{std::string(option) + " takes a serial number of 1 to 8 digits, not '" +
                          std::string(text) + "'"};
     return std::string(text);
 }
@@ -173,10 +176,10 @@ private:
     void apply(Option option, std::string_view value) {
         switch (option) {
         case Option::Port:
-            invocation.comNumber = wholeNumber(value, 1, kComPortCount, "--port");
+            invocation.comNumbers.push_back(wholeNumber(value, 1, kComPortCount, "--port"));
             break;
         case Option::Device:
-            invocation.devicePath = path(value, "--device", "a serial device");
+            invocation.devicePaths.push_back(path(value, "--device", "a serial device"));
             break;
         case Option::Wait:
             invocation.wait = waitTime(value);
@@ -190,7 +193,11 @@ private:
             invocation.file = path(value, "--output", "a setup file");
             break;
         case Option::Serial:
-            invocation.serialText = serialDigits(value);
+            invocation.serialText = serialDigits(value, "--serial");
+            break;
+        case Option::SerialFrom:
+            invocation.firstSerial =
+                static_cast<std::uint32_t>(std::stoul(serialDigits(value, "--serial-from")));
             break;
         case Option::Module:
             invocation.moduleType = wholeNumber(value, 1, kHighestModuleType, "--module");
@@ -210,18 +217,46 @@ private:
 
     void checkComplete() const {
         const Command command = invocation.command;
-        if (commandSpec(command).talksToInstrument()) {
-            if (invocation.comNumber && !invocation.devicePath.empty())
-                throw UsageError{"--port and --device exclude each other"};
-            if (!invocation.comNumber && invocation.devicePath.empty())
-                throw UsageError{"give the port: --port N or --device PATH"};
-        }
+        if (commandSpec(command).talksToInstrument())
+            checkPorts();
         if (command == Command::Read && invocation.file.empty())
             throw UsageError{"read needs the file to write: -o FILE"};
         if ((command == Command::Write || command == Command::Show) && invocation.file.empty())
             throw UsageError{commandName() + " needs a setup file"};
         if (invocation.serialText && invocation.nextSerial)
             throw UsageError{"--serial and --next-serial exclude each other"};
+        if (invocation.firstSerial && (invocation.serialText || invocation.nextSerial))
+            throw UsageError{"--serial-from excludes --serial and --next-serial"};
+    }
+
+    void checkPorts() const {
+        const std::size_t named = invocation.comNumbers.size() + invocation.devicePaths.size();
+        if (!invocation.comNumbers.empty() && !invocation.devicePaths.empty())
+            throw UsageError{"--port and --device exclude each other"};
+        if (invocation.allPorts && named > 0)
+            throw UsageError{"--all excludes --port and --device"};
+        if (!invocation.allPorts && named == 0)
+            throw UsageError{"give the port: --port N or --device PATH"};
+        const bool several = invocation.allPorts || named > 1;
+        // Two instruments must never get one serial number.
+        if (several && invocation.serialText)
+            throw UsageError{"--serial gives one instrument its number: with several, use "
+                             "--serial-from or --next-serial"};
+        if (invocation.firstSerial) {
+            if (invocation.allPorts)
+                throw UsageError{"--serial-from numbers the ports in the order named, which "
+                                 "--all does not give"};
+            if (*invocation.firstSerial + named - 1 > kHighestSerial)
+                throw UsageError{"--serial-from " + std::to_string(*invocation.firstSerial) +
+                                 " runs past 99999999 for " + std::to_string(named) +
+                                 " instruments"};
+        }
+        if (invocation.command == Command::Read && several &&
+            invocation.file.find(kSerialPlaceholder) == std::string::npos)
+            throw UsageError{"read from several instruments needs {serial} in the file name, "
+                             "e.g. -o ward4-{serial}.prp"};
+        if (invocation.file == "-" && several)
+            throw UsageError{"- as the file is for one instrument"};
     }
 
     std::string commandName() const { return std::string(arguments[0]); }

@@ -3,10 +3,12 @@
 #include "cli/CommandTable.h"
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What one command line asks for.
 struct Invocation {
@@ -14,17 +16,23 @@ struct Invocation {
     std::optional<Command> helpTopic; // help of this command rather than of the program
     bool version = false;             // --version: the program's name and version
 
-    // The port: COM n through zenset.sys, or a device path.
-    std::optional<int> comNumber;
-    std::string devicePath;
-    std::chrono::milliseconds wait{5000}; // for the instrument's first answer
+    // The ports, in the order named: COM n through zenset.sys, or device paths; or every free
+    // port where an instrument answers.
+    std::vector<int> comNumbers;
+    std::vector<std::string> devicePaths;
+    bool allPorts = false;
+    // For the instrument's first answer; none when not given.
+    std::optional<std::chrono::milliseconds> wait;
     // From a reply to the next request; zenset.sys decides when it is not given.
     std::optional<std::chrono::milliseconds> minimumSpacing;
 
-    std::string file; // read: the file written; write and show: the file read
+    // read: the file written, "{serial}" standing for the instrument's serial number; write and
+    // show: the file read; "-" is standard output or input.
+    std::string file;
 
     std::optional<std::string> serialText; // as typed: 1 to 8 digits
     bool nextSerial = false;
+    std::optional<std::uint32_t> firstSerial; // --serial-from: one a port, counting up
     std::optional<int> moduleType;
     bool verify = false;
 
@@ -37,6 +45,9 @@ struct ParsedCommandLine {
     std::optional<Command> command;       // the command it names, when it names one
     std::string error;
 };
+
+// What stands for the instrument's serial number in the file name of a read from several.
+inline constexpr std::string_view kSerialPlaceholder = "{serial}";
 
 // The arguments after the program's name.
 ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments);

@@ -1,7 +1,5 @@
 #include "cli/WriteVerification.h"
 
-#include "cli/CommandFailure.h"
-#include "cli/InstrumentConnection.h"
 #include "device/DeviceImage.h"
 #include "device/RegisterText.h"
 
@@ -25,16 +23,9 @@ std::string failureText(const std::vector<std::uint8_t>& registers) {
 
 } // namespace
 
-void verifyWrite(InstrumentConnection& instrument, const SetupRecord& record,
-                 const DeviceInfo& info) {
-    const DeviceIdentity identity = instrument.askIdentity();
-    DeviceInfo readInfo = info;
-    readInfo.serialText = identity.serialText;
-    readInfo.moduleType = identity.moduleType;
-    readInfo.firmwareText = identity.firmwareText();
-    SetupRecord readBack;
-    instrument.transfer(readBack, readInfo, TransferExchange::Direction::Read, "Verifying");
-
+std::optional<std::string> verificationFailure(const SetupRecord& record, const DeviceInfo& info,
+                                               const SetupRecord& readBack,
+                                               const DeviceInfo& readInfo) {
     // What a write of the read-back setup would send, register by register, against what was
     // sent: the device image decides what each register holds, so nothing else is compared.
     const std::vector<RequestEntry> written = buildWriteList(record, info);
@@ -44,6 +35,7 @@ void verifyWrite(InstrumentConnection& instrument, const SetupRecord& record,
         if (!sameContent(written[i], found[i]))
             differing.push_back(written[i].command);
     }
-    if (!differing.empty())
-        throw CommandFailure(failureText(differing));
+    if (differing.empty())
+        return std::nullopt;
+    return failureText(differing);
 }

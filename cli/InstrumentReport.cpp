@@ -1,0 +1,108 @@
+#include "cli/InstrumentReport.h"
+
+#include "cli/JsonText.h"
+#include "cli/TextColumns.h"
+#include "device/DeviceInfo.h"
+
+#include <algorithm>
+
+std::string identityText(const std::string& devicePath, const DeviceIdentity& identity,
+                         const std::optional<ModuleCatalogue::Module>& module) {
+    const std::string moduleText = module ? module->listText : "not in the module catalogue";
+    const std::string leadCount = module ? std::to_string(module->leadCount) : "unknown";
+    return "Device:         " + terminalSafe(devicePath) + "\n" +
+           "Serial number:  " + terminalSafe(identity.serialText) + "\n" +
+           "Module type:    " + std::to_string(identity.moduleType) + " (" +
+           terminalSafe(moduleText) + ")\n" + "Lead count:     " + leadCount + "\n" +
+           "Firmware rev:   " + identity.firmwareText() + "\n";
+}
+
+std::string identityJson(const std::string& devicePath, const DeviceIdentity& identity,
+                         const std::optional<ModuleCatalogue::Module>& module) {
+    return JsonObject()
+               .add("device", jsonString(devicePath))
+               .add("serialNumber", jsonString(identity.serialText))
+               .add("moduleType", std::to_string(identity.moduleType))
+               .add("module", module ? jsonString(module->listText) : "null")
+               .add("leadCount", module ? std::to_string(module->leadCount) : "null")
+               .add("firmware", jsonString(identity.firmwareText()))
+               .text() +
+           "\n";
+}
+
+namespace {
+
+std::string serialOf(const InstrumentJob& job) {
+    const InstrumentJob::Outcome& outcome = job.outcome();
+    if (!outcome.serialWritten.empty())
+        return outcome.serialWritten;
+    return outcome.identity ? outcome.identity->serialText : "-";
+}
+
+std::string resultOf(const InstrumentJob& job) {
+    const InstrumentJob::Outcome& outcome = job.outcome();
+    if (outcome.failure)
+        return "failed";
+    switch (job.plan().task) {
+    case InstrumentJob::Task::Identify:
+        return "identified";
+    case InstrumentJob::Task::Read:
+        return "read";
+    case InstrumentJob::Task::Write:
+        break;
+    }
+    return outcome.verified ? "verified" : "written";
+}
+
+std::string whatBecameOf(const InstrumentJob& job) {
+    const InstrumentJob::Outcome& outcome = job.outcome();
+    if (outcome.failure)
+        return "failed: " + *outcome.failure;
+    switch (job.plan().task) {
+    case InstrumentJob::Task::Identify:
+        return std::to_string(outcome.identity->moduleType) + " (" +
+               (outcome.module ? outcome.module->listText : "not in the module catalogue") +
+               "), firmware " + outcome.identity->firmwareText();
+    case InstrumentJob::Task::Read:
+        return "read into " + outcome.file;
+    case InstrumentJob::Task::Write:
+        break;
+    }
+    return outcome.verified ? "written, verified" : "written";
+}
+
+} // namespace
+
+std::string batchText(const InstrumentJobs& jobs) {
+    std::size_t deviceWidth = 0;
+    for (const InstrumentJob& job : jobs)
+        deviceWidth = std::max(deviceWidth, terminalSafe(job.plan().devicePath).size());
+    std::string text;
+    for (const InstrumentJob& job : jobs)
+        if (!job.outcome().passedOver)
+            text += padded(terminalSafe(job.plan().devicePath), deviceWidth) + "  " +
+                    padded(terminalSafe(serialOf(job)), kSerialTextWidth) + "  " +
+                    terminalSafe(whatBecameOf(job)) + "\n";
+    return text;
+}
+
+std::string batchJson(const InstrumentJobs& jobs) {
+    std::vector<std::string> items;
+    for (const InstrumentJob& job : jobs) {
+        const InstrumentJob::Outcome& outcome = job.outcome();
+        if (outcome.passedOver)
+            continue;
+        JsonObject item;
+        item.add("device", jsonString(job.plan().devicePath))
+            .add("serialNumber", outcome.identity ? jsonString(serialOf(job)) : "null")
+            .add("result", jsonString(resultOf(job)));
+        if (outcome.identity)
+            item.add("moduleType", std::to_string(outcome.identity->moduleType))
+                .add("firmware", jsonString(outcome.identity->firmwareText()));
+        if (!outcome.file.empty())
+            item.add("file", jsonString(outcome.file));
+        item.add("detail", outcome.failure ? jsonString(*outcome.failure) : "null");
+        items.push_back(item.line());
+    }
+    return JsonObject().add("instruments", jsonArray(items, 1)).text() + "\n";
+}
