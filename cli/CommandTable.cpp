@@ -127,12 +127,15 @@ void printHelp(const CommandContext& context) {
 }
 
 constexpr std::array kNoOptions = std::array<Option, 0>{};
-constexpr std::array kIdentifyOptions{Option::Port, Option::Device, Option::Wait, Option::Json};
-constexpr std::array kReadOptions{Option::Port,       Option::Device, Option::Wait,
-                                  Option::MinSpacing, Option::Output, Option::Quiet};
-constexpr std::array kWriteOptions{Option::Port,       Option::Device, Option::Wait,
-                                   Option::MinSpacing, Option::Serial, Option::NextSerial,
-                                   Option::Module,     Option::Verify, Option::Quiet};
+constexpr std::array kIdentifyOptions{Option::Port, Option::Device, Option::AllPorts, Option::Wait,
+                                      Option::Json};
+constexpr std::array kReadOptions{Option::Port,  Option::Device, Option::AllPorts,
+                                  Option::Wait,  Option::Output, Option::MinSpacing,
+                                  Option::Quiet, Option::Json};
+constexpr std::array kWriteOptions{Option::Port,       Option::Device,     Option::AllPorts,
+                                   Option::Wait,       Option::MinSpacing, Option::Serial,
+                                   Option::NextSerial, Option::SerialFrom, Option::Module,
+                                   Option::Verify,     Option::Quiet,      Option::Json};
 constexpr std::array kShowOptions{Option::Json};
 
 constexpr std::array<CommandSpec, 6> kCommands{{

@@ -3,6 +3,7 @@
 #include "support/ArgumentVector.h"
 
 #include <array>
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -36,7 +37,7 @@ void drain(int outFd, int errFd, CliRun& run) {
 
 } // namespace
 
-CliRun runCli(const std::vector<std::string>& arguments) {
+CliRun runCli(const std::vector<std::string>& arguments, const std::string& input) {
     CliRun run;
     std::array<int, 2> outPipe{};
     std::array<int, 2> errPipe{};
@@ -48,6 +49,8 @@ CliRun runCli(const std::vector<std::string>& arguments) {
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
     for (const int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
         posix_spawn_file_actions_addclose(&actions, fd);
+    if (!input.empty())
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.c_str(), O_RDONLY, 0);
 
     std::vector<std::string> words{MIRAFEN_CLI_PATH};
     words.insert(words.end(), arguments.begin(), arguments.end());

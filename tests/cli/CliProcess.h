@@ -11,5 +11,6 @@ struct CliRun {
 };
 
 // Runs mirafen-cli with arguments in this process's working directory and environment, with
-// standard output and standard error read through pipes.
-CliRun runCli(const std::vector<std::string>& arguments);
+// standard output and standard error read through pipes, and standard input read from the file
+// input when one is named.
+CliRun runCli(const std::vector<std::string>& arguments, const std::string& input = {});

@@ -1,0 +1,204 @@
+#include "CliProcess.h"
+#include "setup/SetupFile.h"
+#include "setup/SetupRecord.h"
+#include "support/SimulatorProcess.h"
+#include "support/TempDataFolder.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <regex>
+#include <sstream>
+
+namespace {
+
+// Module 1 has two leads, which keeps every transfer short.
+constexpr const char* kModules = "MODULE1_LEADS=2\r\nMODULE1_DESC=Pair\r\n";
+
+std::string hexOf(std::string_view text) {
+    static constexpr std::string_view digits = "0123456789ABCDEF";
+    std::string hex;
+    for (const char c : text) {
+        hex += digits[static_cast<unsigned char>(c) >> 4];
+        hex += digits[static_cast<unsigned char>(c) & 0x0F];
+    }
+    return hex;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// Several simulated instruments, each with its own serial number and state file.
+class CliBatchTest : public TempDataFolder {
+protected:
+    void SetUp() override {
+        TempDataFolder::SetUp();
+        writeFile(workFolder / "Modules.dat", kModules);
+        SetupRecord setup;
+        setup.resetToDefaults();
+        setup.leadName[1] = "Batch";
+        writeSetupFile(setup, (workFolder / "batch.prp").string());
+    }
+
+    // One more instrument answering as serial, with the simulator's options besides.
+    void startInstrument(const std::string& serial, std::vector<std::string> options = {}) {
+        const std::string state = (root / ("instrument" + std::to_string(++started))).string();
+        std::vector<std::string> arguments{"--serial", serial, "--module", "1", "--state", state};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        sims.push_back(std::make_unique<SimulatorProcess>(arguments));
+        ASSERT_FALSE(sims.back()->terminalPath().empty());
+        devices.push_back(sims.back()->terminalPath());
+        states.push_back(state);
+    }
+
+    // The command with --device for every instrument, in the order started.
+    std::vector<std::string> onEvery(std::vector<std::string> arguments) const {
+        for (const std::string& device : devices)
+            arguments.insert(arguments.end(), {"--device", device});
+        return arguments;
+    }
+
+    // The serial number instrument i holds, as its state file keeps the identity register.
+    std::string serialHeld(std::size_t i) const {
+        const std::string state = readFile(states[i]);
+        const std::size_t at = state.find("REG10=");
+        return at == std::string::npos ? "none" : state.substr(at + 6, 16);
+    }
+
+    std::vector<std::unique_ptr<SimulatorProcess>> sims;
+    std::vector<std::string> devices;
+    std::vector<std::string> states;
+    int started = 0;
+};
+
+TEST_F(CliBatchTest, EightInstrumentsAreWrittenAtOnceAndOneFallingSilentIsNamed) {
+    for (int i = 0; i < 8; ++i)
+        startInstrument("0000000" + std::to_string(i + 1),
+                        i == 5 ? std::vector<std::string>{"--stop-after", "4"}
+                               : std::vector<std::string>{});
+
+    const CliRun run = runCli(onEvery({"write", "batch.prp"}));
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "1 of 8 instruments failed.\n");
+    const std::vector<std::string> lines = linesOf(run.out);
+    ASSERT_EQ(lines.size(), 8U) << run.out;
+    for (std::size_t i = 0; i < 8; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(lines[i].rfind(devices[i], 0), 0U) << lines[i];
+        if (i == 5) {
+            // It answered its identity and three writes.
+            EXPECT_NE(lines[i].find("00000006  failed: Error Occured During Transfer. (request 4 "
+                                    "of 10: write register 0x40, no answer; the instrument now "
+                                    "holds leads 1 to 2 of the new setup; write it again)"),
+                      std::string::npos)
+                << lines[i];
+        } else {
+            EXPECT_TRUE(lines[i].ends_with("0000000" + std::to_string(i + 1) + "  written"))
+                << lines[i];
+            EXPECT_NE(readFile(states[i]).find("REG80=00" + hexOf("Batch   ")), std::string::npos);
+        }
+    }
+}
+
+TEST_F(CliBatchTest, SerialNumbersForABatchNeverRepeatAndNeverInventOne) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        std::vector<std::string> serials; // held afterwards, in the order of the ports
+        int status;
+    };
+    const std::vector<Case> cases{
+        {"--serial-from counts up in the order named",
+         {"--serial-from", "41"},
+         {"00000041", "00000042", "00000043"},
+         0},
+        {"--next-serial counts on from each one's own",
+         {"--next-serial"},
+         {"00000042", "00000044", "00000044"},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sims.clear();
+        devices.clear();
+        states.clear();
+        startInstrument("00000041");
+        startInstrument("00000043");
+        startInstrument("ZQ000044");
+        std::vector<std::string> arguments = onEvery({"write", "batch.prp"});
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+
+        const CliRun run = runCli(arguments);
+
+        EXPECT_EQ(run.status, c.status) << run.err;
+        for (std::size_t i = 0; i < c.serials.size(); ++i) {
+            const bool untouched = c.status == 1 && i == 2;
+            EXPECT_EQ(serialHeld(i), untouched ? "none" : hexOf(c.serials[i])) << i;
+        }
+        if (c.status == 1)
+            EXPECT_NE(run.out.find("ZQ000044  failed: The serial number ZQ000044 is not a number"),
+                      std::string::npos)
+                << run.out;
+    }
+}
+
+TEST_F(CliBatchTest, ReadFromSeveralWritesOneFileForEachSerialNumber) {
+    startInstrument("00000007");
+    startInstrument("00000008");
+
+    const CliRun run = runCli(onEvery({"read", "-o", "ward4-{serial}.prp", "--json"}));
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    for (const char* serial : {"00000007", "00000008"}) {
+        EXPECT_TRUE(
+            std::filesystem::exists(workFolder / ("ward4-" + std::string(serial) + ".prp")));
+        EXPECT_NE(
+            run.out.find(std::string("\"serialNumber\": \"") + serial + "\", \"result\": \"read\""),
+            std::string::npos)
+            << run.out;
+    }
+}
+
+TEST_F(CliBatchTest, StandardInputAndOutputStandForTheFileOfOneInstrument) {
+    startInstrument("00000009");
+
+    const CliRun write =
+        runCli({"write", "-", "--device", devices[0]}, (workFolder / "batch.prp").string());
+    const CliRun read = runCli({"read", "-o", "-", "--device", devices[0]});
+
+    EXPECT_EQ(write.status, 0) << write.err;
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out.rfind("LEADNAME1=Batch   \r\nLEADSKIP1=0\r\n", 0), 0U) << read.out;
+    EXPECT_EQ(linesOf(read.out).size(), 263U);
+}
+
+TEST_F(CliBatchTest, WhatABatchCannotMeanIsWrongUsage) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"write", "batch.prp", "--device", "a", "--device", "b", "--serial", "5"},
+         "--serial gives one instrument its number: with several, use --serial-from or "
+         "--next-serial"},
+        {{"write", "batch.prp", "--all", "--serial-from", "5"},
+         "--serial-from numbers the ports in the order named, which --all does not give"},
+        {{"write", "batch.prp", "--port", "1", "--port", "2", "--serial-from", "99999999"},
+         "--serial-from 99999999 runs past 99999999 for 2 instruments"},
+        {{"read", "--device", "a", "--device", "b", "-o", "same.prp"},
+         "read from several instruments needs {serial} in the file name, e.g. -o "
+         "ward4-{serial}.prp"},
+        {{"read", "--all", "-o", "-"},
+         "read from several instruments needs {serial} in the "
+         "file name, e.g. -o ward4-{serial}.prp"},
+        {{"identify", "--all", "--port", "1"}, "--all excludes --port and --device"},
+    };
+    for (const auto& [arguments, error] : cases) {
+        const CliRun run = runCli(arguments);
+        EXPECT_EQ(run.status, 2) << error;
+        EXPECT_EQ(run.err.rfind("mirafen-cli: " + error + "\n", 0), 0U) << run.err;
+    }
+}
+
+} // namespace
