@@ -286,7 +286,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {"--fail-first", "3"},
                     {"write", "setup.prp", "--device", "{device}"},
                     "Error Occured During Transfer. (request 1 of 12: write register 0x10, "
-                    "wrong answer)\n"},
+                    "wrong answer; the instrument acknowledged none of the new setup; write it "
+                    "again)\n"},
         FailureCase{"WrongAnswersToARead",
                     {"--fail-first", "3"},
                     {"read", "-o", "setup.prp", "--device", "{device}"},
@@ -318,8 +319,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CliInstrumentTest, PortHeldByAnotherOpenerIsRefusedWithTheSystemsReason) {
     startInstrument();
-    SerialLink holder([this](int) { return device; });
-    ASSERT_TRUE(holder.open(1, 9600));
+    SerialLink holder;
+    ASSERT_TRUE(holder.open(device));
 
     const CliRun run = runCli(withDevice({"identify"}));
 

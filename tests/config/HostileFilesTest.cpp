@@ -1,5 +1,6 @@
 #include "config/ModuleCatalogue.h"
 #include "config/ProgramSettings.h"
+#include "setup/FileError.h"
 #include "support/TempDataFolder.h"
 
 #include <cstdlib>
@@ -55,7 +56,7 @@ TEST_F(HostileFilesTest, HugeAndBinaryFilesAreReadForWhatTheyHold) {
         EXPECT_EQ(settings.readCommPort(),
                   c.entriesSeen ? std::optional<std::uint8_t>(5) : std::nullopt);
 
-        ASSERT_TRUE(settings.storeCommPort(7));
+        ASSERT_NO_THROW(settings.storeCommPort(7));
         EXPECT_EQ(settings.readCommPort(), std::optional<std::uint8_t>(7));
         const std::string stored = readFile(settings.settingsPath());
         EXPECT_EQ(stored.find("MODULE1_DESC=Standard") != std::string::npos, c.entriesSeen);
@@ -69,8 +70,8 @@ TEST_F(HostileFilesTest, AnUnreadableCatalogueKnowsNoModule) {
     EXPECT_TRUE(ModuleCatalogue(dataFolder).modules().empty());
 }
 
-// A data folder that cannot be created leaves the program without stored settings, never
-// failing: nothing is read, and storing says it did not store.
+// A data folder that cannot be created leaves the program without stored settings: nothing is
+// read, and storing fails with the file's error.
 TEST_F(HostileFilesTest, ADataFolderThatCannotBeCreatedStoresNothing) {
     const auto blocker = root / "not-a-folder";
     writeFile(blocker, "");
@@ -80,7 +81,7 @@ TEST_F(HostileFilesTest, ADataFolderThatCannotBeCreatedStoresNothing) {
 
     EXPECT_FALSE(std::filesystem::exists(blocked.dataFolder()));
     EXPECT_FALSE(blocked.readCommPort().has_value());
-    EXPECT_FALSE(blocked.storeCommPort(3));
+    EXPECT_THROW(blocked.storeCommPort(3), FileError);
     EXPECT_FALSE(ModuleCatalogue(blocked.dataFolder()).lookup(1).has_value());
 }
 

@@ -76,8 +76,8 @@ TEST_F(KillDuringSaveTest, ASetupFileIsAlwaysOneSavedSetup) {
 TEST_F(KillDuringSaveTest, ZensetSysAlwaysHoldsOneStoredPort) {
     ProgramSettings settings;
     settings.establishDataFolder();
-    ASSERT_TRUE(settings.storeCommDevices({{3, "/dev/ttyUSB0"}}));
-    ASSERT_TRUE(settings.storeCommPort(3));
+    ASSERT_NO_THROW(settings.storeCommDevices({{3, "/dev/ttyUSB0"}}));
+    ASSERT_NO_THROW(settings.storeCommPort(3));
     killRounds(
         [&] {
             for (;;) {

@@ -1,5 +1,6 @@
 #include "config/ProgramSettings.h"
 
+#include "setup/FileError.h"
 #include "support/TempDataFolder.h"
 
 #include <cstdlib>
@@ -76,14 +77,14 @@ INSTANTIATE_TEST_SUITE_P(Values, StoredPortTest,
 TEST_F(ProgramSettingsTest, StoringThePortKeepsOtherLines) {
     writeFile(settingsFile(), "FIRST=1\r\nCOMMPORT=3\r\nCOMMPORT7=x\r\nLAST=z\r\n");
 
-    ASSERT_TRUE(settings.storeCommPort(12));
+    ASSERT_NO_THROW(settings.storeCommPort(12));
 
     EXPECT_EQ(readFile(settingsFile()), "FIRST=1\r\nCOMMPORT=12\r\nCOMMPORT7=x\r\nLAST=z\r\n");
     EXPECT_EQ(settings.readCommPort(), 12);
 }
 
 TEST_F(ProgramSettingsTest, StoringIntoEmptyFileWritesTheOneLine) {
-    ASSERT_TRUE(settings.storeCommPort(3));
+    ASSERT_NO_THROW(settings.storeCommPort(3));
     EXPECT_EQ(readFile(settingsFile()), "COMMPORT=3\r\n");
 }
 
@@ -102,7 +103,7 @@ TEST_F(ProgramSettingsTest, ASettingsFileThatCannotBeOpenedHoldsNoPortAndTakesNo
     std::filesystem::create_directory(settingsFile());
 
     EXPECT_FALSE(settings.readCommPort().has_value());
-    EXPECT_FALSE(settings.storeCommPort(5));
+    EXPECT_THROW(settings.storeCommPort(5), FileError);
 }
 
 } // namespace

@@ -42,8 +42,8 @@ protected:
         sim = std::make_unique<SimulatorProcess>(arguments, errorPath);
         ASSERT_EQ(sim->terminalPath().rfind("/dev/pts/", 0), 0U) << sim->terminalPath();
         const std::string path = sim->terminalPath();
-        link = std::make_unique<SerialLink>([path](int) { return path; });
-        ASSERT_TRUE(link->open(1, 9600)) << link->lastOpenError();
+        link = std::make_unique<SerialLink>();
+        ASSERT_TRUE(link->open(path)) << link->lastOpenError();
     }
 
     std::filesystem::path scratchFolder() {
@@ -59,7 +59,7 @@ protected:
     std::optional<Bytes> awaitFrame(std::chrono::milliseconds wait) {
         const auto deadline = std::chrono::steady_clock::now() + wait;
         while (std::chrono::steady_clock::now() < deadline) {
-            link->pump();
+            link->receive();
             std::array<std::uint8_t, kFrameBufferSize> buffer{};
             if (link->takeFrame(buffer)) {
                 const std::optional<FrameView> frame = decodeFrame(buffer);
@@ -102,7 +102,7 @@ TEST_F(SimulatorTest, IdentityComesFromOptionsAndSurvivesThePortReopening) {
     const Bytes identity = frame(0x10, {'A', 'B', 'C', '1', '2', 0, 0, 0, 0x01, 0x02, 0x02, 0x05});
 
     EXPECT_EQ(read(0x10), identity);
-    ASSERT_TRUE(link->open(1, 9600)) << link->lastOpenError();
+    ASSERT_TRUE(link->open(link->devicePath())) << link->lastOpenError();
     EXPECT_EQ(read(0x10), identity);
 }
 
