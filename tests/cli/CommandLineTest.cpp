@@ -89,9 +89,19 @@ INSTANTIATE_TEST_SUITE_P(
                   "--verify takes no value",
                   kWriteUsage},
         UsageCase{{"show"}, "show needs a setup file", "Usage: mirafen-cli show "},
+        UsageCase{{"write", "a.prp", "--port", "1", "--min-spacing", "1001"},
+                  "--min-spacing takes a number from 0 to 1000, not '1001'",
+                  kWriteUsage},
         UsageCase{{"ports", "--device", "/dev/ttyS0"},
                   "unknown option '--device' for ports",
                   "Usage: mirafen-cli ports"}));
+
+TEST(CliVersionTest, NamesTheProgramAndItsVersion) {
+    const CliRun run = runCli({"--version"});
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, std::string("mirafen-cli ") + MIRAFEN_VERSION + "\n");
+}
 
 class CliShowTest : public TempDataFolder {};
 

@@ -6,9 +6,11 @@
 #include "support/TempDataFolder.h"
 
 #include <chrono>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -311,6 +313,11 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     {"write", "absent.prp", "--device", "{device}"},
                     "absent.prp was not found.\n"},
+        // Were the file not looked at first, the read would run into the instrument's silence.
+        FailureCase{"UnwritableFileBeforeAnyTransfer",
+                    {"--stop-after", "1"},
+                    {"read", "-o", "missing/new.prp", "--device", "{device}"},
+                    "missing/new.prp was not found.\n"},
         FailureCase{"MissingDevice",
                     {},
                     {"identify", "--device", "/dev/absent"},
@@ -340,10 +347,41 @@ TEST_F(CliInstrumentTest, InstrumentFallingSilentFailsTheTransferAfterThreeTimeO
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Error Occured During Transfer. (request 1 of 11: read register 0x80, "
                        "no answer)\n");
-    // Three attempts, each given up after 51 pumps of 100 ms.
+    // Three attempts, each given up after 5.1 s.
     EXPECT_GE(elapsed, 15s);
     EXPECT_LT(elapsed, 17s);
     EXPECT_FALSE(std::filesystem::exists(workFolder / "new.prp"));
+}
+
+TEST_F(CliInstrumentTest, AnInstrumentGoneMidwayEndsTheWriteAtOnceSayingWhatItHolds) {
+    writeFile(workFolder / "setup.prp", lines({"LEADNAME1=abc"}));
+    // Slow enough that the simulator is gone before the write is through.
+    startInstrument({"--line-rate", "1200"});
+    std::thread unplug([this] {
+        std::this_thread::sleep_for(200ms);
+        sim->stop(SIGKILL);
+    });
+    const auto begin = std::chrono::steady_clock::now();
+
+    const CliRun run = runCli(withDevice({"write", "setup.prp"}));
+
+    const auto elapsed = std::chrono::steady_clock::now() - begin;
+    unplug.join();
+    EXPECT_EQ(run.status, 1);
+    // How far it got depends on when the line went; what it left is said either way.
+    EXPECT_NE(run.err.find(", the line hung up; the instrument "), std::string::npos) << run.err;
+    EXPECT_TRUE(run.err.ends_with("; write it again)\n")) << run.err;
+    EXPECT_LT(elapsed, 5s) << "not after time-outs";
+}
+
+TEST_F(CliInstrumentTest, AnInstrumentDeafAfterEachWriteStillGetsTheWholeSetup) {
+    writeFile(workFolder / "setup.prp", lines({"LEADNAME1=abc", "LEADNAME4=Four"}));
+    startInstrument({"--deaf-after-write", "30"});
+
+    const CliRun run = runCli(withDevice({"write", "setup.prp", "--verify"}));
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(stateOf("83"), leadHex(false, "Four"));
 }
 
 TEST_F(CliInstrumentTest, ProgressLineOnlyOnATerminalAndNotWhenQuiet) {

@@ -214,6 +214,17 @@ TEST_F(SimulatorTest, DelayHoldsTheReplyBack) {
     EXPECT_EQ(awaitFrame(2s), frame(0x40, {0x01}));
 }
 
+TEST_F(SimulatorTest, DeafAfterWriteLosesWhatArrivesSoonAfterAWritesAcknowledgement) {
+    start({"--deaf-after-write", "400"});
+
+    EXPECT_EQ(read(0x40), frame(0x40, {0x01})) << "a read's answer makes it deaf to nothing";
+    EXPECT_EQ(read(0x40), frame(0x40, {0x01}));
+    EXPECT_EQ(request(0x40, {0x02}), kAcknowledgement);
+    EXPECT_FALSE(read(0x40, 200ms)) << "lost while the instrument stores the value";
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(read(0x40), frame(0x40, {0x02}));
+}
+
 TEST_F(SimulatorTest, LineRateHoldsEveryByteForItsTimeOnTheLine) {
     start({"--line-rate", "2400"});
     const auto begin = std::chrono::steady_clock::now();
