@@ -1,5 +1,6 @@
 #include "config/ProgramSettings.h"
 
+#include "config/ComPorts.h"
 #include "setup/FileError.h"
 #include "support/TempDataFolder.h"
 
@@ -104,6 +105,33 @@ TEST_F(ProgramSettingsTest, ASettingsFileThatCannotBeOpenedHoldsNoPortAndTakesNo
 
     EXPECT_FALSE(settings.readCommPort().has_value());
     EXPECT_THROW(settings.storeCommPort(5), FileError);
+}
+
+TEST_F(ProgramSettingsTest, AStoredPortStandsForItsComNumberAndItsDevice) {
+    writeFile(settingsFile(), "COMMDEVICE2=/dev/ttyUSB0\r\n");
+    struct Case {
+        std::uint8_t stored;
+        int comNumber;
+        std::string device;
+    };
+    for (const Case& c :
+         {Case{0, 1, "/dev/ttyS0"}, Case{2, 2, "/dev/ttyUSB0"}, Case{16, 16, "/dev/ttyS15"},
+          Case{17, 1, "/dev/ttyS0"}, Case{255, 1, "/dev/ttyS0"}}) {
+        EXPECT_EQ(comNumberOf(c.stored), c.comNumber) << int{c.stored};
+        EXPECT_EQ(settings.portDevice(c.stored), c.device) << int{c.stored};
+    }
+}
+
+TEST_F(ProgramSettingsTest, MinimumSpacingIsAWholeNumberOfMillisecondsAndNoneByDefault) {
+    using std::chrono::milliseconds;
+    EXPECT_EQ(settings.minimumSpacing(), milliseconds(0)) << "no settings file";
+    for (const auto& [line, spacing] :
+         {std::pair{"", milliseconds(0)}, std::pair{"MINSPACING=35\r\n", milliseconds(35)},
+          std::pair{"MINSPACING=-20\r\n", milliseconds(0)},
+          std::pair{"MINSPACING=40ms\r\n", milliseconds(40)}}) {
+        writeFile(settingsFile(), std::string("COMMPORT=1\r\n") + line);
+        EXPECT_EQ(settings.minimumSpacing(), spacing) << line;
+    }
 }
 
 } // namespace
