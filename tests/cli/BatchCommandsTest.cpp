@@ -1,6 +1,7 @@
 #include "CliProcess.h"
 #include "setup/SetupFile.h"
 #include "setup/SetupRecord.h"
+#include "support/FrameBytes.h"
 #include "support/SimulatorProcess.h"
 #include "support/TempDataFolder.h"
 
@@ -13,16 +14,6 @@ namespace {
 
 // Module 1 has two leads, which keeps every transfer short.
 constexpr const char* kModules = "MODULE1_LEADS=2\r\nMODULE1_DESC=Pair\r\n";
-
-std::string hexOf(std::string_view text) {
-    static constexpr std::string_view digits = "0123456789ABCDEF";
-    std::string hex;
-    for (const char c : text) {
-        hex += digits[static_cast<unsigned char>(c) >> 4];
-        hex += digits[static_cast<unsigned char>(c) & 0x0F];
-    }
-    return hex;
-}
 
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;

@@ -2,6 +2,7 @@
 #include "cli/CommandLine.h"
 #include "device/SerialLink.h"
 #include "setup/SetupFile.h"
+#include "support/FrameBytes.h"
 #include "support/SimulatorProcess.h"
 #include "support/TempDataFolder.h"
 
@@ -24,16 +25,6 @@ constexpr const char* kModules = "MODULE1_LEADS=2\r\nMODULE1_DESC=Pair\r\n"
 const std::string kInstrumentIdentity = "3030303034373131"
                                         "0002"
                                         "0201";
-
-std::string hexOf(std::string_view text) {
-    static constexpr std::string_view digits = "0123456789ABCDEF";
-    std::string hex;
-    for (const char c : text) {
-        hex += digits[static_cast<unsigned char>(c) >> 4];
-        hex += digits[static_cast<unsigned char>(c) & 0x0F];
-    }
-    return hex;
-}
 
 // The content of a lead register: the skip byte, then the name padded with blanks to eight.
 std::string leadHex(bool skip, std::string name) {

@@ -29,3 +29,13 @@ Bytes withBadChecksum(std::span<const std::uint8_t> frame) {
         throw std::invalid_argument("not a whole frame");
     return encoded(encodeFrame(view->command, view->data, view->checksum ^ 0x5A));
 }
+
+std::string hexOf(std::string_view text) {
+    static constexpr std::string_view digits = "0123456789ABCDEF";
+    std::string hex;
+    for (const char c : text) {
+        hex += digits[static_cast<unsigned char>(c) >> 4];
+        hex += digits[static_cast<unsigned char>(c) & 0x0F];
+    }
+    return hex;
+}
