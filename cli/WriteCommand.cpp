@@ -23,7 +23,7 @@ std::string serialTextToWrite(const Invocation& invocation, const DeviceIdentity
 
 void writeToInstrument(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
-    SetupRecord record = readExistingSetupFile(invocation.file);
+    SetupRecord record = readSetupFileToWrite(invocation.file);
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     // A module type that cannot be written is refused before the instrument is asked anything.
     std::optional<ModuleCatalogue::Module> chosenModule;

@@ -49,7 +49,7 @@ std::string ProgramSettings::settingsPath() const {
 
 std::optional<std::uint8_t> ProgramSettings::readCommPort() const {
     KeyValueFile file;
-    if (!file.open(settingsPath(), true))
+    if (!file.openForReading(settingsPath()))
         return std::nullopt;
     return commPortIn(*file.read());
 }
@@ -65,9 +65,18 @@ KeyValueText::Entry ProgramSettings::commPortEntry(std::uint8_t port) {
     return {std::string(kCommPortKey), std::to_string(port)};
 }
 
+bool ProgramSettings::openToStore(KeyValueFile& file) const {
+    if (file.open(settingsPath(), true))
+        return true;
+    // A link that points nowhere is a fault of the file, not of the folder: it is told as such.
+    if (file.refusedDanglingLink())
+        throw file.openFailure();
+    return false;
+}
+
 bool ProgramSettings::storeCommPort(std::uint8_t port) const {
     KeyValueFile file;
-    if (!file.open(settingsPath(), true))
+    if (!openToStore(file))
         return false;
     const auto entry = commPortEntry(port);
     file.setValue(entry.first, entry.second);
@@ -80,7 +89,7 @@ std::string ProgramSettings::commDevice(int comNumber) const {
 
 std::optional<std::string> ProgramSettings::boundDevice(int comNumber) const {
     KeyValueFile file;
-    if (!file.open(settingsPath(), false))
+    if (!file.openForReading(settingsPath()))
         return std::nullopt;
     return boundDeviceIn(*file.read(), comNumber);
 }
@@ -95,7 +104,7 @@ std::optional<std::string> ProgramSettings::boundDeviceIn(const KeyValueText& se
 
 bool ProgramSettings::storeCommDevices(const std::map<int, std::string>& devices) const {
     KeyValueFile file;
-    if (!file.open(settingsPath(), true))
+    if (!openToStore(file))
         return false;
     std::vector<KeyValueFile::Entry> entries;
     for (const auto& [comNumber, path] : devices)

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+class KeyValueFile;
+
 // The program's own settings: the data folder and zenset.sys with the stored COM port
 // (COMMPORT) and the optional device names of COM numbers (COMMDEVICE<n>).
 class ProgramSettings {
@@ -17,17 +19,18 @@ public:
     const std::string& dataFolder() const { return dataFolder_; }
     std::string settingsPath() const;
 
-    // The stored port (low 8 bits of COMMPORT); none when the file cannot be opened or holds
-    // no COMMPORT. A missing file is created empty.
+    // The stored port (low 8 bits of COMMPORT); none when the file cannot be read or holds no
+    // COMMPORT. Only reads: a missing file stays missing.
     std::optional<std::uint8_t> readCommPort() const;
-    // Stores COMMPORT; false when zenset.sys cannot be opened. Throws FileError midway.
+    // Stores COMMPORT; false when zenset.sys cannot be opened. Throws FileError midway, and for
+    // a zenset.sys that is a symbolic link pointing nowhere.
     bool storeCommPort(std::uint8_t port) const;
     // The device that COM n stands for: COMMDEVICE<n> when set, else /dev/ttyS<n-1>.
     std::string commDevice(int comNumber) const;
     // COMMDEVICE<n> as stored; none when it is missing or empty.
     std::optional<std::string> boundDevice(int comNumber) const;
     // Stores COMMDEVICE<n>=path for each entry in one rewrite, keeping every other line; false
-    // when zenset.sys cannot be opened. Throws FileError midway.
+    // and FileError as for storeCommPort.
     bool storeCommDevices(const std::map<int, std::string>& devices) const;
 
     // What readCommPort and boundDevice take from the settings' content.
@@ -37,5 +40,7 @@ public:
     static KeyValueText::Entry commPortEntry(std::uint8_t port);
 
 private:
+    bool openToStore(KeyValueFile& file) const;
+
     std::string dataFolder_;
 };
