@@ -68,7 +68,8 @@ KeyValueText::Entry ProgramSettings::commPortEntry(std::uint8_t port) {
 bool ProgramSettings::openToStore(KeyValueFile& file) const {
     if (file.open(settingsPath(), true))
         return true;
-    // A link that points nowhere is a fault of the file, not of the folder: it is told as such.
+    // A link that points nowhere is told by the file error, not taken for a folder that cannot
+    // be written.
     if (file.refusedDanglingLink())
         throw file.openFailure();
     return false;

@@ -9,9 +9,9 @@
 #include <string_view>
 
 // One small text file of KEY=value lines (setup files, zenset.sys, Modules.dat), held open for as
-// long as the object holds it: for a rewrite read-write and locked against every other opener,
-// for reading only read-only and locked against a rewrite alone. Its lines follow KeyValueText's
-// rules.
+// long as the object holds it: for a rewrite read-write, locked against every other opener; for
+// reading alone read-only, under a lock that keeps out only a rewrite. Its lines follow
+// KeyValueText's rules.
 class KeyValueFile {
 public:
     using Entry = KeyValueText::Entry;

@@ -7,7 +7,10 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <optional>
+#include <string_view>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 #include <utility>
 
@@ -22,27 +25,8 @@ std::string namePrefix(const std::filesystem::path& target) {
     return "." + target.filename().string().substr(0, kTargetNameKept) + std::string(kMark);
 }
 
-bool isRunning(pid_t pid) {
-    // A process of another user answers EPERM: it runs all the same.
-    return ::kill(pid, 0) == 0 || errno != ESRCH;
-}
-
-// A replacement made by a process that has ended, and so was left by a killed or failed save.
-// Only what a save of this program makes is ever removed: a plain file named as ours.
-void removeStaleReplacements(const std::filesystem::path& target) {
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(target.parent_path(), error)) {
-        const auto maker = ReplacementFile::maker(entry.path().filename().string(), target);
-        if (maker && !isRunning(*maker) &&
-            std::filesystem::is_regular_file(entry.symlink_status(error)))
-            ::unlink(entry.path().c_str());
-    }
-}
-
-} // namespace
-
-std::optional<pid_t> ReplacementFile::maker(std::string_view name,
-                                            const std::filesystem::path& target) {
+// The process that made a replacement of target named name; none when name is not one.
+std::optional<pid_t> makerOf(std::string_view name, const std::filesystem::path& target) {
     const std::string prefix = namePrefix(target);
     if (!name.starts_with(prefix))
         return std::nullopt;
@@ -63,6 +47,28 @@ std::optional<pid_t> ReplacementFile::maker(std::string_view name,
         return std::nullopt;
     return static_cast<pid_t>(std::stol(std::string(digits)));
 }
+
+bool isRunning(pid_t pid) {
+    // A process of another user answers EPERM: it runs all the same.
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
+
+// Removes the replacements of target that saves killed or failed before their end left behind:
+// their maker runs no more. Only what a save of this program makes is removed, a plain file named
+// as ours; a folder that cannot be listed is left as it is.
+void removeStaleReplacements(const std::filesystem::path& target) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(target.parent_path(), error);
+         !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        const auto maker = makerOf(entry->path().filename().string(), target);
+        std::error_code unknownType;
+        if (maker && !isRunning(*maker) &&
+            std::filesystem::is_regular_file(entry->symlink_status(unknownType)))
+            ::unlink(entry->path().c_str());
+    }
+}
+
+} // namespace
 
 ReplacementFile::ReplacementFile(const std::filesystem::path& target,
                                  const std::string& reportedPath)

@@ -1,10 +1,7 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
-#include <string_view>
-#include <sys/types.h>
 
 // The new content of a file being rewritten, in a temporary file beside it that is renamed over
 // it once complete. Its name says whose it is: the target's name and the process that made it
@@ -24,9 +21,6 @@ public:
     // Renames it over the target. It then stands in the target's place and the caller owns the
     // descriptor. Throws FileError when the rename fails; it is then removed as usual.
     int replaceTarget();
-
-    // The process that made a replacement of target named name; none when name is not one.
-    static std::optional<pid_t> maker(std::string_view name, const std::filesystem::path& target);
 
 private:
     std::filesystem::path target;
