@@ -63,10 +63,11 @@ test frequency, limits, failure rules, start-up mode, shut-off time) and writes 
 the setup file FILE as the window saves one: a new file gets all 263 lines, an existing
 one has its keys rewritten in place and keeps its other lines. Leads beyond the module's
 lead count are written unnamed and not skipped. The lead count comes from the module
-catalogue (Modules.dat in the working directory, else in the data folder); a module type
-the catalogue does not know is a failure. A FILE that cannot be written is a failure
-before the instrument is read; nothing is written when the transfer fails. From several
-instruments, FILE holds {serial}, which stands for each one's serial number.
+catalogue (Modules.dat in the working directory, else in the data folder, else in
+$XDG_DATA_DIRS/mirafen); a module type the catalogue does not know is a failure. A FILE
+that cannot be written is a failure before the instrument is read; nothing is written when
+the transfer fails. From several instruments, FILE holds {serial}, which stands for each
+one's serial number.
 
   --port N          the instrument is on COM N (1 to 16), as zenset.sys names it
   --device PATH     the instrument is on the serial device PATH
@@ -88,8 +89,9 @@ constexpr std::string_view kWriteHelp =
 Writes the setup file FILE (- for standard input) into the instrument, with the
 instrument's identity as the window writes it: its serial number, its module type and
 its firmware revision, unless changed by the options. The lead count comes from the
-module catalogue for the module type written. When the write fails midway, the message
-says which part of the new setup the instrument now holds.
+module catalogue for the module type written. A file in which no setup key is found is
+refused. When the write fails midway, the message says which part of the new setup the
+instrument now holds.
 
   --port N          the instrument is on COM N (1 to 16), as zenset.sys names it
   --device PATH     the instrument is on the serial device PATH

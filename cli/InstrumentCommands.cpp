@@ -165,7 +165,7 @@ void readFromInstrument(const CommandContext& context) {
 
 void writeToInstrument(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
-    const SetupRecord setup = readExistingSetupFile(invocation.file);
+    const SetupRecord setup = readSetupFileToWrite(invocation.file);
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     // A module type that cannot be written is refused before any instrument is asked anything.
     InstrumentJobs jobs = plannedJobs(context, Task::Write, catalogue, setup);

@@ -1,26 +1,44 @@
 #include "cli/SetupFileInput.h"
 
-#include "setup/FileError.h"
+#include "cli/CommandFailure.h"
+#include "cli/TextColumns.h"
+#include "setup/KeyValueFile.h"
 #include "setup/SetupFile.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <iostream>
 #include <iterator>
-#include <sys/stat.h>
 
-SetupRecord readExistingSetupFile(const std::string& path) {
-    if (path == "-") {
-        const std::string content{std::istreambuf_iterator<char>(std::cin), {}};
-        SetupRecord record;
-        readSetup(record, KeyValueText(content));
-        record.normalizeCodes();
-        return record;
-    }
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0)
-        throw FileError::fromErrno(errno, path);
+namespace {
+
+bool holdsSetupKey(const KeyValueText& content) {
+    return std::ranges::any_of(setupEntries(SetupRecord{}), [&content](const auto& entry) {
+        return content.getValue(entry.first).has_value();
+    });
+}
+
+KeyValueText contentOf(const std::string& path) {
+    if (path == "-")
+        return KeyValueText(std::string{std::istreambuf_iterator<char>(std::cin), {}});
+    return readKeyValueFile(path);
+}
+
+SetupRecord setupIn(const KeyValueText& content) {
     SetupRecord record;
-    readSetupFile(record, path);
+    readSetup(record, content);
     record.normalizeCodes();
     return record;
+}
+
+} // namespace
+
+SetupRecord readExistingSetupFile(const std::string& path) {
+    return setupIn(contentOf(path));
+}
+
+SetupRecord readSetupFileToWrite(const std::string& path) {
+    const KeyValueText content = contentOf(path);
+    if (!holdsSetupKey(content))
+        throw CommandFailure(terminalSafe(path) + " is not a setup file: it holds no setup key.");
+    return setupIn(content);
 }

@@ -5,11 +5,27 @@
 #include "setup/SetupRecord.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <ranges>
+#include <string_view>
 #include <utility>
 
 namespace {
 
 constexpr const char* kFileName = "Modules.dat";
+constexpr const char* kDefaultDataDirs = "/usr/local/share:/usr/share";
+
+// The folders of $XDG_DATA_DIRS in order, empty entries left out.
+std::vector<std::string> systemDataFolders() {
+    const char* variable = std::getenv("XDG_DATA_DIRS");
+    const std::string_view list =
+        variable != nullptr && *variable != '\0' ? variable : kDefaultDataDirs;
+    std::vector<std::string> folders;
+    for (const auto part : std::views::split(list, ':'))
+        if (!part.empty())
+            folders.emplace_back(part.begin(), part.end());
+    return folders;
+}
 
 std::string moduleKey(int n, std::string_view field) {
     return "MODULE" + std::to_string(n) + "_" + std::string(field);
@@ -20,21 +36,35 @@ std::string moduleKey(int n, std::string_view field) {
 ModuleCatalogue::ModuleCatalogue(std::string dataFolder)
     : dataFolder(std::move(dataFolder)) {}
 
-std::optional<KeyValueText> ModuleCatalogue::read() const {
-    KeyValueFile file;
-    if (!file.open(kFileName, false) && !file.open(dataFolder + "/" + kFileName, false))
-        return std::nullopt;
-    return file.read();
+std::vector<std::string> ModuleCatalogue::places() const {
+    std::vector<std::string> paths{std::string("./") + kFileName, dataFolder + "/" + kFileName};
+    for (const std::string& folder : systemDataFolders())
+        paths.push_back(folder + "/mirafen/" + kFileName);
+    return paths;
+}
+
+std::optional<ModuleCatalogue::Found> ModuleCatalogue::find() const {
+    for (const std::string& path : places()) {
+        KeyValueFile file;
+        if (file.openForReading(path))
+            return Found{path, *file.read()};
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ModuleCatalogue::location() const {
+    const auto found = find();
+    return found ? std::optional<std::string>(found->path) : std::nullopt;
 }
 
 std::optional<ModuleCatalogue::Module> ModuleCatalogue::lookup(int n) const {
-    const auto catalogue = read();
-    return catalogue ? lookupIn(*catalogue, n) : std::nullopt;
+    const auto found = find();
+    return found ? lookupIn(found->content, n) : std::nullopt;
 }
 
 std::vector<ModuleCatalogue::Module> ModuleCatalogue::modules() const {
-    const auto catalogue = read();
-    return catalogue ? modulesIn(*catalogue) : std::vector<Module>{};
+    const auto found = find();
+    return found ? modulesIn(found->content) : std::vector<Module>{};
 }
 
 std::optional<ModuleCatalogue::Module> ModuleCatalogue::lookupIn(const KeyValueText& catalogue,

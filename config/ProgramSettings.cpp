@@ -52,7 +52,7 @@ std::string ProgramSettings::settingsPath() const {
 
 std::optional<std::uint8_t> ProgramSettings::readCommPort() const {
     KeyValueFile file;
-    if (!file.open(settingsPath(), true))
+    if (!file.openForReading(settingsPath()))
         return std::nullopt;
     return commPortIn(*file.read());
 }
@@ -86,7 +86,7 @@ std::string ProgramSettings::portDevice(std::uint8_t port) const {
 
 std::optional<std::string> ProgramSettings::boundDevice(int comNumber) const {
     KeyValueFile file;
-    if (!file.open(settingsPath(), false))
+    if (!file.openForReading(settingsPath()))
         return std::nullopt;
     return boundDeviceIn(*file.read(), comNumber);
 }
@@ -111,7 +111,7 @@ void ProgramSettings::storeCommDevices(const std::map<int, std::string>& devices
 
 std::chrono::milliseconds ProgramSettings::minimumSpacing() const {
     KeyValueFile file;
-    if (!file.open(settingsPath(), false))
+    if (!file.openForReading(settingsPath()))
         return std::chrono::milliseconds(0);
     return minimumSpacingIn(*file.read());
 }

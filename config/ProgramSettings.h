@@ -21,8 +21,8 @@ public:
     const std::string& dataFolder() const { return dataFolder_; }
     std::string settingsPath() const;
 
-    // The stored port (low 8 bits of COMMPORT); none when the file cannot be opened or holds
-    // no COMMPORT. A missing file is created empty.
+    // The stored port (low 8 bits of COMMPORT); none when the file cannot be read or holds no
+    // COMMPORT. Only reads: a missing file stays missing.
     std::optional<std::uint8_t> readCommPort() const;
     // Stores COMMPORT.
     void storeCommPort(std::uint8_t port) const;

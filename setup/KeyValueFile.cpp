@@ -1,6 +1,7 @@
 #include "setup/KeyValueFile.h"
 
 #include "setup/FileError.h"
+#include "setup/ReplacementFile.h"
 
 #include <array>
 #include <cerrno>
@@ -18,35 +19,13 @@ void check(bool succeeded, const std::string& path) {
         throw FileError::fromErrno(errno, path);
 }
 
-// A temporary file beside the target that is removed again unless it was put in the target's
-// place.
-class ReplacementFile {
-public:
-    explicit ReplacementFile(const std::string& target) {
-        const std::filesystem::path folder = std::filesystem::path(target).parent_path();
-        path = (folder.empty() ? std::filesystem::path(".") : folder) / ".rewrite-XXXXXX";
-        fd = mkostemp(path.data(), O_CLOEXEC);
-        check(fd >= 0, target);
-    }
-    ReplacementFile(const ReplacementFile&) = delete;
-    ReplacementFile& operator=(const ReplacementFile&) = delete;
-    ~ReplacementFile() {
-        if (fd >= 0) {
-            ::close(fd);
-            ::unlink(path.c_str());
-        }
-    }
-
-    int descriptor() const { return fd; }
-    const std::string& name() const { return path; }
-    // The file now stands at the target's path: it is no longer removed, and the caller owns the
-    // descriptor.
-    int release() { return std::exchange(fd, -1); }
-
-private:
-    std::string path;
-    int fd = -1;
-};
+// The owner and group stay where the system allows it: root keeps both, another user keeps a
+// group it belongs to. What is refused stays the saver's, as in any new file.
+void keepOwnerAndMode(int fd, const struct stat& status, const std::string& path) {
+    static_cast<void>(::fchown(fd, status.st_uid, status.st_gid) == 0 ||
+                      ::fchown(fd, static_cast<uid_t>(-1), status.st_gid) == 0);
+    check(::fchmod(fd, status.st_mode & 07777) == 0, path);
+}
 
 void writeAll(int fd, std::string_view content, const std::string& path) {
     while (!content.empty()) {
@@ -67,14 +46,33 @@ KeyValueFile::~KeyValueFile() {
 }
 
 bool KeyValueFile::open(const std::string& path, bool create) {
+    return openFor(path, create ? Access::RewriteOrCreate : Access::Rewrite);
+}
+
+bool KeyValueFile::openForReading(const std::string& path) {
+    return openFor(path, Access::Read);
+}
+
+bool KeyValueFile::openFor(const std::string& path, Access wanted) {
     path_ = path;
     close();
+    access = wanted;
+    danglingLink = false;
     if (path.size() >= kMaxPathLength)
         return refuseOpen(ENAMETOOLONG);
+    const bool reading = wanted == Access::Read;
     // A path naming a terminal or a pipe is refused below; opening it must neither wait for a
     // carrier or a writer nor make it the program's controlling terminal.
-    const int opened = ::open(
-        path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (create ? O_CREAT : 0), 0666);
+    const int flags = (reading ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    int opened = ::open(path.c_str(), flags);
+    if (opened < 0 && errno == ENOENT && wanted == Access::RewriteOrCreate) {
+        // O_EXCL follows no symbolic link: one that points nowhere stays missing.
+        opened = ::open(path.c_str(), flags | O_CREAT | O_EXCL, 0666);
+        if (opened < 0 && errno == EEXIST) {
+            opened = ::open(path.c_str(), flags);
+            danglingLink = opened < 0 && errno == ENOENT;
+        }
+    }
     if (opened < 0)
         return refuseOpen(errno);
     // A file without its owner's write permission counts as read-only even for root, who could
@@ -85,9 +83,9 @@ bool KeyValueFile::open(const std::string& path, bool create) {
         refusal = errno;
     else if (!S_ISREG(status.st_mode))
         refusal = EISDIR;
-    else if ((status.st_mode & S_IWUSR) == 0)
+    else if (!reading && (status.st_mode & S_IWUSR) == 0)
         refusal = EACCES;
-    else if (::flock(opened, LOCK_EX | LOCK_NB) != 0)
+    else if (::flock(opened, (reading ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0)
         refusal = errno;
     if (refusal != 0) {
         ::close(opened);
@@ -127,7 +125,7 @@ bool KeyValueFile::hasKey(std::string_view key) {
 }
 
 bool KeyValueFile::replaceValue(std::string_view key, std::string_view value) {
-    auto content = read();
+    auto content = readToRewrite();
     if (!content)
         return false;
     content->replaceValue(key, value);
@@ -141,7 +139,7 @@ bool KeyValueFile::setValue(std::string_view key, std::string_view value) {
 }
 
 bool KeyValueFile::setValues(std::span<const Entry> entries) {
-    auto content = read();
+    auto content = readToRewrite();
     if (!content)
         return false;
     content->setValues(entries);
@@ -150,7 +148,14 @@ bool KeyValueFile::setValues(std::span<const Entry> entries) {
 }
 
 bool KeyValueFile::ensureOpen() {
-    return isOpen() || open(path_, true);
+    return isOpen() ||
+           openFor(path_, access == Access::Read ? Access::Read : Access::RewriteOrCreate);
+}
+
+std::optional<KeyValueText> KeyValueFile::readToRewrite() {
+    if (access == Access::Read)
+        return std::nullopt;
+    return read();
 }
 
 void KeyValueFile::close() {
@@ -177,14 +182,27 @@ KeyValueText KeyValueFile::readContent() const {
 void KeyValueFile::rewrite(const KeyValueText& content) {
     struct stat status {};
     check(::fstat(fd, &status) == 0, path_);
-    ReplacementFile replacement(path_);
+    // Through a symbolic link the file it finally points at is replaced, in its own folder, so
+    // the link stays and everyone who follows it sees the new content.
+    std::error_code unresolved;
+    const std::filesystem::path target = std::filesystem::canonical(path_, unresolved);
+    if (unresolved)
+        throw FileError::fromErrno(unresolved.value(), path_);
+    ReplacementFile replacement(target, path_);
     const int replacementFd = replacement.descriptor();
-    check(::fchmod(replacementFd, status.st_mode & 07777) == 0, path_);
+    keepOwnerAndMode(replacementFd, status, path_);
     // Locked before it takes the target's place, so no other opener gets in between.
     check(::flock(replacementFd, LOCK_EX | LOCK_NB) == 0, path_);
     writeAll(replacementFd, content.text(), path_);
     check(::fsync(replacementFd) == 0, path_);
-    check(::rename(replacement.name().c_str(), path_.c_str()) == 0, path_);
+    const int replaced = replacement.replaceTarget();
     close();
-    fd = replacement.release();
+    fd = replaced;
+}
+
+KeyValueText readKeyValueFile(const std::string& path) {
+    KeyValueFile file;
+    if (!file.openForReading(path))
+        throw file.openFailure();
+    return *file.read();
 }

@@ -8,9 +8,10 @@
 #include <string>
 #include <string_view>
 
-// One small text file of KEY=value lines (setup files, zenset.sys, Modules.dat), opened
-// read-write and locked against every other opener for as long as the object holds it. Its
-// lines follow KeyValueText's rules.
+// One small text file of KEY=value lines (setup files, zenset.sys, Modules.dat), held open for as
+// long as the object holds it: for a rewrite read-write, locked against every other opener; for
+// reading alone read-only, under a lock that keeps out only a rewrite. Its lines follow
+// KeyValueText's rules.
 class KeyValueFile {
 public:
     using Entry = KeyValueText::Entry;
@@ -23,17 +24,26 @@ public:
     // Opens path read-write and exclusively; with create a missing file is created empty.
     // Fails (false, nothing shown) on a missing file without create, a file that may only be
     // read, a file held by another opener, or a path of 260 characters or more; openFailure()
-    // then says why.
+    // then says why. A symbolic link is followed, and one that points nowhere fails rather than
+    // being turned into a file (refusedDanglingLink()).
     bool open(const std::string& path, bool create);
+    // Opens path read-only under a shared lock, for reading alone: never creates it, needs no
+    // write access, and fails on a missing file or one being rewritten. The file is then never
+    // rewritten: the operations that would rewrite it return false.
+    bool openForReading(const std::string& path);
     FileError openFailure() const;
+    // Whether the last open failed on a symbolic link that points nowhere.
+    bool refusedDanglingLink() const { return danglingLink; }
 
     // The whole content as it stands; none when the file cannot be opened.
     std::optional<KeyValueText> read();
     // The value of the first line holding key; none when no line does.
     std::optional<std::string> getValue(std::string_view key);
     bool hasKey(std::string_view key);
-    // Rewrites the file so that every line holding key becomes key=value.
-    // Throws FileError when the rewrite cannot complete; the file then stays as it was.
+    // Rewrites the file so that every line holding key becomes key=value. Through a symbolic
+    // link, the file it finally points at is rewritten and the link stays. The owner, group and
+    // mode stay where the system allows it. Throws FileError when the rewrite cannot complete;
+    // the file then stays as it was.
     bool replaceValue(std::string_view key, std::string_view value);
     // Replaces the key's lines when present, else appends key=value.
     bool setValue(std::string_view key, std::string_view value);
@@ -47,7 +57,12 @@ public:
     static constexpr std::size_t kMaxPathLength = 260;
 
 private:
+    enum class Access { Read, Rewrite, RewriteOrCreate };
+
+    bool openFor(const std::string& path, Access access);
     bool ensureOpen();
+    // The content to change; none for a file opened for reading or one that cannot be opened.
+    std::optional<KeyValueText> readToRewrite();
     bool refuseOpen(int error);
     void close();
     KeyValueText readContent() const;
@@ -55,6 +70,12 @@ private:
     void rewrite(const KeyValueText& content);
 
     int fd = -1;
+    Access access = Access::RewriteOrCreate;
     int openErrno = 0;
+    bool danglingLink = false;
     std::string path_;
 };
+
+// The content of a file that is only read, opened as openForReading does. Throws FileError when
+// it cannot be opened or read.
+KeyValueText readKeyValueFile(const std::string& path);

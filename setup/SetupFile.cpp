@@ -88,7 +88,5 @@ void writeSetupFile(const SetupRecord& record, const std::string& path) {
 }
 
 void readSetupFile(SetupRecord& record, const std::string& path) {
-    KeyValueFile file;
-    openSetupFile(file, path);
-    readSetup(record, *file.read());
+    readSetup(record, readKeyValueFile(path));
 }

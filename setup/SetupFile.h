@@ -16,7 +16,8 @@
 void writeSetupFile(const SetupRecord& record, const std::string& path);
 
 // Reads the keys that path holds into record; missing keys leave their fields as they were and
-// no range is checked. Throws FileError when the file cannot be opened (record unchanged).
+// no range is checked. The file is only read, never created. Throws FileError when it cannot be
+// opened (record unchanged).
 void readSetupFile(SetupRecord& record, const std::string& path);
 
 // The keys and values writeSetupFile sets, in order.

@@ -59,6 +59,10 @@ DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
 void DeviceInfoGroup::fillModuleList(const std::vector<ModuleCatalogue::Module>& modules) {
     for (const ModuleCatalogue::Module& module : modules)
         addModule(module);
+    // An empty list leaves nothing to choose and no leads to edit; the help page says where the
+    // catalogue belongs.
+    moduleList->setPlaceholderText(modules.empty() ? tr("No module catalogue: see Help")
+                                                   : QString());
     moduleList->setCurrentIndex(-1);
 }
 

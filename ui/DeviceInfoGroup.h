@@ -23,7 +23,8 @@ class DeviceInfoGroup : public QGroupBox {
 public:
     DeviceInfoGroup(QWidget* parent, DeviceInfo& info);
 
-    // One entry per module, kept in the order of their texts, with nothing selected.
+    // One entry per module, kept in the order of their texts, with nothing selected; without
+    // any, the list says that no catalogue was found.
     void fillModuleList(const std::vector<ModuleCatalogue::Module>& modules);
     // Makes module current with its lead count and selects its entry (compared without case);
     // none: module type 0, no leads, nothing selected.

@@ -131,10 +131,11 @@ TEST_F(CliBatchTest, SerialNumbersForABatchNeverRepeatAndNeverInventOne) {
             const bool untouched = c.status == 1 && i == 2;
             EXPECT_EQ(serialHeld(i), untouched ? "none" : hexOf(c.serials[i])) << i;
         }
-        if (c.status == 1)
+        if (c.status == 1) {
             EXPECT_NE(run.out.find("ZQ000044  failed: The serial number ZQ000044 is not a number"),
                       std::string::npos)
                 << run.out;
+        }
     }
 }
 

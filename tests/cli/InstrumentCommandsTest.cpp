@@ -6,10 +6,12 @@
 #include "support/SimulatorProcess.h"
 #include "support/TempDataFolder.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -289,13 +291,11 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"ModuleOutsideTheCatalogue",
                     {"--module", "9"},
                     {"read", "-o", "setup.prp", "--device", "{device}"},
-                    "Module type 9 is not in the module catalogue (Modules.dat in the working "
-                    "directory or the data folder).\n"},
+                    "Module type 9 is not in the module catalogue (./Modules.dat).\n"},
         FailureCase{"ChosenModuleOutsideTheCatalogue",
                     {},
                     {"write", "setup.prp", "--module", "3", "--device", "{device}"},
-                    "Module type 3 is not in the module catalogue (Modules.dat in the working "
-                    "directory or the data folder).\n"},
+                    "Module type 3 is not in the module catalogue (./Modules.dat).\n"},
         FailureCase{"Silence",
                     {"--silent"},
                     {"identify", "--wait", "0.5", "--device", "{device}"},
@@ -314,6 +314,38 @@ INSTANTIATE_TEST_SUITE_P(
                     {"identify", "--device", "/dev/absent"},
                     "That Comm Port is not available. /dev/absent: No such file or "
                     "directory.\n"}));
+
+// Both are refused before the port is opened: the device named does not even exist.
+TEST_F(CliInstrumentTest, WithoutACatalogueTheFailureNamesEveryPlaceLookedAt) {
+    std::filesystem::remove(workFolder / "Modules.dat");
+    writeFile(workFolder / "setup.prp", lines({"LEADNAME1=abc"}));
+
+    const CliRun run = runCli({"write", "setup.prp", "--module", "1", "--device", "/dev/absent"});
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Module type 1 is not in the module catalogue: no Modules.dat found; "
+                       "looked for ./Modules.dat, " +
+                           (dataFolder / "Modules.dat").string() + ", " +
+                           (root / "system" / "mirafen" / "Modules.dat").string() + ".\n");
+}
+
+TEST_F(CliInstrumentTest, WriteRefusesAFileWithoutASetupKey) {
+    std::mt19937 random(17);
+    std::string noise(3000, '\0');
+    std::ranges::generate(noise, [&random] { return static_cast<char>(random()); });
+    const std::string notSetups[] = {"", noise, lines({"COMMPORT=3", "MODULE1_LEADS=8"}),
+                                     lines({"leadname1=abc", "FREQUENCY3=1"})};
+    for (const std::string& content : notSetups) {
+        SCOPED_TRACE(content.substr(0, 40));
+        writeFile(workFolder / "noise.prp", content);
+
+        const CliRun run = runCli({"write", "noise.prp", "--device", "/dev/absent"});
+
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "noise.prp is not a setup file: it holds no setup key.\n");
+    }
+}
 
 TEST_F(CliInstrumentTest, PortHeldByAnotherOpenerIsRefusedWithTheSystemsReason) {
     startInstrument();

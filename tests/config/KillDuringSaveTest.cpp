@@ -7,6 +7,7 @@
 #include <csignal>
 #include <functional>
 #include <random>
+#include <set>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -50,7 +51,36 @@ SetupRecord sample(char tag) {
     return record;
 }
 
-using KillDuringSaveTest = TempDataFolder;
+class KillDuringSaveTest : public TempDataFolder {
+protected:
+    // The names in the data folder.
+    std::set<std::string> dataFolderEntries() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dataFolder))
+            names.insert(entry.path().filename());
+        return names;
+    }
+
+    // After the kill rounds and one more save: whatever the killed saves left is gone, and a
+    // file that no save made is still there.
+    void expectNothingLeftBehind(const std::function<void()>& save,
+                                 const std::set<std::string>& files) {
+        SCOPED_TRACE(std::to_string(dataFolderEntries().size() - files.size() - 1) +
+                     " left by the killed saves");
+        save();
+        std::set<std::string> expected = files;
+        expected.insert(kForeignFile);
+        EXPECT_EQ(dataFolderEntries(), expected);
+    }
+
+    void SetUp() override {
+        TempDataFolder::SetUp();
+        writeFile(dataFolder / kForeignFile, "");
+    }
+
+    // Named as a save's replacement, but by no process.
+    static constexpr const char* kForeignFile = ".setup.prp.rewrite-none-a8Fj2k";
+};
 
 // A save killed at any moment leaves the setup file as one of the setups saved, whole.
 TEST_F(KillDuringSaveTest, ASetupFileIsAlwaysOneSavedSetup) {
@@ -70,6 +100,7 @@ TEST_F(KillDuringSaveTest, ASetupFileIsAlwaysOneSavedSetup) {
             ASSERT_NO_THROW(readSetupFile(loaded, path));
             EXPECT_TRUE(loaded == first || loaded == second);
         });
+    expectNothingLeftBehind([&] { writeSetupFile(first, path); }, {"setup.prp"});
 }
 
 // The same for zenset.sys while the port is stored.
@@ -91,6 +122,7 @@ TEST_F(KillDuringSaveTest, ZensetSysAlwaysHoldsOneStoredPort) {
                         port == std::optional<std::uint8_t>(9));
             EXPECT_EQ(settings.boundDevice(3), std::optional<std::string>("/dev/ttyUSB0"));
         });
+    expectNothingLeftBehind([&] { settings.storeCommPort(3); }, {"zenset.sys"});
 }
 
 } // namespace

@@ -52,6 +52,52 @@ TEST_F(ModuleCatalogueTest, WorkingDirectoryCatalogueHidesDataFolderCatalogue) {
     EXPECT_EQ(catalogue().modules().size(), 1U);
 }
 
+TEST_F(ModuleCatalogueTest, SystemCataloguesFollowInTheOrderOfXdgDataDirs) {
+    const auto first = root / "first";
+    const auto second = root / "second";
+    // Empty entries name no folder.
+    setenv("XDG_DATA_DIRS", (":" + first.string() + "::" + second.string() + ":").c_str(), 1);
+    const std::string firstPath = first / "mirafen" / "Modules.dat";
+    const std::string secondPath = second / "mirafen" / "Modules.dat";
+    EXPECT_EQ(catalogue().places(),
+              (std::vector<std::string>{"./Modules.dat", dataFolder / "Modules.dat", firstPath,
+                                        secondPath}));
+    EXPECT_FALSE(catalogue().location().has_value());
+
+    struct Step {
+        std::filesystem::path written;
+        const char* description;
+        std::string location;
+    };
+    const Step steps[] = {
+        {secondPath, "Second", secondPath},
+        {firstPath, "First", firstPath},
+        {dataFolder / "Modules.dat", "Folder", dataFolder / "Modules.dat"},
+        {workFolder / "Modules.dat", "Local", "./Modules.dat"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.description);
+        std::filesystem::create_directories(step.written.parent_path());
+        writeFile(step.written,
+                  std::string("MODULE1_LEADS=8\r\nMODULE1_DESC=") + step.description + "\r\n");
+        EXPECT_EQ(lookup(1).listText, std::string("8 Lead ") + step.description);
+        EXPECT_EQ(catalogue().location(), step.location);
+    }
+}
+
+TEST_F(ModuleCatalogueTest, WithoutXdgDataDirsTheSystemFoldersAreLocalThenShare) {
+    for (const char* unset : {static_cast<const char*>(nullptr), ""}) {
+        if (unset)
+            setenv("XDG_DATA_DIRS", unset, 1);
+        else
+            unsetenv("XDG_DATA_DIRS");
+        const std::vector<std::string> places = catalogue().places();
+        EXPECT_EQ(std::vector<std::string>(places.begin() + 2, places.end()),
+                  (std::vector<std::string>{"/usr/local/share/mirafen/Modules.dat",
+                                            "/usr/share/mirafen/Modules.dat"}));
+    }
+}
+
 TEST_F(ModuleCatalogueTest, ChangedCatalogueCountsAtNextLookup) {
     writeFile(dataFolder / "Modules.dat", "MODULE1_LEADS=8\r\nMODULE1_DESC=Old\r\n");
     EXPECT_EQ(lookup(1).listText, "8 Lead Old");

@@ -5,6 +5,7 @@
 #include "support/TempDataFolder.h"
 
 #include <cstdlib>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -47,10 +48,10 @@ TEST_F(ProgramSettingsTest, EmptyDataHomeFallsBackToHomeShare) {
     EXPECT_TRUE(std::filesystem::is_directory(fresh.dataFolder()));
 }
 
-TEST_F(ProgramSettingsTest, MissingSettingsFileIsCreatedEmptyAndHoldsNoPort) {
+TEST_F(ProgramSettingsTest, MissingSettingsFileHoldsNoPortAndIsNotCreatedByReading) {
     EXPECT_FALSE(settings.readCommPort().has_value());
-    EXPECT_TRUE(std::filesystem::exists(settingsFile()));
-    EXPECT_EQ(std::filesystem::file_size(settingsFile()), 0U);
+    EXPECT_FALSE(settings.boundDevice(1).has_value());
+    EXPECT_FALSE(std::filesystem::exists(settingsFile()));
 }
 
 struct StoredPortCase {
@@ -132,6 +133,36 @@ TEST_F(ProgramSettingsTest, MinimumSpacingIsAWholeNumberOfMillisecondsAndNoneByD
         writeFile(settingsFile(), std::string("COMMPORT=1\r\n") + line);
         EXPECT_EQ(settings.minimumSpacing(), spacing) << line;
     }
+}
+
+// A zenset.sys kept elsewhere and linked into the data folder stays linked; a link that points
+// nowhere is a file error, and storing through it creates nothing.
+TEST_F(ProgramSettingsTest, StoringThroughALinkChangesTheFileItPointsAt) {
+    const auto kept = root / "kept.sys";
+    writeFile(kept, "COMMPORT=3\r\n");
+    std::filesystem::create_symlink(kept, settingsFile());
+
+    ASSERT_NO_THROW(settings.storeCommPort(7));
+    EXPECT_TRUE(std::filesystem::is_symlink(settingsFile()));
+    EXPECT_EQ(readFile(kept), "COMMPORT=7\r\n");
+    EXPECT_EQ(settings.readCommPort(), 7);
+
+    std::filesystem::remove(kept);
+    EXPECT_FALSE(settings.readCommPort().has_value());
+    for (const auto& store : {std::function<void()>([this] { settings.storeCommPort(5); }),
+                              std::function<void()>([this] {
+                                  settings.storeCommDevices({{2, "/dev/ttyUSB0"}});
+                              })}) {
+        try {
+            store();
+            ADD_FAILURE() << "no FileError";
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.cause(), FileError::Cause::NotFound);
+            EXPECT_EQ(error.path(), settings.settingsPath());
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(kept));
+    EXPECT_TRUE(std::filesystem::is_symlink(settingsFile()));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 # Installs the build into a fresh prefix and checks what a desktop needs of it: the program, its
-# help page where the program looks for it, the icon and a valid desktop entry naming both.
+# help page where the program looks for it, the icon and a valid desktop entry naming both, and
+# the example module catalogue among the documents.
 # Run with -DBUILD_DIR=<build folder> -DPREFIX=<scratch folder>.
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
@@ -10,11 +11,15 @@ endif()
 
 set(desktop_file ${PREFIX}/share/applications/mirafen.desktop)
 foreach(path bin/mirafen share/mirafen/mirafen.html share/applications/mirafen.desktop
-        share/icons/hicolor/scalable/apps/mirafen.svg)
+        share/icons/hicolor/scalable/apps/mirafen.svg share/doc/mirafen/examples/Modules.dat)
     if(NOT EXISTS ${PREFIX}/${path})
         message(FATAL_ERROR "not installed: ${path}")
     endif()
 endforeach()
+# Our catalogue is an example: only one the build names goes where the programs look.
+if(EXISTS ${PREFIX}/share/mirafen/Modules.dat)
+    message(FATAL_ERROR "the example catalogue is installed as the catalogue")
+endif()
 
 execute_process(COMMAND desktop-file-validate ${desktop_file}
                 RESULT_VARIABLE valid OUTPUT_VARIABLE report ERROR_VARIABLE report)

@@ -26,7 +26,7 @@ foreach(path usr/bin/mirafen usr/bin/mirafen-cli usr/share/man/man1/mirafen.1.gz
         usr/share/man/man1/mirafen-cli.1.gz
         usr/share/applications/mirafen.desktop usr/share/icons/hicolor/scalable/apps/mirafen.svg
         usr/share/mirafen/mirafen.html usr/share/doc/mirafen/copyright
-        usr/share/doc/mirafen/changelog.gz)
+        usr/share/doc/mirafen/changelog.gz usr/share/doc/mirafen/examples/Modules.dat)
     if(NOT EXISTS ${root}/${path})
         message(FATAL_ERROR "not in the package: ${path}")
     endif()

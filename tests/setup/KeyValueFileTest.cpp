@@ -1,16 +1,16 @@
 #include "setup/KeyValueFile.h"
 
 #include "setup/FileError.h"
+#include "support/MountNamespace.h"
 #include "support/TempFolder.h"
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <linux/fs.h>
-#include <sched.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,10 +27,12 @@ protected:
         return path;
     }
 
-    std::vector<std::string> folderEntries() const {
+    // The names in a folder, sorted.
+    std::vector<std::string> folderEntries(const std::filesystem::path& of = {}) const {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
+        for (const auto& entry : std::filesystem::directory_iterator(of.empty() ? folder : of))
             names.push_back(entry.path().filename());
+        std::ranges::sort(names);
         return names;
     }
 
@@ -178,6 +180,169 @@ TEST_F(KeyValueFileTest, OpenFailsQuietlyAndLeavesItClosed) {
     EXPECT_EQ(readFile(readOnly), "A=1\r\n");
 }
 
+TEST_F(KeyValueFileTest, ReadersShareAFileThatARewriteHoldsAlone) {
+    const std::string path = openWith("A=1\r\n");
+    KeyValueFile reader;
+    EXPECT_FALSE(reader.openForReading(path));
+    EXPECT_EQ(reader.openFailure().cause(), FileError::Cause::SharingViolation);
+    file.open(pathOf("other.txt"), true);
+
+    // Without write permission, as for root, whom the mode would not stop.
+    ::chmod(path.c_str(), 0444);
+    KeyValueFile second;
+    ASSERT_TRUE(reader.openForReading(path));
+    ASSERT_TRUE(second.openForReading(path));
+    EXPECT_EQ(second.getValue("A"), "1");
+    EXPECT_FALSE(second.setValue("A", "2"));
+    ::chmod(path.c_str(), 0644);
+    EXPECT_FALSE(file.open(path, false));
+    EXPECT_EQ(file.openFailure().cause(), FileError::Cause::SharingViolation);
+    EXPECT_EQ(readFile(path), "A=1\r\n");
+
+    const std::string missing = pathOf("missing.txt");
+    EXPECT_FALSE(reader.openForReading(missing));
+    EXPECT_EQ(reader.openFailure().cause(), FileError::Cause::NotFound);
+    EXPECT_FALSE(reader.getValue("A").has_value());
+    EXPECT_FALSE(reader.setValue("A", "1"));
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+// On a file system that even root cannot write to: reading needs no write access at all.
+TEST_F(KeyValueFileTest, AFileThatMayOnlyBeReadIsReadAndNeverWritten) {
+    const std::string path = pathOf("values.txt");
+    writeFile(path, "A=1\r\n");
+    const int status = onReadOnlyFolder(folder, [this, &path] {
+        KeyValueFile reader;
+        if (!reader.openForReading(path) || reader.getValue("A") != "1")
+            return 1;
+        if (reader.setValue("A", "2"))
+            return 2;
+        KeyValueFile writer;
+        if (writer.open(path, false) ||
+            writer.openFailure().cause() != FileError::Cause::AccessDenied)
+            return 3;
+        if (readKeyValueFile(path).getValue("A") != "1")
+            return 4;
+        try {
+            readKeyValueFile(pathOf("missing.txt"));
+            return 5;
+        } catch (const FileError& error) {
+            return error.cause() == FileError::Cause::NotFound ? 0 : 5;
+        }
+    });
+    if (status == kNoMount)
+        GTEST_SKIP() << "no read-only mount can be made here";
+    // 1: not read, 2: rewritten, 3: opened for a rewrite, 4: not read whole, 5: a missing file
+    // not reported as one.
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(KeyValueFileTest, ARewriteThroughLinksReplacesTheFileTheyPointAtAndKeepsThem) {
+    const auto shared = folder / "shared";
+    const auto bench = folder / "bench";
+    std::filesystem::create_directories(shared);
+    std::filesystem::create_directories(bench);
+    const auto target = shared / "setup.prp";
+    writeFile(target, "A=1\r\n");
+    ::chmod(target.c_str(), 0640);
+    std::filesystem::create_symlink("../shared/setup.prp", bench / "link.prp");
+    std::filesystem::create_symlink("link.prp", bench / "chain.prp");
+
+    for (const char* name : {"link.prp", "chain.prp"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(file.open(bench / name, false));
+        ASSERT_TRUE(file.setValue("A", name));
+
+        EXPECT_EQ(readFile(target), std::string("A=") + name + "\r\n");
+        EXPECT_EQ(std::filesystem::read_symlink(bench / "link.prp"), "../shared/setup.prp");
+        EXPECT_EQ(std::filesystem::read_symlink(bench / "chain.prp"), "link.prp");
+        EXPECT_EQ(folderEntries(bench), (std::vector<std::string>{"chain.prp", "link.prp"}));
+        EXPECT_EQ(folderEntries(shared), std::vector<std::string>{"setup.prp"});
+        EXPECT_EQ(std::filesystem::status(target).permissions(), std::filesystem::perms(0640));
+        // Still held: the replaced file is the one open and locked.
+        EXPECT_EQ(file.getValue("A"), name);
+        KeyValueFile other;
+        EXPECT_FALSE(other.open(target, false));
+    }
+}
+
+TEST_F(KeyValueFileTest, ALinkThatPointsNowhereIsReportedAndNotTurnedIntoAFile) {
+    const std::string link = pathOf("link.prp");
+    std::filesystem::create_symlink("gone.prp", link);
+
+    EXPECT_FALSE(file.open(link, true));
+    EXPECT_TRUE(file.refusedDanglingLink());
+    EXPECT_EQ(file.openFailure().cause(), FileError::Cause::NotFound);
+    EXPECT_EQ(file.openFailure().path(), link);
+    EXPECT_FALSE(file.setValue("A", "1"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(folderEntries(), std::vector<std::string>{"link.prp"});
+
+    EXPECT_TRUE(file.open(pathOf("new.prp"), true));
+    EXPECT_FALSE(file.refusedDanglingLink());
+}
+
+TEST_F(KeyValueFileTest, ARewriteKeepsTheFilesOwnerGroupAndMode) {
+    const std::string path = openWith("A=1\r\n");
+    // A group of its own, as a bench's shared setups have; any number will do for root.
+    constexpr gid_t kBenchGroup = 4242;
+    if (::chown(path.c_str(), static_cast<uid_t>(-1), kBenchGroup) != 0)
+        GTEST_SKIP() << "this user cannot give a file to another group";
+    ::chmod(path.c_str(), 0664);
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+
+    ASSERT_TRUE(file.setValue("B", "2"));
+
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, kBenchGroup);
+    EXPECT_EQ(after.st_mode & 07777, 0664u);
+}
+
+// The number of a process that has ended.
+pid_t endedProcess() {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST_F(KeyValueFileTest, ARewriteRemovesOnlyTheReplacementsThatDeadSavesLeft) {
+    const std::string path = openWith("A=1\r\n");
+    const std::string dead = std::to_string(endedProcess());
+    const std::string live = std::to_string(getppid());
+    const std::string ours = ".values.txt.rewrite-";
+    const std::vector<std::string> stale = {ours + dead + "-a8Fj2k", ours + dead + "-000000"};
+    const std::vector<std::string> kept = {ours + live + "-a8Fj2k",
+                                           ours + dead + "-a8Fj2",
+                                           ours + dead + "-a8Fj2k.bak",
+                                           ours + "x" + dead + "-a8Fj2k",
+                                           ".other.txt.rewrite-" + dead + "-a8Fj2k",
+                                           "values.txt.rewrite-" + dead + "-a8Fj2k",
+                                           "notes.txt"};
+    for (const auto& name : stale)
+        writeFile(folder / name, "A=0\r\n");
+    for (const auto& name : kept)
+        writeFile(folder / name, "A=0\r\n");
+    // Named as ours, but not a file a save makes.
+    const std::string folderNamedAsOurs = ours + dead + "-folder";
+    const std::string linkNamedAsOurs = ours + dead + "-link00";
+    std::filesystem::create_directory(folder / folderNamedAsOurs);
+    std::filesystem::create_symlink("notes.txt", folder / linkNamedAsOurs);
+
+    ASSERT_TRUE(file.setValue("A", "2"));
+
+    std::vector<std::string> expected = kept;
+    expected.insert(expected.end(), {"values.txt", folderNamedAsOurs, linkNamedAsOurs});
+    std::ranges::sort(expected);
+    EXPECT_EQ(folderEntries(), expected);
+    EXPECT_EQ(readFile(folder / "notes.txt"), "A=0\r\n");
+}
+
 TEST_F(KeyValueFileTest, RefusesPathsOf260CharactersOrMore) {
     const std::size_t prefix = folder.string().size() + 1;
     const std::string longest = pathOf(std::string(KeyValueFile::kMaxPathLength - 1 - prefix, 'n'));
@@ -248,34 +413,6 @@ TEST_F(KeyValueFileTest, AFailedWriteThrowsAndLeavesTheFileAsItWas) {
     EXPECT_EQ(readFile(path), before + "C=3\r\n");
 }
 
-// Runs check in a child process that sees a tmpfs of 16 KiB on folder, mounted in a mount
-// namespace of its own (inside a user namespace where the test is not root), so the mount ends
-// with the child. The child's exit status is check's; kNoMount where mounting is not allowed.
-constexpr int kNoMount = 77;
-
-int onSmallFileSystem(const std::filesystem::path& folder, int (*check)(const std::string&)) {
-    const pid_t child = fork();
-    if (child != 0) {
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    const uid_t uid = getuid();
-    const gid_t gid = getgid();
-    const bool root = geteuid() == 0;
-    if (unshare(root ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) != 0)
-        _exit(kNoMount);
-    if (!root) {
-        writeFile("/proc/self/setgroups", "deny");
-        writeFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1");
-        writeFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
-    }
-    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k") != 0)
-        _exit(kNoMount);
-    _exit(check(folder / "values.txt"));
-}
-
 // A rewrite that runs out of room on a full file system: the cause is a full disk, the file is
 // as it was, and no temporary file is left. Exit statuses say which of those failed.
 int saveOnAFullFileSystem(const std::string& path) {
@@ -306,7 +443,8 @@ int saveOnAFullFileSystem(const std::string& path) {
 }
 
 TEST_F(KeyValueFileTest, AFullFileSystemStopsTheRewriteAndLeavesTheFileAsItWas) {
-    const int status = onSmallFileSystem(folder, saveOnAFullFileSystem);
+    const int status =
+        onSmallFileSystem(folder, [this] { return saveOnAFullFileSystem(pathOf("values.txt")); });
     if (status == kNoMount)
         GTEST_SKIP() << "no tmpfs can be mounted here; the file-size limit above stands in";
     // 1: not opened, 2: no FileError, 3: another cause, 4: file changed, 5: temporary left.

@@ -225,36 +225,49 @@ TEST_F(SetupFileTest, SavingOverAFileKeepsItsOtherLines) {
     EXPECT_EQ(readFile(setupPath()), fileContent(expected));
 }
 
+// A file that may only be read is loaded but not saved; one held by another opener's rewrite and
+// a link that points nowhere are neither, and nothing is created.
 TEST_F(SetupFileTest, AFileThatCannotBeOpenedThrowsItsCauseAndChangesNothing) {
     const std::string content = "FREQUENCY=3\r\n";
     writeFile(setupPath(), content);
-    const auto refusedWith = [this, &content](FileError::Cause cause) {
-        record = sampleRecord('a');
-        for (const bool reading : {true, false}) {
-            try {
-                if (reading)
-                    readSetupFile(record, setupPath());
-                else
-                    writeSetupFile(SetupRecord{}, setupPath());
-                ADD_FAILURE() << "no FileError, reading " << reading;
-            } catch (const FileError& error) {
-                EXPECT_EQ(error.cause(), cause);
-                EXPECT_EQ(error.path(), setupPath());
-            }
+    const auto refusedWith = [this](const std::string& path, FileError::Cause cause, bool loaded) {
+        try {
+            writeSetupFile(SetupRecord{}, path);
+            ADD_FAILURE() << "saved";
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.cause(), cause);
+            EXPECT_EQ(error.path(), path);
         }
-        EXPECT_EQ(record, sampleRecord('a'));
-        EXPECT_EQ(readFile(setupPath()), content);
+        record = sampleRecord('a');
+        SetupRecord expected = record;
+        if (loaded)
+            expected.frequency = 3;
+        try {
+            readSetupFile(record, path);
+            EXPECT_TRUE(loaded) << "loaded";
+        } catch (const FileError& error) {
+            EXPECT_FALSE(loaded) << "not loaded";
+            EXPECT_EQ(error.cause(), cause);
+            EXPECT_EQ(error.path(), path);
+        }
+        EXPECT_EQ(record, expected);
     };
 
     ::chmod(setupPath().c_str(), 0444);
-    refusedWith(FileError::Cause::AccessDenied);
+    refusedWith(setupPath(), FileError::Cause::AccessDenied, true);
 
     ::chmod(setupPath().c_str(), 0644);
     {
         KeyValueFile holder;
         ASSERT_TRUE(holder.open(setupPath(), false));
-        refusedWith(FileError::Cause::SharingViolation);
+        refusedWith(setupPath(), FileError::Cause::SharingViolation, false);
     }
+    EXPECT_EQ(readFile(setupPath()), content);
+
+    const std::string link = pathOf("link.prp");
+    std::filesystem::create_symlink("gone.prp", link);
+    refusedWith(link, FileError::Cause::NotFound, false);
+    EXPECT_FALSE(std::filesystem::exists(pathOf("gone.prp")));
 
     const std::string missingFolder = pathOf("no-such-folder/setup.prp");
     EXPECT_THROW(writeSetupFile(SetupRecord{}, missingFolder), FileError);

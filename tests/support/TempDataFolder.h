@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-// A fresh temporary world per test: XDG_DATA_HOME and XDG_CONFIG_HOME point into it, the data
-// folder exists there and the working directory is a folder of its own. Everything is restored
-// afterwards.
+// A fresh temporary world per test: XDG_DATA_HOME, XDG_CONFIG_HOME and XDG_DATA_DIRS point into
+// it, the data folder exists there and the working directory is a folder of its own. Everything
+// is restored afterwards.
 class TempDataFolder : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -22,5 +22,6 @@ protected:
 private:
     std::optional<std::string> savedDataHome;
     std::optional<std::string> savedConfigHome;
+    std::optional<std::string> savedDataDirs;
     std::filesystem::path savedWorkingDirectory;
 };

@@ -38,11 +38,14 @@ void TempDataFolder::SetUp() {
     root = makeTempFolder("mirafen-world");
     savedDataHome = environment("XDG_DATA_HOME");
     savedConfigHome = environment("XDG_CONFIG_HOME");
+    savedDataDirs = environment("XDG_DATA_DIRS");
     savedWorkingDirectory = std::filesystem::current_path();
 
     setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
     // The file dialogs keep their state under the configuration folder.
     setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    // A module catalogue installed on this computer stays out of the tests.
+    setenv("XDG_DATA_DIRS", (root / "system").c_str(), 1);
     dataFolder = root / "data" / "Orvell" / "Mirafen";
     workFolder = root / "work";
     std::filesystem::create_directories(dataFolder);
@@ -54,5 +57,6 @@ void TempDataFolder::TearDown() {
     std::filesystem::current_path(savedWorkingDirectory);
     restoreEnvironment("XDG_DATA_HOME", savedDataHome);
     restoreEnvironment("XDG_CONFIG_HOME", savedConfigHome);
+    restoreEnvironment("XDG_DATA_DIRS", savedDataDirs);
     std::filesystem::remove_all(root);
 }

@@ -117,9 +117,10 @@ TEST_F(DeviceTransferTest, ALoadThatDoesNotCompleteLeavesTheSetupAsItWas) {
         button("deviceLoadButton")->click();
 
         EXPECT_EQ(modals.messages, load.messages);
-        if (load.fails)
+        if (load.fails) {
             EXPECT_EQ(modals.details,
                       QStringList{"request 3 of 9: read register 0x40, wrong answer"});
+        }
         EXPECT_EQ(window->setup(), before);
         EXPECT_EQ(leadEdit(1)->text(), "Keep");
         EXPECT_FALSE(find<QCheckBox>("leadSkip1")->isChecked());

@@ -69,12 +69,6 @@ TEST_F(SetupFileCommandsTest, AFileThatCannotBeOpenedIsReportedAndNothingChanges
     };
     std::unique_ptr<KeyValueFile> otherHolder;
     const Case cases[] = {
-        {"read-only", "readonly.prp",
-         [&](const std::filesystem::path& path) {
-             writeFile(path, content);
-             chmod(path.c_str(), 0444);
-         },
-         "Access to %1 was denied.", true},
         {"held by another program", "held.prp",
          [&](const std::filesystem::path& path) {
              writeFile(path, content);
@@ -117,6 +111,24 @@ TEST_F(SetupFileCommandsTest, AFileThatCannotBeOpenedIsReportedAndNothingChanges
         EXPECT_EQ(window->setup(), before);
         EXPECT_TRUE(radio("freq10")->isChecked());
     }
+}
+
+TEST_F(SetupFileCommandsTest, AFileThatMayOnlyBeReadIsLoadedButNotSavedOver) {
+    const std::filesystem::path path = workFolder / "readonly.prp";
+    const std::string content = "FREQUENCY=3\r\nLEADNAME1=Kept\r\n";
+    writeFile(path, content);
+    chmod(path.c_str(), 0444);
+    startWindow();
+    pickModule(Leads16);
+
+    loadThroughTheDialog("readonly.prp");
+    EXPECT_EQ(leadEdit(1)->text(), "Kept");
+    EXPECT_TRUE(radio("freq30")->isChecked());
+    EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
+
+    saveThroughTheDialog("readonly.prp");
+    EXPECT_EQ(modals.messages, QStringList("Access to " + pathOf("readonly.prp") + " was denied."));
+    EXPECT_EQ(readFile(path), content);
 }
 
 TEST_F(SetupFileCommandsTest, TheSaveDialogRefusesAFolderThatDoesNotExist) {
