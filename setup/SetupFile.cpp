@@ -59,6 +59,12 @@ std::vector<KeyValueText::Entry> setupEntries(const SetupRecord& record) {
     return entries;
 }
 
+std::string newSetupFileText(const SetupRecord& record) {
+    KeyValueText content;
+    content.setValues(setupEntries(record));
+    return content.text();
+}
+
 void readSetup(SetupRecord& record, const KeyValueText& content) {
     for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
         if (const auto name = content.getValue(leadKey(kLeadName, lead)))
