@@ -36,7 +36,7 @@ CsvRecord parseCsvLine(std::string_view line) {
         if (at < line.size() && line[at] == kQuote) {
             for (++at;; ++at) {
                 if (at == line.size()) {
-                    record.fault = "a quoted field has no closing quote";
+                    record.fault = "has a quoted field without its closing quote";
                     return record;
                 }
                 if (line[at] == kQuote) {
@@ -49,14 +49,14 @@ CsvRecord parseCsvLine(std::string_view line) {
             }
             ++at;
             if (at < line.size() && line[at] != kSeparator) {
-                record.fault = "text follows the closing quote of a field";
+                record.fault = "has text after the closing quote of a field";
                 return record;
             }
         } else {
             const std::size_t end = std::min(line.find(kSeparator, at), line.size());
             field = line.substr(at, end - at);
             if (field.find(kQuote) != std::string::npos) {
-                record.fault = "a quote stands inside a field that is not quoted";
+                record.fault = "has a quote inside a field that is not quoted";
                 return record;
             }
             at = end;

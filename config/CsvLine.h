@@ -14,7 +14,7 @@ std::string csvLine(std::span<const std::string> fields);
 
 struct CsvRecord {
     std::vector<std::string> fields;
-    std::optional<std::string> fault; // why the line is no record: a misplaced quote
+    std::optional<std::string> fault; // why the line is no record: "has a quote inside a field..."
 };
 
 // The fields of one line given without its line end.

@@ -107,7 +107,7 @@ std::optional<std::string> badLineReason(std::string_view line, TransferRow& row
     for (std::size_t i = 0; i < kTransferColumns.size(); ++i)
         row.*kTransferColumns[i].field = record.fields[i];
     if (!parseHistoryTime(row.time))
-        return "its time is not ISO 8601 with the UTC offset";
+        return "has a time that is not ISO 8601 with the UTC offset";
     return std::nullopt;
 }
 

@@ -23,6 +23,14 @@ struct TransferRow {
     std::string host;
 };
 
+// What the action and result columns say.
+inline constexpr std::string_view kActionRead = "read";
+inline constexpr std::string_view kActionWrite = "write";
+inline constexpr std::string_view kActionVerify = "verify";
+inline constexpr std::string_view kResultOk = "ok";
+inline constexpr std::string_view kResultFailed = "failed";
+inline constexpr std::string_view kResultCancelled = "cancelled";
+
 struct TransferColumn {
     std::string_view name;
     std::string TransferRow::*field;

@@ -157,9 +157,9 @@ TEST_F(TransferHistoryTest, ADamagedFileIsAppendedToAndReadWithItsBadLines) {
     const std::vector<std::pair<std::size_t, std::string>> expected{
         {3, "has 4 fields, not 14"},
         {4, "holds a control character"},
-        {5, "a quoted field has no closing quote"},
-        {6, "a quote stands inside a field that is not quoted"},
-        {7, "its time is not ISO 8601 with the UTC offset"},
+        {5, "has a quoted field without its closing quote"},
+        {6, "has a quote inside a field that is not quoted"},
+        {7, "has a time that is not ISO 8601 with the UTC offset"},
         {8, "holds bytes that are not UTF-8 text"},
         {10, "has 4 fields, not 14"},
     };
