@@ -15,7 +15,7 @@
 // A line of the file that holds no row.
 struct BadHistoryLine {
     std::size_t line = 0; // counted from 1, the header being line 1
-    std::string reason;
+    std::string reason;   // what follows "line 3": "has 4 fields, not 14"
 };
 
 struct TransferHistory {
