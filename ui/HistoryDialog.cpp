@@ -47,8 +47,7 @@ QString badLinesText(const TransferHistory& history, const QString& path) {
     QStringList lines;
     for (const BadHistoryLine& bad : history.badLines)
         lines << QString::number(bad.line);
-    return HistoryDialog::tr("%n line(s) of %1 hold no transfer and are not shown: %2", "",
-                             static_cast<int>(lines.size()))
+    return HistoryDialog::tr("Lines of %1 that hold no transfer and are not shown: %2")
         .arg(path, lines.join(", "));
 }
 

@@ -126,6 +126,8 @@ void MainWindow::recordTransfer(InstrumentSession::Direction direction,
                                              : kResultCancelled;
     if (failure)
         row.detail = transferFailureText(*failure);
+    if (!row.serialAfter.empty())
+        instrumentSerial = row.serialAfter;
     if (const auto problem = appendTransferRow(settings, row))
         showWarning(this, tr("This transfer could not be added to the transfer history."),
                     QString::fromLocal8Bit(*problem));
