@@ -1,6 +1,7 @@
 #include "cli/Invocation.h"
 
 #include "config/ComPorts.h"
+#include "config/HistoryTime.h"
 #include "device/SessionTiming.h"
 
 #include <algorithm>
@@ -31,6 +32,8 @@ constexpr std::array kOptions{
     OptionName{"--verify", "", Option::Verify, false, &Invocation::verify},
     OptionName{"--quiet", "-q", Option::Quiet, false, &Invocation::quiet},
     OptionName{"--json", "", Option::Json, false, &Invocation::json},
+    OptionName{"--digest", "", Option::Digest, false, &Invocation::digest},
+    OptionName{"--since", "", Option::Since, true},
     OptionName{"--help", "-h", Option::Help, false},
 };
 
@@ -190,7 +193,15 @@ private:
             invocation.file = path(value, "--output", "a setup file");
             break;
         case Option::Serial:
-            invocation.serialText = serialDigits(value);
+            invocation.serialText =
+                invocation.command == Command::History ? std::string(value) : serialDigits(value);
+            break;
+        case Option::Since:
+            invocation.since = parseUserTime(value);
+            if (!invocation.since)
+                throw UsageError{"--since takes a date (2026-12-10) or a time "
+                                 "(2026-12-10T22:31), not '" +
+                                 std::string(value) + "'"};
             break;
         case Option::Module:
             invocation.moduleType = wholeNumber(value, 1, kHighestModuleType, "--module");
@@ -220,6 +231,8 @@ private:
             throw UsageError{"read needs the file to write: -o FILE"};
         if ((command == Command::Write || command == Command::Show) && invocation.file.empty())
             throw UsageError{commandName() + " needs a setup file"};
+        if (invocation.digest && invocation.json)
+            throw UsageError{"--digest and --json exclude each other"};
         if (invocation.serialText && invocation.nextSerial)
             throw UsageError{"--serial and --next-serial exclude each other"};
     }

@@ -23,13 +23,15 @@ struct Invocation {
 
     std::string file; // read: the file written; write and show: the file read
 
-    std::optional<std::string> serialText; // as typed: 1 to 8 digits
+    std::optional<std::string> serialText; // as typed: 1 to 8 digits; for history any text
     bool nextSerial = false;
     std::optional<int> moduleType;
     bool verify = false;
 
     bool quiet = false;
     bool json = false;
+    bool digest = false;                           // show: the setup's digest alone
+    std::optional<std::chrono::sys_seconds> since; // history: the rows from this time on
 };
 
 struct ParsedCommandLine {

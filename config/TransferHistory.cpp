@@ -101,8 +101,8 @@ std::optional<std::string> badLineReason(std::string_view line, TransferRow& row
     const CsvRecord record = parseCsvLine(line);
     if (record.fault)
         return *record.fault;
-    if (record.fields.size() != kTransferColumns.size())
-        return "has " + std::to_string(record.fields.size()) + " fields, not " +
+    if (const std::size_t count = record.fields.size(); count != kTransferColumns.size())
+        return "has " + std::to_string(count) + (count == 1 ? " field" : " fields") + ", not " +
                std::to_string(kTransferColumns.size());
     for (std::size_t i = 0; i < kTransferColumns.size(); ++i)
         row.*kTransferColumns[i].field = record.fields[i];
