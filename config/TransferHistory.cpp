@@ -111,8 +111,10 @@ std::optional<std::string> badLineReason(std::string_view line, TransferRow& row
     return std::nullopt;
 }
 
-// The rows and bad lines of the file's content.
-void readLines(std::string_view content, TransferHistory& history) {
+} // namespace
+
+TransferHistory transferHistoryIn(std::string_view content) {
+    TransferHistory history;
     const std::string header = transferHistoryHeader();
     for (std::size_t number = 1; !content.empty(); ++number) {
         const std::size_t end = content.find('\n');
@@ -132,9 +134,8 @@ void readLines(std::string_view content, TransferHistory& history) {
         else
             history.rows.push_back(std::move(row));
     }
+    return history;
 }
-
-} // namespace
 
 std::string transferHistoryPath(const ProgramSettings& settings) {
     return settings.dataFolder() + "/history.csv";
@@ -203,6 +204,5 @@ TransferHistory readTransferHistory(const std::string& path) {
             break;
         content.append(buffer.data(), static_cast<std::size_t>(got));
     }
-    readLines(content, history);
-    return history;
+    return transferHistoryIn(content);
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The record of transfers: history.csv in the data folder, UTF-8 text in RFC 4180's form, a
@@ -41,3 +42,5 @@ std::optional<std::string> appendTransferRow(const ProgramSettings& settings, Tr
 // with another number of fields, bytes that are not UTF-8 text, a misplaced quote, a time that
 // is not ISO 8601 with its offset. Never fails on what the file holds.
 TransferHistory readTransferHistory(const std::string& path);
+// What readTransferHistory takes from the file's content.
+TransferHistory transferHistoryIn(std::string_view content);
