@@ -1,6 +1,7 @@
 #include "cli/CommandTable.h"
 
 #include "cli/CommandContext.h"
+#include "cli/HistoryCommand.h"
 #include "cli/InstrumentCommands.h"
 #include "cli/PortCommands.h"
 #include "cli/SetupFileCommands.h"
@@ -21,7 +22,8 @@ Commands:
                                           firmware revision
   read (--port N | --device PATH) -o FILE the instrument's setup into a setup file
   write FILE (--port N | --device PATH)   a setup file into the instrument
-  show FILE                               a setup file as a table
+  show FILE                               a setup file as a table, or its digest
+  history                                 the record of transfers
   help [COMMAND]                          this text, or the help of one command
 
 identify, read and write take the port option more than once, or --all for every free
@@ -115,13 +117,33 @@ instrument now holds.
 )";
 
 constexpr std::string_view kShowHelp =
-    R"(Usage: mirafen-cli show FILE [--json]
-Shows the setup file FILE (- for standard input) as the window would show it: the test frequency, the good and
-poor limits in kilohms, the failure criterion and response, the start-up mode and the
-shut-off time, then the leads that have a name (other than blanks) or are skipped, and how
-many others there are. Codes out of range show as the window shows them.
+    R"(Usage: mirafen-cli show FILE [--json | --digest]
+Shows the setup file FILE (- for standard input) as the window would show it: the test
+frequency, the good and poor limits in kilohms, the failure criterion and response, the
+start-up mode and the shut-off time, then the leads that have a name (other than blanks) or
+are skipped, and how many others there are. Codes out of range show as the window shows them.
 
   --json            print a JSON object with all 128 leads instead of the table
+  --digest          print only the setup's SHA-256 digest, as the column setup_sha256
+                    of the record of transfers names the setup (see history)
+)";
+
+constexpr std::string_view kHistoryHelp =
+    R"(Usage: mirafen-cli history [--serial S] [--since DATE] [--json]
+Prints the record of transfers, history.csv in the data folder: one row for every load
+from and save to an instrument by mirafen or mirafen-cli, failed and cancelled ones too,
+oldest first, with the columns of the file: time, program, action (read, write, verify),
+device, serial_before, serial_after, module, firmware, setup_file, setup_sha256 (the
+digest that 'show FILE --digest' prints), result (ok, failed, cancelled), detail (why it
+failed), user and host. Lines of the file that hold no row (cut off, edited by hand,
+damaged) are named on standard error and left out; the rest is shown. A missing file is
+an empty record; a file that cannot be read is a failure.
+
+  --serial S        only the rows of the instrument whose serial number was S before or
+                    after the transfer (digits: 42 is 00000042)
+  --since DATE      only the rows from DATE on: 2026-12-10 (from midnight), a local time
+                    2026-12-10T22:31, or a time with its offset 2026-12-10T22:31:05+01:00
+  --json            print a JSON array of the rows, their members named as the columns
 )";
 
 void printHelp(const CommandContext& context) {
@@ -138,15 +160,17 @@ constexpr std::array kWriteOptions{Option::Port,       Option::Device,     Optio
                                    Option::Wait,       Option::MinSpacing, Option::Serial,
                                    Option::NextSerial, Option::SerialFrom, Option::Module,
                                    Option::Verify,     Option::Quiet,      Option::Json};
-constexpr std::array kShowOptions{Option::Json};
+constexpr std::array kShowOptions{Option::Json, Option::Digest};
+constexpr std::array kHistoryOptions{Option::Serial, Option::Since, Option::Json};
 
-constexpr std::array<CommandSpec, 6> kCommands{{
+constexpr std::array<CommandSpec, 7> kCommands{{
     {Command::Help, "help", kNoOptions, kProgramHelp, printHelp},
     {Command::Ports, "ports", kNoOptions, kPortsHelp, listPorts},
     {Command::Identify, "identify", kIdentifyOptions, kIdentifyHelp, identifyInstrument},
     {Command::Read, "read", kReadOptions, kReadHelp, readFromInstrument},
     {Command::Write, "write", kWriteOptions, kWriteHelp, writeToInstrument},
     {Command::Show, "show", kShowOptions, kShowHelp, showSetupFile},
+    {Command::History, "history", kHistoryOptions, kHistoryHelp, showHistory},
 }};
 
 } // namespace

@@ -6,7 +6,7 @@
 
 struct CommandContext;
 
-enum class Command { Help, Ports, Identify, Read, Write, Show };
+enum class Command { Help, Ports, Identify, Read, Write, Show, History };
 
 enum class Option {
     Port,
@@ -22,6 +22,8 @@ enum class Option {
     Verify,
     Quiet,
     Json,
+    Digest,
+    Since,
     Help,
 };
 

@@ -154,7 +154,7 @@ void readFromInstrument(const CommandContext& context) {
         return reportBatch(context, jobs);
     const InstrumentJob& job = onlyJob(jobs);
     if (job.outcome().file == "-") {
-        context.out << setupFileText(job.plan().setup);
+        context.out << newSetupFileText(job.plan().setup);
         return;
     }
     if (!context.invocation.quiet)

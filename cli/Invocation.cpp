@@ -1,6 +1,7 @@
 #include "cli/Invocation.h"
 
 #include "config/ComPorts.h"
+#include "config/HistoryTime.h"
 #include "device/SessionTiming.h"
 
 #include <algorithm>
@@ -33,6 +34,8 @@ constexpr std::array kOptions{
     OptionName{"--verify", "", Option::Verify, false, &Invocation::verify},
     OptionName{"--quiet", "-q", Option::Quiet, false, &Invocation::quiet},
     OptionName{"--json", "", Option::Json, false, &Invocation::json},
+    OptionName{"--digest", "", Option::Digest, false, &Invocation::digest},
+    OptionName{"--since", "", Option::Since, true},
     OptionName{"--help", "-h", Option::Help, false},
 };
 
@@ -193,11 +196,20 @@ private:
             invocation.file = path(value, "--output", "a setup file");
             break;
         case Option::Serial:
-            invocation.serialText = serialDigits(value, "--serial");
+            invocation.serialText = invocation.command == Command::History
+                                        ? std::string(value)
+                                        : serialDigits(value, "--serial");
             break;
         case Option::SerialFrom:
             invocation.firstSerial =
                 static_cast<std::uint32_t>(std::stoul(serialDigits(value, "--serial-from")));
+            break;
+        case Option::Since:
+            invocation.since = parseUserTime(value);
+            if (!invocation.since)
+                throw UsageError{"--since takes a date (2026-12-10) or a time "
+                                 "(2026-12-10T22:31), not '" +
+                                 std::string(value) + "'"};
             break;
         case Option::Module:
             invocation.moduleType = wholeNumber(value, 1, kHighestModuleType, "--module");
@@ -223,6 +235,8 @@ private:
             throw UsageError{"read needs the file to write: -o FILE"};
         if ((command == Command::Write || command == Command::Show) && invocation.file.empty())
             throw UsageError{commandName() + " needs a setup file"};
+        if (invocation.digest && invocation.json)
+            throw UsageError{"--digest and --json exclude each other"};
         if (invocation.serialText && invocation.nextSerial)
             throw UsageError{"--serial and --next-serial exclude each other"};
         if (invocation.firstSerial && (invocation.serialText || invocation.nextSerial))

@@ -30,7 +30,7 @@ struct Invocation {
     // show: the file read; "-" is standard output or input.
     std::string file;
 
-    std::optional<std::string> serialText; // as typed: 1 to 8 digits
+    std::optional<std::string> serialText; // as typed: 1 to 8 digits; for history any text
     bool nextSerial = false;
     std::optional<std::uint32_t> firstSerial; // --serial-from: one a port, counting up
     std::optional<int> moduleType;
@@ -38,6 +38,8 @@ struct Invocation {
 
     bool quiet = false;
     bool json = false;
+    bool digest = false;                           // show: the setup's digest alone
+    std::optional<std::chrono::sys_seconds> since; // history: the rows from this time on
 };
 
 struct ParsedCommandLine {

@@ -59,7 +59,7 @@ std::vector<KeyValueText::Entry> setupEntries(const SetupRecord& record) {
     return entries;
 }
 
-std::string setupFileText(const SetupRecord& record) {
+std::string newSetupFileText(const SetupRecord& record) {
     KeyValueText content;
     content.setValues(setupEntries(record));
     return content.text();

@@ -22,7 +22,7 @@ void readSetupFile(SetupRecord& record, const std::string& path);
 
 // The keys and values writeSetupFile sets, in order.
 std::vector<KeyValueText::Entry> setupEntries(const SetupRecord& record);
-// The content of a new setup file holding record, as writeSetupFile writes it.
-std::string setupFileText(const SetupRecord& record);
+// The content of a new setup file holding record: its 263 lines, each ending in CR LF.
+std::string newSetupFileText(const SetupRecord& record);
 // What readSetupFile takes from a setup file's content.
 void readSetup(SetupRecord& record, const KeyValueText& content);

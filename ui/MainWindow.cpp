@@ -1,9 +1,11 @@
 #include "ui/MainWindow.h"
 
 #include "config/ModuleCatalogue.h"
+#include "config/TransferHistory.h"
 #include "ui/AboutDialog.h"
 #include "ui/DeviceInfoGroup.h"
 #include "ui/Help.h"
+#include "ui/HistoryDialog.h"
 #include "ui/LeadGrid.h"
 #include "ui/OptionGroups.h"
 
@@ -125,8 +127,13 @@ void MainWindow::showAbout() {
     AboutDialog(this).exec();
 }
 
+void MainWindow::showHistory() {
+    HistoryDialog(this, transferHistoryPath(settings)).exec();
+}
+
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
+    menu.addAction(tr("Transfer &History..."), this, &MainWindow::showHistory);
     menu.addAction(tr("&About Mirafen..."), this, &MainWindow::showAbout);
     menu.exec(event->globalPos());
 }

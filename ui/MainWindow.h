@@ -94,6 +94,9 @@ private:
     void loadFromDevice();
     void saveToDevice();
     InstrumentSession::Result runTransfer(InstrumentSession::Direction direction);
+    // Appends the transfer's row to the record of transfers; says so when it cannot.
+    void recordTransfer(InstrumentSession::Direction direction, InstrumentSession::Result result);
+    void showHistory();
     void startPolling();
     void runPortDialog(bool firstRun);
 
@@ -101,6 +104,8 @@ private:
     ProgramSettings settings;
     SetupRecord record;
     DeviceInfo info;
+    // The serial number the instrument last reported, whatever the Serial Number edit shows.
+    std::string instrumentSerial;
     InstrumentSession session;
     SessionDriver* driver;
     PortConnection connection;

@@ -1,4 +1,6 @@
 #include "config/ModuleCatalogue.h"
+#include "config/SetupDigest.h"
+#include "config/TransferHistory.h"
 #include "device/FailureTexts.h"
 #include "setup/FileError.h"
 #include "ui/DeviceInfoGroup.h"
@@ -32,6 +34,7 @@ void MainWindow::showPollOutcome(const IdentificationPoll::Outcome& outcome) {
     const DeviceIdentity& identity = outcome.identity;
     switch (outcome.event) {
     case IdentificationPoll::Event::InstrumentFound:
+        instrumentSerial = identity.serialText;
         devicePanel->setSerialText(identity.serialText);
         // Leads are cleared only when they belong to another module, not when no module was
         // current.
@@ -44,6 +47,7 @@ void MainWindow::showPollOutcome(const IdentificationPoll::Outcome& outcome) {
         setConnected(true);
         break;
     case IdentificationPoll::Event::IdentityRefreshed:
+        instrumentSerial = identity.serialText;
         devicePanel->setFirmwareText(identity.firmwareText());
         break;
     case IdentificationPoll::Event::InstrumentLost:
@@ -97,10 +101,43 @@ void MainWindow::showTransferFailure() {
     showWarning(this, tr(kTransferErrorText), detail);
 }
 
+void MainWindow::recordTransfer(InstrumentSession::Direction direction,
+                                InstrumentSession::Result result) {
+    using Result = InstrumentSession::Result;
+    const bool writing = direction == InstrumentSession::Direction::Write;
+    const std::optional<TransferFailure> failure =
+        result == Result::Failed ? session.transferFailure() : std::nullopt;
+    TransferRow row;
+    row.program = "mirafen";
+    row.action = writing ? kActionWrite : kActionRead;
+    row.device = session.link().devicePath();
+    row.serialBefore = instrumentSerial;
+    // A cancelled save may have come before or after the identity was written.
+    if (!writing || (failure && !failure->identityWritten))
+        row.serialAfter = instrumentSerial;
+    else if (result != Result::Cancelled)
+        row.serialAfter = info.serialText;
+    row.module = std::to_string(info.moduleType);
+    row.firmware = info.firmwareText;
+    if (writing || result == Result::Completed)
+        row.setupSha256 = setupDigest(record);
+    row.result = result == Result::Completed ? kResultOk
+                 : result == Result::Failed  ? kResultFailed
+                                             : kResultCancelled;
+    if (failure)
+        row.detail = transferFailureText(*failure);
+    if (!row.serialAfter.empty())
+        instrumentSerial = row.serialAfter;
+    if (const auto problem = appendTransferRow(settings, row))
+        showWarning(this, tr("This transfer could not be added to the transfer history."),
+                    QString::fromLocal8Bit(*problem));
+}
+
 void MainWindow::saveToDevice() {
     const TransferHold hold(session.linkState());
     commitEdits();
-    runTransfer(InstrumentSession::Direction::Write);
+    recordTransfer(InstrumentSession::Direction::Write,
+                   runTransfer(InstrumentSession::Direction::Write));
 }
 
 void MainWindow::loadFromDevice() {
@@ -108,10 +145,12 @@ void MainWindow::loadFromDevice() {
     commitEdits();
     // A load that does not complete leaves the setup as it was before it began.
     const SetupRecord before = record;
-    if (runTransfer(InstrumentSession::Direction::Read) != InstrumentSession::Result::Completed)
+    const InstrumentSession::Result result = runTransfer(InstrumentSession::Direction::Read);
+    if (result != InstrumentSession::Result::Completed)
         record = before;
     showRecord();
     grid->rebuildGrid();
+    recordTransfer(InstrumentSession::Direction::Read, result);
 }
 
 void MainWindow::runPortDialog(bool firstRun) {

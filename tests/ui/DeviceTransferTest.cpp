@@ -1,5 +1,9 @@
 #include "ServedInstrument.h"
 #include "WindowTest.h"
+#include "config/HistoryTime.h"
+#include "config/SetupDigest.h"
+#include "config/TransferHistory.h"
+#include "setup/SetupFile.h"
 #include "ui/TransferDialog.h"
 
 #include <QApplication>
@@ -214,6 +218,57 @@ TEST_F(DeviceTransferTest, ConnectingClearsTheLeadsOnlyWhenAnotherModuleWasCurre
         EXPECT_EQ(leadEdit(1)->text(), c.cleared ? "" : "Mine");
         window.reset();
     }
+}
+
+// A save and a failed load each leave their row; the saved setup's file has the row's digest.
+TEST_F(DeviceTransferTest, EverySaveAndLoadLeavesItsRowInTheRecord) {
+    startWindow();
+    connectInstrument();
+    typeName(2, "Probe");
+    find<QLineEdit>("serialEdit")->setText("00000077");
+    button("deviceSaveButton")->click();
+    instrument.wrongAnswersFrom = instrument.answeredCount() + 2;
+    button("deviceLoadButton")->click();
+    ASSERT_EQ(modals.messages, QStringList{"Error Occured During Transfer."});
+
+    const TransferHistory history = readTransferHistory(dataFolder / "history.csv");
+    EXPECT_TRUE(history.badLines.empty());
+    ASSERT_EQ(history.rows.size(), 2u);
+    const TransferRow& save = history.rows[0];
+    const TransferRow& load = history.rows[1];
+    const std::vector<std::string> saved{
+        save.program, save.action,   save.device,    save.serialBefore, save.serialAfter,
+        save.module,  save.firmware, save.setupFile, save.result,       save.detail};
+    EXPECT_EQ(saved, (std::vector<std::string>{"mirafen", "write", port.slavePath(), "00001234",
+                                               "00000077", "8", "2.5", "", "ok", ""}));
+    const std::vector<std::string> loaded{load.action,      load.serialBefore, load.serialAfter,
+                                          load.setupSha256, load.result,       load.detail};
+    EXPECT_EQ(loaded, (std::vector<std::string>{"read", "00000077", "00000077", "", "failed",
+                                                "request 3 of 9: read register 0x40, wrong "
+                                                "answer"}));
+    EXPECT_TRUE(parseHistoryTime(save.time).has_value()) << save.time;
+
+    const std::string file = workFolder / "saved.prp";
+    window->saveSetupFile(file);
+    SetupRecord fromFile;
+    readSetupFile(fromFile, file);
+    EXPECT_EQ(save.setupSha256, setupDigest(fromFile));
+}
+
+// A record that cannot be written leaves the save done, and the window says what and why.
+TEST_F(DeviceTransferTest, ARecordThatCannotBeWrittenLeavesTheSaveDoneAndSaysWhy) {
+    std::filesystem::create_directory(dataFolder / "history.csv");
+    startWindow();
+    connectInstrument();
+    typeName(2, "Probe");
+    button("deviceSaveButton")->click();
+
+    EXPECT_EQ(instrument.content(0x81), bytes("\x00Probe   ", 9));
+    EXPECT_EQ(modals.messages,
+              QStringList{"This transfer could not be added to the transfer history."});
+    EXPECT_EQ(modals.details,
+              QStringList{QString::fromStdString((dataFolder / "history.csv").string()) +
+                          ": Is a directory"});
 }
 
 } // namespace

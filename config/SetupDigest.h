@@ -1,0 +1,9 @@
+#pragma once
+
+#include "setup/SetupRecord.h"
+
+#include <string>
+
+// The SHA-256 of the setup's canonical text, the content a new setup file holding it gets, as
+// 64 lower-case hex digits: the name of a setup in the record of transfers.
+std::string setupDigest(const SetupRecord& record);

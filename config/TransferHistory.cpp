@@ -1,0 +1,208 @@
+#include "config/TransferHistory.h"
+
+#include "config/CsvLine.h"
+#include "config/HistoryTime.h"
+#include "config/Utf8Text.h"
+
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd)
+        : fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    int get() const { return fd; }
+
+private:
+    int fd;
+};
+
+std::string failureText(const std::string& path, int error) {
+    return path + ": " + std::strerror(error);
+}
+
+bool lockFile(int fd, int operation) {
+    while (::flock(fd, operation) != 0)
+        if (errno != EINTR)
+            return false;
+    return true;
+}
+
+std::string userName() {
+    passwd entry{};
+    passwd* found = nullptr;
+    std::array<char, 4096> buffer{};
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr)
+        return found->pw_name;
+    if (const char* user = std::getenv("USER"); user != nullptr)
+        return user;
+    return std::to_string(geteuid());
+}
+
+std::string hostName() {
+    std::array<char, HOST_NAME_MAX + 1> name{};
+    if (::gethostname(name.data(), name.size() - 1) != 0)
+        return {};
+    return name.data();
+}
+
+std::string rowLine(const TransferRow& row) {
+    std::vector<std::string> fields;
+    for (const TransferColumn& column : kTransferColumns)
+        fields.push_back(printableUtf8(row.*column.field, !column.systemText));
+    return csvLine(fields) + std::string(kLineEnd);
+}
+
+// Whether the file ends in a line end, so that a row appended starts a line of its own.
+bool endsLine(int fd, off_t size) {
+    char last = '\n';
+    return size == 0 || (::pread(fd, &last, 1, size - 1) == 1 && last == '\n');
+}
+
+// Writes text in one call. A row cut short is taken back; writing the rest once more says why
+// it was cut short, or completes it.
+std::optional<int> writeWhole(int fd, std::string_view text, off_t sizeBefore) {
+    ssize_t written = ::write(fd, text.data(), text.size());
+    if (written > 0 && static_cast<std::size_t>(written) < text.size()) {
+        const ssize_t rest = ::write(fd, text.data() + written, text.size() - written);
+        written = rest < 0 ? rest : written + rest;
+    }
+    if (written == static_cast<ssize_t>(text.size()))
+        return std::nullopt;
+    const int error = written < 0 ? errno : ENOSPC;
+    // Should the cut-off line stay, the next row still starts on a line of its own.
+    [[maybe_unused]] const int takenBack = ::ftruncate(fd, sizeBefore);
+    return error;
+}
+
+std::optional<std::string> badLineReason(std::string_view line, TransferRow& row) {
+    if (const auto fault = printableUtf8Fault(line))
+        return "holds " + std::string(*fault);
+    const CsvRecord record = parseCsvLine(line);
+    if (record.fault)
+        return *record.fault;
+    if (const std::size_t count = record.fields.size(); count != kTransferColumns.size())
+        return "has " + std::to_string(count) + (count == 1 ? " field" : " fields") + ", not " +
+               std::to_string(kTransferColumns.size());
+    for (std::size_t i = 0; i < kTransferColumns.size(); ++i)
+        row.*kTransferColumns[i].field = record.fields[i];
+    if (!parseHistoryTime(row.time))
+        return "has a time that is not ISO 8601 with the UTC offset";
+    return std::nullopt;
+}
+
+} // namespace
+
+TransferHistory transferHistoryIn(std::string_view content) {
+    TransferHistory history;
+    const std::string header = transferHistoryHeader();
+    for (std::size_t number = 1; !content.empty(); ++number) {
+        const std::size_t end = content.find('\n');
+        std::string_view line = content.substr(0, end);
+        content = end == std::string_view::npos ? std::string_view{} : content.substr(end + 1);
+        if (end == std::string_view::npos) {
+            history.badLines.push_back({number, "is cut off: the file ends inside it"});
+            break;
+        }
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        if (line.empty() || line == header)
+            continue;
+        TransferRow row;
+        if (const auto reason = badLineReason(line, row))
+            history.badLines.push_back({number, *reason});
+        else
+            history.rows.push_back(std::move(row));
+    }
+    return history;
+}
+
+std::string transferHistoryPath(const ProgramSettings& settings) {
+    return settings.dataFolder() + "/history.csv";
+}
+
+std::string transferHistoryHeader() {
+    std::string header;
+    for (const TransferColumn& column : kTransferColumns)
+        header.append(header.empty() ? "" : ",").append(column.name);
+    return header;
+}
+
+std::optional<std::string> appendTransferRow(const std::string& path, TransferRow row) {
+    if (row.time.empty())
+        row.time = historyTimeText(std::chrono::system_clock::now());
+    if (row.user.empty())
+        row.user = userName();
+    if (row.host.empty())
+        row.host = hostName();
+
+    const Descriptor file(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+    struct stat status {};
+    if (file.get() < 0 || !lockFile(file.get(), LOCK_EX) || ::fstat(file.get(), &status) != 0)
+        return failureText(path, errno);
+    std::string text;
+    if (status.st_size == 0)
+        text = transferHistoryHeader() + std::string(kLineEnd);
+    else if (!endsLine(file.get(), status.st_size))
+        text = kLineEnd;
+    text += rowLine(row);
+    if (const auto error = writeWhole(file.get(), text, status.st_size))
+        return failureText(path, *error);
+    if (::fsync(file.get()) != 0)
+        return failureText(path, errno);
+    return std::nullopt;
+}
+
+std::optional<std::string> appendTransferRow(const ProgramSettings& settings, TransferRow row) {
+    return appendTransferRow(transferHistoryPath(settings), std::move(row));
+}
+
+TransferHistory readTransferHistory(const std::string& path) {
+    TransferHistory history;
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) {
+        if (errno != ENOENT)
+            history.failure = failureText(path, errno);
+        return history;
+    }
+    // Under a shared lock no row is seen half written.
+    if (!lockFile(file.get(), LOCK_SH)) {
+        history.failure = failureText(path, errno);
+        return history;
+    }
+    std::string content;
+    std::array<char, 65536> buffer{};
+    while (true) {
+        const ssize_t got = ::read(file.get(), buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            history.failure = failureText(path, errno);
+            return history;
+        }
+        if (got == 0)
+            break;
+        content.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+    return transferHistoryIn(content);
+}

@@ -1,0 +1,80 @@
+#include "WindowTest.h"
+#include "config/TransferHistory.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+namespace {
+
+class HistoryDialogTest : public WindowTest {
+protected:
+    void appendRow(const std::string& time, const std::string& before, const std::string& after) {
+        TransferRow row;
+        row.time = time;
+        row.program = "mirafen-cli";
+        row.action = "write";
+        row.serialBefore = before;
+        row.serialAfter = after;
+        row.result = "ok";
+        ASSERT_EQ(appendTransferRow((dataFolder / "history.csv").string(), row), std::nullopt);
+    }
+
+    // Right-clicks the window and picks Transfer History in its menu.
+    void openHistoryFromTheMenu() {
+        QTimer::singleShot(0, [] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+                QTest::keyClick(menu, Qt::Key_H);
+        });
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                window->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(window.get(), &click);
+    }
+
+    // The serial numbers after of the rows shown, top to bottom.
+    static QStringList shownSerials(const QTableWidget& table) {
+        QStringList serials;
+        for (int row = 0; row < table.rowCount(); ++row)
+            if (!table.isRowHidden(row))
+                serials << table.item(row, 5)->text();
+        return serials;
+    }
+};
+
+// The window's context menu opens the record: newest first, filtered by the serial number
+// before or after, the lines that hold no row said under the table.
+TEST_F(HistoryDialogTest, TheContextMenuShowsTheRecordNewestFirstFilteredBySerial) {
+    appendRow("2026-12-10T09:00:00+01:00", "00000041", "00000042");
+    appendRow("2026-12-10T09:05:00+01:00", "00000077", "00000077");
+    {
+        std::ofstream damage(dataFolder / "history.csv", std::ios::app | std::ios::binary);
+        damage << "hand,edited\r\n";
+    }
+    appendRow("2026-12-10T09:10:00+01:00", "00000042", "00000043");
+    QStringList unfiltered;
+    QStringList filtered;
+    QString badLines;
+    modals.answer("Transfer History", [&](QWidget& dialog) {
+        auto* table = dialog.findChild<QTableWidget*>("historyTable");
+        unfiltered = shownSerials(*table);
+        QTest::keyClicks(dialog.findChild<QLineEdit*>("serialFilter"), "42");
+        filtered = shownSerials(*table);
+        badLines = dialog.findChild<QLabel*>("badLinesText")->text();
+        static_cast<QDialog&>(dialog).reject();
+    });
+    startWindow();
+    openHistoryFromTheMenu();
+
+    ASSERT_TRUE(modals.titles.contains("Transfer History"));
+    EXPECT_EQ(unfiltered, (QStringList{"00000043", "00000077", "00000042"}));
+    EXPECT_EQ(filtered, (QStringList{"00000043", "00000042"}));
+    EXPECT_EQ(badLines, QString("Lines of %1 that hold no transfer and are not shown: 4")
+                            .arg(QString::fromStdString((dataFolder / "history.csv").string())));
+}
+
+} // namespace
