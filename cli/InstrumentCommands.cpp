@@ -8,6 +8,7 @@
 #include "cli/ProgressLine.h"
 #include "cli/SetupFileInput.h"
 #include "cli/TextColumns.h"
+#include "config/TransferHistory.h"
 #include "device/InstrumentFinder.h"
 #include "device/SerialPortDiscovery.h"
 #include "setup/SetupFile.h"
@@ -78,8 +79,21 @@ std::string_view progressLabel(Task task) {
     return task == Task::Write ? "Writing" : task == Task::Read ? "Reading" : "Identifying";
 }
 
-// Runs the jobs; a search where no instrument answered on any port is a failure.
-void run(const CommandContext& context, Task task, InstrumentJobs& jobs) {
+// Every transfer the jobs began, into the record; why it could not be written, if so.
+std::optional<std::string> recordTransfers(const CommandContext& context,
+                                           const InstrumentJobs& jobs) {
+    for (const InstrumentJob& job : jobs) {
+        for (const TransferRow& row : job.outcome().rows) {
+            if (auto problem = appendTransferRow(context.settings, row))
+                return problem;
+        }
+    }
+    return std::nullopt;
+}
+
+// Runs the jobs and records their transfers; a search where no instrument answered on any port
+// is a failure. Returns why the record could not be written, if so.
+std::optional<std::string> run(const CommandContext& context, Task task, InstrumentJobs& jobs) {
     {
         std::string label(progressLabel(task));
         if (jobs.size() > 1)
@@ -87,17 +101,34 @@ void run(const CommandContext& context, Task task, InstrumentJobs& jobs) {
         ProgressLine progress(context.err, context.progressShown && task != Task::Identify, label);
         runJobs(jobs, progress);
     }
+    std::optional<std::string> recordProblem = recordTransfers(context, jobs);
     if (context.invocation.allPorts && std::ranges::all_of(jobs, [](const InstrumentJob& job) {
             return job.outcome().passedOver;
         }))
         throw CommandFailure("No instrument answered on any free serial port.");
+    return recordProblem;
+}
+
+// A record that could not be written leaves what was done with the instruments as it is, and
+// says so: the command fails once its results are out.
+void requireRecorded(const CommandContext& context, const std::optional<std::string>& problem) {
+    if (!problem)
+        return;
+    const std::string done =
+        context.invocation.command == Command::Write ? "Written into" : "Read from";
+    throw CommandFailure(done +
+                         " the instrument, but the record could not be written: " + *problem);
 }
 
 // The one instrument the command line named: its failure is the command's.
-const InstrumentJob& onlyJob(const InstrumentJobs& jobs) {
+const InstrumentJob& onlyJob(const CommandContext& context, const InstrumentJobs& jobs,
+                             const std::optional<std::string>& recordProblem) {
     const InstrumentJob& job = jobs.front();
-    if (job.outcome().failure)
+    if (job.outcome().failure) {
+        if (recordProblem)
+            context.err << "The record could not be written: " << *recordProblem << '\n';
         throw CommandFailure(*job.outcome().failure);
+    }
     return job;
 }
 
@@ -109,7 +140,8 @@ bool isBatch(const CommandContext& context) {
 // A batch's report: one line per instrument on standard output (or one JSON document), and a
 // line on standard error for each that failed. Throws when any failed, so that the exit status
 // says so.
-void reportBatch(const CommandContext& context, const InstrumentJobs& jobs) {
+void reportBatch(const CommandContext& context, const InstrumentJobs& jobs,
+                 const std::optional<std::string>& recordProblem) {
     if (context.invocation.json)
         context.out << batchJson(jobs);
     else if (!context.invocation.quiet || context.invocation.command == Command::Identify)
@@ -122,9 +154,12 @@ void reportBatch(const CommandContext& context, const InstrumentJobs& jobs) {
     });
     const auto instruments =
         counted([](const InstrumentJob& job) { return !job.outcome().passedOver; });
+    if (failed > 0 && recordProblem)
+        context.err << "The record could not be written: " << *recordProblem << '\n';
     if (failed > 0)
         throw CommandFailure(std::to_string(failed) + " of " + std::to_string(instruments) +
                              " instruments failed.");
+    requireRecorded(context, recordProblem);
 }
 
 std::string moduleText(const InstrumentJob& job) {
@@ -136,10 +171,10 @@ std::string moduleText(const InstrumentJob& job) {
 void identifyInstrument(const CommandContext& context) {
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     InstrumentJobs jobs = plannedJobs(context, Task::Identify, catalogue);
-    run(context, Task::Identify, jobs);
+    const std::optional<std::string> recordProblem = run(context, Task::Identify, jobs);
     if (isBatch(context))
-        return reportBatch(context, jobs);
-    const InstrumentJob& job = onlyJob(jobs);
+        return reportBatch(context, jobs, recordProblem);
+    const InstrumentJob& job = onlyJob(context, jobs, recordProblem);
     const std::string& device = job.plan().devicePath;
     const DeviceIdentity& identity = *job.outcome().identity;
     context.out << (context.invocation.json ? identityJson(device, identity, job.outcome().module)
@@ -149,18 +184,17 @@ void identifyInstrument(const CommandContext& context) {
 void readFromInstrument(const CommandContext& context) {
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     InstrumentJobs jobs = plannedJobs(context, Task::Read, catalogue);
-    run(context, Task::Read, jobs);
+    const std::optional<std::string> recordProblem = run(context, Task::Read, jobs);
     if (isBatch(context))
-        return reportBatch(context, jobs);
-    const InstrumentJob& job = onlyJob(jobs);
-    if (job.outcome().file == "-") {
+        return reportBatch(context, jobs, recordProblem);
+    const InstrumentJob& job = onlyJob(context, jobs, recordProblem);
+    if (job.outcome().file == "-")
         context.out << newSetupFileText(job.plan().setup);
-        return;
-    }
-    if (!context.invocation.quiet)
+    else if (!context.invocation.quiet)
         context.out << "Read the setup of instrument "
                     << terminalSafe(job.outcome().identity->serialText) << " (" << moduleText(job)
                     << ") into " << job.outcome().file << ".\n";
+    requireRecorded(context, recordProblem);
 }
 
 void writeToInstrument(const CommandContext& context) {
@@ -169,12 +203,13 @@ void writeToInstrument(const CommandContext& context) {
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     // A module type that cannot be written is refused before any instrument is asked anything.
     InstrumentJobs jobs = plannedJobs(context, Task::Write, catalogue, setup);
-    run(context, Task::Write, jobs);
+    const std::optional<std::string> recordProblem = run(context, Task::Write, jobs);
     if (isBatch(context))
-        return reportBatch(context, jobs);
-    const InstrumentJob& job = onlyJob(jobs);
+        return reportBatch(context, jobs, recordProblem);
+    const InstrumentJob& job = onlyJob(context, jobs, recordProblem);
     if (!invocation.quiet)
         context.out << "Wrote " << invocation.file << " into instrument "
                     << terminalSafe(job.outcome().serialWritten) << " (" << moduleText(job) << ")"
                     << (invocation.verify ? ", verified" : "") << ".\n";
+    requireRecorded(context, recordProblem);
 }

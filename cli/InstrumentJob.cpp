@@ -4,6 +4,7 @@
 #include "cli/InstrumentModule.h"
 #include "cli/Invocation.h"
 #include "cli/WriteVerification.h"
+#include "config/SetupDigest.h"
 #include "device/FailureTexts.h"
 #include "device/PortAccess.h"
 #include "device/SerialNumberText.h"
@@ -182,18 +183,28 @@ void InstrumentJob::finishTransfer() {
 
 void InstrumentJob::transferred(InstrumentSession::TimePoint now) {
     finishTransfer();
+    const std::string_view action = step == Step::VerifyingRead ? kActionVerify
+                                    : plan_.task == Task::Read  ? kActionRead
+                                                                : kActionWrite;
     if (const std::optional<TransferFailure> failure = session_.transferFailure()) {
+        identityWritten = failure->identityWritten;
+        // A load that broke off holds no setup worth naming; a save names what it sent.
+        recordTransfer(action, failure->writing ? &plan_.setup : nullptr,
+                       transferFailureText(*failure));
         fail(std::string(kTransferErrorText) + " (" + transferFailureText(*failure) + ")");
         return;
     }
     if (step == Step::VerifyingRead) {
         compareReadBack();
+        recordTransfer(action, &readBack, outcome_.failure);
         return;
     }
     if (plan_.task == Task::Read) {
         writeFile();
+        recordTransfer(action, &plan_.setup, outcome_.failure);
         return;
     }
+    recordTransfer(action, &plan_.setup, std::nullopt);
     if (plan_.verify) {
         step = Step::Reidentifying;
         session_.askIdentity(now, plan_.wait);
@@ -221,6 +232,28 @@ void InstrumentJob::compareReadBack() {
         fail(*failure);
     else
         outcome_.verified = true;
+}
+
+void InstrumentJob::recordTransfer(std::string_view action, const SetupRecord* setup,
+                                   const std::optional<std::string>& failure) {
+    const bool writing = action == kActionWrite;
+    TransferRow row;
+    row.program = "mirafen-cli";
+    row.action = action;
+    row.device = plan_.devicePath;
+    row.serialBefore =
+        action == kActionVerify ? readInfo.serialText : outcome_.identity->serialText;
+    row.module = std::to_string(info.moduleType);
+    row.firmware = info.firmwareText;
+    const std::string& file = plan_.task == Task::Read ? outcome_.file : plan_.fileName;
+    row.setupFile = file == "-" ? "" : file;
+    if (setup != nullptr)
+        row.setupSha256 = setupDigest(*setup);
+    row.result = failure ? kResultFailed : kResultOk;
+    row.detail = failure.value_or("");
+    row.serialAfter = serialAfterTransfer(writing, row.result, identityWritten || !failure,
+                                          row.serialBefore, info.serialText);
+    outcome_.rows.push_back(std::move(row));
 }
 
 void InstrumentJob::fail(std::string reason) {

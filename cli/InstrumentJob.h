@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/ModuleCatalogue.h"
+#include "config/TransferRow.h"
 #include "device/DeviceInfo.h"
 #include "device/InstrumentSession.h"
 #include "setup/SetupRecord.h"
@@ -9,6 +10,8 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 class ProgramSettings;
 
@@ -27,7 +30,8 @@ public:
         // A port that will not open or where nothing answers holds no instrument of ours (the
         // search of every port), rather than a failure.
         bool passOverSilentPort = false;
-        // Read: the file written, kSerialPlaceholder standing for the serial number.
+        // Read: the file written, kSerialPlaceholder standing for the serial number; write: the
+        // file read, for the record.
         std::string fileName;
         // Write:
         SetupRecord setup;
@@ -45,6 +49,7 @@ public:
         std::string file; // read: the file written
         bool verified = false;
         std::optional<std::string> failure; // the one-line reason
+        std::vector<TransferRow> rows;      // for the record, one per transfer begun
     };
 
     InstrumentJob(Plan plan, const ModuleCatalogue& catalogue);
@@ -72,6 +77,10 @@ private:
     void writeFile();
     void compareReadBack();
     void fail(std::string reason);
+    // The record's row of the transfer just ended, naming setup when there is one; its result
+    // and detail follow from failure.
+    void recordTransfer(std::string_view action, const SetupRecord* setup,
+                        const std::optional<std::string>& failure);
 
     Plan plan_;
     const ModuleCatalogue& catalogue;
@@ -81,6 +90,7 @@ private:
     DeviceInfo info;
     SetupRecord readBack;
     DeviceInfo readInfo;
+    bool identityWritten = false; // by a write that then failed
     int finishedRequests = 0;
     int position = 0;
     int total = 0;

@@ -112,11 +112,6 @@ void MainWindow::recordTransfer(InstrumentSession::Direction direction,
     row.action = writing ? kActionWrite : kActionRead;
     row.device = session.link().devicePath();
     row.serialBefore = instrumentSerial;
-    // A cancelled save may have come before or after the identity was written.
-    if (!writing || (failure && !failure->identityWritten))
-        row.serialAfter = instrumentSerial;
-    else if (result != Result::Cancelled)
-        row.serialAfter = info.serialText;
     row.module = std::to_string(info.moduleType);
     row.firmware = info.firmwareText;
     if (writing || result == Result::Completed)
@@ -124,6 +119,8 @@ void MainWindow::recordTransfer(InstrumentSession::Direction direction,
     row.result = result == Result::Completed ? kResultOk
                  : result == Result::Failed  ? kResultFailed
                                              : kResultCancelled;
+    row.serialAfter = serialAfterTransfer(writing, row.result, failure && failure->identityWritten,
+                                          instrumentSerial, info.serialText);
     if (failure)
         row.detail = transferFailureText(*failure);
     if (!row.serialAfter.empty())

@@ -94,6 +94,36 @@ TEST_F(CliBatchTest, EightInstrumentsAreWrittenAtOnceAndOneFallingSilentIsNamed)
             EXPECT_NE(readFile(states[i]).find("REG80=00" + hexOf("Batch   ")), std::string::npos);
         }
     }
+    // The record holds a row for each, the failed one with its reason.
+    const std::string record = readFile(dataFolder / "history.csv");
+    EXPECT_EQ(linesOf(record).size(), 1U + 8U) << record;
+    const std::regex written(",mirafen-cli,write,[^,]+,0000000[1-8],0000000[1-8],1,1\\.0,"
+                             "batch\\.prp,[0-9a-f]{64},ok,,");
+    const std::regex failed(
+        ",mirafen-cli,write,[^,]+,00000006,00000006,1,1\\.0,batch\\.prp,"
+        "[0-9a-f]{64},failed,\"request 4 of 10: write register 0x40, no answer; ");
+    int writtenRows = 0;
+    int failedRows = 0;
+    for (const std::string& line : linesOf(record)) {
+        writtenRows += std::regex_search(line, written) ? 1 : 0;
+        failedRows += std::regex_search(line, failed) ? 1 : 0;
+    }
+    EXPECT_EQ(writtenRows, 7) << record;
+    EXPECT_EQ(failedRows, 1) << record;
+}
+
+TEST_F(CliBatchTest, ARecordThatCannotBeWrittenFailsTheCommandButNotTheWrite) {
+    startInstrument("00000005");
+    // A folder in the record's place cannot be written, even by root.
+    std::filesystem::create_directories(dataFolder / "history.csv");
+
+    const CliRun run = runCli(onEvery({"write", "batch.prp"}));
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(
+        run.err.rfind("Written into the instrument, but the record could not be written: ", 0), 0U)
+        << run.err;
+    EXPECT_NE(readFile(states[0]).find("REG80=00" + hexOf("Batch   ")), std::string::npos);
 }
 
 TEST_F(CliBatchTest, SerialNumbersForABatchNeverRepeatAndNeverInventOne) {
