@@ -89,7 +89,8 @@ TransferExchange::Result MainWindow::runTransfer(TransferExchange::Direction dir
 void MainWindow::saveToDevice() {
     const TransferHold hold(state);
     commitEdits();
-    runTransfer(TransferExchange::Direction::Write);
+    if (runTransfer(TransferExchange::Direction::Write) == TransferExchange::Result::Completed)
+        markSetupUnchanged();
 }
 
 void MainWindow::loadFromDevice() {
@@ -97,8 +98,12 @@ void MainWindow::loadFromDevice() {
     commitEdits();
     // A load that does not complete leaves the setup as it was before it began.
     const SetupRecord before = record;
-    if (runTransfer(TransferExchange::Direction::Read) != TransferExchange::Result::Completed)
+    const bool completed =
+        runTransfer(TransferExchange::Direction::Read) == TransferExchange::Result::Completed;
+    if (!completed)
         record = before;
     showRecord();
     grid->rebuildGrid();
+    if (completed)
+        markSetupUnchanged();
 }
