@@ -2,6 +2,7 @@
 #include "WindowTest.h"
 #include "ui/TransferDialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -64,6 +65,10 @@ TEST_F(DeviceTransferTest, ConnectingShowsTheInstrumentAndEnablesItsButtons) {
     connectInstrument();
     EXPECT_EQ(find<QLineEdit>("serialEdit")->text(), "00001234");
     EXPECT_EQ(find<QLabel>("firmwareText")->text(), "2.5");
+    // What a screen reader says after the label's name, "Firmware revision".
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(find<QLabel>("firmwareText"))
+                  ->text(QAccessible::Description),
+              "2.5");
     EXPECT_TRUE(button("deviceLoadButton")->isEnabled());
     EXPECT_TRUE(button("deviceSaveButton")->isEnabled());
     EXPECT_EQ(window->deviceInfo().leadCount, 2);
@@ -145,6 +150,40 @@ TEST_F(DeviceTransferTest, ASaveWritesTheWindowsSetupAndIdentity) {
     EXPECT_EQ(instrument.content(0x40), Bytes{2});
     EXPECT_EQ(instrument.content(0x10), bytes("00000077\x00\x08\x02\x05", 12));
     EXPECT_FALSE(window->linkState().transferBusy);
+}
+
+TEST_F(DeviceTransferTest, OnlyACompletedTransferLetsTheWindowCloseWithoutAsking) {
+    struct Case {
+        const char* name;
+        const char* button;
+        bool fails;
+        QStringList messages;
+    };
+    const Case cases[] = {
+        {"completed save", "deviceSaveButton", false, {}},
+        {"completed load", "deviceLoadButton", false, {}},
+        {"failed load",
+         "deviceLoadButton",
+         true,
+         {"Error Occured During Transfer.",
+          "The setup has changed since it was last loaded or saved."}},
+    };
+    for (const Case& transfer : cases) {
+        SCOPED_TRACE(transfer.name);
+        modals.titles.clear(); // so that the start-up of this window is awaited
+        modals.messages.clear();
+        startWindow();
+        connectInstrument();
+        typeName(1, "Edited");
+        instrument.wrongAnswersFrom = transfer.fails ? instrument.answeredCount() + 1 : -1;
+        button(transfer.button)->click();
+        // Asked, the recorder answers Yes.
+        window->reject();
+
+        EXPECT_EQ(modals.messages, transfer.messages);
+        EXPECT_FALSE(window->isVisible());
+        window.reset();
+    }
 }
 
 TEST_F(DeviceTransferTest, LosingTheInstrumentEmptiesThePanelAndTheGridButKeepsTheNames) {
