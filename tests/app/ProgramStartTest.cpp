@@ -65,7 +65,7 @@ TEST_F(ProgramStartTest, StartsWithTheSetupFileNamedOnTheCommandLineAsTheUnchang
 }
 
 TEST_F(ProgramStartTest, ASetupFileThatCannotBeReadIsReportedAndTheStartGoesOn) {
-    const std::string file = home.filePath("missing.prp").toStdString();
+    const std::string file = home.filePath("no such folder/ward.prp").toStdString();
     SetupRecord defaults;
     defaults.resetToDefaults();
     bool stepRan = false;
