@@ -38,10 +38,11 @@ void ModalRecorder::act(QWidget& modal) {
         return;
     }
     if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
+        QAbstractButton* yes = box->button(QMessageBox::Yes);
         if (box->windowTitle() ==
             QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName())
-            messages << box->text();
-        if (QAbstractButton* yes = box->button(QMessageBox::Yes))
+            (yes ? questions : messages) << box->text();
+        if (yes)
             yes->click();
         else
             box->accept();

@@ -157,21 +157,16 @@ TEST_F(DeviceTransferTest, OnlyACompletedTransferLetsTheWindowCloseWithoutAsking
         const char* name;
         const char* button;
         bool fails;
-        QStringList messages;
     };
     const Case cases[] = {
-        {"completed save", "deviceSaveButton", false, {}},
-        {"completed load", "deviceLoadButton", false, {}},
-        {"failed load",
-         "deviceLoadButton",
-         true,
-         {"Error Occured During Transfer.",
-          "The setup has changed since it was last loaded or saved."}},
+        {"completed save", "deviceSaveButton", false},
+        {"completed load", "deviceLoadButton", false},
+        {"failed load", "deviceLoadButton", true},
     };
     for (const Case& transfer : cases) {
         SCOPED_TRACE(transfer.name);
         modals.titles.clear(); // so that the start-up of this window is awaited
-        modals.messages.clear();
+        modals.questions.clear();
         startWindow();
         connectInstrument();
         typeName(1, "Edited");
@@ -180,7 +175,7 @@ TEST_F(DeviceTransferTest, OnlyACompletedTransferLetsTheWindowCloseWithoutAsking
         // Asked, the recorder answers Yes.
         window->reject();
 
-        EXPECT_EQ(modals.messages, transfer.messages);
+        EXPECT_EQ(modals.questions.size(), transfer.fails ? 1 : 0);
         EXPECT_FALSE(window->isVisible());
         window.reset();
     }
