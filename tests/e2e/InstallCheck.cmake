@@ -27,7 +27,7 @@ file(STRINGS ${desktop_file} exec REGEX "^Exec=")
 file(STRINGS ${desktop_file} icon REGEX "^Icon=")
 file(STRINGS ${desktop_file} types REGEX "^MimeType=")
 if(NOT exec STREQUAL "Exec=mirafen %f" OR NOT icon STREQUAL "Icon=mirafen"
-   OR NOT types STREQUAL "MimeType=application/x-zentiq-setup;")
+   OR NOT "${types}" STREQUAL "MimeType=application/x-zentiq-setup\\;")
     message(FATAL_ERROR "the desktop entry names ${exec}, ${icon} and ${types}")
 endif()
 
