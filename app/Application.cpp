@@ -13,9 +13,11 @@ Application* Application::instance() {
     return qobject_cast<Application*>(QCoreApplication::instance());
 }
 
-int Application::run() {
+int Application::run(const std::optional<std::string>& setupFile) {
     MainWindow window;
     mainWindow_ = &window;
+    if (setupFile)
+        window.openSetupFile(*setupFile);
     window.exec();
     mainWindow_ = nullptr;
     return 0;

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <optional>
+#include <string>
 
 // The application object: runs the main window modally once; the program ends when it closes.
 class Application : public QApplication {
@@ -14,8 +16,9 @@ public:
     // The running application object; null when another application class was created.
     static Application* instance();
 
-    // Constructs the main window, runs it until it is closed and destroys it.
-    int run();
+    // Constructs the main window, with setupFile loaded when given, runs it until it is
+    // closed and destroys it.
+    int run(const std::optional<std::string>& setupFile = {});
     // The main window while run() is in progress.
     MainWindow* mainWindow() const { return mainWindow_; }
 

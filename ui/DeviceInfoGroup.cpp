@@ -22,6 +22,12 @@ QPushButton* pushButton(QWidget* parent, const QString& text, const char* name) 
     return button;
 }
 
+QLabel* captionFor(QWidget* buddy, const QString& text) {
+    auto* caption = new QLabel(text, buddy->parentWidget());
+    caption->setBuddy(buddy);
+    return caption;
+}
+
 } // namespace
 
 DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
@@ -40,13 +46,17 @@ DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
     auto* increment = pushButton(this, tr("S/N +1"), "snPlusOneButton");
     auto* connectionSetup = pushButton(this, tr("&Connection Setup"), "connectionSetupButton");
 
+    serialEdit->setAccessibleName(tr("Serial number"));
+    firmwareLabel->setAccessibleName(tr("Firmware revision"));
+    increment->setAccessibleName(tr("Add 1 to the serial number"));
+
     auto* layout = new QGridLayout(this);
-    layout->addWidget(new QLabel(tr("Module Type :"), this), 0, 0);
+    layout->addWidget(captionFor(moduleList, tr("Module Type :")), 0, 0);
     layout->addWidget(moduleList, 0, 1, 1, 2);
-    layout->addWidget(new QLabel(tr("Serial Number :"), this), 1, 0);
+    layout->addWidget(captionFor(serialEdit, tr("Serial Number :")), 1, 0);
     layout->addWidget(serialEdit, 1, 1);
     layout->addWidget(increment, 1, 2);
-    layout->addWidget(new QLabel(tr("Firmware Rev :"), this), 2, 0);
+    layout->addWidget(captionFor(firmwareLabel, tr("Firmware Rev :")), 2, 0);
     layout->addWidget(firmwareLabel, 2, 1);
     layout->addWidget(connectionSetup, 2, 2);
 
@@ -100,6 +110,8 @@ void DeviceInfoGroup::setSerialText(const std::string& text) {
 void DeviceInfoGroup::setFirmwareText(const std::string& text) {
     info.firmwareText = text;
     firmwareLabel->setText(QString::fromLatin1(info.firmwareText));
+    // A screen reader says the name of a label, not its text.
+    firmwareLabel->setAccessibleDescription(firmwareLabel->text());
 }
 
 void DeviceInfoGroup::takeSerialText() {

@@ -1,21 +1,33 @@
 #include "ui/Help.h"
 
+#include "ui/Messages.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
 
 constexpr const char* kMainWindowTopic = "main-window";
 
-} // namespace
-
-QUrl helpPageUrl(const QString& programPath) {
+// Where the page is looked for, in order.
+QStringList helpPagePlaces(const QString& programPath) {
     const QFileInfo program(programPath);
     const QString pageName = program.completeBaseName() + ".html";
     const QString folder = program.absolutePath();
-    for (const QString& candidate :
-         {folder + "/" + pageName, folder + "/../share/mirafen/" + pageName}) {
+    return {QDir::cleanPath(folder + "/" + pageName),
+            QDir::cleanPath(folder + "/../share/mirafen/" + pageName)};
+}
+
+QString translated(const char* text) {
+    return QCoreApplication::translate("Help", text);
+}
+
+} // namespace
+
+QUrl helpPageUrl(const QString& programPath) {
+    for (const QString& candidate : helpPagePlaces(programPath)) {
         if (QFileInfo::exists(candidate)) {
             QUrl url = QUrl::fromLocalFile(QFileInfo(candidate).canonicalFilePath());
             url.setFragment(kMainWindowTopic);
@@ -25,8 +37,20 @@ QUrl helpPageUrl(const QString& programPath) {
     return {};
 }
 
-void showHelp() {
-    const QUrl page = helpPageUrl(QCoreApplication::applicationFilePath());
-    if (!page.isEmpty())
-        QDesktopServices::openUrl(page);
+void openHelpPage(QWidget* parent, const QString& programPath) {
+    const QUrl page = helpPageUrl(programPath);
+    if (page.isEmpty()) {
+        const QStringList places = helpPagePlaces(programPath);
+        showWarning(parent, translated("The help page %1 was not found.").arg(places.last()),
+                    translated("Looked for:") + "\n    " + places.join("\n    "));
+        return;
+    }
+    if (!QDesktopServices::openUrl(page))
+        showWarning(parent, translated("The help page %1 could not be opened: no program to "
+                                       "show web pages was found.")
+                                .arg(page.toLocalFile()));
+}
+
+void showHelp(QWidget* parent) {
+    openHelpPage(parent, QCoreApplication::applicationFilePath());
 }

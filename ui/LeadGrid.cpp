@@ -47,7 +47,10 @@ LeadGrid::LeadGrid(QWidget* parent, SetupRecord& record, const DeviceInfo& info)
     , rightHeading(keepingPlace(new QLabel(tr("Name:"), this))) {
     setObjectName("leadGroup");
     tabs->setObjectName("leadTabs");
+    tabs->setAccessibleName(tr("Lead pages"));
     tabs->setExpanding(false);
+    allButton->setAccessibleName(tr("Skip all leads"));
+    noneButton->setAccessibleName(tr("Skip no leads"));
     leftHeading->setObjectName("leftNameHeading");
     rightHeading->setObjectName("rightNameHeading");
     leftHeading->hide();
@@ -91,6 +94,7 @@ void LeadGrid::buildRows(QGridLayout* layout) {
         controls.name->setObjectName(named("leadEdit", row));
         controls.name->setMaxLength(kLeadNameWidth);
         controls.name->setFixedWidth(nameWidth);
+        controls.label->setBuddy(controls.name);
 
         const int gridRow = 1 + (row - 1) % kRowsPerColumn;
         const int firstColumn = row <= kRowsPerColumn ? 0 : 4;
@@ -176,8 +180,14 @@ void LeadGrid::skipAllLeads(bool skipped) {
 }
 
 void LeadGrid::labelRows(int page) {
-    for (int row = 1; row <= kRowsPerPage; ++row)
-        rowAt(row).label->setText(tr("Lead:%1").arg(kRowsPerPage * page + row, 3));
+    for (int row = 1; row <= kRowsPerPage; ++row) {
+        const int lead = kRowsPerPage * page + row;
+        Row& controls = rowAt(row);
+        controls.label->setText(tr("Lead:%1").arg(lead, 3));
+        // What a screen reader says: the label's text reads badly and the skip box has none.
+        controls.skip->setAccessibleName(tr("Lead %1 skip").arg(lead));
+        controls.name->setAccessibleName(tr("Lead %1 name").arg(lead));
+    }
 }
 
 void LeadGrid::showRows() {

@@ -7,11 +7,14 @@
 #include "ui/Help.h"
 #include "ui/HistoryDialog.h"
 #include "ui/LeadGrid.h"
+#include "ui/Messages.h"
 #include "ui/OptionGroups.h"
 
 #include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
@@ -58,9 +61,10 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
     settings.establishDataFolder();
     record.resetToDefaults();
     setLayout(buildLayout());
+    markSetupUnchanged();
     devicePanel->fillModuleList(ModuleCatalogue(settings.dataFolder()).modules());
 
-    new QShortcut(QKeySequence(Qt::Key_F1), this, &showHelp);
+    new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { showHelp(this); });
 }
 
 MainWindow::~MainWindow() {
@@ -140,13 +144,47 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
 
 void MainWindow::accept() {
     devicePanel->takeSerialText();
-    if (!hideForProxy())
+    if (!hideForProxy() && mayDropSetup())
         QDialog::accept();
 }
 
 void MainWindow::reject() {
-    if (!hideForProxy())
+    if (!hideForProxy() && mayDropSetup())
         QDialog::reject();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // Enter in an edit reaches the window only when the edit has no use for it; it commits
+    // the edit instead of pressing Close.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && qobject_cast<QLineEdit*>(focusWidget())) {
+        commitFocusedEdit();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void MainWindow::commitFocusedEdit() {
+    QWidget* edit = qobject_cast<QLineEdit*>(focusWidget());
+    if (edit == nullptr || !edit->hasFocus())
+        return;
+    edit->clearFocus();
+    edit->setFocus(Qt::OtherFocusReason);
+}
+
+bool MainWindow::mayDropSetup() {
+    return !setupChanged() || confirmDroppingEdits(this);
+}
+
+void MainWindow::markSetupUnchanged() {
+    unchangedRecord = record;
+}
+
+bool MainWindow::setupChanged() {
+    commitFocusedEdit();
+    commitEdits();
+    return record != unchangedRecord;
 }
 
 bool MainWindow::hideForProxy() {

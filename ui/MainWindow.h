@@ -43,9 +43,17 @@ public:
 
     // What the window's edits hold, taken into the setup and the device information.
     void commitEdits();
+    // The setup as it is now is the one last loaded or saved, from or to a setup file or the
+    // instrument; closing asks before it drops edits made after this.
+    void markSetupUnchanged();
+    // Whether the setup, with what the edits hold, differs from the one last loaded or saved.
+    bool setupChanged();
     // The setup file commands without their file dialogs. Throw FileError when the file cannot
     // be opened or fails midway.
     void loadSetupFile(const std::string& path);
+    // Loads a setup file as the Load From command does once its file is chosen: a file that
+    // cannot be read is reported in a warning and the setup stays as it was.
+    void openSetupFile(const std::string& path);
     void saveSetupFile(const std::string& path);
     // Makes a module type current, as choosing it in the list does; false when the catalogue
     // does not know the code (nothing changes then).
@@ -56,6 +64,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -79,6 +88,10 @@ private:
     void showAbout();
     // Closes as the automation proxy allows: hidden while it is set, ended otherwise.
     bool hideForProxy();
+    // True when closing may end the program: the setup is unchanged or the user lets it go.
+    bool mayDropSetup();
+    // The edit with the focus takes what was typed, as it does when it loses the focus.
+    void commitFocusedEdit();
 
     void showPollOutcome(const IdentificationPoll::Outcome& outcome);
     void setConnected(bool on);
@@ -103,6 +116,7 @@ private:
     CommPortDialog::PortLister listPorts;
     ProgramSettings settings;
     SetupRecord record;
+    SetupRecord unchangedRecord;
     DeviceInfo info;
     // The serial number the instrument last reported, whatever the Serial Number edit shows.
     std::string instrumentSerial;

@@ -24,7 +24,13 @@ void MainWindow::reportFileError(const std::function<void()>& fileWork) {
 
 void MainWindow::loadFromFile() {
     if (const auto path = SetupFileDialog::choose(this, QFileDialog::AcceptOpen, setupFileFolder()))
-        reportFileError([this, &path] { loadSetupFile(*path); });
+        openSetupFile(*path);
+    else
+        grid->updateAllNone();
+}
+
+void MainWindow::openSetupFile(const std::string& path) {
+    reportFileError([this, &path] { loadSetupFile(path); });
     grid->updateAllNone();
 }
 
@@ -37,6 +43,7 @@ void MainWindow::saveToFile() {
 void MainWindow::saveSetupFile(const std::string& path) {
     commitEdits();
     writeSetupFile(record, path);
+    markSetupUnchanged();
 }
 
 void MainWindow::loadSetupFile(const std::string& path) {
@@ -44,4 +51,5 @@ void MainWindow::loadSetupFile(const std::string& path) {
     readSetupFile(loaded, path);
     record = loaded;
     showRecord();
+    markSetupUnchanged();
 }

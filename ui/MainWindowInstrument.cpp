@@ -133,8 +133,10 @@ void MainWindow::recordTransfer(InstrumentSession::Direction direction,
 void MainWindow::saveToDevice() {
     const TransferHold hold(session.linkState());
     commitEdits();
-    recordTransfer(InstrumentSession::Direction::Write,
-                   runTransfer(InstrumentSession::Direction::Write));
+    const InstrumentSession::Result result = runTransfer(InstrumentSession::Direction::Write);
+    if (result == InstrumentSession::Result::Completed)
+        markSetupUnchanged();
+    recordTransfer(InstrumentSession::Direction::Write, result);
 }
 
 void MainWindow::loadFromDevice() {
@@ -147,6 +149,8 @@ void MainWindow::loadFromDevice() {
         record = before;
     showRecord();
     grid->rebuildGrid();
+    if (result == InstrumentSession::Result::Completed)
+        markSetupUnchanged();
     recordTransfer(InstrumentSession::Direction::Read, result);
 }
 

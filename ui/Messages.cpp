@@ -15,15 +15,28 @@ QString translated(const char* text) {
     return QCoreApplication::translate("Messages", text);
 }
 
+QString programName() {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
 } // namespace
 
 void showWarning(QWidget* parent, const QString& text, const QString& detail) {
-    QMessageBox box(QMessageBox::Warning,
-                    QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(), text,
-                    QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Warning, programName(), text, QMessageBox::Ok, parent);
     box.setObjectName("warningBox");
     box.setDetailedText(detail);
     box.exec();
+}
+
+bool confirmDroppingEdits(QWidget* parent) {
+    QMessageBox box(QMessageBox::Warning, programName(),
+                    translated("The setup has changed since it was last loaded or saved."),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName("dropEditsBox");
+    box.setInformativeText(translated("Close and lose the changes?"));
+    // A stray Enter keeps the changes.
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 QString fileErrorText(const FileError& error) {

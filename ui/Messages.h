@@ -11,6 +11,9 @@ class QWidget;
 // A modal warning with an OK button, titled with the program file's name without extension.
 void showWarning(QWidget* parent, const QString& text, const QString& detail = {});
 
+// Asks whether closing may drop the edits made to the setup; true for Yes.
+bool confirmDroppingEdits(QWidget* parent);
+
 // The standard text of a file error, naming the file.
 QString fileErrorText(const FileError& error);
 void showFileError(QWidget* parent, const FileError& error);

@@ -110,16 +110,20 @@ QGroupBox* OptionGroups::buildFailuresGroup(QWidget* parent) {
     box->setObjectName("failuresGroup");
     auto* layout = new QGridLayout(box);
     bindCodes(failureLimitButtons, &SetupRecord::failureLimit);
-    layout->addWidget(twoLineLabel(QT_TR_NOOP("Failure"), QT_TR_NOOP("Criterion :")), 0, 0, 2, 1);
+    auto* criterion = twoLineLabel(QT_TR_NOOP("Failure"), QT_TR_NOOP("Criterion :"));
+    layout->addWidget(criterion, 0, 0, 2, 1);
     addRadios(failureLimitButtons, layout, 1,
               {{QT_TR_NOOP("Good Limit"), "failureGood", 1},
                {QT_TR_NOOP("Poor Limit"), "failurePoor", 2}});
+    criterion->setBuddy(failureLimitButtons.button(1));
     bindCodes(failureResponseButtons, &SetupRecord::failureResponse);
     auto* responses = new QGridLayout;
-    responses->addWidget(twoLineLabel(QT_TR_NOOP("Upon"), QT_TR_NOOP("Failure:")), 0, 0, 2, 1);
+    auto* upon = twoLineLabel(QT_TR_NOOP("Upon"), QT_TR_NOOP("Failure:"));
+    responses->addWidget(upon, 0, 0, 2, 1);
     addRadios(
         failureResponseButtons, responses, 1,
         {{QT_TR_NOOP("Stop"), "responseStop", 1}, {QT_TR_NOOP("Continue"), "responseContinue", 2}});
+    upon->setBuddy(failureResponseButtons.button(1));
     layout->addLayout(responses, 2, 0, 1, 2);
     return box;
 }
@@ -128,9 +132,12 @@ QGroupBox* OptionGroups::buildShutOffGroup(QWidget* parent) {
     auto* box = new QGroupBox(tr("Auto Shut-Off"), parent);
     box->setObjectName("shutOffGroup");
     auto* layout = new QHBoxLayout(box);
-    layout->addWidget(new QLabel(tr("Auto Shut-off in")));
+    auto* caption = new QLabel(tr("Auto Shut-off in"));
+    layout->addWidget(caption);
     shutOffEdit = new QLineEdit;
     shutOffEdit->setObjectName("shutOffEdit");
+    shutOffEdit->setAccessibleName(tr("Auto Shut-off in seconds"));
+    caption->setBuddy(shutOffEdit);
     shutOffEdit->setMaxLength(kEditLength);
     shutOffEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), shutOffEdit));
@@ -140,6 +147,7 @@ QGroupBox* OptionGroups::buildShutOffGroup(QWidget* parent) {
     shutOffSpin->setRange(kMinShutOffTime, kMaxShutOffTime);
     shutOffSpin->setAccelerations(kShutOffAccelerations);
     shutOffSpin->setWritesBuddy(true);
+    shutOffSpin->nameArrowsFor(tr("Auto Shut-off"));
     auto* editWithSpin = new QHBoxLayout;
     editWithSpin->setSpacing(0);
     editWithSpin->addWidget(shutOffEdit);
@@ -156,11 +164,16 @@ QGroupBox* OptionGroups::buildLimitsGroup(QWidget* parent) {
     goodLimit.field = &SetupRecord::goodLimit;
     poorLimit.field = &SetupRecord::poorLimit;
     int row = 0;
-    for (auto [controls, label, name] :
-         {std::tuple{&goodLimit, QT_TR_NOOP("Good Limit :"), "goodLimit"},
-          std::tuple{&poorLimit, QT_TR_NOOP("Poor Limit :"), "poorLimit"}}) {
-        layout->addWidget(new QLabel(tr(label)), row, 0);
+    for (auto [controls, label, subject, name] :
+         {std::tuple{&goodLimit, QT_TR_NOOP("Good Limit :"), QT_TR_NOOP("Good Limit"), "goodLimit"},
+          std::tuple{&poorLimit, QT_TR_NOOP("Poor Limit :"), QT_TR_NOOP("Poor Limit"),
+                     "poorLimit"}}) {
+        auto* caption = new QLabel(tr(label));
+        layout->addWidget(caption, row, 0);
         layout->addWidget(limitControls(box, *controls, name), row, 1);
+        caption->setBuddy(controls->edit);
+        controls->edit->setAccessibleName(tr("%1 in kilohms").arg(tr(subject)));
+        controls->spin->nameArrowsFor(tr(subject));
         layout->addWidget(new QLabel(tr("K Ohms.")), row, 2);
         ++row;
     }

@@ -38,6 +38,7 @@ UpDownControl::UpDownControl(QLineEdit& buddy, QWidget* parent)
         connect(button, &QToolButton::pressed, this, [this, d = direction] { pressArrow(d); });
         connect(button, &QToolButton::released, this, &UpDownControl::releaseArrow);
         layout->addWidget(button);
+        (direction > 0 ? upArrow : downArrow) = button;
     }
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     connect(&repeatTimer, &QTimer::timeout, this, &UpDownControl::repeatHeldArrow);
@@ -48,6 +49,11 @@ QSize UpDownControl::sizeHint() const {
     // As tall as the buddy beside it, as wide as a scroll bar.
     return {style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this),
             buddy.sizeHint().height()};
+}
+
+void UpDownControl::nameArrowsFor(const QString& subject) {
+    upArrow->setAccessibleName(tr("Increase %1").arg(subject));
+    downArrow->setAccessibleName(tr("Decrease %1").arg(subject));
 }
 
 void UpDownControl::setRange(int low, int high) {

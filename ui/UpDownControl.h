@@ -41,6 +41,8 @@ public:
     void setWritesBuddy(bool writes) { writesBuddy = writes; }
     void setStepFilter(StepFilter filter) { stepFilter = std::move(filter); }
     void setClock(Clock clock) { now = std::move(clock); }
+    // Names the arrows for a screen reader: "Increase <subject>", "Decrease <subject>".
+    void nameArrowsFor(const QString& subject);
 
     // One repeat of the arrow being held, as the repeat timer makes it.
     void repeatHeldArrow();
@@ -56,6 +58,8 @@ private:
     int stepAfter(std::chrono::milliseconds held) const;
 
     QLineEdit& buddy;
+    QToolButton* upArrow = nullptr;
+    QToolButton* downArrow = nullptr;
     QTimer repeatTimer;
     Clock now;
     StepFilter stepFilter;

@@ -1,6 +1,7 @@
 # Installs the build into a fresh prefix and checks what a desktop needs of it: the program, its
-# help page where the program looks for it, the icon and a valid desktop entry naming both, and
-# the example module catalogue among the documents.
+# help page where the program looks for it, the icon, a valid desktop entry naming both, the
+# type of setup files, which the entry opens, and the example module catalogue among the
+# documents.
 # Run with -DBUILD_DIR=<build folder> -DPREFIX=<scratch folder>.
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
@@ -11,7 +12,8 @@ endif()
 
 set(desktop_file ${PREFIX}/share/applications/mirafen.desktop)
 foreach(path bin/mirafen share/mirafen/mirafen.html share/applications/mirafen.desktop
-        share/icons/hicolor/scalable/apps/mirafen.svg share/doc/mirafen/examples/Modules.dat)
+        share/icons/hicolor/scalable/apps/mirafen.svg share/mime/packages/mirafen.xml
+        share/doc/mirafen/examples/Modules.dat)
     if(NOT EXISTS ${PREFIX}/${path})
         message(FATAL_ERROR "not installed: ${path}")
     endif()
@@ -29,6 +31,17 @@ endif()
 
 file(STRINGS ${desktop_file} exec REGEX "^Exec=")
 file(STRINGS ${desktop_file} icon REGEX "^Icon=")
-if(NOT exec STREQUAL "Exec=mirafen" OR NOT icon STREQUAL "Icon=mirafen")
-    message(FATAL_ERROR "the desktop entry names ${exec} and ${icon}")
+file(STRINGS ${desktop_file} types REGEX "^MimeType=")
+if(NOT exec STREQUAL "Exec=mirafen %f" OR NOT icon STREQUAL "Icon=mirafen"
+   OR NOT "${types}" STREQUAL "MimeType=application/x-zentiq-setup\\;")
+    message(FATAL_ERROR "the desktop entry names ${exec}, ${icon} and ${types}")
+endif()
+
+# The database built from the installed type, as the desktop builds it, gives .prp files that
+# type.
+execute_process(COMMAND update-mime-database ${PREFIX}/share/mime
+                RESULT_VARIABLE built OUTPUT_VARIABLE report ERROR_VARIABLE report)
+file(STRINGS ${PREFIX}/share/mime/globs2 globs REGEX ":application/x-zentiq-setup:")
+if(NOT built EQUAL 0 OR NOT globs MATCHES ":application/x-zentiq-setup:\\*\\.prp$")
+    message(FATAL_ERROR "no type for *.prp in the database: ${globs} ${report}")
 endif()

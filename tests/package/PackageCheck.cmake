@@ -25,6 +25,7 @@ run(dpkg -x ${packages} ${root})
 foreach(path usr/bin/mirafen usr/bin/mirafen-cli usr/share/man/man1/mirafen.1.gz
         usr/share/man/man1/mirafen-cli.1.gz
         usr/share/applications/mirafen.desktop usr/share/icons/hicolor/scalable/apps/mirafen.svg
+        usr/share/mime/packages/mirafen.xml
         usr/share/mirafen/mirafen.html usr/share/doc/mirafen/copyright
         usr/share/doc/mirafen/changelog.gz usr/share/doc/mirafen/examples/Modules.dat)
     if(NOT EXISTS ${root}/${path})

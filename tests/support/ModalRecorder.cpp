@@ -38,12 +38,14 @@ void ModalRecorder::act(QWidget& modal) {
         return;
     }
     if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
+        QAbstractButton* yes = box->button(QMessageBox::Yes);
         if (box->windowTitle() ==
             QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName()) {
-            messages << box->text();
-            details << box->detailedText();
+            (yes ? questions : messages) << box->text();
+            if (!yes)
+                details << box->detailedText();
         }
-        if (QAbstractButton* yes = box->button(QMessageBox::Yes))
+        if (yes)
             yes->click();
         else
             box->accept();

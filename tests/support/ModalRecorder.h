@@ -10,9 +10,9 @@ class QFileDialog;
 class QWidget;
 
 // Answers every modal window that comes up while it lives and notes, in order, the titles of
-// the windows and the texts of the program's own warnings (message boxes titled with its name). A
-// window without an answer of its own is accepted; a message box asking Yes or No is answered Yes;
-// a file dialog is rejected.
+// the windows, the texts of the program's own warnings (message boxes titled with its name) and
+// of its questions (those asking Yes or No). A window without an answer of its own is accepted; a
+// question is answered Yes; a file dialog is rejected.
 class ModalRecorder {
 public:
     using Answer = std::function<void(QWidget&)>;
@@ -25,6 +25,7 @@ public:
 
     QStringList titles;
     QStringList messages;
+    QStringList questions;
     QStringList details; // of each of the messages, empty when it has none
 
 private:

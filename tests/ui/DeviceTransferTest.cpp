@@ -6,6 +6,7 @@
 #include "setup/SetupFile.h"
 #include "ui/TransferDialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -61,6 +62,10 @@ TEST_F(DeviceTransferTest, ConnectingShowsTheInstrumentAndEnablesItsButtons) {
     connectInstrument();
     EXPECT_EQ(find<QLineEdit>("serialEdit")->text(), "00001234");
     EXPECT_EQ(find<QLabel>("firmwareText")->text(), "2.5");
+    // What a screen reader says after the label's name, "Firmware revision".
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(find<QLabel>("firmwareText"))
+                  ->text(QAccessible::Description),
+              "2.5");
     EXPECT_TRUE(button("deviceLoadButton")->isEnabled());
     EXPECT_TRUE(button("deviceSaveButton")->isEnabled());
     EXPECT_EQ(window->deviceInfo().leadCount, 2);
@@ -170,6 +175,35 @@ TEST_F(DeviceTransferTest, ASaveThatBreaksOffSaysWhatTheInstrumentNowHolds) {
     EXPECT_EQ(modals.details, QStringList{"request 3 of 10: write register 0x81, no answer\n"
                                           "the instrument now holds lead 1 of the new setup; "
                                           "write it again"});
+}
+
+TEST_F(DeviceTransferTest, OnlyACompletedTransferLetsTheWindowCloseWithoutAsking) {
+    struct Case {
+        const char* name;
+        const char* button;
+        bool fails;
+    };
+    const Case cases[] = {
+        {"completed save", "deviceSaveButton", false},
+        {"completed load", "deviceLoadButton", false},
+        {"failed load", "deviceLoadButton", true},
+    };
+    for (const Case& transfer : cases) {
+        SCOPED_TRACE(transfer.name);
+        modals.titles.clear(); // so that the start-up of this window is awaited
+        modals.questions.clear();
+        startWindow();
+        connectInstrument();
+        typeName(1, "Edited");
+        instrument.wrongAnswersFrom = transfer.fails ? instrument.answeredCount() + 1 : -1;
+        button(transfer.button)->click();
+        // Asked, the recorder answers Yes.
+        window->reject();
+
+        EXPECT_EQ(modals.questions.size(), transfer.fails ? 1 : 0);
+        EXPECT_FALSE(window->isVisible());
+        window.reset();
+    }
 }
 
 TEST_F(DeviceTransferTest, LosingTheInstrumentEmptiesThePanelAndTheGridButKeepsTheNames) {

@@ -1,7 +1,11 @@
 #include "ui/Help.h"
 
+#include "support/ModalRecorder.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -37,6 +41,33 @@ TEST_F(HelpTest, FindsThePageNamedAfterTheProgramNextToItFirstThenInTheShareFold
               QFileInfo(prefix.filePath("bin/mirafen.html")).canonicalFilePath());
     // Another program file name asks for its own page.
     EXPECT_TRUE(helpPageUrl(prefix.filePath("bin/other")).isEmpty());
+}
+
+TEST_F(HelpTest, APageThatIsMissingOrThatNothingCanShowIsReportedByItsPath) {
+    ModalRecorder modals;
+    QStringList shown;
+    modals.answer("dialog_tests", [&shown](QWidget& window) {
+        auto& box = dynamic_cast<QMessageBox&>(window);
+        shown << box.text() << box.detailedText();
+        box.accept();
+    });
+    // No program on the search path can show a page.
+    const QByteArray searchPath = qgetenv("PATH");
+    qputenv("PATH", prefix.filePath("bin").toLocal8Bit());
+
+    openHelpPage(nullptr, program());
+    touch(prefix.filePath("share/mirafen/mirafen.html"));
+    openHelpPage(nullptr, program());
+    qputenv("PATH", searchPath);
+
+    const QString installed = prefix.filePath("share/mirafen/mirafen.html");
+    EXPECT_EQ(shown, QStringList({"The help page " + installed + " was not found.",
+                                  "Looked for:\n    " + prefix.filePath("bin/mirafen.html") +
+                                      "\n    " + installed,
+                                  "The help page " + QFileInfo(installed).canonicalFilePath() +
+                                      " could not be opened: no program to show web pages "
+                                      "was found.",
+                                  ""}));
 }
 
 TEST(HelpPage, TheShippedPageHasTheMainWindowTopic) {

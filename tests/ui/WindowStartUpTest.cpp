@@ -67,14 +67,6 @@ TEST_F(WindowTest, KeepsItsSizeWhateverTheGridShows) {
     EXPECT_EQ(window->size(), size);
 }
 
-TEST_F(WindowTest, EnterInALeadNameClosesTheWindow) {
-    startWindow();
-    pickModule(Leads16);
-    QTest::keyClick(leadEdit(1), Qt::Key_Return);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->result(), QDialog::Accepted);
-}
-
 TEST_F(WindowTest, ClosingWhileAProxyHoldsTheProgramOnlyHidesTheWindow) {
     startWindow();
     auto proxy = std::make_unique<QObject>();

@@ -1,0 +1,124 @@
+#include "WindowTest.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QToolButton>
+
+namespace {
+
+// What a screen reader is told about the controls of the main window.
+class AccessibilityTest : public WindowTest {
+protected:
+    static QAccessibleInterface* accessible(QWidget* widget) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+        EXPECT_NE(face, nullptr) << widget->objectName().toStdString();
+        return face;
+    }
+    static QString spoken(QWidget* widget, QAccessible::Text text = QAccessible::Name) {
+        QAccessibleInterface* face = accessible(widget);
+        return face ? face->text(text) : QString();
+    }
+    // The texts of the labels that a screen reader is told name the widget.
+    static QStringList labelledBy(QWidget* widget) {
+        QStringList labels;
+        QAccessibleInterface* face = accessible(widget);
+        if (face == nullptr)
+            return labels;
+        for (const auto& [label, relation] : face->relations(QAccessible::Label))
+            labels << label->text(QAccessible::Name);
+        return labels;
+    }
+    // The widget that the label with this text gives the focus to.
+    QWidget* buddyOf(const QString& text) {
+        for (const QLabel* label : window->findChildren<QLabel*>())
+            if (label->text() == text)
+                return label->buddy();
+        ADD_FAILURE() << "no label " << text.toStdString();
+        return nullptr;
+    }
+    QWidget* arrow(const char* spin, const char* direction) {
+        auto* control = find<QWidget>(spin);
+        return control ? control->findChild<QToolButton*>(direction) : nullptr;
+    }
+};
+
+TEST_F(AccessibilityTest, LeadControlsAreNamedAfterTheLeadOfThePageShown) {
+    startWindow();
+    pickModule(Leads70);
+    const std::tuple<int, int, int> cases[] = {{0, 1, 1}, {0, 17, 17}, {1, 5, 37}, {2, 6, 70}};
+    for (const auto& [page, row, lead] : cases) {
+        SCOPED_TRACE("page " + std::to_string(page) + " row " + std::to_string(row));
+        showTab(page);
+        const QString number = QString::number(lead);
+        EXPECT_EQ(spoken(find<QCheckBox>(QString("leadSkip%1").arg(row))),
+                  "Lead " + number + " skip");
+        EXPECT_EQ(spoken(leadEdit(row)), "Lead " + number + " name");
+        EXPECT_TRUE(labelledBy(leadEdit(row)).contains(QString("Lead:%1").arg(lead, 3)));
+    }
+}
+
+TEST_F(AccessibilityTest, EditsAndArrowsHaveTheNamesAPersonWouldSayAndTheirLabels) {
+    startWindow();
+    struct Case {
+        const char* control;
+        QString name;
+        QString label;
+    };
+    const Case cases[] = {
+        {"goodLimitEdit", "Good Limit in kilohms", "Good Limit :"},
+        {"poorLimitEdit", "Poor Limit in kilohms", "Poor Limit :"},
+        {"shutOffEdit", "Auto Shut-off in seconds", "Auto Shut-off in"},
+        {"serialEdit", "Serial number", "Serial Number :"},
+        {"firmwareText", "Firmware revision", "Firmware Rev :"},
+        {"failureGood", "Good Limit", "Failure\nCriterion :"},
+        {"responseStop", "Stop", "Upon\nFailure:"},
+    };
+    for (const Case& entry : cases) {
+        SCOPED_TRACE(entry.control);
+        auto* control = find<QWidget>(entry.control);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(spoken(control), entry.name);
+        EXPECT_EQ(buddyOf(entry.label), control);
+    }
+    // The module list says its entry; its label names it.
+    EXPECT_EQ(buddyOf("Module Type :"), find<QWidget>("moduleList"));
+    EXPECT_TRUE(labelledBy(find<QWidget>("moduleList")).contains("Module Type :"));
+
+    const std::tuple<const char*, const char*, QString> arrows[] = {
+        {"goodLimitSpin", "upArrow", "Increase Good Limit"},
+        {"goodLimitSpin", "downArrow", "Decrease Good Limit"},
+        {"poorLimitSpin", "upArrow", "Increase Poor Limit"},
+        {"poorLimitSpin", "downArrow", "Decrease Poor Limit"},
+        {"shutOffSpin", "upArrow", "Increase Auto Shut-off"},
+        {"shutOffSpin", "downArrow", "Decrease Auto Shut-off"},
+    };
+    for (const auto& [spin, direction, name] : arrows) {
+        QWidget* button = arrow(spin, direction);
+        ASSERT_NE(button, nullptr) << spin << ' ' << direction;
+        EXPECT_EQ(spoken(button), name) << spin << ' ' << direction;
+    }
+}
+
+TEST_F(AccessibilityTest, NoEditOrButtonIsNamelessOrNamedAfterItsGroup) {
+    startWindow();
+    pickModule(Leads40);
+    QStringList groupTitles;
+    for (const QGroupBox* group : window->findChildren<QGroupBox*>())
+        groupTitles << group->title();
+    QList<QWidget*> controls;
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>())
+        controls << edit;
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        controls << button;
+    for (QWidget* control : controls) {
+        const QString name = spoken(control);
+        EXPECT_FALSE(name.isEmpty()) << control->objectName().toStdString();
+        EXPECT_FALSE(groupTitles.contains(name))
+            << control->objectName().toStdString() << " reads " << name.toStdString();
+    }
+}
+
+} // namespace
