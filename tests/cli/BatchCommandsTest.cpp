@@ -1,4 +1,5 @@
 #include "CliProcess.h"
+#include "device/FailureTexts.h"
 #include "setup/SetupFile.h"
 #include "setup/SetupRecord.h"
 #include "support/FrameBytes.h"
@@ -83,7 +84,8 @@ TEST_F(CliBatchTest, EightInstrumentsAreWrittenAtOnceAndOneFallingSilentIsNamed)
         EXPECT_EQ(lines[i].rfind(devices[i], 0), 0U) << lines[i];
         if (i == 5) {
             // It answered its identity and three writes.
-            EXPECT_NE(lines[i].find("00000006  failed: Error Occured During Transfer. (request 4 "
+            EXPECT_NE(lines[i].find(std::string("00000006  failed: ") + kTransferErrorText +
+                                    " (request 4 "
                                     "of 10: write register 0x40, no answer; the instrument now "
                                     "holds leads 1 to 2 of the new setup; write it again)"),
                       std::string::npos)

@@ -1,5 +1,6 @@
 #include "CliProcess.h"
 #include "cli/CommandLine.h"
+#include "device/FailureTexts.h"
 #include "device/SerialLink.h"
 #include "setup/SetupFile.h"
 #include "support/FrameBytes.h"
@@ -280,14 +281,15 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"WrongAnswers",
                     {"--fail-first", "3"},
                     {"write", "setup.prp", "--device", "{device}"},
-                    "Error Occured During Transfer. (request 1 of 12: write register 0x10, "
-                    "wrong answer; the instrument acknowledged none of the new setup; write it "
-                    "again)\n"},
+                    std::string(kTransferErrorText) +
+                        " (request 1 of 12: write register 0x10, "
+                        "wrong answer; the instrument acknowledged none of the new setup; write it "
+                        "again)\n"},
         FailureCase{"WrongAnswersToARead",
                     {"--fail-first", "3"},
                     {"read", "-o", "setup.prp", "--device", "{device}"},
-                    "Error Occured During Transfer. (request 1 of 11: read register 0x80, "
-                    "wrong answer)\n"},
+                    std::string(kTransferErrorText) + " (request 1 of 11: read register 0x80, "
+                                                      "wrong answer)\n"},
         FailureCase{"ModuleOutsideTheCatalogue",
                     {"--module", "9"},
                     {"read", "-o", "setup.prp", "--device", "{device}"},
@@ -368,8 +370,8 @@ TEST_F(CliInstrumentTest, InstrumentFallingSilentFailsTheTransferAfterThreeTimeO
 
     const auto elapsed = std::chrono::steady_clock::now() - begin;
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Error Occured During Transfer. (request 1 of 11: read register 0x80, "
-                       "no answer)\n");
+    EXPECT_EQ(run.err, std::string(kTransferErrorText) + " (request 1 of 11: read register 0x80, "
+                                                         "no answer)\n");
     // Three attempts, each given up after 5.1 s.
     EXPECT_GE(elapsed, 15s);
     EXPECT_LT(elapsed, 17s);

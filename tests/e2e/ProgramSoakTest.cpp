@@ -1,3 +1,4 @@
+#include "device/FailureTexts.h"
 #include "e2e/ProgramWithSimulator.h"
 
 #include <QLineEdit>
@@ -100,7 +101,7 @@ protected:
             const bool failed = modals.messages.size() > warnings;
             if (failed) {
                 ++failedTransfers;
-                EXPECT_EQ(modals.messages.last(), "Error Occured During Transfer.");
+                EXPECT_EQ(modals.messages.last(), kTransferErrorText);
                 EXPECT_EQ(leadShown(window), saving ? edited : before);
             } else {
                 EXPECT_EQ(leadShown(window), saving ? edited : *instrumentLead);

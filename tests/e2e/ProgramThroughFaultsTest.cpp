@@ -1,3 +1,4 @@
+#include "device/FailureTexts.h"
 #include "e2e/ProgramWithSimulator.h"
 
 #include <QLineEdit>
@@ -68,7 +69,7 @@ TEST_F(ProgramThroughFaultsTest, ASaveThatBreaksOffWarnsAndKeepsTheWindowsSetup)
         editAndSave(window);
         expectEditKept(window);
     });
-    EXPECT_EQ(modals.messages, QStringList{"Error Occured During Transfer."});
+    EXPECT_EQ(modals.messages, QStringList{kTransferErrorText});
     EXPECT_TRUE(stateValue("REG80") == kSeedLead || stateValue("REG80") == kSavedLead)
         << stateValue("REG80");
 }
@@ -88,7 +89,7 @@ TEST_F(ProgramThroughFaultsTest, UnpluggingDuringALoadKeepsTheSetupAndLosesTheIn
             QTest::qWaitFor([&window] { return serialShown(window) == "Not Connected"; }, 15000));
         EXPECT_FALSE(find<QPushButton>(window, "deviceLoadButton").isEnabled());
     });
-    EXPECT_EQ(modals.messages, QStringList{"Error Occured During Transfer."});
+    EXPECT_EQ(modals.messages, QStringList{kTransferErrorText});
 }
 
 // The instrument is switched off and on again while the program runs: once the port is opened

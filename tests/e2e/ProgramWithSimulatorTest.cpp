@@ -1,5 +1,7 @@
 #include "e2e/ProgramWithSimulator.h"
 
+#include "device/FailureTexts.h"
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,7 +63,7 @@ TEST_F(ProgramWithSimulatorTest, ALoadThatBreaksOffWarnsAndKeepsThePreviousSetup
         EXPECT_FALSE(find<QCheckBox>(window, "leadSkip2").isChecked());
         EXPECT_TRUE(find<QRadioButton>(window, "freq30").isChecked());
     });
-    EXPECT_EQ(modals.messages, QStringList{"Error Occured During Transfer."});
+    EXPECT_EQ(modals.messages, QStringList{kTransferErrorText});
 }
 
 TEST_F(ProgramWithSimulatorTest, AnUnpluggedInstrumentShowsNotConnectedAfterAboutElevenSeconds) {

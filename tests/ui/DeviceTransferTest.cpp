@@ -3,6 +3,7 @@
 #include "config/HistoryTime.h"
 #include "config/SetupDigest.h"
 #include "config/TransferHistory.h"
+#include "device/FailureTexts.h"
 #include "setup/SetupFile.h"
 #include "ui/TransferDialog.h"
 
@@ -100,7 +101,7 @@ TEST_F(DeviceTransferTest, ALoadThatDoesNotCompleteLeavesTheSetupAsItWas) {
         QStringList messages;
     };
     const Case cases[] = {
-        {"failed", true, {"Error Occured During Transfer."}},
+        {"failed", true, {kTransferErrorText}},
         {"cancelled", false, {}},
     };
     writeFile(workFolder / "Transfer.xxx", "mine");
@@ -171,7 +172,7 @@ TEST_F(DeviceTransferTest, ASaveThatBreaksOffSaysWhatTheInstrumentNowHolds) {
     timePasses.start(10);
     button("deviceSaveButton")->click();
 
-    EXPECT_EQ(modals.messages, QStringList{"Error Occured During Transfer."});
+    EXPECT_EQ(modals.messages, QStringList{kTransferErrorText});
     EXPECT_EQ(modals.details, QStringList{"request 3 of 10: write register 0x81, no answer\n"
                                           "the instrument now holds lead 1 of the new setup; "
                                           "write it again"});
@@ -263,7 +264,7 @@ TEST_F(DeviceTransferTest, EverySaveAndLoadLeavesItsRowInTheRecord) {
     button("deviceSaveButton")->click();
     instrument.wrongAnswersFrom = instrument.answeredCount() + 2;
     button("deviceLoadButton")->click();
-    ASSERT_EQ(modals.messages, QStringList{"Error Occured During Transfer."});
+    ASSERT_EQ(modals.messages, QStringList{kTransferErrorText});
 
     const TransferHistory history = readTransferHistory(dataFolder / "history.csv");
     EXPECT_TRUE(history.badLines.empty());

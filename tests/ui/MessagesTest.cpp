@@ -1,5 +1,6 @@
 #include "ui/Messages.h"
 
+#include "device/FailureTexts.h"
 #include "device/SerialPortDiscovery.h"
 #include "setup/FileError.h"
 #include "support/ModalRecorder.h"
@@ -38,6 +39,13 @@ TEST(Messages, AWarningIsTitledWithTheProgramFileNameAndCarriesItsDetail) {
     EXPECT_EQ(shown.text, "That Comm Port is not available.");
     EXPECT_EQ(shown.detail, "No such file or directory");
     EXPECT_EQ(shown.icon, QMessageBox::Warning);
+}
+
+// The designed texts, typo included, that the window and mirafen-cli show and every other test
+// takes from the code.
+TEST(Messages, TheFailureTextsBothProgramsShowAreTheDesignedOnes) {
+    EXPECT_STREQ(kPortNotAvailableText, "That Comm Port is not available.");
+    EXPECT_STREQ(kTransferErrorText, "Error Occured During Transfer.");
 }
 
 TEST(Messages, FileErrorsShowTheStandardTextOfTheirCauseWithThePath) {
