@@ -188,6 +188,16 @@ TEST_F(CliBatchTest, ReadFromSeveralWritesOneFileForEachSerialNumber) {
     }
 }
 
+TEST_F(CliBatchTest, ASerialNumberInAFileNameNeverNamesAnotherFolder) {
+    startInstrument("../a b");
+
+    const CliRun run = runCli(onEvery({"read", "-o", "w-{serial}.prp"}));
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(workFolder / "w-___a_b.prp"));
+    EXPECT_FALSE(std::filesystem::exists(workFolder.parent_path() / "a b.prp"));
+}
+
 TEST_F(CliBatchTest, StandardInputAndOutputStandForTheFileOfOneInstrument) {
     startInstrument("00000009");
 
