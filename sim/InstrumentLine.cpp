@@ -16,20 +16,18 @@ InstrumentLine::~InstrumentLine() {
         close(master);
 }
 
-bool InstrumentLine::open(std::string& error) {
+std::optional<std::string> InstrumentLine::open() {
     master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     std::array<char, 128> name{};
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
         ptsname_r(master, name.data(), name.size()) != 0) {
-        error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
-        return false;
+        return std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
     }
     terminalPath_ = name.data();
     terminal = ::open(terminalPath_.c_str(), O_RDWR | O_NOCTTY);
     termios settings{};
     if (terminal < 0 || tcgetattr(terminal, &settings) != 0) {
-        error = terminalPath_ + ": " + std::strerror(errno);
-        return false;
+        return terminalPath_ + ": " + std::strerror(errno);
     }
     // Raw 8N1 like the instrument's line, so nothing is echoed or translated before a tool
     // has set its own mode.
@@ -37,7 +35,7 @@ bool InstrumentLine::open(std::string& error) {
     cfsetispeed(&settings, B9600);
     cfsetospeed(&settings, B9600);
     tcsetattr(terminal, TCSANOW, &settings);
-    return true;
+    return std::nullopt;
 }
 
 std::vector<std::uint8_t> InstrumentLine::receive() {

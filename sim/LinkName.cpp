@@ -18,22 +18,20 @@ LinkName::~LinkName() {
         std::filesystem::remove(path, ignored);
 }
 
-bool LinkName::create(const std::string& linkPath, const std::string& linkTarget,
-                      std::string& error) {
+std::optional<std::string> LinkName::create(const std::string& linkPath,
+                                            const std::string& linkTarget) {
     std::error_code failure;
     const auto status = std::filesystem::symlink_status(linkPath, failure);
     if (std::filesystem::is_symlink(status))
         std::filesystem::remove(linkPath, failure);
     else if (std::filesystem::exists(status)) {
-        error = linkPath + ": exists and is not a symlink";
-        return false;
+        return linkPath + ": exists and is not a symlink";
     }
     std::filesystem::create_symlink(linkTarget, linkPath, failure);
     if (failure) {
-        error = linkPath + ": " + failure.message();
-        return false;
+        return linkPath + ": " + failure.message();
     }
     path = linkPath;
     target = linkTarget;
-    return true;
+    return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 // A symlink naming the terminal end, removed again when the simulator ends (unless something
@@ -11,8 +12,9 @@ public:
     LinkName& operator=(const LinkName&) = delete;
     ~LinkName();
 
-    // Makes path point at target, replacing an earlier symlink of that name but nothing else.
-    bool create(const std::string& path, const std::string& target, std::string& error);
+    // Makes path point at target, replacing an earlier symlink of that name but nothing else;
+    // the reason when it cannot.
+    std::optional<std::string> create(const std::string& path, const std::string& target);
 
 private:
     std::string path;

@@ -85,10 +85,11 @@ int main(int argc, char** argv) {
 
     InstrumentLine line;
     LinkName link;
-    std::string error;
-    if (!line.open(error) ||
-        (!options.linkPath.empty() && !link.create(options.linkPath, line.terminalPath(), error))) {
-        std::cerr << "zentiq-sim: " << error << '\n';
+    std::optional<std::string> failure = line.open();
+    if (!failure && !options.linkPath.empty())
+        failure = link.create(options.linkPath, line.terminalPath());
+    if (failure) {
+        std::cerr << "zentiq-sim: " << *failure << '\n';
         return 1;
     }
     std::cout << line.terminalPath() << std::endl;

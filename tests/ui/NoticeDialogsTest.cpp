@@ -21,7 +21,8 @@ struct NoticeCase {
 TEST(NoticeDialogs, ShowTheirTextsAndCloseWithTheirButtonOrEnter) {
     const std::vector<NoticeCase> cases{
         {[] { return std::make_unique<AboutDialog>(nullptr); }, "About Mirafen for Zentiq",
-         "Mirafen for Zentiq Version 2.0.0.4\nwww.orvell.example", true, "OK"},
+         QString("Mirafen for Zentiq Version %1\nwww.orvell.example").arg(MIRAFEN_VERSION), true,
+         "OK"},
         {[] { return std::make_unique<WelcomeDialog>(nullptr); }, "Welcome!",
          "Welcome to the exciting world of the Zentiq.\n"
          "Once you press OK you will be prompted to select a\n"
