@@ -114,8 +114,10 @@ void InstrumentJob::identified(InstrumentSession::TimePoint now) {
     const std::optional<DeviceIdentity> identity = session_.identity();
     if (!identity) {
         outcome_.passedOver = plan_.passOverSilentPort;
-        fail("No instrument answered on " + plan_.devicePath + " within " +
-             secondsText(plan_.wait) + " s.");
+        fail(session_.hungUp() ? "The line of " + plan_.devicePath +
+                                     " hung up: the instrument or its adapter is gone."
+                               : "No instrument answered on " + plan_.devicePath + " within " +
+                                     secondsText(plan_.wait) + " s.");
         return;
     }
     if (step == Step::Reidentifying) {

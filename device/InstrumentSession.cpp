@@ -35,6 +35,8 @@ void InstrumentSession::portReadable(TimePoint now) {
         lineHungUp = true;
         if (transfer)
             transfer->lineHungUp();
+        if (query)
+            query->lineHungUp();
         endTransferIfFinished();
         return;
     }
@@ -90,6 +92,8 @@ void InstrumentSession::pollIfDue(TimePoint now) {
 void InstrumentSession::askIdentity(TimePoint now, std::chrono::milliseconds wait) {
     query.emplace(link_);
     query->start(now, wait);
+    if (lineHungUp)
+        query->lineHungUp();
 }
 
 std::optional<DeviceIdentity> InstrumentSession::identity() const {

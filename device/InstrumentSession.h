@@ -42,6 +42,8 @@ public:
     // The descriptor to wait on for arriving bytes; -1 while there is none to wait on (no port,
     // or a port that hung up).
     int watchedDescriptor() const;
+    // The port reported a hang-up: the instrument or its adapter is gone until it is opened again.
+    bool hungUp() const { return lineHungUp; }
     // The least time from a reply to the next request of a transfer, for a slow instrument;
     // at most SessionTiming::kLongestMinimumSpacing.
     void setMinimumSpacing(std::chrono::milliseconds spacing);

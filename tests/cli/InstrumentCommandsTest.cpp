@@ -380,10 +380,17 @@ TEST_F(CliInstrumentTest, InstrumentFallingSilentFailsTheTransferAfterThreeTimeO
 
 TEST_F(CliInstrumentTest, AnInstrumentGoneMidwayEndsTheWriteAtOnceSayingWhatItHolds) {
     writeFile(workFolder / "setup.prp", lines({"LEADNAME1=abc"}));
-    // Slow enough that the simulator is gone before the write is through.
-    startInstrument({"--line-rate", "1200"});
-    std::thread unplug([this] {
-        std::this_thread::sleep_for(200ms);
+    // Slow enough that the simulator is gone before the write is through; it goes once its
+    // trace shows the identity written.
+    const std::string trace = (root / "trace").string();
+    sim = std::make_unique<SimulatorProcess>(
+        std::vector<std::string>{"--module", "2", "--line-rate", "1200", "--trace"}, trace);
+    device = sim->terminalPath();
+    std::thread unplug([this, &trace] {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (readFile(trace).find("recv 55 0C 10") == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(5ms);
         sim->stop(SIGKILL);
     });
     const auto begin = std::chrono::steady_clock::now();

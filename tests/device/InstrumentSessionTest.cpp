@@ -145,7 +145,10 @@ TEST_F(InstrumentSessionTest, AHangUpEndsATransferAtOnceAndIsNoLongerWatched) {
     EXPECT_EQ(session.transferFailure()->cause, TransferFailure::Cause::LineHungUp);
     EXPECT_EQ(session.watchedDescriptor(), -1);
 
-    // A transfer on the hung-up line fails at once too.
+    // Asking for the identity on the hung-up line ends at once, and so does a transfer.
+    session.askIdentity(now, 5s);
+    EXPECT_FALSE(session.identityPending());
+    EXPECT_TRUE(session.hungUp());
     ended = false;
     session.startTransfer(record, info, InstrumentSession::Direction::Read, now,
                           {{[](int, int) {},
