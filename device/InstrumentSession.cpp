@@ -11,6 +11,7 @@ InstrumentSession::InstrumentSession(FrameTrace trace)
 
 bool InstrumentSession::open(const std::string& devicePath, LineSettings settings) {
     lineHungUp = false;
+    resting = false;
     return link_.open(devicePath, settings);
 }
 
@@ -24,13 +25,21 @@ void InstrumentSession::setMinimumSpacing(std::chrono::milliseconds spacing) {
 }
 
 int InstrumentSession::watchedDescriptor() const {
-    return lineHungUp ? -1 : link_.descriptor();
+    return lineHungUp || resting ? -1 : link_.descriptor();
 }
 
 void InstrumentSession::portReadable(TimePoint now) {
     if (watchedDescriptor() < 0)
         return;
-    if (link_.receive() == 0 && link_.hungUp()) {
+    if (link_.receive() == 0) {
+        if (link_.inputFull()) {
+            // Readable without giving bytes: the receiver is full behind a frame nobody has taken
+            // yet. The port rests until the next call, so that its driver does not spin.
+            resting = true;
+            return;
+        }
+        if (!link_.hungUp())
+            return;
         // Reads will never bring bytes again; a transfer would only run into its time-outs.
         lineHungUp = true;
         if (transfer)
@@ -52,6 +61,7 @@ void InstrumentSession::portReadable(TimePoint now) {
 }
 
 void InstrumentSession::timePassed(TimePoint now) {
+    resting = false;
     if (transferRunning()) {
         transfer->timePassed(now);
         endTransferIfFinished();

@@ -40,7 +40,7 @@ public:
     void close();
     const SerialLink& link() const { return link_; }
     // The descriptor to wait on for arriving bytes; -1 while there is none to wait on (no port,
-    // or a port that hung up).
+    // a port that hung up, or one resting until the next call).
     int watchedDescriptor() const;
     // The port reported a hang-up: the instrument or its adapter is gone until it is opened again.
     bool hungUp() const { return lineHungUp; }
@@ -94,4 +94,5 @@ private:
     std::function<void()> transferEnded;
     std::chrono::milliseconds minimumSpacing{0};
     bool lineHungUp = false;
+    bool resting = false; // the port is not watched until the next timePassed
 };

@@ -42,6 +42,9 @@ public:
     // The far end is gone: see SerialPort::hungUp.
     bool hungUp() const { return port.hungUp(); }
     bool hasFrame() const { return receiver.hasFrame(); }
+    // The receiver holds all it can: nothing more is read until a frame is taken or the input
+    // cleared.
+    bool inputFull() const { return receiver.room() == 0; }
     bool takeFrame(std::span<std::uint8_t> destination);
 
 private:

@@ -161,6 +161,24 @@ TEST_F(InstrumentSessionTest, AHangUpEndsATransferAtOnceAndIsNoLongerWatched) {
     EXPECT_EQ(session.transferResult(), InstrumentSession::Result::Failed);
 }
 
+TEST_F(InstrumentSessionTest, AFullReceiverRestsThePortUntilTheNextCallInsteadOfSpinning) {
+    // A frame waits for the poll, and behind it a frame too long ever to complete.
+    terminal.send(frameBytes(kAcknowledgeCommand, kAcknowledgeData));
+    session.portReadable(now);
+    Bytes overlong{0x55, 0xFC, 0x01};
+    overlong.resize(FrameReceiver::kCapacity + 10, 0x00);
+    terminal.send(overlong);
+    session.portReadable(now);
+    ASSERT_GE(session.watchedDescriptor(), 0) << "bytes still came";
+
+    session.portReadable(now);
+
+    EXPECT_EQ(session.watchedDescriptor(), -1);
+    EXPECT_FALSE(session.hungUp());
+    session.timePassed(now);
+    EXPECT_GE(session.watchedDescriptor(), 0);
+}
+
 TEST_F(InstrumentSessionTest, CancellingEndsTheTransferOnceAndLeavesTheLinkToThePoll) {
     SetupRecord record;
     DeviceInfo info;
