@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <ranges>
 #include <string_view>
 #include <utility>
 
@@ -21,9 +20,12 @@ std::vector<std::string> systemDataFolders() {
     const std::string_view list =
         variable != nullptr && *variable != '\0' ? variable : kDefaultDataDirs;
     std::vector<std::string> folders;
-    for (const auto part : std::views::split(list, ':'))
-        if (!part.empty())
-            folders.emplace_back(part.begin(), part.end());
+    for (std::size_t start = 0; start <= list.size();) {
+        const std::size_t end = std::min(list.find(':', start), list.size());
+        if (end > start)
+            folders.emplace_back(list.substr(start, end - start));
+        start = end + 1;
+    }
     return folders;
 }
 
