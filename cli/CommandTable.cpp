@@ -134,8 +134,8 @@ Prints the record of transfers, history.csv in the data folder: one row for ever
 from and save to an instrument by mirafen or mirafen-cli, failed and cancelled ones too,
 oldest first, with the columns of the file: time, program, action (read, write, verify),
 device, serial_before, serial_after, module, firmware, setup_file, setup_sha256 (the
-digest that 'show FILE --digest' prints), result (ok, failed, cancelled), detail (why it
-failed), user and host. Lines of the file that hold no row (cut off, edited by hand,
+digest that 'mirafen-cli show' prints for a file), result (ok, failed, cancelled), detail
+(why it failed), user and host. Lines of the file that hold no row (cut off, edited by hand,
 damaged) are named on standard error and left out; the rest is shown. A missing file is
 an empty record; a file that cannot be read is a failure.
 

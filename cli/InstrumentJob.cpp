@@ -23,12 +23,11 @@ namespace {
 
 using Direction = InstrumentSession::Direction;
 
-// The system's reason, and what to do about a device of a group this user is not in.
+// The system's reason, and what to do about a device this user may not open.
 std::string portFailureText(const SerialLink& link) {
     std::string text = std::string(kPortNotAvailableText) + " " + link.lastOpenError() + ".";
-    if (const auto group = groupToJoinFor(link.devicePath()))
-        text += " " + link.devicePath() + " belongs to the group " + *group +
-                "; to use it: sudo usermod -aG " + *group + " $USER, then log out and in again.";
+    if (const std::string hint = portAccessHint(link.devicePath()); !hint.empty())
+        text += " " + hint;
     return text;
 }
 

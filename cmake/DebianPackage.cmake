@@ -14,6 +14,10 @@ mirafen_compressed_file(mirafen_package_changelog ${CMAKE_BINARY_DIR}/package/ch
 install(FILES ${CMAKE_BINARY_DIR}/package/copyright ${CMAKE_BINARY_DIR}/package/doc/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mirafen)
 
+# Where bash-completion looks for the completion of a command: a file named after it.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/mirafen-cli.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME mirafen-cli)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME mirafen)
 set(CPACK_PACKAGE_VENDOR Orvell)
@@ -28,6 +32,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${MIRAFEN_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# dpkg-shlibdeps finds the X11 platform plugin only; on a Wayland session without XWayland the
+# window needs Qt's Wayland plugin.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "setup tool for the Zentiq lead impedance tester

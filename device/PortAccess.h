@@ -1,8 +1,8 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
-// The group this user would have to join to open a serial device it may not open now; none when
-// the device is missing or this user may open it.
-std::optional<std::string> groupToJoinFor(const std::string& devicePath);
+// What to do about a device this user may not open for reading and writing: join the system's
+// serial group when the device belongs to it, otherwise who owns it and who decides. Empty when
+// the device is missing or this user may open it. One line, for a window's detail and a terminal.
+std::string portAccessHint(const std::string& devicePath);

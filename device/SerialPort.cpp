@@ -74,6 +74,9 @@ bool SerialPort::open(const std::string& devicePath, std::uint32_t baudRate) {
     // Root passes TIOCEXCL, so the lock is what keeps a second opener out.
     if (flock(descriptor, LOCK_EX | LOCK_NB) != 0)
         return fail(devicePath, errno == EWOULDBLOCK ? EBUSY : errno);
+    // Before the exclusive mode, which a refusal would clear for the program holding the port.
+    if (!lock.take(devicePath))
+        return fail(devicePath, EBUSY, " (locked by " + lock.holder() + ")");
     if (ioctl(descriptor, TIOCEXCL) != 0)
         return fail(devicePath, errno);
     exclusive = true;
@@ -101,11 +104,12 @@ void SerialPort::close() {
     ::close(descriptor);
     descriptor = -1;
     exclusive = false;
+    lock.release();
 }
 
-bool SerialPort::fail(const std::string& devicePath, int errorNumber) {
+bool SerialPort::fail(const std::string& devicePath, int errorNumber, const std::string& detail) {
     close();
-    error = devicePath + ": " + std::strerror(errorNumber);
+    error = devicePath + ": " + std::strerror(errorNumber) + detail;
     return false;
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "device/SerialPortLock.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 
-// One serial device held open, exclusive, raw 8N1, with reads that never wait. The only place
-// that talks to the operating system's port.
+// One serial device held open, exclusive (its flock and its UUCP lock file), raw 8N1, with reads
+// that never wait. The only place that talks to the operating system's port.
 class SerialPort {
 public:
     SerialPort() = default;
@@ -24,7 +26,8 @@ public:
     bool isOpen() const { return descriptor >= 0; }
     // The open device's file descriptor, to wait on for arriving bytes; -1 when closed.
     int fileDescriptor() const { return descriptor; }
-    // "<device path>: <reason>" of the last failed open.
+    // "<device path>: <reason>" of the last failed open; a port locked by another program adds
+    // " (locked by <holder>)".
     const std::string& lastError() const { return error; }
 
     // The bytes already received, at most destination.size(); 0 when none are waiting or the
@@ -37,9 +40,10 @@ public:
     std::size_t write(std::span<const std::uint8_t> bytes);
 
 private:
-    bool fail(const std::string& devicePath, int errorNumber);
+    bool fail(const std::string& devicePath, int errorNumber, const std::string& detail = {});
 
     int descriptor = -1;
     bool exclusive = false; // this holder set the terminal's exclusive mode
+    SerialPortLock lock;
     std::string error;
 };

@@ -17,6 +17,10 @@ std::string_view causeText(FileError::Cause cause) {
         return "not found";
     case FileError::Cause::DiskFull:
         return "disk full";
+    case FileError::Cause::IsDirectory:
+        return "is a directory";
+    case FileError::Cause::Busy:
+        return "busy";
     case FileError::Cause::Generic:
         break;
     }
@@ -42,8 +46,11 @@ FileError::Cause causeOfErrno(int error) {
         return FileError::Cause::AccessDenied;
     case EWOULDBLOCK:
     case EBUSY:
-    case ETXTBSY:
         return FileError::Cause::SharingViolation;
+    case ETXTBSY:
+        return FileError::Cause::Busy;
+    case EISDIR:
+        return FileError::Cause::IsDirectory;
     case ENOENT:
     case ENOTDIR:
         return FileError::Cause::NotFound;
@@ -76,6 +83,10 @@ const char* FileError::standardTextPattern(Cause cause) {
         return "%1 was not found.";
     case Cause::DiskFull:
         return "Disk full while accessing %1.";
+    case Cause::IsDirectory:
+        return "%1 is a directory.";
+    case Cause::Busy:
+        return "%1 is busy.";
     case Cause::Generic:
         break;
     }

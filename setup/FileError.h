@@ -7,7 +7,15 @@
 // shows the standard text for its cause with the path.
 class FileError : public std::runtime_error {
 public:
-    enum class Cause { AccessDenied, SharingViolation, NotFound, DiskFull, Generic };
+    enum class Cause {
+        AccessDenied,
+        SharingViolation,
+        NotFound,
+        DiskFull,
+        IsDirectory, // a folder given where a file belongs
+        Busy,        // a program being run, which Linux will not let anyone write
+        Generic
+    };
 
     FileError(Cause cause, std::string path, const std::string& detail = {});
     // Maps an errno value to its cause.

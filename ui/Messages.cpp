@@ -51,14 +51,8 @@ void showFileError(QWidget* parent, const FileError& error) {
 QString portFailureDetail(const std::string& reason, const std::string& devicePath,
                           const std::vector<DiscoveredPort>& ports) {
     QString detail = QString::fromLocal8Bit(reason);
-    if (const auto group = groupToJoinFor(devicePath)) {
-        const QString hint =
-            translated("%1 belongs to the group %2. To use it, join that group:\n"
-                       "    sudo usermod -aG %2 $USER\n"
-                       "then log out and in again.")
-                .arg(QFile::decodeName(devicePath.c_str()), QString::fromLocal8Bit(*group));
-        detail += (detail.isEmpty() ? "" : "\n\n") + hint;
-    }
+    if (const std::string hint = portAccessHint(devicePath); !hint.empty())
+        detail += (detail.isEmpty() ? "" : "\n\n") + QString::fromLocal8Bit(hint);
     QString list = ports.empty() ? translated("No serial ports were found on this computer.")
                                  : translated("Serial ports on this computer:");
     for (const DiscoveredPort& port : ports)

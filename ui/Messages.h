@@ -19,6 +19,6 @@ QString fileErrorText(const FileError& error);
 void showFileError(QWidget* parent, const FileError& error);
 
 // The detail for a port that would not open: the system's reason, how to gain access when the
-// device belongs to a group this user is not in, and the serial ports there are.
+// device is one this user may not open, and the serial ports there are.
 QString portFailureDetail(const std::string& reason, const std::string& devicePath,
                           const std::vector<DiscoveredPort>& ports);

@@ -164,7 +164,8 @@ TEST_P(TransferThroughFaultsTest, FullSetupStillTravelsBothWays) {
     std::string conditions;
     for (std::size_t i = 2; i < arguments.size(); ++i)
         conditions += (i > 2 ? " " : "") + arguments[i];
-    report(conditions.c_str());
+    // The faults cost time of their own: only a return to the old pace fails.
+    report(conditions.c_str(), 1.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(

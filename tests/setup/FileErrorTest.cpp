@@ -8,17 +8,12 @@ namespace {
 TEST(FileError, MapsErrnoToItsCause) {
     using Cause = FileError::Cause;
     const std::pair<int, Cause> cases[] = {
-        {EACCES, Cause::AccessDenied},
-        {EPERM, Cause::AccessDenied},
-        {EROFS, Cause::AccessDenied},
-        {EWOULDBLOCK, Cause::SharingViolation},
-        {EBUSY, Cause::SharingViolation},
-        {ETXTBSY, Cause::SharingViolation},
-        {ENOENT, Cause::NotFound},
-        {ENOTDIR, Cause::NotFound},
-        {ENOSPC, Cause::DiskFull},
-        {EDQUOT, Cause::DiskFull},
-        {EIO, Cause::Generic},
+        {EACCES, Cause::AccessDenied},    {EPERM, Cause::AccessDenied},
+        {EROFS, Cause::AccessDenied},     {EWOULDBLOCK, Cause::SharingViolation},
+        {EBUSY, Cause::SharingViolation}, {ETXTBSY, Cause::Busy},
+        {EISDIR, Cause::IsDirectory},     {ENOENT, Cause::NotFound},
+        {ENOTDIR, Cause::NotFound},       {ENOSPC, Cause::DiskFull},
+        {EDQUOT, Cause::DiskFull},        {EIO, Cause::Generic},
         {EFBIG, Cause::Generic},
     };
     for (const auto& [error, cause] : cases)

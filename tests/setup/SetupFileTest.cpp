@@ -5,7 +5,13 @@
 #include "support/TempFolder.h"
 
 #include <algorithm>
+#include <array>
+#include <csignal>
+#include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -272,6 +278,62 @@ TEST_F(SetupFileTest, AFileThatCannotBeOpenedThrowsItsCauseAndChangesNothing) {
     const std::string missingFolder = pathOf("no-such-folder/setup.prp");
     EXPECT_THROW(writeSetupFile(SetupRecord{}, missingFolder), FileError);
     EXPECT_FALSE(std::filesystem::exists(pathOf("no-such-folder")));
+}
+
+// A copy of a program, running, under a setup file's name.
+class RunningProgram {
+public:
+    explicit RunningProgram(const std::string& path) {
+        std::filesystem::copy_file("/bin/sleep", path);
+        std::array<int, 2> execSignal{};
+        if (pipe2(execSignal.data(), O_CLOEXEC) != 0)
+            return;
+        child = fork();
+        if (child == 0) {
+            execl(path.c_str(), "sleep", "60", nullptr);
+            _exit(127);
+        }
+        // The pipe's far end closes with a successful exec.
+        ::close(execSignal[1]);
+        char none = 0;
+        while (::read(execSignal[0], &none, 1) > 0) {
+        }
+        ::close(execSignal[0]);
+    }
+    ~RunningProgram() {
+        if (child <= 0)
+            return;
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+private:
+    pid_t child = -1;
+};
+
+TEST_F(SetupFileTest, AFolderOrARunningProgramGivenAsTheFileIsCalledWhatItIs) {
+    const std::string folderPath = pathOf("ward4.prp");
+    std::filesystem::create_directory(folderPath);
+    const std::string programPath = pathOf("sleeper.prp");
+    const RunningProgram program(programPath);
+    const std::string programBytes = readFile(programPath);
+
+    const auto refusal = [](const std::function<void()>& work) -> std::string {
+        try {
+            work();
+        } catch (const FileError& error) {
+            return error.standardText();
+        }
+        return "no FileError";
+    };
+    EXPECT_EQ(refusal([&] { readSetupFile(record, folderPath); }), folderPath + " is a directory.");
+    EXPECT_EQ(refusal([&] { writeSetupFile(SetupRecord{}, folderPath); }),
+              folderPath + " is a directory.");
+    EXPECT_EQ(refusal([&] { writeSetupFile(SetupRecord{}, programPath); }),
+              programPath + " is busy.");
+    EXPECT_EQ(readFile(programPath), programBytes);
 }
 
 } // namespace

@@ -1,0 +1,145 @@
+#include "device/SerialPort.h"
+#include "support/PseudoTerminal.h"
+#include "support/TempFolder.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::uint32_t kBaudRate = 9600;
+
+// A lock file as the HDB UUCP convention writes it: the process id in ten characters.
+std::string lockContent(pid_t process) {
+    std::array<char, 16> text{};
+    std::snprintf(text.data(), text.size(), "%10d\n", static_cast<int>(process));
+    return text.data();
+}
+
+// A process id that ran and is gone.
+pid_t endedProcess() {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+// Port locks go into a lock folder of the test's own, never the machine's.
+class SerialPortLockTest : public TempFolder {
+protected:
+    void SetUp() override {
+        TempFolder::SetUp();
+        if (const char* value = std::getenv("MIRAFEN_LOCK_DIR"))
+            savedLockFolder = value;
+        lockFolder = folder / "lock";
+        std::filesystem::create_directory(lockFolder);
+        setenv("MIRAFEN_LOCK_DIR", lockFolder.c_str(), 1);
+    }
+    void TearDown() override {
+        if (savedLockFolder)
+            setenv("MIRAFEN_LOCK_DIR", savedLockFolder->c_str(), 1);
+        else
+            unsetenv("MIRAFEN_LOCK_DIR");
+        TempFolder::TearDown();
+    }
+
+    // LCK..<name of the device> for the pseudo-terminal.
+    std::filesystem::path lockPath() const {
+        return lockFolder /
+               ("LCK.." + std::filesystem::path(terminal.slavePath()).filename().string());
+    }
+
+    termios portSettings() const {
+        termios settings{};
+        EXPECT_EQ(tcgetattr(terminal.slaveFd(), &settings), 0);
+        return settings;
+    }
+
+    PseudoTerminal terminal;
+    std::filesystem::path lockFolder;
+    std::optional<std::string> savedLockFolder;
+};
+
+TEST_F(SerialPortLockTest, AnOpenPortHoldsTheLockFileOfItsDeviceUntilClosed) {
+    // A by-id style link locks the device it stands for, as a terminal program opening the
+    // device itself would look for it.
+    const std::string byId = pathOf("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    std::filesystem::create_symlink(terminal.slavePath(), byId);
+    for (const std::string& devicePath : {terminal.slavePath(), byId}) {
+        SerialPort port;
+        ASSERT_TRUE(port.open(devicePath, kBaudRate)) << port.lastError();
+        EXPECT_EQ(readFile(lockPath()), lockContent(getpid())) << devicePath;
+        port.close();
+        EXPECT_FALSE(std::filesystem::exists(lockPath())) << devicePath;
+    }
+
+    // A lock another program took over meanwhile is that program's, and stays.
+    SerialPort port;
+    ASSERT_TRUE(port.open(terminal.slavePath(), kBaudRate));
+    writeFile(lockPath(), lockContent(getppid()));
+    port.close();
+    EXPECT_EQ(readFile(lockPath()), lockContent(getppid()));
+}
+
+TEST_F(SerialPortLockTest, APortLockedByARunningProgramIsRefusedAndLeftAsThatProgramSetIt) {
+    const termios before = portSettings();
+    struct Case {
+        const char* what;
+        std::string content;
+        std::string holder;
+    };
+    const std::string parent = std::to_string(getppid());
+    const Case cases[] = {
+        {"ten characters", lockContent(getppid()), "process " + parent + ", "},
+        {"unpadded", parent + "\n", "process " + parent + ", "},
+        // Empty or unreadable: another program may be writing it at this moment.
+        {"empty", "", ""},
+        {"binary", std::string("\x39\x30\x00\x00", 4), ""},
+    };
+    for (const Case& c : cases) {
+        writeFile(lockPath(), c.content);
+        SerialPort port;
+        EXPECT_FALSE(port.open(terminal.slavePath(), kBaudRate)) << c.what;
+        const std::string error = port.lastError();
+        EXPECT_TRUE(
+            error.starts_with(terminal.slavePath() + ": Device or resource busy (locked by "))
+            << error;
+        EXPECT_TRUE(error.ends_with(c.holder + lockPath().string() + ")")) << error;
+        EXPECT_EQ(readFile(lockPath()), c.content) << c.what;
+        const termios after = portSettings();
+        EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0) << c.what;
+    }
+
+    std::filesystem::remove(lockPath());
+    SerialPort port;
+    EXPECT_TRUE(port.open(terminal.slavePath(), kBaudRate)) << port.lastError();
+}
+
+TEST_F(SerialPortLockTest, ALockLeftByAProcessThatEndedIsTakenOver) {
+    writeFile(lockPath(), lockContent(endedProcess()));
+    SerialPort port;
+    ASSERT_TRUE(port.open(terminal.slavePath(), kBaudRate)) << port.lastError();
+    EXPECT_EQ(readFile(lockPath()), lockContent(getpid()));
+}
+
+TEST_F(SerialPortLockTest, WithoutAUsableLockFolderThePortOpensAndItsFlockStillGuardsIt) {
+    writeFile(pathOf("a-file"), "");
+    for (const std::string& unusable : {pathOf("missing"), pathOf("a-file")}) {
+        setenv("MIRAFEN_LOCK_DIR", unusable.c_str(), 1);
+        SerialPort port;
+        EXPECT_TRUE(port.open(terminal.slavePath(), kBaudRate)) << port.lastError();
+        SerialPort second;
+        EXPECT_FALSE(second.open(terminal.slavePath(), kBaudRate)) << unusable;
+        EXPECT_EQ(second.lastError(), terminal.slavePath() + ": Device or resource busy");
+    }
+    EXPECT_FALSE(std::filesystem::exists(pathOf("missing")));
+    EXPECT_EQ(readFile(pathOf("a-file")), "");
+}
+
+} // namespace
