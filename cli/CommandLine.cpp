@@ -23,7 +23,7 @@ int runCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
     try {
         const CommandContext context{invocation, out, err, errIsTerminal && !invocation.quiet,
                                      settings};
-        commandSpec(invocation.command).run(context);
+        commandEntry(invocation.command).run(context);
         return kExitSuccess;
     } catch (const CommandFailure& failure) {
         err << failure.what() << '\n';

@@ -163,7 +163,7 @@ constexpr std::array kWriteOptions{Option::Port,       Option::Device,     Optio
 constexpr std::array kShowOptions{Option::Json, Option::Digest};
 constexpr std::array kHistoryOptions{Option::Serial, Option::Since, Option::Json};
 
-constexpr std::array<CommandSpec, 7> kCommands{{
+constexpr std::array<CommandEntry, 7> kCommands{{
     {Command::Help, "help", kNoOptions, kProgramHelp, printHelp},
     {Command::Ports, "ports", kNoOptions, kPortsHelp, listPorts},
     {Command::Identify, "identify", kIdentifyOptions, kIdentifyHelp, identifyInstrument},
@@ -175,23 +175,23 @@ constexpr std::array<CommandSpec, 7> kCommands{{
 
 } // namespace
 
-bool CommandSpec::accepts(Option option) const {
+bool CommandEntry::accepts(Option option) const {
     return option == Option::Help || std::ranges::find(options, option) != options.end();
 }
 
-std::span<const CommandSpec> commandTable() {
+std::span<const CommandEntry> commandTable() {
     return kCommands;
 }
 
-const CommandSpec* commandNamed(std::string_view name) {
-    const auto found = std::ranges::find(kCommands, name, &CommandSpec::name);
+const CommandEntry* commandNamed(std::string_view name) {
+    const auto found = std::ranges::find(kCommands, name, &CommandEntry::name);
     return found != kCommands.end() ? &*found : nullptr;
 }
 
-const CommandSpec& commandSpec(Command command) {
-    return *std::ranges::find(kCommands, command, &CommandSpec::command);
+const CommandEntry& commandEntry(Command command) {
+    return *std::ranges::find(kCommands, command, &CommandEntry::command);
 }
 
 std::string_view helpText(std::optional<Command> command) {
-    return commandSpec(command.value_or(Command::Help)).help;
+    return commandEntry(command.value_or(Command::Help)).help;
 }

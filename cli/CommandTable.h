@@ -30,7 +30,7 @@ enum class Option {
 // One command of mirafen-cli: its name, the options it takes besides --help, its help text, and
 // the function that does its work. The function throws CommandFailure or FileError when it
 // cannot do it; what it prints on success goes to the context's out.
-struct CommandSpec {
+struct CommandEntry {
     Command command;
     std::string_view name;
     std::span<const Option> options;
@@ -43,8 +43,8 @@ struct CommandSpec {
 };
 
 // Every command, "help" first.
-std::span<const CommandSpec> commandTable();
-const CommandSpec* commandNamed(std::string_view name);
-const CommandSpec& commandSpec(Command command);
+std::span<const CommandEntry> commandTable();
+const CommandEntry* commandNamed(std::string_view name);
+const CommandEntry& commandEntry(Command command);
 // The help of one command, or of the program when there is none.
 std::string_view helpText(std::optional<Command> command);

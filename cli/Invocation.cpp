@@ -49,8 +49,8 @@ struct UsageError {
 };
 
 std::optional<Command> commandOf(std::string_view name) {
-    const CommandSpec* spec = commandNamed(name);
-    return spec != nullptr ? std::optional(spec->command) : std::nullopt;
+    const CommandEntry* entry = commandNamed(name);
+    return entry != nullptr ? std::optional(entry->command) : std::nullopt;
 }
 
 // The whole text as a whole number from minimum to maximum.
@@ -157,7 +157,7 @@ private:
         const auto found = std::ranges::find_if(kOptions, [name](const OptionName& known) {
             return known.longName == name || known.shortName == name;
         });
-        if (found == kOptions.end() || !commandSpec(invocation.command).accepts(found->option))
+        if (found == kOptions.end() || !commandEntry(invocation.command).accepts(found->option))
             throw UsageError{"unknown option '" + std::string(name) + "' for " + commandName()};
         if (found->takesValue) {
             std::string_view value;
@@ -229,7 +229,7 @@ private:
 
     void checkComplete() const {
         const Command command = invocation.command;
-        if (commandSpec(command).talksToInstrument())
+        if (commandEntry(command).talksToInstrument())
             checkPorts();
         if (command == Command::Read && invocation.file.empty())
             throw UsageError{"read needs the file to write: -o FILE"};

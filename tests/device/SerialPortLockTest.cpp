@@ -1,4 +1,5 @@
 #include "device/SerialPort.h"
+#include "support/EndedProcess.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempFolder.h"
 
@@ -19,15 +20,6 @@ std::string lockContent(pid_t process) {
     std::array<char, 16> text{};
     std::snprintf(text.data(), text.size(), "%10d\n", static_cast<int>(process));
     return text.data();
-}
-
-// A process id that ran and is gone.
-pid_t endedProcess() {
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
 }
 
 // Port locks go into a lock folder of the test's own, never the machine's.

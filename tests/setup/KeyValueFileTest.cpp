@@ -1,6 +1,7 @@
 #include "setup/KeyValueFile.h"
 
 #include "setup/FileError.h"
+#include "support/EndedProcess.h"
 #include "support/MountNamespace.h"
 #include "support/TempFolder.h"
 
@@ -300,15 +301,6 @@ TEST_F(KeyValueFileTest, ARewriteKeepsTheFilesOwnerGroupAndMode) {
     EXPECT_EQ(after.st_uid, before.st_uid);
     EXPECT_EQ(after.st_gid, kBenchGroup);
     EXPECT_EQ(after.st_mode & 07777, 0664u);
-}
-
-// The number of a process that has ended.
-pid_t endedProcess() {
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
 }
 
 TEST_F(KeyValueFileTest, ARewriteRemovesOnlyTheReplacementsThatDeadSavesLeft) {
