@@ -246,9 +246,16 @@ TEST_F(FindTheInstrument, GivesTheCheckedComNumberTheAnsweringPortWhenNoneStands
               (std::map<int, std::string>{{2, instrument.terminalPath()}}));
 }
 
-TEST_F(FindTheInstrument, SaysSoWhenNoPortAnswers) {
-    instrument.stop();
-    CommPortDialog dialog(nullptr, 2, services(fakeDevice));
+// Two lines held open by nobody who answers. A stopped simulator's line would not do: its
+// pseudo-terminal number goes to the next one opened, perhaps by a test running beside this one.
+TEST(FindTheInstrumentOnSilentLines, SaysSoWhenNoPortAnswers) {
+    PseudoTerminal first;
+    PseudoTerminal second;
+    CommPortDialog dialog(
+        nullptr, 2,
+        {fakeDevice,
+         [&] { return std::vector{portAt(first.slavePath()), portAt(second.slavePath())}; },
+         {}});
 
     const QString result = search(dialog);
 
