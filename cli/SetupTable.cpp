@@ -2,33 +2,27 @@
 
 #include "cli/JsonText.h"
 #include "cli/TextColumns.h"
+#include "setup/SetupFields.h"
 
 #include <algorithm>
-#include <array>
 #include <string_view>
 #include <vector>
 
 namespace {
 
-constexpr std::size_t kLabelWidth = 19;
+// The settings' values line up two blanks after the longest label.
+constexpr std::size_t kLabelWidth =
+    std::ranges::max(kSetupFields, {}, [](const SetupField& field) { return field.label.size(); })
+        .label.size() +
+    2;
 constexpr std::size_t kNumberWidth = 4;
 
-// The texts of the window's option buttons, by code.
-std::string_view failureCriterionText(std::uint8_t code) {
-    return code == 2 ? "Poor Limit" : "Good Limit";
-}
-
-std::string_view failureResponseText(std::uint8_t code) {
-    return code == 2 ? "Continue" : "Stop";
-}
-
-std::string_view startupModeText(std::uint8_t code) {
-    constexpr std::array<std::string_view, 4> kTexts{"Last Used", "Auto", "Manual", "DC Offset"};
-    return code < kTexts.size() ? kTexts[code] : kTexts[1];
-}
-
-int frequencyHz(std::uint8_t code) {
-    return 10 * code;
+// A number as its text, a choice as its JSON form or else its text as a string.
+std::string jsonValue(const SetupField& field, const SetupRecord& record) {
+    if (field.choices.empty())
+        return field.valueText(record);
+    const SetupChoice& choice = field.choice(field.valueIn(record));
+    return choice.json.empty() ? jsonString(choice.text) : std::string(choice.json);
 }
 
 // A name of blanks is how the instrument holds no name.
@@ -51,14 +45,10 @@ std::string leadLine(const std::string& number, const std::string& name, std::st
 } // namespace
 
 std::string setupTable(const SetupRecord& record) {
-    std::string text =
-        row("Test frequency", std::to_string(frequencyHz(record.frequency)) + " Hz") +
-        row("Good limit", limitDisplayText(record.goodLimit) + " kOhm") +
-        row("Poor limit", limitDisplayText(record.poorLimit) + " kOhm") +
-        row("Failure criterion", std::string(failureCriterionText(record.failureLimit))) +
-        row("Failure response", std::string(failureResponseText(record.failureResponse))) +
-        row("Start-up mode", std::string(startupModeText(record.startupMode))) +
-        row("Auto shut-off", shutOffDisplayText(record.shutOffTime) + " s") + "\n";
+    std::string text;
+    for (const SetupField* field : listedSetupFields())
+        text += row(field->label, field->valueText(record) + std::string(field->unit));
+    text += "\n";
     std::vector<int> listed;
     std::size_t nameWidth = kLeadNameWidth;
     for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
@@ -85,15 +75,8 @@ std::string setupJson(const SetupRecord& record) {
                             .add("name", jsonString(record.leadName[lead]))
                             .add("skip", record.leadSkip[lead] ? "true" : "false")
                             .line());
-    return JsonObject()
-               .add("frequencyHz", std::to_string(frequencyHz(record.frequency)))
-               .add("goodLimitKilohms", limitDisplayText(record.goodLimit))
-               .add("poorLimitKilohms", limitDisplayText(record.poorLimit))
-               .add("failureCriterion", jsonString(failureCriterionText(record.failureLimit)))
-               .add("failureResponse", jsonString(failureResponseText(record.failureResponse)))
-               .add("startupMode", jsonString(startupModeText(record.startupMode)))
-               .add("shutOffSeconds", shutOffDisplayText(record.shutOffTime))
-               .add("leads", jsonArray(leads, 1))
-               .text() +
-           "\n";
+    JsonObject json;
+    for (const SetupField* field : listedSetupFields())
+        json.add(field->jsonName, jsonValue(*field, record));
+    return json.add("leads", jsonArray(leads, 1)).text() + "\n";
 }

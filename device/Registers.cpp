@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <type_traits>
 
 namespace {
 
@@ -56,10 +55,8 @@ std::optional<int> leadOfRegister(std::uint8_t number) {
 }
 
 std::vector<std::uint8_t> encodeSetting(const SettingRegister& reg, const SetupRecord& record) {
-    const std::int32_t value =
-        std::visit([&record](auto field) -> std::int32_t { return record.*field; }, reg.field);
     std::vector<std::uint8_t> content(reg.width);
-    putBigEndian(content, value / reg.unit);
+    putBigEndian(content, reg.field->valueIn(record) / reg.unit);
     return content;
 }
 
@@ -67,13 +64,7 @@ bool decodeSetting(const SettingRegister& reg, std::span<const std::uint8_t> con
                    SetupRecord& record) {
     if (content.size() < reg.width)
         return false;
-    const std::int32_t value = bigEndian(content.first(reg.width)) * reg.unit;
-    std::visit(
-        [&record, value](auto field) {
-            using Field = std::remove_reference_t<decltype(record.*field)>;
-            record.*field = static_cast<Field>(value);
-        },
-        reg.field);
+    reg.field->store(record, bigEndian(content.first(reg.width)) * reg.unit);
     return true;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "device/DeviceInfo.h"
+#include "setup/SetupFields.h"
 #include "setup/SetupRecord.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -34,19 +36,25 @@ struct SettingRegister {
     std::uint8_t number;
     std::uint8_t width;
     std::int32_t unit;
-    std::variant<std::uint8_t SetupRecord::*, std::int32_t SetupRecord::*> field;
+    const SetupField* field;
 };
 
-// In the order a transfer sends them.
-inline constexpr std::array<SettingRegister, 7> kSettingRegisters{{
-    {0x40, 1, 1, &SetupRecord::frequency},       // test frequency code
-    {0x50, 1, 1, &SetupRecord::failureLimit},    // failure criterion code
-    {0x51, 1, 1, &SetupRecord::failureResponse}, // failure response code
-    {0x60, 1, 10, &SetupRecord::shutOffTime},    // auto shut-off time in tens of seconds
-    {0x61, 1, 1, &SetupRecord::startupMode},     // start-up mode code
-    {0x70, 2, 1, &SetupRecord::goodLimit},       // good limit in tenths of a kilohm
-    {0x71, 2, 1, &SetupRecord::poorLimit},       // poor limit in tenths of a kilohm
+// In the order a transfer sends them; one for every setting.
+inline constexpr std::array<SettingRegister, kSetupFields.size()> kSettingRegisters{{
+    {0x40, 1, 1, &setupField(&SetupRecord::frequency)},
+    {0x50, 1, 1, &setupField(&SetupRecord::failureLimit)},
+    {0x51, 1, 1, &setupField(&SetupRecord::failureResponse)},
+    {0x60, 1, 10, &setupField(&SetupRecord::shutOffTime)}, // tens of seconds
+    {0x61, 1, 1, &setupField(&SetupRecord::startupMode)},
+    {0x70, 2, 1, &setupField(&SetupRecord::goodLimit)},
+    {0x71, 2, 1, &setupField(&SetupRecord::poorLimit)},
 }};
+static_assert(std::ranges::all_of(kSetupFields,
+                                  [](const SetupField& field) {
+                                      return std::ranges::count(kSettingRegisters, &field,
+                                                                &SettingRegister::field) == 1;
+                                  }),
+              "every setting has one register");
 
 // None for a register the instrument does not have.
 std::optional<std::size_t> registerWidth(std::uint8_t number);

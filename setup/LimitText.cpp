@@ -67,14 +67,9 @@ std::int32_t tenthsOfDecimal(std::string_view text) {
 }
 
 std::int32_t limitFromText(std::string_view text) {
-    return std::clamp(tenthsOfDecimal(text.substr(0, kReadLength)), kMinLimit, kMaxLimit);
+    return kLimitRange.allowed(tenthsOfDecimal(text.substr(0, kReadLength)));
 }
 
 std::int32_t shutOffTimeFromText(std::string_view text) {
-    const std::int32_t seconds = parseDecimal(text.substr(0, kReadLength));
-    if (seconds > kMaxShutOffTime)
-        return kMaxShutOffTime;
-    if (seconds < kMinShutOffTime)
-        return kMinShutOffTime;
-    return seconds - seconds % kShutOffTimeStep;
+    return kShutOffTimeRange.allowed(parseDecimal(text.substr(0, kReadLength)));
 }

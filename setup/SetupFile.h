@@ -1,18 +1,20 @@
 #pragma once
 
 #include "setup/KeyValueText.h"
+#include "setup/SetupFields.h"
 #include "setup/SetupRecord.h"
 
 #include <string>
 #include <vector>
 
-// Setup files (*.prp): 263 KEY=value lines, LEADNAMEn and LEADSKIPn alternating for leads 1 to
-// 128, then FREQUENCY, STARTUPMODE, FAILURERESPONSE, FAILURELIMIT, GOODLIMIT, POORLIMIT and
-// SHUTOFFTIME.
+// Setup files (*.prp): KEY=value lines, LEADNAMEn and LEADSKIPn alternating for leads 1 to 128,
+// then the settings in the order of kSetupFields, each as its decimal number.
+inline constexpr std::size_t kSetupFileLines = 2 * SetupRecord::kMaxLeads + kSetupFields.size();
 
-// Writes record into path: a new file gets the 263 lines in order; an existing one has its keys
-// rewritten in place, its other lines kept and missing keys appended. Throws FileError when the
-// file cannot be opened (nothing written) or the rewrite fails midway (the file left as it was).
+// Writes record into path: a new file gets its kSetupFileLines in order; an existing one has its
+// keys rewritten in place, its other lines kept and missing keys appended. Throws FileError when
+// the file cannot be opened (nothing written) or the rewrite fails midway (the file left as it
+// was).
 void writeSetupFile(const SetupRecord& record, const std::string& path);
 
 // Reads the keys that path holds into record; missing keys leave their fields as they were and

@@ -1,6 +1,13 @@
 #include "setup/SetupRecord.h"
 
+#include "setup/SetupFields.h"
+
 #include <cstdio>
+
+SetupRecord::SetupRecord() {
+    for (const SetupField& field : kSetupFields)
+        field.store(*this, field.defaultValue);
+}
 
 void SetupRecord::resetToDefaults() {
     *this = SetupRecord{};
@@ -12,14 +19,9 @@ void SetupRecord::clearLeads() {
 }
 
 void SetupRecord::normalizeCodes() {
-    if (frequency < 1 || frequency > 3)
-        frequency = 1;
-    if (startupMode > 3)
-        startupMode = 1;
-    if (failureResponse < 1 || failureResponse > 2)
-        failureResponse = 1;
-    if (failureLimit < 1 || failureLimit > 2)
-        failureLimit = 1;
+    for (const SetupField& field : kSetupFields)
+        if (!field.choices.empty())
+            field.store(*this, field.choice(field.valueIn(*this)).code);
 }
 
 std::string limitDisplayText(std::int32_t tenths) {

@@ -25,19 +25,22 @@ private:
 struct SetupRecord {
     static constexpr int kMaxLeads = LeadArray<bool>::kMaxLeads;
 
-    std::uint8_t frequency = 1;       // 1 = 10 Hz, 2 = 20 Hz, 3 = 30 Hz
-    std::uint8_t failureLimit = 1;    // 1 = Good Limit, 2 = Poor Limit
-    std::uint8_t failureResponse = 1; // 1 = Stop, 2 = Continue
-    std::uint8_t startupMode = 1;     // 0 = Last Used, 1 = Auto, 2 = Manual, 3 = DC Offset
-    std::int32_t goodLimit = 100;     // tenths of a kilohm
-    std::int32_t poorLimit = 150;     // tenths of a kilohm
-    std::int32_t shutOffTime = 60;    // seconds
+    // The settings, their codes, ranges and defaults: kSetupFields.
+    std::uint8_t frequency{};
+    std::uint8_t failureLimit{};
+    std::uint8_t failureResponse{};
+    std::uint8_t startupMode{};
+    std::int32_t goodLimit{};   // tenths of a kilohm
+    std::int32_t poorLimit{};   // tenths of a kilohm
+    std::int32_t shutOffTime{}; // seconds
     LeadArray<bool> leadSkip;
     LeadArray<std::string> leadName;
 
+    // The defaults: every setting as kSetupFields gives it, no lead named or skipped.
+    SetupRecord();
     void resetToDefaults();
     void clearLeads();
-    // Brings the four codes back into range; limits, shut-off time and leads are left alone.
+    // Brings every option's code back among its choices; numbers and leads are left alone.
     void normalizeCodes();
 
     bool operator==(const SetupRecord&) const = default;

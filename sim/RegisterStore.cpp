@@ -53,8 +53,7 @@ std::optional<std::vector<std::uint8_t>> fromHex(std::string_view text) {
 RegisterStore::RegisterStore(const DeviceIdentity& identity) {
     const auto identityContent = encodeIdentity(identity);
     registers[kIdentityRegister].assign(identityContent.begin(), identityContent.end());
-    // Factory settings are the tool's defaults: 10 Hz, good limit fails, stop, 60 s, auto
-    // start-up, 10.0 and 15.0 kOhm.
+    // Factory settings are the tool's defaults.
     const SetupRecord factory;
     for (const SettingRegister& reg : kSettingRegisters)
         registers[reg.number] = encodeSetting(reg, factory);

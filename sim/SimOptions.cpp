@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdio>
 #include <getopt.h>
 #include <limits>
 #include <string_view>
@@ -150,6 +151,23 @@ bool apply(int code, std::string_view argument, SimOptions& options) {
     }
 }
 
+// The setting registers by width, in transfer order: "0x40 0x50 (1 byte), 0x70 (2 bytes)".
+std::string settingRegisterList() {
+    std::string text;
+    for (auto reg = kSettingRegisters.begin(); reg != kSettingRegisters.end();) {
+        const std::uint8_t width = reg->width;
+        if (!text.empty())
+            text += ", ";
+        for (; reg != kSettingRegisters.end() && reg->width == width; ++reg) {
+            std::array<char, 8> number{};
+            std::snprintf(number.data(), number.size(), "0x%02X ", reg->number);
+            text += number.data();
+        }
+        text += "(" + std::to_string(width) + (width == 1 ? " byte)" : " bytes)");
+    }
+    return text;
+}
+
 } // namespace
 
 ParsedOptions parseOptions(int argc, char** argv) {
@@ -183,7 +201,8 @@ Runs until SIGINT or SIGTERM, then exits with status 0.
 The instrument answers a read request (command 0x01, data the register) with a frame
 carrying the register's number and content, and a write (command the register, data its
 full content) with the acknowledgement 55 01 00 00 01. Registers: 0x10 identity (12 bytes),
-0x40 0x50 0x51 0x60 0x61 (1 byte), 0x70 0x71 (2 bytes), 0x80-0xFF leads (9 bytes).
+)" + settingRegisterList() +
+           R"(, 0x80-0xFF leads (9 bytes).
 Requests it does not know, and frames with a wrong checksum, get no answer.
 
   --link PATH              also make PATH a symlink to the terminal end (removed at exit)

@@ -1,6 +1,7 @@
 #include "ui/OptionGroups.h"
 
 #include "setup/LimitText.h"
+#include "setup/SetupFields.h"
 #include "ui/EditCommit.h"
 #include "ui/UpDownControl.h"
 
@@ -26,12 +27,6 @@ constexpr std::array kLimitAccelerations{Acceleration{0s, 1}, Acceleration{1s, 1
 constexpr std::array kShutOffAccelerations{Acceleration{0s, 10}, Acceleration{1s, 50}};
 constexpr int kEditLength = 9;
 
-struct RadioChoice {
-    const char* text;
-    const char* name;
-    int code;
-};
-
 QString latin1(const std::string& text) {
     return QString::fromLatin1(text);
 }
@@ -45,22 +40,25 @@ int spinPositionOf(std::int32_t value) {
     return static_cast<std::int16_t>(value);
 }
 
-void addRadios(QButtonGroup& buttons, QGridLayout* layout, int column,
-               std::initializer_list<RadioChoice> choices) {
+// One button a choice of the option, top to bottom, with the object names given in that order.
+void addRadios(QButtonGroup& buttons, QGridLayout* layout, int column, const SetupField& option,
+               std::initializer_list<const char*> names) {
+    Q_ASSERT(names.size() == option.choices.size());
     int row = 0;
-    for (const RadioChoice& choice : choices) {
-        auto* button = new QRadioButton(OptionGroups::tr(choice.text));
-        button->setObjectName(choice.name);
+    for (const char* name : names) {
+        const SetupChoice& choice = option.choices[static_cast<std::size_t>(row)];
+        auto* button = new QRadioButton(OptionGroups::tr(std::string(choice.text).c_str()));
+        button->setObjectName(name);
         buttons.addButton(button, choice.code);
         layout->addWidget(button, row++, column);
     }
 }
 
 QGroupBox* radioGroup(QWidget* parent, const char* title, const char* name, QButtonGroup& buttons,
-                      std::initializer_list<RadioChoice> choices) {
+                      const SetupField& option, std::initializer_list<const char*> names) {
     auto* box = new QGroupBox(OptionGroups::tr(title), parent);
     box->setObjectName(name);
-    addRadios(buttons, new QGridLayout(box), 0, choices);
+    addRadios(buttons, new QGridLayout(box), 0, option, names);
     return box;
 }
 
@@ -89,41 +87,38 @@ void OptionGroups::showRecord() {
 }
 
 QGroupBox* OptionGroups::buildFrequencyGroup(QWidget* parent) {
-    bindCodes(frequencyButtons, &SetupRecord::frequency);
+    constexpr const SetupField& frequency = setupField(&SetupRecord::frequency);
+    bindCodes(frequencyButtons, frequency);
     return radioGroup(parent, QT_TR_NOOP("Test Frequency"), "frequencyGroup", frequencyButtons,
-                      {{QT_TR_NOOP("10 Hz"), "freq10", 1},
-                       {QT_TR_NOOP("20 Hz"), "freq20", 2},
-                       {QT_TR_NOOP("30 Hz"), "freq30", 3}});
+                      frequency, {"freq10", "freq20", "freq30"});
 }
 
 QGroupBox* OptionGroups::buildStartupGroup(QWidget* parent) {
-    bindCodes(startupButtons, &SetupRecord::startupMode);
+    constexpr const SetupField& startupMode = setupField(&SetupRecord::startupMode);
+    bindCodes(startupButtons, startupMode);
     return radioGroup(parent, QT_TR_NOOP("Start-up Mode"), "startupGroup", startupButtons,
-                      {{QT_TR_NOOP("Auto"), "startupAuto", 1},
-                       {QT_TR_NOOP("Manual"), "startupManual", 2},
-                       {QT_TR_NOOP("DC Offset"), "startupDcOffset", 3},
-                       {QT_TR_NOOP("Last Used"), "startupLastUsed", 0}});
+                      startupMode,
+                      {"startupAuto", "startupManual", "startupDcOffset", "startupLastUsed"});
 }
 
 QGroupBox* OptionGroups::buildFailuresGroup(QWidget* parent) {
+    constexpr const SetupField& failureLimit = setupField(&SetupRecord::failureLimit);
+    constexpr const SetupField& failureResponse = setupField(&SetupRecord::failureResponse);
     auto* box = new QGroupBox(tr("Failures"), parent);
     box->setObjectName("failuresGroup");
     auto* layout = new QGridLayout(box);
-    bindCodes(failureLimitButtons, &SetupRecord::failureLimit);
+    bindCodes(failureLimitButtons, failureLimit);
     auto* criterion = twoLineLabel(QT_TR_NOOP("Failure"), QT_TR_NOOP("Criterion :"));
     layout->addWidget(criterion, 0, 0, 2, 1);
-    addRadios(failureLimitButtons, layout, 1,
-              {{QT_TR_NOOP("Good Limit"), "failureGood", 1},
-               {QT_TR_NOOP("Poor Limit"), "failurePoor", 2}});
-    criterion->setBuddy(failureLimitButtons.button(1));
-    bindCodes(failureResponseButtons, &SetupRecord::failureResponse);
+    addRadios(failureLimitButtons, layout, 1, failureLimit, {"failureGood", "failurePoor"});
+    criterion->setBuddy(failureLimitButtons.buttons().first());
+    bindCodes(failureResponseButtons, failureResponse);
     auto* responses = new QGridLayout;
     auto* upon = twoLineLabel(QT_TR_NOOP("Upon"), QT_TR_NOOP("Failure:"));
     responses->addWidget(upon, 0, 0, 2, 1);
-    addRadios(
-        failureResponseButtons, responses, 1,
-        {{QT_TR_NOOP("Stop"), "responseStop", 1}, {QT_TR_NOOP("Continue"), "responseContinue", 2}});
-    upon->setBuddy(failureResponseButtons.button(1));
+    addRadios(failureResponseButtons, responses, 1, failureResponse,
+              {"responseStop", "responseContinue"});
+    upon->setBuddy(failureResponseButtons.buttons().first());
     layout->addLayout(responses, 2, 0, 1, 2);
     return box;
 }
@@ -144,7 +139,7 @@ QGroupBox* OptionGroups::buildShutOffGroup(QWidget* parent) {
     shutOffEdit->installEventFilter(this);
     shutOffSpin = new UpDownControl(*shutOffEdit);
     shutOffSpin->setObjectName("shutOffSpin");
-    shutOffSpin->setRange(kMinShutOffTime, kMaxShutOffTime);
+    shutOffSpin->setRange(kShutOffTimeRange.min, kShutOffTimeRange.max);
     shutOffSpin->setAccelerations(kShutOffAccelerations);
     shutOffSpin->setWritesBuddy(true);
     shutOffSpin->nameArrowsFor(tr("Auto Shut-off"));
@@ -190,11 +185,11 @@ QWidget* OptionGroups::limitControls(QWidget* parent, LimitControls& controls, c
     controls.edit->installEventFilter(this);
     controls.spin = new UpDownControl(*controls.edit, holder);
     controls.spin->setObjectName(QString::fromLatin1(name) + "Spin");
-    controls.spin->setRange(kMinLimit, kMaxLimit);
+    controls.spin->setRange(kLimitRange.min, kLimitRange.max);
     controls.spin->setAccelerations(kLimitAccelerations);
     controls.spin->setStepFilter([this, controls](int position, int delta) {
         const int stepped = position + delta;
-        if (stepped < kMinLimit || stepped > kMaxLimit)
+        if (stepped < kLimitRange.min || stepped > kLimitRange.max)
             return false;
         record.*controls.field = stepped;
         controls.edit->setText(latin1(limitDisplayText(stepped)));
@@ -205,10 +200,10 @@ QWidget* OptionGroups::limitControls(QWidget* parent, LimitControls& controls, c
     return holder;
 }
 
-void OptionGroups::bindCodes(QButtonGroup& buttons, std::uint8_t SetupRecord::*field) {
-    connect(&buttons, &QButtonGroup::idToggled, this, [this, field](int code, bool checked) {
+void OptionGroups::bindCodes(QButtonGroup& buttons, const SetupField& option) {
+    connect(&buttons, &QButtonGroup::idToggled, this, [this, &option](int code, bool checked) {
         if (checked)
-            record.*field = static_cast<std::uint8_t>(code);
+            option.store(record, code);
     });
 }
 

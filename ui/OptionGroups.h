@@ -6,6 +6,7 @@
 #include <QObject>
 #include <cstdint>
 
+struct SetupField;
 class QGroupBox;
 class QLineEdit;
 class QWidget;
@@ -46,7 +47,7 @@ private:
     QGroupBox* buildFailuresGroup(QWidget* parent);
     QGroupBox* buildStartupGroup(QWidget* parent);
     QWidget* limitControls(QWidget* parent, LimitControls& controls, const char* name);
-    void bindCodes(QButtonGroup& buttons, std::uint8_t SetupRecord::*field);
+    void bindCodes(QButtonGroup& buttons, const SetupField& option);
     void markCodes();
     void showLimit(const LimitControls& controls, bool moveSpin);
     void showShutOffTime(bool moveSpin);
