@@ -3,14 +3,6 @@
 #include <algorithm>
 #include <type_traits>
 
-std::int32_t NumberRange::allowed(std::int32_t value) const {
-    if (value > max)
-        return max;
-    if (value < min)
-        return min;
-    return value - value % step;
-}
-
 std::int32_t SetupField::valueIn(const SetupRecord& record) const {
     return std::visit([&record](auto field) -> std::int32_t { return record.*field; }, member);
 }

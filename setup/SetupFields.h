@@ -2,6 +2,7 @@
 
 #include "setup/SetupRecord.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -37,7 +38,13 @@ struct NumberRange {
     std::int32_t step = 1;
 
     // Beyond the range becomes its nearer end; within it, the step below.
-    std::int32_t allowed(std::int32_t value) const;
+    constexpr std::int32_t allowed(std::int32_t value) const {
+        if (value > max)
+            return max;
+        if (value < min)
+            return min;
+        return value - value % step;
+    }
 };
 
 using SetupMember = std::variant<std::uint8_t SetupRecord::*, std::int32_t SetupRecord::*>;
@@ -149,6 +156,30 @@ inline constexpr std::array<SetupField, 7> kSetupFields{{
      .listedAt = 6,
      .jsonName = "shutOffSeconds"},
 }};
+
+// Every key once, every place in show's list once, options (8-bit codes) with choices that
+// hold their default, numbers with a default in their range.
+consteval bool isWellFormed(std::span<const SetupField> fields) {
+    for (std::size_t at = 0; at < fields.size(); ++at) {
+        const SetupField& field = fields[at];
+        for (const SetupField& earlier : fields.first(at))
+            if (earlier.key == field.key || earlier.listedAt == field.listedAt)
+                return false;
+        if (field.listedAt < 0 || field.listedAt >= static_cast<int>(fields.size()))
+            return false;
+        const bool isOption = std::holds_alternative<std::uint8_t SetupRecord::*>(field.member);
+        if (isOption != !field.choices.empty())
+            return false;
+        const bool defaultAllowed =
+            isOption ? std::ranges::find(field.choices, field.defaultValue, &SetupChoice::code) !=
+                           field.choices.end()
+                     : field.range.allowed(field.defaultValue) == field.defaultValue;
+        if (!defaultAllowed)
+            return false;
+    }
+    return true;
+}
+static_assert(isWellFormed(kSetupFields));
 
 // The setting kept in member; naming one the table lacks does not compile.
 consteval const SetupField& setupField(SetupMember member) {
