@@ -31,6 +31,8 @@ public:
 
     // The reply frame to one whole request frame, or none.
     std::optional<EncodedFrame> answer(std::span<const std::uint8_t> request);
+    // Misbehaves from the next request on; stopAfter still counts from the first.
+    void setFaults(const FaultPlan& plan) { faults = plan; }
 
 private:
     struct Reply {

@@ -16,6 +16,19 @@
 
 namespace {
 
+// Every reply names the register after the one asked for.
+FaultPlan wrongRegisters() {
+    FaultPlan plan;
+    plan.wrongRegisterEvery = 1;
+    return plan;
+}
+
+FaultPlan silence() {
+    FaultPlan plan;
+    plan.silent = true;
+    return plan;
+}
+
 // An instrument with a two-lead module whose setup differs from the window's defaults in
 // every field.
 class DeviceTransferTest : public WindowTest {
@@ -118,8 +131,10 @@ TEST_F(DeviceTransferTest, ALoadThatDoesNotCompleteLeavesTheSetupAsItWas) {
         modals.details.clear();
         // The two leads come in before the load breaks off.
         const int leadsAnswered = instrument.answeredCount() + 2;
-        instrument.wrongAnswersFrom = load.fails ? leadsAnswered : -1;
+        instrument.setFaults({});
         instrument.afterAnswer = [&](int answered) {
+            if (load.fails && answered == leadsAnswered)
+                instrument.setFaults(wrongRegisters());
             auto* transfer = qobject_cast<TransferDialog*>(QApplication::activeModalWidget());
             if (transfer != nullptr && !load.fails && answered == leadsAnswered + 1)
                 transfer->reject();
@@ -162,7 +177,8 @@ TEST_F(DeviceTransferTest, ASaveThatBreaksOffSaysWhatTheInstrumentNowHolds) {
     // second every 10 ms, so that the time-outs come at once.
     const int leadOneAnswered = instrument.answeredCount() + 2;
     instrument.afterAnswer = [&](int answered) {
-        instrument.silent = answered >= leadOneAnswered;
+        if (answered == leadOneAnswered)
+            instrument.setFaults(silence());
     };
     QTimer timePasses;
     QObject::connect(&timePasses, &QTimer::timeout, [this] {
@@ -196,7 +212,7 @@ TEST_F(DeviceTransferTest, OnlyACompletedTransferLetsTheWindowCloseWithoutAsking
         startWindow();
         connectInstrument();
         typeName(1, "Edited");
-        instrument.wrongAnswersFrom = transfer.fails ? instrument.answeredCount() + 1 : -1;
+        instrument.setFaults(transfer.fails ? wrongRegisters() : FaultPlan{});
         button(transfer.button)->click();
         // Asked, the recorder answers Yes.
         window->reject();
@@ -211,7 +227,7 @@ TEST_F(DeviceTransferTest, LosingTheInstrumentEmptiesThePanelAndTheGridButKeepsT
     startWindow();
     connectInstrument();
     typeName(1, "Stays");
-    instrument.silent = true;
+    instrument.setFaults(silence());
     // The reply to the last request of the connection, then eleven silent ticks.
     for (int tick = 0; tick < 12; ++tick)
         pollTick();
@@ -262,7 +278,11 @@ TEST_F(DeviceTransferTest, EverySaveAndLoadLeavesItsRowInTheRecord) {
     typeName(2, "Probe");
     find<QLineEdit>("serialEdit")->setText("00000077");
     button("deviceSaveButton")->click();
-    instrument.wrongAnswersFrom = instrument.answeredCount() + 2;
+    const int identityAndLeadAnswered = instrument.answeredCount() + 2;
+    instrument.afterAnswer = [&](int answered) {
+        if (answered == identityAndLeadAnswered)
+            instrument.setFaults(wrongRegisters());
+    };
     button("deviceLoadButton")->click();
     ASSERT_EQ(modals.messages, QStringList{kTransferErrorText});
 

@@ -22,11 +22,10 @@ public:
     Bytes content(std::uint8_t reg) const;
     int answeredCount() const { return answered; }
 
+    // The simulator's ways of misbehaving, from the next request on.
+    void setFaults(const FaultPlan& faults) { responder.setFaults(faults); }
+
     RegisterStore registers;
-    // Requests are read and left unanswered, as by an instrument switched off.
-    bool silent = false;
-    // From this many answered requests on, reads are answered under the next register.
-    int wrongAnswersFrom = -1;
     // Runs after each answered request with the number answered so far.
     std::function<void(int answered)> afterAnswer;
 
