@@ -2,6 +2,7 @@
 
 #include "device/SerialNumberText.h"
 #include "ui/EditCommit.h"
+#include "ui/Latin1Text.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -11,10 +12,6 @@
 #include <QPushButton>
 
 namespace {
-
-std::string latin1Text(const QLineEdit* edit) {
-    return edit->text().toLatin1().toStdString();
-}
 
 QPushButton* pushButton(QWidget* parent, const QString& text, const char* name) {
     auto* button = new QPushButton(text, parent);

@@ -20,7 +20,7 @@ QStringList helpPagePlaces(const QString& programPath) {
             QDir::cleanPath(folder + "/../share/mirafen/" + pageName)};
 }
 
-QString translated(const char* text) {
+QString helpText(const char* text) {
     return QCoreApplication::translate("Help", text);
 }
 
@@ -41,13 +41,13 @@ void openHelpPage(QWidget* parent, const QString& programPath) {
     const QUrl page = helpPageUrl(programPath);
     if (page.isEmpty()) {
         const QStringList places = helpPagePlaces(programPath);
-        showWarning(parent, translated("The help page %1 was not found.").arg(places.last()),
-                    translated("Looked for:") + "\n    " + places.join("\n    "));
+        showWarning(parent, helpText("The help page %1 was not found.").arg(places.last()),
+                    helpText("Looked for:") + "\n    " + places.join("\n    "));
         return;
     }
     if (!QDesktopServices::openUrl(page))
-        showWarning(parent, translated("The help page %1 could not be opened: no program to "
-                                       "show web pages was found.")
+        showWarning(parent, helpText("The help page %1 could not be opened: no program to "
+                                     "show web pages was found.")
                                 .arg(page.toLocalFile()));
 }
 

@@ -1,5 +1,7 @@
 #include "ui/LeadGrid.h"
 
+#include "ui/Latin1Text.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -126,7 +128,7 @@ void LeadGrid::savePage() {
         // Only a name the user changed is taken: showing a longer name from a file cut it to
         // the edit's length, and taking it back would lose the rest.
         if (name->isModified())
-            record.leadName[base + row] = name->text().toLatin1().toStdString();
+            record.leadName[base + row] = latin1Text(name);
         record.leadSkip[base + row] = rowSkipAt(row);
     }
 }

@@ -11,7 +11,7 @@
 
 namespace {
 
-QString translated(const char* text) {
+QString messageText(const char* text) {
     return QCoreApplication::translate("Messages", text);
 }
 
@@ -30,10 +30,10 @@ void showWarning(QWidget* parent, const QString& text, const QString& detail) {
 
 bool confirmDroppingEdits(QWidget* parent) {
     QMessageBox box(QMessageBox::Warning, programName(),
-                    translated("The setup has changed since it was last loaded or saved."),
+                    messageText("The setup has changed since it was last loaded or saved."),
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setObjectName("dropEditsBox");
-    box.setInformativeText(translated("Close and lose the changes?"));
+    box.setInformativeText(messageText("Close and lose the changes?"));
     // A stray Enter keeps the changes.
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
@@ -53,8 +53,8 @@ QString portFailureDetail(const std::string& reason, const std::string& devicePa
     QString detail = QString::fromLocal8Bit(reason);
     if (const std::string hint = portAccessHint(devicePath); !hint.empty())
         detail += (detail.isEmpty() ? "" : "\n\n") + QString::fromLocal8Bit(hint);
-    QString list = ports.empty() ? translated("No serial ports were found on this computer.")
-                                 : translated("Serial ports on this computer:");
+    QString list = ports.empty() ? messageText("No serial ports were found on this computer.")
+                                 : messageText("Serial ports on this computer:");
     for (const DiscoveredPort& port : ports)
         list += "\n    " + QString::fromLocal8Bit(portLabel(port));
     return detail + (detail.isEmpty() ? "" : "\n\n") + list;

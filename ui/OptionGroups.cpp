@@ -3,6 +3,7 @@
 #include "setup/LimitText.h"
 #include "setup/SetupFields.h"
 #include "ui/EditCommit.h"
+#include "ui/Latin1Text.h"
 #include "ui/UpDownControl.h"
 
 #include <QFocusEvent>
@@ -29,10 +30,6 @@ constexpr int kEditLength = 9;
 
 QString latin1(const std::string& text) {
     return QString::fromLatin1(text);
-}
-
-std::string latin1Text(const QLineEdit* edit) {
-    return edit->text().toLatin1().toStdString();
 }
 
 // The up-downs hold a 16-bit position, so a value from a file beyond it keeps its low 16 bits.
