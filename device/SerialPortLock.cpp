@@ -3,6 +3,7 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -18,11 +19,15 @@ namespace {
 constexpr const char* kFolderVariable = "MIRAFEN_LOCK_DIR";
 constexpr const char* kSystemFolder = "/run/lock";
 
-// /dev/serial/by-id/usb-... and the /dev/ttyUSB0 it stands for are locked under one name.
-std::string deviceName(const std::string& devicePath) {
+// A program takes a lock before it opens the device; this long is allowed between the two.
+constexpr std::chrono::seconds kLockSettleTime{10};
+
+// /dev/serial/by-id/usb-... and the /dev/ttyUSB0 it stands for are one device, locked under one
+// name.
+std::filesystem::path deviceOf(const std::string& devicePath) {
     std::error_code error;
     const std::filesystem::path device = std::filesystem::canonical(devicePath, error);
-    return (error ? std::filesystem::path(devicePath) : device).filename().string();
+    return error ? std::filesystem::path(devicePath) : device;
 }
 
 std::string lockContent(pid_t process) {
@@ -55,6 +60,39 @@ bool isRunning(pid_t process) {
     return kill(process, 0) == 0 || errno == EPERM;
 }
 
+// Whether the process has the device open; true when its descriptors cannot be read (another
+// user's process), as it may well have.
+bool hasOpen(pid_t process, const std::filesystem::path& device) {
+    std::error_code error;
+    std::filesystem::directory_iterator descriptors("/proc/" + std::to_string(process) + "/fd",
+                                                    error);
+    if (error)
+        return true;
+    for (const auto& descriptor : descriptors) {
+        std::error_code unreadable;
+        if (std::filesystem::read_symlink(descriptor.path(), unreadable) == device)
+            return true;
+    }
+    return false;
+}
+
+bool isOlderThan(const std::filesystem::path& file, std::chrono::seconds age) {
+    std::error_code error;
+    const auto written = std::filesystem::last_write_time(file, error);
+    return !error && written < std::filesystem::file_time_type::clock::now() - age;
+}
+
+// A lock is held while the process it names runs, with two exceptions that process numbers
+// coming round again make real. A lock naming this process: its own opens of the device are
+// already ruled out by the flock this one took first. A lock naming a process that has kept it a
+// while without having the device open: that number now belongs to another program.
+bool isHeld(pid_t process, const std::filesystem::path& lockPath,
+            const std::filesystem::path& device) {
+    if (process == getpid() || !isRunning(process))
+        return false;
+    return !isOlderThan(lockPath, kLockSettleTime) || hasOpen(process, device);
+}
+
 // "minicom, process 1234, /run/lock/LCK..ttyUSB0"
 std::string describeHolder(std::optional<pid_t> process, const std::filesystem::path& lockPath) {
     if (!process)
@@ -75,7 +113,8 @@ std::filesystem::path SerialPortLock::folder() {
 bool SerialPortLock::take(const std::string& devicePath) {
     release();
     holderText.clear();
-    const std::filesystem::path candidate = folder() / ("LCK.." + deviceName(devicePath));
+    const std::filesystem::path device = deviceOf(devicePath);
+    const std::filesystem::path candidate = folder() / ("LCK.." + device.filename().string());
     // A second round follows the removal of a stale lock; a third would mean another program
     // keeps making stale locks, and the port counts as held.
     for (int round = 0; round < 2; ++round) {
@@ -97,7 +136,7 @@ bool SerialPortLock::take(const std::string& devicePath) {
         if (errno != EEXIST)
             return true;
         const std::optional<pid_t> process = holderOf(candidate);
-        if (!process || isRunning(*process)) {
+        if (!process || isHeld(*process, candidate, device)) {
             holderText = describeHolder(process, candidate);
             return false;
         }

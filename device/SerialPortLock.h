@@ -16,7 +16,9 @@ public:
     // $MIRAFEN_LOCK_DIR when set, else /run/lock.
     static std::filesystem::path folder();
 
-    // Takes the lock of devicePath; a lock left by a process that no longer runs is taken over.
+    // Takes the lock of devicePath. A stale lock is taken over: one left by a process that no
+    // longer runs, or whose process number has come round to this process or to a program that
+    // has not opened the device within seconds of the lock.
     // False when another process holds it: holder() then says which. A lock folder that is
     // missing or cannot be written takes nothing and returns true, as the port itself is free.
     bool take(const std::string& devicePath);

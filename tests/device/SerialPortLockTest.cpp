@@ -3,6 +3,8 @@
 #include "support/PseudoTerminal.h"
 #include "support/TempFolder.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -118,6 +120,59 @@ TEST_F(SerialPortLockTest, ALockLeftByAProcessThatEndedIsTakenOver) {
     SerialPort port;
     ASSERT_TRUE(port.open(terminal.slavePath(), kBaudRate)) << port.lastError();
     EXPECT_EQ(readFile(lockPath()), lockContent(getpid()));
+}
+
+// A child process that waits to be killed, holding the pseudo-terminal open or not.
+pid_t waitingChild(const PseudoTerminal& terminal, bool holdingDevice) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (!holdingDevice)
+            ::close(terminal.slaveFd());
+        pause();
+        _exit(0);
+    }
+    return child;
+}
+
+// Process numbers come round again, so a lock left behind may name a process that runs now.
+TEST_F(SerialPortLockTest, ALockWhoseProcessNumberCameRoundAgainIsTakenOver) {
+    using namespace std::chrono_literals;
+    struct Case {
+        const char* what;
+        bool childHoldsDevice;
+        bool ownProcess;
+        std::chrono::seconds age;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"this process, just written", false, true, 0s, true},
+        {"a program without the device, a minute old", false, false, 60s, true},
+        {"a program holding the device, a minute old", true, false, 60s, false},
+        {"a program about to open the device", false, false, 0s, false},
+    };
+    for (const Case& c : cases) {
+        const pid_t child = waitingChild(terminal, c.childHoldsDevice);
+        ASSERT_GT(child, 0);
+        const pid_t named = c.ownProcess ? getpid() : child;
+        writeFile(lockPath(), lockContent(named));
+        std::filesystem::last_write_time(lockPath(),
+                                         std::filesystem::file_time_type::clock::now() - c.age);
+        // The child has closed its copy of the device once its descriptors no longer list it.
+        const std::string descriptor =
+            "/proc/" + std::to_string(child) + "/fd/" + std::to_string(terminal.slaveFd());
+        for (int wait = 0; !c.childHoldsDevice && std::filesystem::exists(descriptor) && wait < 500;
+             ++wait)
+            usleep(2000);
+
+        SerialPort port;
+        EXPECT_EQ(port.open(terminal.slavePath(), kBaudRate), c.taken)
+            << c.what << ": " << port.lastError();
+        EXPECT_EQ(readFile(lockPath()), lockContent(c.taken ? getpid() : named)) << c.what;
+        port.close();
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        std::filesystem::remove(lockPath());
+    }
 }
 
 TEST_F(SerialPortLockTest, WithoutAUsableLockFolderThePortOpensAndItsFlockStillGuardsIt) {
