@@ -19,6 +19,8 @@ std::string_view causeText(FileError::Cause cause) {
         return "disk full";
     case FileError::Cause::IsDirectory:
         return "is a directory";
+    case FileError::Cause::NotAFile:
+        return "not a file";
     case FileError::Cause::Busy:
         return "busy";
     case FileError::Cause::Generic:
@@ -85,6 +87,8 @@ const char* FileError::standardTextPattern(Cause cause) {
         return "Disk full while accessing %1.";
     case Cause::IsDirectory:
         return "%1 is a directory.";
+    case Cause::NotAFile:
+        return "%1 is not a file.";
     case Cause::Busy:
         return "%1 is busy.";
     case Cause::Generic:

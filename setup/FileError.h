@@ -13,6 +13,7 @@ public:
         NotFound,
         DiskFull,
         IsDirectory, // a folder given where a file belongs
+        NotAFile,    // a pipe, a terminal or another device given where a file belongs
         Busy,        // a program being run, which Linux will not let anyone write
         Generic
     };

@@ -58,6 +58,7 @@ bool KeyValueFile::openFor(const std::string& path, Access wanted) {
     close();
     access = wanted;
     danglingLink = false;
+    notAFile = false;
     if (path.size() >= kMaxPathLength)
         return refuseOpen(ENAMETOOLONG);
     const bool reading = wanted == Access::Read;
@@ -81,13 +82,15 @@ bool KeyValueFile::openFor(const std::string& path, Access wanted) {
     int refusal = 0;
     if (::fstat(opened, &status) != 0)
         refusal = errno;
-    else if (!S_ISREG(status.st_mode))
+    else if (S_ISDIR(status.st_mode))
         refusal = EISDIR;
+    else if (!S_ISREG(status.st_mode))
+        notAFile = true;
     else if (!reading && (status.st_mode & S_IWUSR) == 0)
         refusal = EACCES;
     else if (::flock(opened, (reading ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0)
         refusal = errno;
-    if (refusal != 0) {
+    if (refusal != 0 || notAFile) {
         ::close(opened);
         return refuseOpen(refusal);
     }
@@ -102,6 +105,8 @@ bool KeyValueFile::refuseOpen(int error) {
 }
 
 FileError KeyValueFile::openFailure() const {
+    if (notAFile)
+        return FileError(FileError::Cause::NotAFile, path_);
     return FileError::fromErrno(openErrno, path_);
 }
 

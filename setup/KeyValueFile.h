@@ -73,6 +73,7 @@ private:
     Access access = Access::RewriteOrCreate;
     int openErrno = 0;
     bool danglingLink = false;
+    bool notAFile = false; // a pipe, a terminal or another device: no errno says so
     std::string path_;
 };
 

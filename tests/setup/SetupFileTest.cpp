@@ -313,9 +313,11 @@ private:
     pid_t child = -1;
 };
 
-TEST_F(SetupFileTest, AFolderOrARunningProgramGivenAsTheFileIsCalledWhatItIs) {
+TEST_F(SetupFileTest, AFolderAPipeOrARunningProgramGivenAsTheFileIsCalledWhatItIs) {
     const std::string folderPath = pathOf("ward4.prp");
     std::filesystem::create_directory(folderPath);
+    const std::string pipePath = pathOf("pipe.prp");
+    ASSERT_EQ(mkfifo(pipePath.c_str(), 0600), 0);
     const std::string programPath = pathOf("sleeper.prp");
     const RunningProgram program(programPath);
     const std::string programBytes = readFile(programPath);
@@ -333,6 +335,10 @@ TEST_F(SetupFileTest, AFolderOrARunningProgramGivenAsTheFileIsCalledWhatItIs) {
               folderPath + " is a directory.");
     EXPECT_EQ(refusal([&] { writeSetupFile(SetupRecord{}, programPath); }),
               programPath + " is busy.");
+    EXPECT_EQ(refusal([&] { readSetupFile(record, pipePath); }), pipePath + " is not a file.");
+    EXPECT_EQ(refusal([&] { writeSetupFile(SetupRecord{}, pipePath); }),
+              pipePath + " is not a file.");
+    EXPECT_EQ(refusal([&] { readSetupFile(record, "/dev/null"); }), "/dev/null is not a file.");
     EXPECT_EQ(readFile(programPath), programBytes);
 }
 

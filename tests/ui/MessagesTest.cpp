@@ -56,6 +56,7 @@ TEST(Messages, FileErrorsShowTheStandardTextOfTheirCauseWithThePath) {
         {Cause::NotFound, "/data/zenset.sys was not found."},
         {Cause::DiskFull, "Disk full while accessing /data/zenset.sys."},
         {Cause::IsDirectory, "/data/zenset.sys is a directory."},
+        {Cause::NotAFile, "/data/zenset.sys is not a file."},
         {Cause::Busy, "/data/zenset.sys is busy."},
         {Cause::Generic, "An unexpected file error occurred while accessing /data/zenset.sys."},
     };
