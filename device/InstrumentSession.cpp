@@ -12,6 +12,7 @@ InstrumentSession::InstrumentSession(FrameTrace trace)
 bool InstrumentSession::open(const std::string& devicePath, LineSettings settings) {
     lineHungUp = false;
     resting = false;
+    pollAnswerOwed = false;
     return link_.open(devicePath, settings);
 }
 
@@ -51,6 +52,7 @@ void InstrumentSession::portReadable(TimePoint now) {
     }
     if (!link_.hasFrame())
         return;
+    pollAnswerOwed = false;
     if (transferRunning()) {
         transfer->frameArrived(now);
         endTransferIfFinished();
@@ -95,6 +97,7 @@ void InstrumentSession::pollIfDue(TimePoint now) {
         return;
     const IdentificationPoll::Outcome outcome = poll.tick();
     lastPollRequest = now;
+    pollAnswerOwed = true;
     if (pollReport)
         pollReport(outcome);
 }
@@ -118,7 +121,9 @@ void InstrumentSession::startTransfer(SetupRecord& record, DeviceInfo& info, Dir
                                       TimePoint now, TransferEvents events) {
     transferEnded = std::move(events.ended);
     transfer.emplace(link_, record, info, direction, std::move(events.progress), minimumSpacing);
-    transfer->start(std::max(now, lastIdentityRequest() + SessionTiming::kIdentityAnswerTime));
+    const bool identityAnswerOwed = pollAnswerOwed || identityPending();
+    transfer->start(identityAnswerOwed ? lastIdentityRequest() + SessionTiming::kIdentityAnswerWait
+                                       : now);
     if (lineHungUp)
         transfer->lineHungUp();
     else

@@ -68,7 +68,7 @@ public:
     std::optional<DeviceIdentity> identity() const;
 
     // Runs one transfer of record and info; events.ended runs once it has ended, whatever
-    // the result. The first request waits for the answer to the last identity request.
+    // the result. The first request waits for the answer to an identity request still out.
     void startTransfer(SetupRecord& record, DeviceInfo& info, Direction direction, TimePoint now,
                        TransferEvents events);
     void cancelTransfer();
@@ -89,6 +89,7 @@ private:
     bool polling = false;
     TimePoint nextPoll{};
     TimePoint lastPollRequest{};
+    bool pollAnswerOwed = false; // the poll's last request has had no frame in answer yet
     std::optional<IdentityQuery> query;
     std::optional<TransferExchange> transfer;
     std::function<void()> transferEnded;

@@ -27,9 +27,10 @@ inline constexpr std::chrono::milliseconds kFallbackSpacing{80};
 // be slow.
 inline constexpr std::chrono::milliseconds kLongestMinimumSpacing{1000};
 
-// The first request of a transfer leaves no sooner than this after the last identity request,
-// so that the identity's answer is in before it and cannot pass for the first request's.
-inline constexpr std::chrono::milliseconds kIdentityAnswerTime{50};
+// The first request of a transfer waits for the answer to an identity request still out, which
+// could otherwise pass for the first request's own; an answer not in this long after its
+// request is taken as lost.
+inline constexpr std::chrono::milliseconds kIdentityAnswerWait{1000};
 // Asking for the identity until it comes asks again this often.
 inline constexpr std::chrono::milliseconds kIdentityRepeat{1000};
 

@@ -51,9 +51,14 @@ void TransferExchange::frameArrived(TimePoint now) {
     if (state != State::Pausing && state != State::Waiting)
         return;
     // A frame while no request is out (a late answer, the poll's answer before the first
-    // request) answers none of them.
-    if (!link.takeFrame(frame) || state == State::Pausing)
+    // request) answers none of them. The first request waited for that answer, and goes now.
+    if (!link.takeFrame(frame))
         return;
+    if (state == State::Pausing) {
+        if (firstRequest)
+            sendAfterSpacing(now);
+        return;
+    }
     const std::optional<FrameView> reply = decodeFrame(frame);
     if (reply && judgeReply(*reply))
         advance(now);

@@ -40,8 +40,10 @@ public:
                      ProgressSink progress,
                      std::chrono::milliseconds minimumSpacing = std::chrono::milliseconds(0));
 
-    // Builds the request list; the first request leaves at firstRequest, and a frame waiting
-    // on the link then is dropped: it answers none of this transfer's requests.
+    // Builds the request list; the first request leaves at firstRequest or, sooner, once a frame
+    // arrives before it: the answer the instrument still owed an earlier request, which answers
+    // none of this transfer's. A frame waiting on the link when the first request leaves is
+    // dropped.
     void start(TimePoint firstRequest);
     // Judges a frame waiting on the link.
     void frameArrived(TimePoint now);

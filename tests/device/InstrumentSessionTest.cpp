@@ -8,6 +8,7 @@
 #include "support/PseudoTerminal.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -110,17 +111,61 @@ TEST_F(InstrumentSessionTest, ATransferRunsAtTheLinesSpeedWhileThePollStandsStil
                            [&] {
                                ++ended;
                            }});
-    // The poll's answer comes in before the first request, which waits for it.
-    EXPECT_EQ(session.nextCall(), now + SessionTiming::kIdentityAnswerTime);
-    EXPECT_EQ(answerRequests(), 1);
-    advance();
-
-    // Every further request goes out as the answer to the one before it is read.
-    EXPECT_EQ(answerRequests(), 11);
+    // The first request waits for the poll's answer; then every request goes out as the
+    // answer to the one before it is read.
+    EXPECT_EQ(unreadRequestBytesOn(terminal), 5);
+    EXPECT_EQ(answerRequests(), 1 + 11);
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(session.transferResult(), InstrumentSession::Result::Completed);
     EXPECT_EQ(positions.size(), 10U);
     EXPECT_EQ(events, std::vector{Event::None}) << "no poll tick during the transfer";
+}
+
+// An answer to the poll that comes after the first request could pass for that request's own,
+// and then every answer would be taken for the request after its own.
+TEST_F(InstrumentSessionTest, TheFirstRequestOfATransferWaitsForThePollsAnswerUntilItIsLost) {
+    struct Case {
+        const char* what;
+        bool answeredBeforeTheTransfer;
+        std::optional<std::chrono::milliseconds> answerAfter; // none: never
+    };
+    const Case cases[] = {
+        {"answered before the transfer", true, std::nullopt},
+        {"answered late", false, 300ms},
+        {"never answered", false, std::nullopt},
+    };
+    session.startPolling(now, {});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        advance(); // the poll asks
+        const TimePoint asked = now;
+        if (c.answeredBeforeTheTransfer)
+            answerRequests();
+        SetupRecord record;
+        DeviceInfo info;
+        info.leadCount = 4;
+        session.startTransfer(record, info, InstrumentSession::Direction::Read, now,
+                              {{[](int, int) {},
+                                [](int) {
+                                }},
+                               {}});
+        if (c.answeredBeforeTheTransfer) {
+            EXPECT_EQ(nextRequestOn(terminal), frameBytes(0x01, Bytes{0x80}));
+        } else {
+            EXPECT_EQ(nextRequestOn(terminal), kIdentityRequest);
+            EXPECT_EQ(unreadRequestBytesOn(terminal), 0);
+            EXPECT_EQ(session.nextCall(), asked + SessionTiming::kIdentityAnswerWait);
+            if (c.answerAfter) {
+                now = asked + *c.answerAfter;
+                terminal.send(instrument.answer(kIdentityRequest)->bytes());
+                session.portReadable(now);
+            } else {
+                advance();
+            }
+            EXPECT_EQ(nextRequestOn(terminal), frameBytes(0x01, Bytes{0x80}));
+        }
+        session.cancelTransfer();
+    }
 }
 
 TEST_F(InstrumentSessionTest, AHangUpEndsATransferAtOnceAndIsNoLongerWatched) {

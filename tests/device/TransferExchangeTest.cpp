@@ -129,6 +129,18 @@ TEST(TransferExchangeTest, FirstRequestLeavesWhenStartedForAndDropsAFrameWaiting
     EXPECT_EQ(bench.sent.size(), load.requestCount()); // the first request went out once
 }
 
+TEST(TransferExchangeTest, AnAnswerStillOwedReleasesTheFirstRequestAsItArrives) {
+    TransferBench bench;
+    auto load = bench.exchange(Direction::Read);
+    load.start(bench.now + 1000ms);
+    bench.now += 300ms;
+    bench.line.reply(frameBytes(0x10, Bytes(12, 'S')));
+    load.frameArrived(bench.now);
+
+    EXPECT_EQ(bench.line.nextRequest(), frameBytes(0x01, Bytes{0x80}));
+    EXPECT_EQ(load.nextCall(), bench.now + SessionTiming::kReplyTimeout);
+}
+
 TEST(TransferExchangeTest, SilentInstrumentFailsAfterThreeSendsOfTheFirstRequest) {
     TransferBench bench;
     const TimePoint start = bench.now;
