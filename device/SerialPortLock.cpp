@@ -1,5 +1,6 @@
 #include "device/SerialPortLock.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -50,8 +51,9 @@ std::optional<pid_t> holderOf(const std::filesystem::path& lockPath) {
     std::string_view content(text.data(), static_cast<std::size_t>(got));
     content.remove_prefix(std::min(content.find_first_not_of(' '), content.size()));
     int process = 0;
-    const auto [end, error] = std::from_chars(content.begin(), content.end(), process);
-    if (error != std::errc{} || process <= 0 || (end != content.end() && *end != '\n'))
+    const char* const last = content.data() + content.size();
+    const auto [end, error] = std::from_chars(content.data(), last, process);
+    if (error != std::errc{} || process <= 0 || (end != last && *end != '\n'))
         return std::nullopt;
     return process;
 }
