@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -162,6 +163,17 @@ void reportBatch(const CommandContext& context, const InstrumentJobs& jobs,
     requireRecorded(context, recordProblem);
 }
 
+// Serves the instruments of the jobs. A batch is reported here; the one instrument of a command
+// that named one is handed to reportOne, unless it failed, which fails the command.
+void serve(const CommandContext& context, Task task, InstrumentJobs& jobs,
+           const std::function<void(const InstrumentJob&)>& reportOne) {
+    const std::optional<std::string> recordProblem = run(context, task, jobs);
+    if (isBatch(context))
+        return reportBatch(context, jobs, recordProblem);
+    reportOne(onlyJob(context, jobs, recordProblem));
+    requireRecorded(context, recordProblem);
+}
+
 std::string moduleText(const InstrumentJob& job) {
     return terminalSafe(job.outcome().module->listText);
 }
@@ -171,30 +183,26 @@ std::string moduleText(const InstrumentJob& job) {
 void identifyInstrument(const CommandContext& context) {
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     InstrumentJobs jobs = plannedJobs(context, Task::Identify, catalogue);
-    const std::optional<std::string> recordProblem = run(context, Task::Identify, jobs);
-    if (isBatch(context))
-        return reportBatch(context, jobs, recordProblem);
-    const InstrumentJob& job = onlyJob(context, jobs, recordProblem);
-    const std::string& device = job.plan().devicePath;
-    const DeviceIdentity& identity = *job.outcome().identity;
-    context.out << (context.invocation.json ? identityJson(device, identity, job.outcome().module)
-                                            : identityText(device, identity, job.outcome().module));
+    serve(context, Task::Identify, jobs, [&context](const InstrumentJob& job) {
+        const std::string& device = job.plan().devicePath;
+        const DeviceIdentity& identity = *job.outcome().identity;
+        const auto& module = job.outcome().module;
+        context.out << (context.invocation.json ? identityJson(device, identity, module)
+                                                : identityText(device, identity, module));
+    });
 }
 
 void readFromInstrument(const CommandContext& context) {
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     InstrumentJobs jobs = plannedJobs(context, Task::Read, catalogue);
-    const std::optional<std::string> recordProblem = run(context, Task::Read, jobs);
-    if (isBatch(context))
-        return reportBatch(context, jobs, recordProblem);
-    const InstrumentJob& job = onlyJob(context, jobs, recordProblem);
-    if (job.outcome().file == "-")
-        context.out << newSetupFileText(job.plan().setup);
-    else if (!context.invocation.quiet)
-        context.out << "Read the setup of instrument "
-                    << terminalSafe(job.outcome().identity->serialText) << " (" << moduleText(job)
-                    << ") into " << job.outcome().file << ".\n";
-    requireRecorded(context, recordProblem);
+    serve(context, Task::Read, jobs, [&context](const InstrumentJob& job) {
+        if (job.outcome().file == "-")
+            context.out << newSetupFileText(job.plan().setup);
+        else if (!context.invocation.quiet)
+            context.out << "Read the setup of instrument "
+                        << terminalSafe(job.outcome().identity->serialText) << " ("
+                        << moduleText(job) << ") into " << job.outcome().file << ".\n";
+    });
 }
 
 void writeToInstrument(const CommandContext& context) {
@@ -203,13 +211,10 @@ void writeToInstrument(const CommandContext& context) {
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     // A module type that cannot be written is refused before any instrument is asked anything.
     InstrumentJobs jobs = plannedJobs(context, Task::Write, catalogue, setup);
-    const std::optional<std::string> recordProblem = run(context, Task::Write, jobs);
-    if (isBatch(context))
-        return reportBatch(context, jobs, recordProblem);
-    const InstrumentJob& job = onlyJob(context, jobs, recordProblem);
-    if (!invocation.quiet)
-        context.out << "Wrote " << invocation.file << " into instrument "
-                    << terminalSafe(job.outcome().serialWritten) << " (" << moduleText(job) << ")"
-                    << (invocation.verify ? ", verified" : "") << ".\n";
-    requireRecorded(context, recordProblem);
+    serve(context, Task::Write, jobs, [&invocation, &context](const InstrumentJob& job) {
+        if (!invocation.quiet)
+            context.out << "Wrote " << invocation.file << " into instrument "
+                        << terminalSafe(job.outcome().serialWritten) << " (" << moduleText(job)
+                        << ")" << (invocation.verify ? ", verified" : "") << ".\n";
+    });
 }
