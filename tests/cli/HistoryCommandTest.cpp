@@ -2,6 +2,7 @@
 #include "config/SetupDigest.h"
 #include "config/TransferHistory.h"
 #include "setup/SetupFile.h"
+#include "support/EnvironmentVariable.h"
 #include "support/SampleSetup.h"
 #include "support/TempDataFolder.h"
 
@@ -14,16 +15,7 @@ class HistoryCommandTest : public TempDataFolder {
 protected:
     void SetUp() override {
         TempDataFolder::SetUp();
-        const char* zone = std::getenv("TZ");
-        savedZone = zone != nullptr ? std::optional<std::string>(zone) : std::nullopt;
-        setenv("TZ", "CET-1", 1);
-    }
-    void TearDown() override {
-        if (savedZone)
-            setenv("TZ", savedZone->c_str(), 1);
-        else
-            unsetenv("TZ");
-        TempDataFolder::TearDown();
+        zone.set("CET-1");
     }
 
     std::string historyPath() const { return (dataFolder / "history.csv").string(); }
@@ -44,7 +36,7 @@ protected:
         ASSERT_EQ(appendTransferRow(historyPath(), row), std::nullopt);
     }
 
-    std::optional<std::string> savedZone;
+    const EnvironmentVariable zone{"TZ"};
 };
 
 // The details of the rows printed, in the order printed.

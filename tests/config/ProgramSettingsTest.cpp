@@ -32,17 +32,11 @@ TEST_F(ProgramSettingsTest, DataFolderIsCreatedWithMissingParents) {
 }
 
 TEST_F(ProgramSettingsTest, EmptyDataHomeFallsBackToHomeShare) {
-    const char* home = std::getenv("HOME");
-    const std::optional<std::string> savedHome =
-        home != nullptr ? std::optional<std::string>(home) : std::nullopt;
-    setenv("HOME", root.c_str(), 1);
+    const EnvironmentVariable home{"HOME"};
+    home.set(root);
     setenv("XDG_DATA_HOME", "", 1);
     ProgramSettings fresh;
     fresh.establishDataFolder();
-    if (savedHome)
-        setenv("HOME", savedHome->c_str(), 1);
-    else
-        unsetenv("HOME");
 
     EXPECT_EQ(fresh.dataFolder(), (root / ".local" / "share" / "Orvell" / "Mirafen").string());
     EXPECT_TRUE(std::filesystem::is_directory(fresh.dataFolder()));

@@ -3,6 +3,7 @@
 #include "config/HistoryTime.h"
 #include "config/SetupDigest.h"
 #include "setup/SetupFile.h"
+#include "support/EnvironmentVariable.h"
 #include "support/SampleSetup.h"
 #include "support/TempFolder.h"
 
@@ -230,8 +231,7 @@ TEST_F(TransferHistoryTest, TheDigestIsTheSha256OfANewSetupFile) {
 
 // Times are written in local time with the offset, and read back as the same moment.
 TEST(HistoryTimeTest, TimesCarryTheirOffsetAndReadBackAsTheSameMoment) {
-    const char* saved = std::getenv("TZ");
-    const std::string savedZone = saved != nullptr ? saved : "";
+    const EnvironmentVariable timeZone{"TZ"};
     const sys_seconds moment(std::chrono::seconds(1'796'938'265)); // 2026-12-10T21:31:05Z
     const std::pair<const char*, const char*> zones[] = {
         {"UTC0", "2026-12-10T21:31:05+00:00"},
@@ -241,13 +241,13 @@ TEST(HistoryTimeTest, TimesCarryTheirOffsetAndReadBackAsTheSameMoment) {
     };
     for (const auto& [zone, text] : zones) {
         SCOPED_TRACE(zone);
-        setenv("TZ", zone, 1);
+        timeZone.set(zone);
         tzset();
         EXPECT_EQ(historyTimeText(moment), text);
         EXPECT_EQ(parseHistoryTime(text), moment);
         EXPECT_EQ(parseUserTime(text), moment);
     }
-    setenv("TZ", "CET-1", 1);
+    timeZone.set("CET-1");
     tzset();
     EXPECT_EQ(parseUserTime("2026-12-10T22:31:05"), moment);
     EXPECT_EQ(parseUserTime("2026-12-10"), moment - std::chrono::seconds(22 * 3600 + 31 * 60 + 5));
@@ -257,11 +257,6 @@ TEST(HistoryTimeTest, TimesCarryTheirOffsetAndReadBackAsTheSameMoment) {
                               "2026-12-10T22:31:05+01:00x", "yesterday", ""})
         EXPECT_EQ(parseHistoryTime(wrong), std::nullopt) << wrong;
     EXPECT_EQ(parseUserTime("10.12.2026"), std::nullopt);
-    if (saved != nullptr)
-        setenv("TZ", savedZone.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "device/FrameTrace.h"
 
+#include "support/EnvironmentVariable.h"
 #include "support/FrameBytes.h"
 #include "support/TraceLines.h"
 
@@ -45,39 +46,20 @@ TEST(FrameTraceTest, WritesOneStampedLineForEachCall) {
     EXPECT_EQ(traceLines(out.str()), (std::vector<std::string>{"send 55 00 61 61", "noise FE"}));
 }
 
-// MIRAFEN_TRACE as the program finds it at start-up; restored afterwards.
-class TraceSetting {
-public:
-    TraceSetting() {
-        if (const char* value = std::getenv(kName))
-            saved = value;
-    }
-    ~TraceSetting() { set(saved ? saved->c_str() : nullptr); }
-    TraceSetting(const TraceSetting&) = delete;
-    TraceSetting& operator=(const TraceSetting&) = delete;
-
-    static void set(const char* value) {
-        if (value)
-            setenv(kName, value, 1);
-        else
-            unsetenv(kName);
-    }
-
-private:
-    static constexpr const char* kName = "MIRAFEN_TRACE";
-    std::optional<std::string> saved;
-};
-
 TEST(FrameTraceTest, EnvironmentSwitchesItOn) {
     struct Case {
         const char* value; // nullptr: not set
         bool on;
     };
-    const TraceSetting restore;
+    // MIRAFEN_TRACE as the program finds it at start-up.
+    const EnvironmentVariable setting{"MIRAFEN_TRACE"};
     for (const Case c :
          {Case{"1", true}, Case{"0", false}, Case{"", false}, Case{nullptr, false}}) {
         SCOPED_TRACE(c.value ? c.value : "not set");
-        TraceSetting::set(c.value);
+        if (c.value)
+            setting.set(c.value);
+        else
+            setting.unset();
         std::ostringstream out;
         const FrameTrace trace = FrameTrace::fromEnvironment(out);
         trace.write(TraceDirection::Send, Bytes{0x55});

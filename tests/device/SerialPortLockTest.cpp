@@ -1,5 +1,6 @@
 #include "device/SerialPort.h"
 #include "support/EndedProcess.h"
+#include "support/EnvironmentVariable.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempFolder.h"
 
@@ -29,18 +30,9 @@ class SerialPortLockTest : public TempFolder {
 protected:
     void SetUp() override {
         TempFolder::SetUp();
-        if (const char* value = std::getenv("MIRAFEN_LOCK_DIR"))
-            savedLockFolder = value;
         lockFolder = folder / "lock";
         std::filesystem::create_directory(lockFolder);
-        setenv("MIRAFEN_LOCK_DIR", lockFolder.c_str(), 1);
-    }
-    void TearDown() override {
-        if (savedLockFolder)
-            setenv("MIRAFEN_LOCK_DIR", savedLockFolder->c_str(), 1);
-        else
-            unsetenv("MIRAFEN_LOCK_DIR");
-        TempFolder::TearDown();
+        lockFolderSetting.set(lockFolder);
     }
 
     // LCK..<name of the device> for the pseudo-terminal.
@@ -57,7 +49,7 @@ protected:
 
     PseudoTerminal terminal;
     std::filesystem::path lockFolder;
-    std::optional<std::string> savedLockFolder;
+    const EnvironmentVariable lockFolderSetting{"MIRAFEN_LOCK_DIR"};
 };
 
 TEST_F(SerialPortLockTest, AnOpenPortHoldsTheLockFileOfItsDeviceUntilClosed) {
@@ -178,7 +170,7 @@ TEST_F(SerialPortLockTest, ALockWhoseProcessNumberCameRoundAgainIsTakenOver) {
 TEST_F(SerialPortLockTest, WithoutAUsableLockFolderThePortOpensAndItsFlockStillGuardsIt) {
     writeFile(pathOf("a-file"), "");
     for (const std::string& unusable : {pathOf("missing"), pathOf("a-file")}) {
-        setenv("MIRAFEN_LOCK_DIR", unusable.c_str(), 1);
+        lockFolderSetting.set(unusable);
         SerialPort port;
         EXPECT_TRUE(port.open(terminal.slavePath(), kBaudRate)) << port.lastError();
         SerialPort second;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/EnvironmentVariable.h"
 #include "support/FileContent.h"
 
 #include <filesystem>
@@ -20,8 +21,8 @@ protected:
     std::filesystem::path workFolder; // the working directory
 
 private:
-    std::optional<std::string> savedDataHome;
-    std::optional<std::string> savedConfigHome;
-    std::optional<std::string> savedDataDirs;
+    const EnvironmentVariable dataHome{"XDG_DATA_HOME"};
+    const EnvironmentVariable configHome{"XDG_CONFIG_HOME"};
+    const EnvironmentVariable dataDirs{"XDG_DATA_DIRS"};
     std::filesystem::path savedWorkingDirectory;
 };
