@@ -3,6 +3,8 @@
 #include "cli/CommandContext.h"
 #include "cli/CommandFailure.h"
 #include "cli/CommandTable.h"
+#include "cli/TextColumns.h"
+#include "operations/InstrumentInfo.h"
 #include "setup/FileError.h"
 
 int runCommandLine(std::span<const std::string_view> arguments, std::ostream& out,
@@ -27,6 +29,8 @@ int runCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
         return kExitSuccess;
     } catch (const CommandFailure& failure) {
         err << failure.what() << '\n';
+    } catch (const OperationRefused& refusal) {
+        err << terminalSafe(refusal.what()) << '\n';
     } catch (const FileError& error) {
         err << error.standardText() << '\n';
     }

@@ -3,23 +3,22 @@
 #include "cli/ProgressLine.h"
 #include "cli/SessionLoop.h"
 
+#include <algorithm>
 #include <vector>
 
 void runJobs(InstrumentJobs& jobs, ProgressLine& progress) {
     using Clock = InstrumentSession::Clock;
-    std::vector<InstrumentSession*> sessions;
+    std::vector<DrivenSession> sessions;
     for (InstrumentJob& job : jobs) {
         job.start(Clock::now());
-        sessions.push_back(&job.session());
+        sessions.push_back({&job.session(), &job.port()});
     }
     int shownRequest = 0;
     int shownTotal = 0;
     driveSessions(sessions, [&] {
-        bool done = true;
         int underWay = 0;
         int known = 0;
-        for (InstrumentJob& job : jobs) {
-            done = job.advance(Clock::now()) && done;
+        for (const InstrumentJob& job : jobs) {
             underWay += job.requestsUnderWay();
             known += job.requestsKnown();
         }
@@ -29,6 +28,6 @@ void runJobs(InstrumentJobs& jobs, ProgressLine& progress) {
             progress.setTotal(known);
             progress.show(underWay);
         }
-        return done;
+        return std::ranges::all_of(jobs, &InstrumentJob::finished);
     });
 }

@@ -3,7 +3,6 @@
 #include "cli/CommandContext.h"
 #include "cli/CommandFailure.h"
 #include "cli/InstrumentBatch.h"
-#include "cli/InstrumentModule.h"
 #include "cli/InstrumentReport.h"
 #include "cli/ProgressLine.h"
 #include "cli/SetupFileInput.h"
@@ -11,6 +10,7 @@
 #include "config/TransferHistory.h"
 #include "device/InstrumentFinder.h"
 #include "device/SerialPortDiscovery.h"
+#include "operations/InstrumentInfo.h"
 #include "setup/SetupFile.h"
 
 #include <algorithm>
@@ -103,9 +103,8 @@ std::optional<std::string> run(const CommandContext& context, Task task, Instrum
         runJobs(jobs, progress);
     }
     std::optional<std::string> recordProblem = recordTransfers(context, jobs);
-    if (context.invocation.allPorts && std::ranges::all_of(jobs, [](const InstrumentJob& job) {
-            return job.outcome().passedOver;
-        }))
+    if (context.invocation.allPorts &&
+        std::ranges::all_of(jobs, [](const InstrumentJob& job) { return job.passedOver(); }))
         throw CommandFailure("No instrument answered on any free serial port.");
     return recordProblem;
 }
@@ -125,10 +124,10 @@ void requireRecorded(const CommandContext& context, const std::optional<std::str
 const InstrumentJob& onlyJob(const CommandContext& context, const InstrumentJobs& jobs,
                              const std::optional<std::string>& recordProblem) {
     const InstrumentJob& job = jobs.front();
-    if (job.outcome().failure) {
+    if (const std::optional<std::string> failure = job.failure()) {
         if (recordProblem)
             context.err << "The record could not be written: " << *recordProblem << '\n';
-        throw CommandFailure(*job.outcome().failure);
+        throw CommandFailure(terminalSafe(*failure));
     }
     return job;
 }
@@ -150,11 +149,9 @@ void reportBatch(const CommandContext& context, const InstrumentJobs& jobs,
     const auto counted = [&jobs](auto&& condition) {
         return std::ranges::count_if(jobs, condition);
     };
-    const auto failed = counted([](const InstrumentJob& job) {
-        return job.outcome().failure && !job.outcome().passedOver;
-    });
-    const auto instruments =
-        counted([](const InstrumentJob& job) { return !job.outcome().passedOver; });
+    const auto failed =
+        counted([](const InstrumentJob& job) { return job.failure() && !job.passedOver(); });
+    const auto instruments = counted([](const InstrumentJob& job) { return !job.passedOver(); });
     if (failed > 0 && recordProblem)
         context.err << "The record could not be written: " << *recordProblem << '\n';
     if (failed > 0)
@@ -185,7 +182,7 @@ void identifyInstrument(const CommandContext& context) {
     InstrumentJobs jobs = plannedJobs(context, Task::Identify, catalogue);
     serve(context, Task::Identify, jobs, [&context](const InstrumentJob& job) {
         const std::string& device = job.plan().devicePath;
-        const DeviceIdentity& identity = *job.outcome().identity;
+        const DeviceIdentity& identity = *job.outcome().identityBefore;
         const auto& module = job.outcome().module;
         context.out << (context.invocation.json ? identityJson(device, identity, module)
                                                 : identityText(device, identity, module));
@@ -196,12 +193,12 @@ void readFromInstrument(const CommandContext& context) {
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     InstrumentJobs jobs = plannedJobs(context, Task::Read, catalogue);
     serve(context, Task::Read, jobs, [&context](const InstrumentJob& job) {
-        if (job.outcome().file == "-")
-            context.out << newSetupFileText(job.plan().setup);
+        if (job.fileRead() == "-")
+            context.out << newSetupFileText(job.outcome().setup);
         else if (!context.invocation.quiet)
             context.out << "Read the setup of instrument "
-                        << terminalSafe(job.outcome().identity->serialText) << " ("
-                        << moduleText(job) << ") into " << job.outcome().file << ".\n";
+                        << terminalSafe(job.outcome().identityBefore->serialText) << " ("
+                        << moduleText(job) << ") into " << job.fileRead() << ".\n";
     });
 }
 
@@ -214,7 +211,7 @@ void writeToInstrument(const CommandContext& context) {
     serve(context, Task::Write, jobs, [&invocation, &context](const InstrumentJob& job) {
         if (!invocation.quiet)
             context.out << "Wrote " << invocation.file << " into instrument "
-                        << terminalSafe(job.outcome().serialWritten) << " (" << moduleText(job)
-                        << ")" << (invocation.verify ? ", verified" : "") << ".\n";
+                        << terminalSafe(job.serialWritten()) << " (" << moduleText(job) << ")"
+                        << (invocation.verify ? ", verified" : "") << ".\n";
     });
 }

@@ -33,15 +33,15 @@ std::string identityJson(const std::string& devicePath, const DeviceIdentity& id
 namespace {
 
 std::string serialOf(const InstrumentJob& job) {
-    const InstrumentJob::Outcome& outcome = job.outcome();
-    if (!outcome.serialWritten.empty())
-        return outcome.serialWritten;
-    return outcome.identity ? outcome.identity->serialText : "-";
+    const OperationOutcome& outcome = job.outcome();
+    if (const std::string written = job.serialWritten(); !written.empty())
+        return written;
+    return outcome.identityBefore ? outcome.identityBefore->serialText : "-";
 }
 
 std::string resultOf(const InstrumentJob& job) {
-    const InstrumentJob::Outcome& outcome = job.outcome();
-    if (outcome.failure)
+    const OperationOutcome& outcome = job.outcome();
+    if (job.failure())
         return "failed";
     switch (job.plan().task) {
     case InstrumentJob::Task::Identify:
@@ -55,16 +55,16 @@ std::string resultOf(const InstrumentJob& job) {
 }
 
 std::string whatBecameOf(const InstrumentJob& job) {
-    const InstrumentJob::Outcome& outcome = job.outcome();
-    if (outcome.failure)
-        return "failed: " + *outcome.failure;
+    const OperationOutcome& outcome = job.outcome();
+    if (const std::optional<std::string> failure = job.failure())
+        return "failed: " + *failure;
     switch (job.plan().task) {
     case InstrumentJob::Task::Identify:
-        return std::to_string(outcome.identity->moduleType) + " (" +
+        return std::to_string(outcome.identityBefore->moduleType) + " (" +
                (outcome.module ? outcome.module->listText : "not in the module catalogue") +
-               "), firmware " + outcome.identity->firmwareText();
+               "), firmware " + outcome.identityBefore->firmwareText();
     case InstrumentJob::Task::Read:
-        return "read into " + outcome.file;
+        return "read into " + job.fileRead();
     case InstrumentJob::Task::Write:
         break;
     }
@@ -79,7 +79,7 @@ std::string batchText(const InstrumentJobs& jobs) {
         deviceWidth = std::max(deviceWidth, terminalSafe(job.plan().devicePath).size());
     std::string text;
     for (const InstrumentJob& job : jobs)
-        if (!job.outcome().passedOver)
+        if (!job.passedOver())
             text += padded(terminalSafe(job.plan().devicePath), deviceWidth) + "  " +
                     padded(terminalSafe(serialOf(job)), kSerialTextWidth) + "  " +
                     terminalSafe(whatBecameOf(job)) + "\n";
@@ -89,19 +89,20 @@ std::string batchText(const InstrumentJobs& jobs) {
 std::string batchJson(const InstrumentJobs& jobs) {
     std::vector<std::string> items;
     for (const InstrumentJob& job : jobs) {
-        const InstrumentJob::Outcome& outcome = job.outcome();
-        if (outcome.passedOver)
+        const OperationOutcome& outcome = job.outcome();
+        if (job.passedOver())
             continue;
         JsonObject item;
         item.add("device", jsonString(job.plan().devicePath))
-            .add("serialNumber", outcome.identity ? jsonString(serialOf(job)) : "null")
+            .add("serialNumber", outcome.identityBefore ? jsonString(serialOf(job)) : "null")
             .add("result", jsonString(resultOf(job)));
-        if (outcome.identity)
-            item.add("moduleType", std::to_string(outcome.identity->moduleType))
-                .add("firmware", jsonString(outcome.identity->firmwareText()));
-        if (!outcome.file.empty())
-            item.add("file", jsonString(outcome.file));
-        item.add("detail", outcome.failure ? jsonString(*outcome.failure) : "null");
+        if (outcome.identityBefore)
+            item.add("moduleType", std::to_string(outcome.identityBefore->moduleType))
+                .add("firmware", jsonString(outcome.identityBefore->firmwareText()));
+        if (const std::string file = job.fileRead(); !file.empty())
+            item.add("file", jsonString(file));
+        const std::optional<std::string> failure = job.failure();
+        item.add("detail", failure ? jsonString(*failure) : "null");
         items.push_back(item.line());
     }
     return JsonObject().add("instruments", jsonArray(items, 1)).text() + "\n";

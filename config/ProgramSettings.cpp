@@ -17,6 +17,7 @@ namespace {
 constexpr std::string_view kCommPortKey = "COMMPORT";
 constexpr std::string_view kCommDeviceKey = "COMMDEVICE";
 constexpr std::string_view kMinimumSpacingKey = "MINSPACING";
+constexpr std::string_view kVerifySavesKey = "VERIFYSAVE";
 
 std::string homeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
@@ -121,4 +122,19 @@ std::chrono::milliseconds ProgramSettings::minimumSpacingIn(const KeyValueText& 
     if (!value)
         return std::chrono::milliseconds(0);
     return std::max(std::chrono::milliseconds(parseDecimal(*value)), std::chrono::milliseconds(0));
+}
+
+bool ProgramSettings::verifiesSaves() const {
+    KeyValueFile file;
+    if (!file.openForReading(settingsPath()))
+        return false;
+    const auto value = file.read()->getValue(kVerifySavesKey);
+    return value && parseDecimal(*value) != 0;
+}
+
+void ProgramSettings::storeVerifiesSaves(bool on) const {
+    KeyValueFile file;
+    if (!file.open(settingsPath(), true))
+        throw file.openFailure();
+    file.setValue(std::string(kVerifySavesKey), on ? "1" : "0");
 }

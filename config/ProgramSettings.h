@@ -10,7 +10,8 @@
 
 // The program's own settings: the data folder and zenset.sys with the stored COM port
 // (COMMPORT), the optional device names of COM numbers (COMMDEVICE<n>) and the optional least
-// spacing of requests for a slow instrument (MINSPACING, milliseconds). Reads report a file that
+// spacing of requests for a slow instrument (MINSPACING, milliseconds), and whether saves are
+// verified (VERIFYSAVE). Reads report a file that
 // cannot be read as a missing value; stores report every failure, opening included, by throwing
 // FileError.
 class ProgramSettings {
@@ -36,6 +37,9 @@ public:
     void storeCommDevices(const std::map<int, std::string>& devices) const;
     // MINSPACING; 0 when it is not set or negative.
     std::chrono::milliseconds minimumSpacing() const;
+    // VERIFYSAVE: whether a save into the instrument reads it back to verify; off when absent.
+    bool verifiesSaves() const;
+    void storeVerifiesSaves(bool on) const;
 
     // What readCommPort and boundDevice take from the settings' content.
     static std::optional<std::uint8_t> commPortIn(const KeyValueText& settings);

@@ -18,9 +18,8 @@ struct DeviceInfo {
     std::uint8_t leadCount = 0;  // of the current module type, at most 128
 };
 
-// The link flags that the poll and the transfer commands share.
+// What the poll knows of the instrument on its line.
 struct LinkState {
     bool connected = false;
-    bool transferBusy = false; // a transfer holds the link; the poll stands still
     std::uint8_t missedPolls = 0;
 };

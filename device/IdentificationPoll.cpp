@@ -12,8 +12,6 @@ IdentificationPoll::IdentificationPoll(SerialLink& link, LinkState& state)
     , state(state) {}
 
 IdentificationPoll::Outcome IdentificationPoll::tick() {
-    if (!link.isOpen() || state.transferBusy)
-        return {};
     Outcome outcome = takeReply();
     link.clearInput();
     askForIdentity(link);

@@ -24,8 +24,8 @@ public:
     void frameArrived();
     // Asks again when a second has passed; gives up when the wait is over.
     void timePassed(TimePoint now);
-    // The port hung up: no answer can come any more.
-    void lineHungUp() { gaveUp = true; }
+    // No answer can come any more (the line hung up), or none is wanted.
+    void giveUp() { gaveUp = true; }
     // When timePassed next has something to do; TimePoint::max() once finished.
     TimePoint nextCall() const;
 

@@ -1,20 +1,17 @@
 #include "device/InstrumentFinder.h"
 
-#include "device/IdentificationPoll.h"
-
-#include <array>
-
 InstrumentFinder::InstrumentFinder(const std::vector<std::string>& devicePaths,
                                    Clock::time_point now)
     : deadline(now + kAnswerTime) {
     for (const std::string& path : devicePaths) {
-        auto link = std::make_unique<SerialLink>();
-        if (!link->open(path)) {
-            passedOver_.push_back(link->lastOpenError());
+        auto probe = std::make_unique<Probe>();
+        if (!probe->port.open(path)) {
+            passedOver_.push_back(probe->port.lastOpenError());
             continue;
         }
-        IdentificationPoll::askForIdentity(*link);
-        probes.push_back({path, std::move(link)});
+        probe->session.askIdentity(now, kAnswerTime);
+        probe->port.flush();
+        probes.push_back(std::move(probe));
     }
     if (probes.empty())
         end();
@@ -23,13 +20,12 @@ InstrumentFinder::InstrumentFinder(const std::vector<std::string>& devicePaths,
 bool InstrumentFinder::tick(Clock::time_point now) {
     if (ended)
         return true;
-    for (Probe& probe : probes) {
-        probe.link->receive();
-        std::array<std::uint8_t, kFrameBufferSize> frame{};
-        if (!probe.link->takeFrame(frame))
-            continue;
-        if (const auto identity = IdentificationPoll::parseIdentity(frame)) {
-            found_ = Found{probe.devicePath, *identity};
+    for (const std::unique_ptr<Probe>& probe : probes) {
+        probe->port.portReadable(now);
+        probe->session.timePassed(now);
+        probe->port.flush();
+        if (const std::optional<DeviceIdentity> identity = probe->session.identity()) {
+            found_ = Found{probe->port.devicePath(), *identity};
             end();
             return true;
         }

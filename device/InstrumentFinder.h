@@ -1,7 +1,8 @@
 #pragma once
 
+#include "device/InstrumentSession.h"
 #include "device/Registers.h"
-#include "device/SerialLink.h"
+#include "device/SessionPort.h"
 
 #include <chrono>
 #include <memory>
@@ -10,8 +11,8 @@
 #include <vector>
 
 // Looks for the instrument on several serial ports at once: each port that is free is opened and
-// asked for the identity, as the poll asks, and the first answer the poll would accept wins. Ports
-// another program holds are left alone. Nothing but the identity request is ever written, and every
+// asked for the identity as a session asks for it, and the first answer wins. Ports another
+// program holds are left alone. Nothing but the identity request is ever written, and every
 // port opened is closed again when the search ends. Driven by tick(); has no timer itself.
 class InstrumentFinder {
 public:
@@ -38,13 +39,15 @@ public:
 
 private:
     struct Probe {
-        std::string devicePath;
-        std::unique_ptr<SerialLink> link;
+        Probe()
+            : port(session) {}
+        InstrumentSession session;
+        SessionPort port;
     };
 
     void end();
 
-    std::vector<Probe> probes;
+    std::vector<std::unique_ptr<Probe>> probes;
     Clock::time_point deadline;
     std::optional<Found> found_;
     std::vector<std::string> passedOver_;

@@ -6,18 +6,34 @@
 #include <utility>
 
 InstrumentSession::InstrumentSession(FrameTrace trace)
-    : link_(trace)
-    , poll(link_, state) {}
+    : link(trace)
+    , poll(link, state) {}
 
-bool InstrumentSession::open(const std::string& devicePath, LineSettings settings) {
-    lineHungUp = false;
-    resting = false;
+void InstrumentSession::lineOpened() {
+    link.reset();
+    open = true;
+    lineHungUp_ = false;
     pollAnswerOwed = false;
-    return link_.open(devicePath, settings);
 }
 
-void InstrumentSession::close() {
-    link_.close();
+void InstrumentSession::lineClosed() {
+    lineHungUp();
+    lineHungUp_ = false;
+    open = false;
+}
+
+void InstrumentSession::lineHungUp() {
+    // Nothing will go out or come in on this line again; what is under way would only run into
+    // its time-outs.
+    lineHungUp_ = true;
+    pollAnswerOwed = false;
+    link.reset();
+    if (transfer)
+        transfer->lineHungUp();
+    if (query)
+        query->giveUp();
+    endTransferIfFinished();
+    endQueryIfFinished();
 }
 
 void InstrumentSession::setMinimumSpacing(std::chrono::milliseconds spacing) {
@@ -25,52 +41,47 @@ void InstrumentSession::setMinimumSpacing(std::chrono::milliseconds spacing) {
         std::clamp(spacing, std::chrono::milliseconds(0), SessionTiming::kLongestMinimumSpacing);
 }
 
-int InstrumentSession::watchedDescriptor() const {
-    return lineHungUp || resting ? -1 : link_.descriptor();
+void InstrumentSession::bytesArrived(std::span<const std::uint8_t> bytes, TimePoint now) {
+    lastCall = now;
+    if (!lineUsable())
+        return;
+    while (!bytes.empty()) {
+        const std::size_t held = link.receive(bytes);
+        bytes = bytes.subspan(held);
+        if (link.hasFrame())
+            frameArrived(now);
+        // A frame left waiting for the poll's tick, with the receiver full behind it: the rest is
+        // nothing anyone asked for.
+        if (held == 0)
+            return;
+    }
 }
 
-void InstrumentSession::portReadable(TimePoint now) {
-    if (watchedDescriptor() < 0)
-        return;
-    if (link_.receive() == 0) {
-        if (link_.inputFull()) {
-            // Readable without giving bytes: the receiver is full behind a frame nobody has taken
-            // yet. The port rests until the next call, so that its driver does not spin.
-            resting = true;
-            return;
-        }
-        if (!link_.hungUp())
-            return;
-        // Reads will never bring bytes again; a transfer would only run into its time-outs.
-        lineHungUp = true;
-        if (transfer)
-            transfer->lineHungUp();
-        if (query)
-            query->lineHungUp();
-        endTransferIfFinished();
-        return;
-    }
-    if (!link_.hasFrame())
-        return;
+void InstrumentSession::frameArrived(TimePoint now) {
     pollAnswerOwed = false;
     if (transferRunning()) {
         transfer->frameArrived(now);
         endTransferIfFinished();
     } else if (identityPending()) {
         query->frameArrived();
+        endQueryIfFinished();
     }
     // Otherwise the frame waits for the poll's next tick, which looks at it.
 }
 
 void InstrumentSession::timePassed(TimePoint now) {
-    resting = false;
+    lastCall = now;
     if (transferRunning()) {
         transfer->timePassed(now);
         endTransferIfFinished();
     }
-    if (identityPending())
+    if (identityPending()) {
         query->timePassed(now);
+        endQueryIfFinished();
+    }
     pollIfDue(now);
+    if (!lineUsable())
+        link.reset();
 }
 
 InstrumentSession::TimePoint InstrumentSession::nextCall() const {
@@ -93,20 +104,38 @@ void InstrumentSession::pollIfDue(TimePoint now) {
         return;
     // A driver held up for longer than a period catches up with one tick, not a burst.
     nextPoll = std::max(nextPoll + SessionTiming::kPollPeriod, now);
-    if (transferRunning() || state.transferBusy || !link_.isOpen())
+    if (busy())
         return;
     const IdentificationPoll::Outcome outcome = poll.tick();
     lastPollRequest = now;
-    pollAnswerOwed = true;
+    pollAnswerOwed = lineUsable();
     if (pollReport)
         pollReport(outcome);
 }
 
-void InstrumentSession::askIdentity(TimePoint now, std::chrono::milliseconds wait) {
-    query.emplace(link_);
+void InstrumentSession::askIdentity(TimePoint now, std::chrono::milliseconds wait,
+                                    std::function<void()> answered) {
+    lastCall = now;
+    queryEnded = std::move(answered);
+    query.emplace(link);
     query->start(now, wait);
-    if (lineHungUp)
-        query->lineHungUp();
+    if (!lineUsable())
+        query->giveUp();
+    endQueryIfFinished();
+}
+
+void InstrumentSession::cancelIdentity() {
+    if (!identityPending())
+        return;
+    query->giveUp();
+    queryEnded = {};
+}
+
+void InstrumentSession::endQueryIfFinished() {
+    if (!query || !query->finished() || !queryEnded)
+        return;
+    const std::function<void()> ended = std::exchange(queryEnded, {});
+    ended();
 }
 
 std::optional<DeviceIdentity> InstrumentSession::identity() const {
@@ -119,12 +148,13 @@ InstrumentSession::TimePoint InstrumentSession::lastIdentityRequest() const {
 
 void InstrumentSession::startTransfer(SetupRecord& record, DeviceInfo& info, Direction direction,
                                       TimePoint now, TransferEvents events) {
+    lastCall = now;
     transferEnded = std::move(events.ended);
-    transfer.emplace(link_, record, info, direction, std::move(events.progress), minimumSpacing);
+    transfer.emplace(link, record, info, direction, std::move(events.progress), minimumSpacing);
     const bool identityAnswerOwed = pollAnswerOwed || identityPending();
     transfer->start(identityAnswerOwed ? lastIdentityRequest() + SessionTiming::kIdentityAnswerWait
                                        : now);
-    if (lineHungUp)
+    if (!lineUsable())
         transfer->lineHungUp();
     else
         transfer->timePassed(now);

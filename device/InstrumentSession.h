@@ -4,7 +4,6 @@
 #include "device/FrameTrace.h"
 #include "device/IdentificationPoll.h"
 #include "device/IdentityQuery.h"
-#include "device/LineSettings.h"
 #include "device/SerialLink.h"
 #include "device/TransferExchange.h"
 #include "setup/SetupRecord.h"
@@ -12,13 +11,15 @@
 #include <chrono>
 #include <functional>
 #include <optional>
-#include <string>
+#include <span>
+#include <vector>
 
-// One instrument on one port: the link, the identification poll, the identity asked for until
-// it comes, and transfers with their pace, attempts and time-outs. It never sleeps and owns no
-// timer: its driver waits on watchedDescriptor() and until nextCall(), then says what happened
-// through portReadable() and timePassed(). The window drives it from its event loop, the command
-// line from poll(2), tests with a clock of their own.
+// One instrument on one line: the identification poll, the identity asked for until it comes,
+// and transfers with their pace, attempts and time-outs. It does no I/O and never sleeps: its
+// driver owns the port, hands in the bytes that arrived (bytesArrived) and a hang-up
+// (lineHungUp), puts on the line what takeOutput() hands out, and calls timePassed() at
+// nextCall(). The window drives it from its event loop, the command line from poll(2), tests
+// with the simulated instrument in memory and a clock of their own.
 class InstrumentSession {
 public:
     using Clock = std::chrono::steady_clock;
@@ -35,34 +36,47 @@ public:
 
     explicit InstrumentSession(FrameTrace trace = FrameTrace::fromEnvironment());
 
-    // Closes the port held, then opens devicePath (SerialLink::open).
-    bool open(const std::string& devicePath, LineSettings settings = {});
-    void close();
-    const SerialLink& link() const { return link_; }
-    // The descriptor to wait on for arriving bytes; -1 while there is none to wait on (no port,
-    // a port that hung up, or one resting until the next call).
-    int watchedDescriptor() const;
-    // The port reported a hang-up: the instrument or its adapter is gone until it is opened again.
-    bool hungUp() const { return lineHungUp; }
-    // The least time from a reply to the next request of a transfer, for a slow instrument;
-    // at most SessionTiming::kLongestMinimumSpacing.
-    void setMinimumSpacing(std::chrono::milliseconds spacing);
+    // A line was opened for the session: nothing sent or received before counts any more.
+    void lineOpened();
+    // The line is closed; the poll stands still until another opens.
+    void lineClosed();
+    bool lineOpen() const { return open; }
+    // The line reported a hang-up: the instrument or its adapter is gone until a line opens
+    // again. A transfer or identity request under way ends at once.
+    void lineHungUp();
+    bool hungUp() const { return lineHungUp_; }
+    // A line is open and has not hung up.
+    bool lineUsable() const { return open && !lineHungUp_; }
 
-    // The port has bytes, or reports a hang-up.
-    void portReadable(TimePoint now);
+    // Bytes the line brought.
+    void bytesArrived(std::span<const std::uint8_t> bytes, TimePoint now);
     // Does what is due by now.
     void timePassed(TimePoint now);
     // When timePassed next has something to do; TimePoint::max() when nothing is pending.
     TimePoint nextCall() const;
+    // The bytes to put on the line, oldest first.
+    std::vector<std::uint8_t> takeOutput() { return link.takeOutput(); }
+    bool hasOutput() const { return link.hasOutput(); }
 
-    // From one poll period after now on, polls once a period and reports each outcome. The
-    // poll stands still while a transfer runs or the link state says a transfer holds the link.
+    // The least time from a reply to the next request of a transfer, for a slow instrument;
+    // at most SessionTiming::kLongestMinimumSpacing.
+    void setMinimumSpacing(std::chrono::milliseconds spacing);
+
+    // From one poll period after now on, polls once a period and reports each outcome, also
+    // while no line is open or it hung up (the instrument is then lost after the tolerated
+    // misses). The poll stands still while the session is busy.
     void startPolling(TimePoint now, PollReport report);
-    LinkState& linkState() { return state; }
-    const LinkState& linkState() const { return state; }
+    bool connected() const { return state.connected; }
+    // The poll's view: connected, and the polls missed since the last answer.
+    const LinkState& pollState() const { return state; }
+    // A transfer or an identity request is under way: it holds the line, and the poll waits.
+    bool busy() const { return transferRunning() || identityPending(); }
 
-    // Asks for the identity until it comes or wait has passed.
-    void askIdentity(TimePoint now, std::chrono::milliseconds wait);
+    // Asks for the identity until it comes or wait has passed; answered runs once it has ended,
+    // whether an answer came or not.
+    void askIdentity(TimePoint now, std::chrono::milliseconds wait,
+                     std::function<void()> answered = {});
+    void cancelIdentity();
     bool identityPending() const { return query && !query->finished(); }
     // The answer of the last askIdentity; none while pending or when none came.
     std::optional<DeviceIdentity> identity() const;
@@ -73,16 +87,20 @@ public:
                        TransferEvents events);
     void cancelTransfer();
     bool transferRunning() const { return transfer && !transfer->finished(); }
+    // The time of the latest call into the session, for whoever reacts to its events.
+    TimePoint lastCallTime() const { return lastCall; }
     // Of the last transfer, once it has ended.
     Result transferResult() const;
     std::optional<TransferFailure> transferFailure() const;
 
 private:
+    void frameArrived(TimePoint now);
     void endTransferIfFinished();
+    void endQueryIfFinished();
     void pollIfDue(TimePoint now);
     TimePoint lastIdentityRequest() const;
 
-    SerialLink link_;
+    SerialLink link;
     LinkState state;
     IdentificationPoll poll;
     PollReport pollReport;
@@ -93,7 +111,9 @@ private:
     std::optional<IdentityQuery> query;
     std::optional<TransferExchange> transfer;
     std::function<void()> transferEnded;
+    std::function<void()> queryEnded;
+    TimePoint lastCall{};
     std::chrono::milliseconds minimumSpacing{0};
-    bool lineHungUp = false;
-    bool resting = false; // the port is not watched until the next timePassed
+    bool open = false;
+    bool lineHungUp_ = false;
 };

@@ -20,6 +20,10 @@ std::string normalizedSerialText(std::string_view typed) {
     return serialNumberText(parseDecimal(typed.substr(0, kSerialTextWidth)));
 }
 
-std::string nextSerialText(std::string_view current) {
-    return serialNumberText(parseDecimal(current) + 1LL);
+std::optional<std::string> nextSerialText(std::string_view current) {
+    constexpr long long kLargest = 99'999'999;
+    const long long next = parseDecimal(current) + 1LL;
+    if (next > kLargest)
+        return std::nullopt;
+    return serialNumberText(next);
 }

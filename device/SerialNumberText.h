@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -7,6 +8,6 @@
 // first eight characters.
 std::string normalizedSerialText(std::string_view typed);
 
-// "S/N +1": "%08d" of the number the whole text starts with, plus one; wide enough that the
-// largest number still counts up.
-std::string nextSerialText(std::string_view current);
+// "S/N +1": "%08d" of the number the whole text starts with, plus one; none when that needs
+// more digits than an instrument holds, since it would keep only the first eight.
+std::optional<std::string> nextSerialText(std::string_view current);

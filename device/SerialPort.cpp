@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -30,10 +29,6 @@ constexpr std::array<LineSpeed, 6> kLineSpeeds{{
     {38400, B38400},
     {57600, B57600},
 }};
-
-// A write waits this long at most for the driver to take the bytes (a line held by hardware
-// handshaking would otherwise freeze the program).
-constexpr std::chrono::milliseconds kWriteWait{1000};
 
 const LineSpeed* lineSpeedOf(std::uint32_t baudRate) {
     const auto found = std::ranges::find(kLineSpeeds, baudRate, &LineSpeed::baudRate);
@@ -128,27 +123,8 @@ bool SerialPort::hungUp() const {
 }
 
 std::size_t SerialPort::write(std::span<const std::uint8_t> bytes) {
-    if (descriptor < 0)
+    if (descriptor < 0 || bytes.empty())
         return 0;
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + kWriteWait;
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const std::span<const std::uint8_t> rest = bytes.subspan(written);
-        const ssize_t count = ::write(descriptor, rest.data(), rest.size());
-        if (count > 0) {
-            written += static_cast<std::size_t>(count);
-            continue;
-        }
-        if (count < 0 && errno != EAGAIN && errno != EINTR)
-            break;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0)
-            break;
-        pollfd room{descriptor, POLLOUT, 0};
-        if (poll(&room, 1, static_cast<int>(left.count())) < 0 && errno != EINTR)
-            break;
-    }
-    return written;
+    const ssize_t count = ::write(descriptor, bytes.data(), bytes.size());
+    return count > 0 ? static_cast<std::size_t>(count) : 0;
 }

@@ -36,7 +36,8 @@ public:
     // The far end is gone for good (a USB adapter pulled out, the other end of a pseudo-terminal
     // closed): the device reports a hang-up, and reads will never bring bytes again.
     bool hungUp() const;
-    // Hands every byte to the driver, waiting a bounded time for room; returns how many it took.
+    // Hands the driver what it takes now, without waiting (a line held by hardware handshaking
+    // would otherwise freeze the program); returns how many bytes it took.
     std::size_t write(std::span<const std::uint8_t> bytes);
 
 private:

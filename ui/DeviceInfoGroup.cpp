@@ -3,6 +3,7 @@
 #include "device/SerialNumberText.h"
 #include "ui/EditCommit.h"
 #include "ui/Latin1Text.h"
+#include "ui/Messages.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -128,5 +129,9 @@ void DeviceInfoGroup::normalizeSerialNumber() {
 
 void DeviceInfoGroup::incrementSerialNumber() {
     takeSerialText();
-    setSerialText(nextSerialText(info.serialText));
+    if (const std::optional<std::string> next = nextSerialText(info.serialText))
+        setSerialText(*next);
+    else
+        showWarning(this, tr("The serial numbers have run out: %1 is the last one of 8 digits.")
+                              .arg(QString::fromLatin1(info.serialText)));
 }

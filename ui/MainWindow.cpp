@@ -50,8 +50,8 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
                        SessionDriver::Clock clock)
     : QDialog(parent)
     , listPorts(listPorts ? std::move(listPorts) : [] { return discoverSerialPorts(); })
-    , driver(new SessionDriver(session, this, std::move(clock)))
-    , connection(settings, session,
+    , driver(new SessionDriver(session, port, this, std::move(clock)))
+    , connection(settings, port,
                  [this](PortConnection::Problem problem, const std::string& detail) {
                      showPortProblem(problem, detail);
                  }) {
@@ -59,7 +59,7 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
     setWindowFlag(Qt::WindowMinimizeButtonHint);
     // The module list comes from a catalogue that may lie in the data folder.
     settings.establishDataFolder();
-    record.resetToDefaults();
+    document.record.resetToDefaults();
     setLayout(buildLayout());
     markSetupUnchanged();
     devicePanel->fillModuleList(ModuleCatalogue(settings.dataFolder()).modules());
@@ -74,9 +74,9 @@ MainWindow::~MainWindow() {
 }
 
 QLayout* MainWindow::buildLayout() {
-    grid = new LeadGrid(this, record, info);
-    options = new OptionGroups(this, record);
-    devicePanel = new DeviceInfoGroup(this, info);
+    grid = new LeadGrid(this, document.record, document.info);
+    options = new OptionGroups(this, document.record);
+    devicePanel = new DeviceInfoGroup(this, document.info);
     connect(devicePanel, &DeviceInfoGroup::moduleChosen, this, &MainWindow::selectModuleType);
     connect(devicePanel, &DeviceInfoGroup::connectionSetupClicked, this,
             [this] { runPortDialog(false); });
@@ -138,6 +138,11 @@ void MainWindow::showHistory() {
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     menu.addAction(tr("Transfer &History..."), this, &MainWindow::showHistory);
+    QAction* verify = menu.addAction(tr("&Verify After Saving"));
+    verify->setObjectName("verifyAfterSavingAction");
+    verify->setCheckable(true);
+    verify->setChecked(settings.verifiesSaves());
+    connect(verify, &QAction::toggled, this, &MainWindow::setVerifiesSaves);
     menu.addAction(tr("&About Mirafen..."), this, &MainWindow::showAbout);
     menu.exec(event->globalPos());
 }
@@ -178,13 +183,13 @@ bool MainWindow::mayDropSetup() {
 }
 
 void MainWindow::markSetupUnchanged() {
-    unchangedRecord = record;
+    document.markUnchanged();
 }
 
 bool MainWindow::setupChanged() {
     commitFocusedEdit();
     commitEdits();
-    return record != unchangedRecord;
+    return document.changed();
 }
 
 bool MainWindow::hideForProxy() {
@@ -204,5 +209,5 @@ void MainWindow::commitEdits() {
 void MainWindow::showRecord() {
     grid->restorePage();
     options->showRecord();
-    devicePanel->setSerialText(info.serialText);
+    devicePanel->setSerialText(document.info.serialText);
 }

@@ -3,10 +3,13 @@
 #include "config/ProgramSettings.h"
 #include "device/DeviceInfo.h"
 #include "device/InstrumentSession.h"
+#include "device/SessionPort.h"
+#include "operations/InstrumentOperation.h"
 #include "setup/SetupRecord.h"
 #include "ui/CommPortDialog.h"
 #include "ui/PortConnection.h"
 #include "ui/SessionDriver.h"
+#include "ui/SetupDocument.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -34,10 +37,11 @@ public:
     void setAutoProxy(QObject* proxy) { autoProxy_ = proxy; }
     QObject* autoProxy() const { return autoProxy_; }
 
-    const SetupRecord& setup() const { return record; }
-    const DeviceInfo& deviceInfo() const { return info; }
-    const LinkState& linkState() const { return session.linkState(); }
+    const SetupRecord& setup() const { return document.record; }
+    const DeviceInfo& deviceInfo() const { return document.info; }
+    const SetupDocument& setupDocument() const { return document; }
     const InstrumentSession& instrumentSession() const { return session; }
+    const SessionPort& instrumentPort() const { return port; }
     // What drives the instrument session; tests move its clock on and wake it.
     SessionDriver& instrumentDriver() { return *driver; }
 
@@ -68,18 +72,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    // Holds the link for a transfer: the poll stands still from construction to destruction.
-    class TransferHold {
-    public:
-        explicit TransferHold(LinkState& state);
-        ~TransferHold();
-        TransferHold(const TransferHold&) = delete;
-        TransferHold& operator=(const TransferHold&) = delete;
-
-    private:
-        LinkState& state;
-    };
-
     QLayout* buildLayout();
     QWidget* buildInstrumentGroup();
     QWidget* buildFileGroup();
@@ -96,7 +88,6 @@ private:
     void showPollOutcome(const IdentificationPoll::Outcome& outcome);
     void setConnected(bool on);
     void showPortProblem(PortConnection::Problem problem, const std::string& detail);
-    void showTransferFailure();
     void showRecord();
 
     void loadFromFile();
@@ -106,21 +97,21 @@ private:
 
     void loadFromDevice();
     void saveToDevice();
-    InstrumentSession::Result runTransfer(InstrumentSession::Direction direction);
-    // Appends the transfer's row to the record of transfers; says so when it cannot.
-    void recordTransfer(InstrumentSession::Direction direction, InstrumentSession::Result result);
+    // Runs an operation of kind on the attached instrument in the transfer dialog, records it
+    // and reports its failure.
+    OperationOutcome runOperation(OperationRequest::Kind kind);
+    // Appends the operation's rows to the record of transfers; says so when it cannot.
+    void recordTransfers(const OperationOutcome& outcome);
+    void setVerifiesSaves(bool on);
     void showHistory();
     void startPolling();
     void runPortDialog(bool firstRun);
 
     CommPortDialog::PortLister listPorts;
     ProgramSettings settings;
-    SetupRecord record;
-    SetupRecord unchangedRecord;
-    DeviceInfo info;
-    // The serial number the instrument last reported, whatever the Serial Number edit shows.
-    std::string instrumentSerial;
+    SetupDocument document;
     InstrumentSession session;
+    SessionPort port{session};
     SessionDriver* driver;
     PortConnection connection;
     QPointer<QObject> autoProxy_;

@@ -42,14 +42,18 @@ void MainWindow::saveToFile() {
 
 void MainWindow::saveSetupFile(const std::string& path) {
     commitEdits();
-    writeSetupFile(record, path);
+    writeSetupFile(document.record, path);
+    document.fileName = path;
     markSetupUnchanged();
 }
 
 void MainWindow::loadSetupFile(const std::string& path) {
-    SetupRecord loaded = record;
+    SetupRecord loaded = document.record;
     readSetupFile(loaded, path);
-    record = loaded;
+    // Shown as the window shows an option, and so saved.
+    loaded.normalizeCodes();
+    document.record = loaded;
+    document.fileName = path;
     showRecord();
     markSetupUnchanged();
 }

@@ -1,7 +1,6 @@
 #include "config/ModuleCatalogue.h"
-#include "config/SetupDigest.h"
 #include "config/TransferHistory.h"
-#include "device/FailureTexts.h"
+#include "device/DeviceImage.h"
 #include "setup/FileError.h"
 #include "ui/DeviceInfoGroup.h"
 #include "ui/LeadGrid.h"
@@ -13,33 +12,28 @@
 #include <QPushButton>
 #include <algorithm>
 
-MainWindow::TransferHold::TransferHold(LinkState& state)
-    : state(state) {
-    state.transferBusy = true;
-}
-
-MainWindow::TransferHold::~TransferHold() {
-    state.transferBusy = false;
-}
-
 void MainWindow::startPolling() {
     session.setMinimumSpacing(settings.minimumSpacing());
     session.startPolling(driver->now(), [this](const IdentificationPoll::Outcome& outcome) {
         showPollOutcome(outcome);
+        // A port that hung up or would not open is tried again at every tick, so an adapter
+        // plugged back in is polled at the next.
+        connection.reopenIfLost();
     });
     driver->wake();
 }
 
 void MainWindow::showPollOutcome(const IdentificationPoll::Outcome& outcome) {
     const DeviceIdentity& identity = outcome.identity;
+    DeviceInfo& info = document.info;
     switch (outcome.event) {
     case IdentificationPoll::Event::InstrumentFound:
-        instrumentSerial = identity.serialText;
+        document.instrumentSerial = identity.serialText;
         devicePanel->setSerialText(identity.serialText);
         // Leads are cleared only when they belong to another module, not when no module was
         // current.
         if (info.moduleType != 0 && identity.moduleType != info.moduleType) {
-            record.clearLeads();
+            document.record.clearLeads();
             grid->restorePage();
         }
         selectModuleType(identity.moduleType);
@@ -47,7 +41,7 @@ void MainWindow::showPollOutcome(const IdentificationPoll::Outcome& outcome) {
         setConnected(true);
         break;
     case IdentificationPoll::Event::IdentityRefreshed:
-        instrumentSerial = identity.serialText;
+        document.instrumentSerial = identity.serialText;
         devicePanel->setFirmwareText(identity.firmwareText());
         break;
     case IdentificationPoll::Event::InstrumentLost:
@@ -82,76 +76,71 @@ bool MainWindow::selectModuleType(int code) {
     return true;
 }
 
-InstrumentSession::Result MainWindow::runTransfer(InstrumentSession::Direction direction) {
-    TransferDialog dialog(this, session, *driver, record, info, direction);
+OperationOutcome MainWindow::runOperation(OperationRequest::Kind kind) {
+    const DeviceInfo& info = document.info;
+    OperationRequest request;
+    request.kind = kind;
+    request.program = "mirafen";
+    request.devicePath = port.devicePath();
+    // The poll knows the instrument; the window's module and serial number are what goes in.
+    DeviceIdentity identity = writtenIdentity(info);
+    identity.serialText = document.instrumentSerial;
+    request.identity = identity;
+    request.module = ModuleCatalogue::Module{info.moduleType, info.leadCount, {}};
+    request.serialText = info.serialText;
+    request.verify = kind == OperationRequest::Kind::Write && settings.verifiesSaves();
+    request.setup = document.record;
+    request.setupFile = document.fileName;
+
+    const ModuleCatalogue catalogue(settings.dataFolder());
+    InstrumentOperation operation(session, std::move(request), catalogue);
+    TransferDialog dialog(this, operation, *driver);
     dialog.exec();
-    const InstrumentSession::Result result = dialog.transferResult();
-    if (result == InstrumentSession::Result::Failed)
-        showTransferFailure();
-    return result;
+    const OperationOutcome& outcome = operation.outcome();
+    if (!outcome.rows.empty() && !outcome.rows.front().serialAfter.empty())
+        document.instrumentSerial = outcome.rows.front().serialAfter;
+    if (outcome.failure)
+        showWarning(this, tr(outcome.failure->text.c_str()),
+                    QString::fromLocal8Bit(outcome.failure->detail));
+    recordTransfers(outcome);
+    return outcome;
 }
 
-void MainWindow::showTransferFailure() {
-    QString detail;
-    if (const std::optional<TransferFailure> failure = session.transferFailure()) {
-        detail = QString::fromStdString(failedRequestText(*failure));
-        if (const std::string state = instrumentStateText(*failure); !state.empty())
-            detail += "\n" + QString::fromStdString(state);
+void MainWindow::recordTransfers(const OperationOutcome& outcome) {
+    for (const TransferRow& row : outcome.rows) {
+        if (const auto problem = appendTransferRow(settings, row)) {
+            showWarning(this, tr("This transfer could not be added to the transfer history."),
+                        QString::fromLocal8Bit(*problem));
+            return;
+        }
     }
-    showWarning(this, tr(kTransferErrorText), detail);
-}
-
-void MainWindow::recordTransfer(InstrumentSession::Direction direction,
-                                InstrumentSession::Result result) {
-    using Result = InstrumentSession::Result;
-    const bool writing = direction == InstrumentSession::Direction::Write;
-    const std::optional<TransferFailure> failure =
-        result == Result::Failed ? session.transferFailure() : std::nullopt;
-    TransferRow row;
-    row.program = "mirafen";
-    row.action = writing ? kActionWrite : kActionRead;
-    row.device = session.link().devicePath();
-    row.serialBefore = instrumentSerial;
-    row.module = std::to_string(info.moduleType);
-    row.firmware = info.firmwareText;
-    if (writing || result == Result::Completed)
-        row.setupSha256 = setupDigest(record);
-    row.result = result == Result::Completed ? kResultOk
-                 : result == Result::Failed  ? kResultFailed
-                                             : kResultCancelled;
-    row.serialAfter = serialAfterTransfer(writing, row.result, failure && failure->identityWritten,
-                                          instrumentSerial, info.serialText);
-    if (failure)
-        row.detail = transferFailureText(*failure);
-    if (!row.serialAfter.empty())
-        instrumentSerial = row.serialAfter;
-    if (const auto problem = appendTransferRow(settings, row))
-        showWarning(this, tr("This transfer could not be added to the transfer history."),
-                    QString::fromLocal8Bit(*problem));
 }
 
 void MainWindow::saveToDevice() {
-    const TransferHold hold(session.linkState());
     commitEdits();
-    const InstrumentSession::Result result = runTransfer(InstrumentSession::Direction::Write);
-    if (result == InstrumentSession::Result::Completed)
+    const OperationOutcome outcome = runOperation(OperationRequest::Kind::Write);
+    if (outcome.result == OperationOutcome::Result::Completed)
         markSetupUnchanged();
-    recordTransfer(InstrumentSession::Direction::Write, result);
 }
 
 void MainWindow::loadFromDevice() {
-    const TransferHold hold(session.linkState());
     commitEdits();
+    const OperationOutcome outcome = runOperation(OperationRequest::Kind::Read);
     // A load that does not complete leaves the setup as it was before it began.
-    const SetupRecord before = record;
-    const InstrumentSession::Result result = runTransfer(InstrumentSession::Direction::Read);
-    if (result != InstrumentSession::Result::Completed)
-        record = before;
+    if (outcome.result == OperationOutcome::Result::Completed)
+        document.record = outcome.setup;
     showRecord();
     grid->rebuildGrid();
-    if (result == InstrumentSession::Result::Completed)
+    if (outcome.result == OperationOutcome::Result::Completed)
         markSetupUnchanged();
-    recordTransfer(InstrumentSession::Direction::Read, result);
+}
+
+void MainWindow::setVerifiesSaves(bool on) {
+    try {
+        settings.storeVerifiesSaves(on);
+    } catch (const FileError& error) {
+        showFileError(this, error);
+    }
 }
 
 void MainWindow::runPortDialog(bool firstRun) {
@@ -160,7 +149,7 @@ void MainWindow::runPortDialog(bool firstRun) {
                           {[this](int comNumber) { return settings.commDevice(comNumber); },
                            listPorts,
                            [this] {
-                               session.close();
+                               port.close();
                                driver->wake();
                            }});
     // A first run offers the USB adapter plugged in, unless the port already names a device.
@@ -180,6 +169,6 @@ void MainWindow::showPortProblem(PortConnection::Problem problem, const std::str
         showWarning(this, tr("Couldn't create setup file."), QString::fromLocal8Bit(detail));
         return;
     }
-    showWarning(this, tr(kPortNotAvailableText),
-                portFailureDetail(detail, session.link().devicePath(), listPorts()));
+    const OperationFailure failure = portFailure(detail, port.devicePath());
+    showWarning(this, tr(failure.text.c_str()), portFailureDetail(failure.detail, listPorts()));
 }

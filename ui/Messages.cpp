@@ -1,6 +1,5 @@
 #include "ui/Messages.h"
 
-#include "device/PortAccess.h"
 #include "device/SerialPortDiscovery.h"
 #include "setup/FileError.h"
 
@@ -48,11 +47,9 @@ void showFileError(QWidget* parent, const FileError& error) {
     showWarning(parent, fileErrorText(error));
 }
 
-QString portFailureDetail(const std::string& reason, const std::string& devicePath,
+QString portFailureDetail(const std::string& failureDetail,
                           const std::vector<DiscoveredPort>& ports) {
-    QString detail = QString::fromLocal8Bit(reason);
-    if (const std::string hint = portAccessHint(devicePath); !hint.empty())
-        detail += (detail.isEmpty() ? "" : "\n\n") + QString::fromLocal8Bit(hint);
+    const QString detail = QString::fromLocal8Bit(failureDetail);
     QString list = ports.empty() ? messageText("No serial ports were found on this computer.")
                                  : messageText("Serial ports on this computer:");
     for (const DiscoveredPort& port : ports)

@@ -18,7 +18,6 @@ bool confirmDroppingEdits(QWidget* parent);
 QString fileErrorText(const FileError& error);
 void showFileError(QWidget* parent, const FileError& error);
 
-// The detail for a port that would not open: the system's reason, how to gain access when the
-// device is one this user may not open, and the serial ports there are.
-QString portFailureDetail(const std::string& reason, const std::string& devicePath,
-                          const std::vector<DiscoveredPort>& ports);
+// The detail for a port that would not open (the system's reason and how to gain access, as
+// the operations give it), with the serial ports there are.
+QString portFailureDetail(const std::string& detail, const std::vector<DiscoveredPort>& ports);

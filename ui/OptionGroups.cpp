@@ -205,7 +205,6 @@ void OptionGroups::bindCodes(QButtonGroup& buttons, const SetupField& option) {
 }
 
 void OptionGroups::markCodes() {
-    record.normalizeCodes();
     for (auto [buttons, code] : {std::pair{&frequencyButtons, record.frequency},
                                  std::pair{&startupButtons, record.startupMode},
                                  std::pair{&failureResponseButtons, record.failureResponse},
@@ -215,7 +214,8 @@ void OptionGroups::markCodes() {
         buttons->setExclusive(false);
         for (QAbstractButton* button : buttons->buttons())
             button->setChecked(false);
-        buttons->button(code)->setChecked(true);
+        if (QAbstractButton* button = buttons->button(code))
+            button->setChecked(true);
         buttons->setExclusive(true);
     }
 }

@@ -5,12 +5,13 @@
 #include <map>
 #include <string>
 
-class InstrumentSession;
 class ProgramSettings;
+class SessionPort;
 
-// How the window puts the instrument's port on the session: the stored port at start-up, a
+// How the window puts the instrument's port on its session: the stored port at start-up, a
 // chosen port after the port dialog, and the port used before when a chosen one will not open
-// or cannot be stored: the link keeps the port it had.
+// or cannot be stored: the link keeps the port it had. A port that hung up or would not open
+// is tried again, so that an adapter plugged back in under the same name is used again.
 class PortConnection {
 public:
     enum class Problem {
@@ -19,26 +20,31 @@ public:
     };
     using ProblemSink = std::function<void(Problem problem, const std::string& detail)>;
 
-    PortConnection(ProgramSettings& settings, InstrumentSession& session, ProblemSink report);
+    PortConnection(ProgramSettings& settings, SessionPort& port, ProblemSink report);
 
     // Opens the stored port; false when none is stored (a first run).
     bool openStoredPort();
     // The port number of the last open, whether or not it succeeded; 0 before any.
     std::uint8_t currentPort() const { return currentPort_; }
-    // Remembers the port now in use, to fall back to should the next choice fail.
+    // Remembers the port now in use, to fall back to should the next choice fail, and lets go
+    // of it until the choice is applied.
     void rememberCurrentPort();
     // Stores the devices given to COM numbers and port as the choice, and opens it. When the
     // choice cannot be stored, or its port will not open, the remembered port is opened again.
     void applyChoice(std::uint8_t port, const std::map<int, std::string>& devices = {});
+    // While the line is gone, opens the device last aimed at again; a port that still will not
+    // open is left to the next try without a word.
+    void reopenIfLost();
 
 private:
     bool openPort(std::uint8_t port);
     void fallBack();
 
     ProgramSettings& settings;
-    InstrumentSession& session;
+    SessionPort& port;
     ProblemSink report;
     std::uint8_t currentPort_ = 0;
     std::uint8_t previousPort = 0;
     std::string previousDevice; // as it was opened, whatever zenset.sys says now
+    bool choosing = false;      // the port dialog has the ports; nothing is opened meanwhile
 };

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <chrono>
 
-SessionDriver::SessionDriver(InstrumentSession& session, QObject* parent, Clock clock)
+SessionDriver::SessionDriver(InstrumentSession& session, SessionPort& port, QObject* parent,
+                             Clock clock)
     : QObject(parent)
     , session(session)
+    , port(port)
     , clock(clock ? std::move(clock) : [] { return InstrumentSession::Clock::now(); }) {
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
@@ -14,25 +16,37 @@ SessionDriver::SessionDriver(InstrumentSession& session, QObject* parent, Clock 
 
 void SessionDriver::wake() {
     session.timePassed(clock());
-    follow();
+    port.flush();
+    waitAgain();
 }
 
 void SessionDriver::portReadable() {
-    session.portReadable(clock());
-    follow();
+    port.portReadable(clock());
+    waitAgain();
 }
 
-void SessionDriver::follow() {
-    const int descriptor = session.watchedDescriptor();
-    if (notifier && notifier->socket() != descriptor) {
-        // This may run in the notifier's own signal: it goes once the signal has returned.
-        notifier->setEnabled(false);
-        notifier.release()->deleteLater();
-    }
-    if (descriptor >= 0 && !notifier) {
-        notifier = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
-        connect(notifier.get(), &QSocketNotifier::activated, this, &SessionDriver::portReadable);
-    }
+void SessionDriver::portWritable() {
+    port.flush();
+    waitAgain();
+}
+
+void SessionDriver::waitAgain() {
+    const auto watch = [this](std::unique_ptr<QSocketNotifier>& notifier, int descriptor,
+                              QSocketNotifier::Type type, void (SessionDriver::*handler)()) {
+        if (notifier && notifier->socket() != descriptor) {
+            // This may run in the notifier's own signal: it goes once the signal has returned.
+            notifier->setEnabled(false);
+            notifier.release()->deleteLater();
+        }
+        if (descriptor >= 0 && !notifier) {
+            notifier = std::make_unique<QSocketNotifier>(descriptor, type);
+            connect(notifier.get(), &QSocketNotifier::activated, this, handler);
+        }
+    };
+    const int descriptor = port.descriptor();
+    watch(readable, descriptor, QSocketNotifier::Read, &SessionDriver::portReadable);
+    watch(writable, port.wantsToWrite() ? descriptor : -1, QSocketNotifier::Write,
+          &SessionDriver::portWritable);
     const TimePoint next = session.nextCall();
     if (next == TimePoint::max()) {
         timer.stop();

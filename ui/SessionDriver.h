@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/InstrumentSession.h"
+#include "device/SessionPort.h"
 
 #include <QObject>
 #include <QSocketNotifier>
@@ -8,9 +9,9 @@
 #include <functional>
 #include <memory>
 
-// Drives an instrument session from the window's event loop: a socket notifier says when its
-// port has bytes, one timer wakes it when its next call is due. Reads a clock of its own
-// choosing, so that tests can move time on.
+// Drives an instrument session from the window's event loop: socket notifiers say when its
+// port has bytes or room for what waits to be sent, one timer wakes it when its next call is
+// due. Reads a clock of its own choosing, so that tests can move time on.
 class SessionDriver : public QObject {
     Q_OBJECT
 public:
@@ -18,7 +19,7 @@ public:
     using Clock = std::function<TimePoint()>;
 
     // clock: the steady clock unless given.
-    SessionDriver(InstrumentSession& session, QObject* parent, Clock clock = {});
+    SessionDriver(InstrumentSession& session, SessionPort& port, QObject* parent, Clock clock = {});
 
     TimePoint now() const { return clock(); }
     // Does what is due by now and waits again for what the session needs next; call after
@@ -28,10 +29,14 @@ public:
 
 private:
     void portReadable();
-    void follow();
+    void portWritable();
+    // Waits for what the session and its port need next.
+    void waitAgain();
 
     InstrumentSession& session;
+    SessionPort& port;
     Clock clock;
-    std::unique_ptr<QSocketNotifier> notifier;
+    std::unique_ptr<QSocketNotifier> readable;
+    std::unique_ptr<QSocketNotifier> writable;
     QTimer timer;
 };

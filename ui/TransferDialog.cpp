@@ -9,14 +9,14 @@
 
 namespace {
 
-// How the dialog ends for each result of the exchange.
-int resultCode(InstrumentSession::Result result) {
+// How the dialog ends for each result of the operation.
+int resultCode(OperationOutcome::Result result) {
     switch (result) {
-    case InstrumentSession::Result::Completed:
+    case OperationOutcome::Result::Completed:
         return 240;
-    case InstrumentSession::Result::Failed:
+    case OperationOutcome::Result::Failed:
         return 239;
-    case InstrumentSession::Result::Cancelled:
+    case OperationOutcome::Result::Cancelled:
         break;
     }
     return 238;
@@ -24,15 +24,11 @@ int resultCode(InstrumentSession::Result result) {
 
 } // namespace
 
-TransferDialog::TransferDialog(QWidget* parent, InstrumentSession& session, SessionDriver& driver,
-                               SetupRecord& record, DeviceInfo& info,
-                               InstrumentSession::Direction direction)
+TransferDialog::TransferDialog(QWidget* parent, InstrumentOperation& operation,
+                               SessionDriver& driver)
     : QDialog(parent)
-    , session(session)
+    , operation(operation)
     , driver(driver)
-    , record(record)
-    , info(info)
-    , direction(direction)
     , progress(new QProgressBar(this)) {
     setWindowTitle(tr("Zentiq Transfer"));
     setModal(true);
@@ -58,27 +54,27 @@ void TransferDialog::showEvent(QShowEvent* event) {
         return;
     started = true;
     progress->setValue(0);
-    session.startTransfer(
-        record, info, direction, driver.now(),
-        {{[this](int minimum, int maximum) { progress->setRange(minimum, maximum); },
-          [this](int position) {
-              progress->setValue(position);
-          }},
-         [this] {
-             finish();
-         }});
+    operation.onProgress([this] { showProgress(); });
+    // The end is taken from the dialog's own loop: it may come within show(), before exec()
+    // has a loop that done() could end.
+    operation.start(driver.now(), [this] {
+        QMetaObject::invokeMethod(this, &TransferDialog::finish, Qt::QueuedConnection);
+    });
     driver.wake();
 }
 
+void TransferDialog::showProgress() {
+    progress->setRange(0, operation.requestsKnown());
+    progress->setValue(std::max(0, operation.requestsUnderWay() - 1));
+}
+
 void TransferDialog::reject() {
-    if (!started)
-        done(resultCode(InstrumentSession::Result::Cancelled));
-    else if (session.transferRunning())
-        session.cancelTransfer();
+    if (!started || operation.finished())
+        done(resultCode(started ? result() : OperationOutcome::Result::Cancelled));
     else
-        finish();
+        operation.cancel();
 }
 
 void TransferDialog::finish() {
-    done(resultCode(session.transferResult()));
+    done(resultCode(result()));
 }

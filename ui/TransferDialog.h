@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/InstrumentSession.h"
+#include "operations/InstrumentOperation.h"
 
 #include <QDialog>
 
@@ -8,17 +8,16 @@ class QProgressBar;
 class QShowEvent;
 class SessionDriver;
 
-// "Zentiq Transfer": runs one transfer of the instrument session under a progress bar until it
-// ends or the user cancels. exec() ends with 240 (completed), 239 (failed) or 238 (cancelled);
-// transferResult() says the same by name. The session sends each request as soon as the reply
-// before it is complete.
+// "Zentiq Transfer": runs one instrument operation under a progress bar until it ends or the
+// user cancels. exec() ends with 240 (completed), 239 (failed) or 238 (cancelled); result()
+// says the same by name. An operation that ends at once (a line that has hung up) ends the
+// dialog as soon as its loop runs.
 class TransferDialog : public QDialog {
     Q_OBJECT
 public:
-    TransferDialog(QWidget* parent, InstrumentSession& session, SessionDriver& driver,
-                   SetupRecord& record, DeviceInfo& info, InstrumentSession::Direction direction);
+    TransferDialog(QWidget* parent, InstrumentOperation& operation, SessionDriver& driver);
 
-    InstrumentSession::Result transferResult() const { return session.transferResult(); }
+    OperationOutcome::Result result() const { return operation.outcome().result; }
 
     // "&Cancel", Escape and the close box end the transfer at once.
     void reject() override;
@@ -27,13 +26,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void showProgress();
     void finish();
 
-    InstrumentSession& session;
+    InstrumentOperation& operation;
     SessionDriver& driver;
-    SetupRecord& record;
-    DeviceInfo& info;
-    InstrumentSession::Direction direction;
     QProgressBar* progress;
     bool started = false;
 };

@@ -1,7 +1,8 @@
 #include "CliProcess.h"
 #include "cli/CommandLine.h"
 #include "device/FailureTexts.h"
-#include "device/SerialLink.h"
+#include "device/LineSettings.h"
+#include "device/SerialPort.h"
 #include "setup/SetupFile.h"
 #include "support/FrameBytes.h"
 #include "support/SimulatorProcess.h"
@@ -351,8 +352,8 @@ TEST_F(CliInstrumentTest, WriteRefusesAFileWithoutASetupKey) {
 
 TEST_F(CliInstrumentTest, PortHeldByAnotherOpenerIsRefusedWithTheSystemsReason) {
     startInstrument();
-    SerialLink holder;
-    ASSERT_TRUE(holder.open(device));
+    SerialPort holder;
+    ASSERT_TRUE(holder.open(device, LineSettings::kInstrumentBaudRate));
 
     const CliRun run = runCli(withDevice({"identify"}));
 

@@ -1,7 +1,7 @@
 #include "device/IdentificationPoll.h"
 
-#include "LinkOnTerminal.h"
 #include "support/FrameBytes.h"
+#include "support/InMemoryLine.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -44,7 +44,7 @@ protected:
         return events;
     }
 
-    LinkOnTerminal line;
+    LinkInMemory line;
     LinkState state;
     IdentificationPoll poll{line.link, state};
     IdentificationPoll::Outcome last;
@@ -120,32 +120,6 @@ TEST_F(IdentificationPollTest, ShortFrameIsRejected) {
     Bytes truncated = identityReply("SN123", 7, 2, 5);
     truncated.resize(14);
     EXPECT_FALSE(IdentificationPoll::parseIdentity(truncated).has_value());
-}
-
-TEST_F(IdentificationPollTest, TransferBusyFreezesThePoll) {
-    connectTo(identityReply("SN123", 7, 2, 5));
-    line.reply(kAcknowledgement); // a transfer's reply waits in the link
-    state.transferBusy = true;
-
-    for (int tick = 0; tick < 20; ++tick)
-        EXPECT_EQ(poll.tick().event, Event::None);
-
-    EXPECT_EQ(line.unreadRequestBytes(), 0);
-    EXPECT_TRUE(line.link.hasFrame());
-    EXPECT_TRUE(state.connected);
-    EXPECT_EQ(state.missedPolls, 0);
-}
-
-TEST(IdentificationPollClosedPortTest, DoesNothing) {
-    SerialLink closed;
-    ASSERT_FALSE(closed.open("/nonexistent/port"));
-    LinkState state;
-    state.connected = true;
-
-    EXPECT_EQ(IdentificationPoll(closed, state).tick().event, Event::None);
-
-    EXPECT_TRUE(state.connected);
-    EXPECT_EQ(state.missedPolls, 0);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "device/InstrumentFinder.h"
 
+#include "device/SerialPort.h"
 #include "support/PseudoTerminal.h"
 #include "support/SimulatorProcess.h"
 
@@ -20,8 +21,8 @@ Clock::duration runToTheEnd(InstrumentFinder& finder, Clock::time_point begin) {
 }
 
 bool opensAgain(const std::string& path) {
-    SerialLink link;
-    return link.open(path);
+    SerialPort port;
+    return port.open(path, LineSettings::kInstrumentBaudRate);
 }
 
 TEST(InstrumentFinder, FindsTheInstrumentBesideASilentPortAndLeavesAHeldPortAlone) {
@@ -29,8 +30,8 @@ TEST(InstrumentFinder, FindsTheInstrumentBesideASilentPortAndLeavesAHeldPortAlon
     ASSERT_FALSE(instrument.terminalPath().empty());
     PseudoTerminal silent;
     PseudoTerminal held;
-    SerialLink otherProgram;
-    ASSERT_TRUE(otherProgram.open(held.slavePath()));
+    SerialPort otherProgram;
+    ASSERT_TRUE(otherProgram.open(held.slavePath(), LineSettings::kInstrumentBaudRate));
 
     const auto begin = Clock::now();
     InstrumentFinder finder({held.slavePath(), silent.slavePath(), instrument.terminalPath()},
@@ -44,7 +45,12 @@ TEST(InstrumentFinder, FindsTheInstrumentBesideASilentPortAndLeavesAHeldPortAlon
     ASSERT_EQ(finder.passedOver().size(), 1U);
     EXPECT_NE(finder.passedOver()[0].find(held.slavePath()), std::string::npos);
     // The silent port was asked the poll's question and nothing else.
-    EXPECT_EQ(silent.receive(16), kIdentityRequest);
+    const std::vector<std::uint8_t> asked = silent.receive(64);
+    ASSERT_FALSE(asked.empty());
+    for (std::size_t at = 0; at < asked.size(); at += kIdentityRequest.size())
+        EXPECT_EQ(std::vector(asked.begin() + static_cast<long>(at),
+                              asked.begin() + static_cast<long>(at + kIdentityRequest.size())),
+                  kIdentityRequest);
     EXPECT_TRUE(held.receive(1).empty());
     EXPECT_TRUE(opensAgain(silent.slavePath()));
     EXPECT_TRUE(opensAgain(instrument.terminalPath()));

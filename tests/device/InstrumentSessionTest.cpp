@@ -1,11 +1,8 @@
 #include "device/InstrumentSession.h"
 
-#include "LinkOnTerminal.h"
 #include "device/SessionTiming.h"
-#include "sim/RegisterStore.h"
-#include "sim/Responder.h"
 #include "support/FrameBytes.h"
-#include "support/PseudoTerminal.h"
+#include "support/InMemoryLine.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -19,26 +16,11 @@ using TimePoint = InstrumentSession::TimePoint;
 
 const Bytes kIdentityRequest{0x55, 0x01, 0x01, 0x10, 0x12};
 
-// A session on a pseudo-terminal whose far end answers as the simulated instrument, driven by
-// the test on a clock of its own.
+// A session joined in memory to the simulated instrument, driven by the test on a clock of its
+// own.
 class InstrumentSessionTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(session.open(terminal.slavePath())) << session.link().lastOpenError();
-    }
-
-    // Answers every request the session has sent, and tells the session its port is readable.
-    int answerRequests() {
-        int answered = 0;
-        while (unreadRequestBytesOn(terminal) > 0) {
-            if (const auto reply = instrument.answer(nextRequestOn(terminal))) {
-                terminal.send(reply->bytes());
-                session.portReadable(now);
-                ++answered;
-            }
-        }
-        return answered;
-    }
+    int answerRequests() { return instrument.answerRequests(now); }
 
     // Moves the clock on to the session's next call and makes it.
     void advance() {
@@ -46,10 +28,8 @@ protected:
         session.timePassed(now);
     }
 
-    PseudoTerminal terminal;
     InstrumentSession session{FrameTrace()};
-    RegisterStore registers{{"00004711", 3, 1, 2}};
-    Responder instrument{registers};
+    InstrumentInMemory instrument{session};
     TimePoint now = TimePoint{} + 1h;
     std::vector<Event> events;
 };
@@ -60,26 +40,26 @@ TEST_F(InstrumentSessionTest, PollsOnceAPeriodAndFindsTheInstrumentOnTheSecondTi
     });
     EXPECT_EQ(session.nextCall(), now + SessionTiming::kPollPeriod);
     session.timePassed(now + 999ms);
-    EXPECT_EQ(unreadRequestBytesOn(terminal), 0);
+    EXPECT_EQ(instrument.unreadRequestBytes(), 0U);
 
     advance();
     EXPECT_EQ(answerRequests(), 1);
-    EXPECT_FALSE(session.linkState().connected) << "the answer waits for the next tick";
+    EXPECT_FALSE(session.connected()) << "the answer waits for the next tick";
     advance();
 
     EXPECT_EQ(events, (std::vector{Event::None, Event::InstrumentFound}));
-    EXPECT_TRUE(session.linkState().connected);
+    EXPECT_TRUE(session.connected());
     EXPECT_EQ(session.nextCall(), now + SessionTiming::kPollPeriod);
 }
 
 TEST_F(InstrumentSessionTest, AsksForTheIdentityEverySecondUntilTheWaitIsOver) {
     session.askIdentity(now, 2500ms);
-    EXPECT_EQ(nextRequestOn(terminal), kIdentityRequest);
+    EXPECT_EQ(instrument.nextRequest(), kIdentityRequest);
     advance();
     advance();
     EXPECT_EQ(now, TimePoint{} + 1h + 2s);
-    EXPECT_EQ(nextRequestOn(terminal), kIdentityRequest);
-    EXPECT_EQ(nextRequestOn(terminal), kIdentityRequest);
+    EXPECT_EQ(instrument.nextRequest(), kIdentityRequest);
+    EXPECT_EQ(instrument.nextRequest(), kIdentityRequest);
     EXPECT_TRUE(session.identityPending());
 
     advance();
@@ -113,7 +93,7 @@ TEST_F(InstrumentSessionTest, ATransferRunsAtTheLinesSpeedWhileThePollStandsStil
                            }});
     // The first request waits for the poll's answer; then every request goes out as the
     // answer to the one before it is read.
-    EXPECT_EQ(unreadRequestBytesOn(terminal), 5);
+    EXPECT_EQ(instrument.unreadRequestBytes(), 5U);
     EXPECT_EQ(answerRequests(), 1 + 11);
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(session.transferResult(), InstrumentSession::Result::Completed);
@@ -150,25 +130,24 @@ TEST_F(InstrumentSessionTest, TheFirstRequestOfATransferWaitsForThePollsAnswerUn
                                 }},
                                {}});
         if (c.answeredBeforeTheTransfer) {
-            EXPECT_EQ(nextRequestOn(terminal), frameBytes(0x01, Bytes{0x80}));
+            EXPECT_EQ(instrument.nextRequest(), frameBytes(0x01, Bytes{0x80}));
         } else {
-            EXPECT_EQ(nextRequestOn(terminal), kIdentityRequest);
-            EXPECT_EQ(unreadRequestBytesOn(terminal), 0);
+            EXPECT_EQ(instrument.nextRequest(), kIdentityRequest);
+            EXPECT_EQ(instrument.unreadRequestBytes(), 0U);
             EXPECT_EQ(session.nextCall(), asked + SessionTiming::kIdentityAnswerWait);
             if (c.answerAfter) {
                 now = asked + *c.answerAfter;
-                terminal.send(instrument.answer(kIdentityRequest)->bytes());
-                session.portReadable(now);
+                instrument.send(instrument.responder.answer(kIdentityRequest)->bytes(), now);
             } else {
                 advance();
             }
-            EXPECT_EQ(nextRequestOn(terminal), frameBytes(0x01, Bytes{0x80}));
+            EXPECT_EQ(instrument.nextRequest(), frameBytes(0x01, Bytes{0x80}));
         }
         session.cancelTransfer();
     }
 }
 
-TEST_F(InstrumentSessionTest, AHangUpEndsATransferAtOnceAndIsNoLongerWatched) {
+TEST_F(InstrumentSessionTest, AHangUpEndsATransferAtOnceAndSendsNothingMore) {
     SetupRecord record;
     DeviceInfo info;
     info.leadCount = 4;
@@ -180,15 +159,14 @@ TEST_F(InstrumentSessionTest, AHangUpEndsATransferAtOnceAndIsNoLongerWatched) {
                            [&] {
                                ended = true;
                            }});
-    ASSERT_FALSE(nextRequestOn(terminal).empty());
+    ASSERT_FALSE(instrument.nextRequest().empty());
 
-    terminal.hangUp();
-    session.portReadable(now);
+    session.lineHungUp();
 
     EXPECT_TRUE(ended);
     EXPECT_EQ(session.transferResult(), InstrumentSession::Result::Failed);
     EXPECT_EQ(session.transferFailure()->cause, TransferFailure::Cause::LineHungUp);
-    EXPECT_EQ(session.watchedDescriptor(), -1);
+    EXPECT_FALSE(session.hasOutput());
 
     // Asking for the identity on the hung-up line ends at once, and so does a transfer.
     session.askIdentity(now, 5s);
@@ -206,22 +184,59 @@ TEST_F(InstrumentSessionTest, AHangUpEndsATransferAtOnceAndIsNoLongerWatched) {
     EXPECT_EQ(session.transferResult(), InstrumentSession::Result::Failed);
 }
 
-TEST_F(InstrumentSessionTest, AFullReceiverRestsThePortUntilTheNextCallInsteadOfSpinning) {
-    // A frame waits for the poll, and behind it a frame too long ever to complete.
-    terminal.send(frameBytes(kAcknowledgeCommand, kAcknowledgeData));
-    session.portReadable(now);
+TEST_F(InstrumentSessionTest, BytesBehindAFrameWaitingForThePollAreDroppedNotHeldForever) {
+    // A frame waits for the poll, and behind it more than the receiver holds.
+    instrument.send(frameBytes(kAcknowledgeCommand, kAcknowledgeData), now);
     Bytes overlong{0x55, 0xFC, 0x01};
     overlong.resize(FrameReceiver::kCapacity + 10, 0x00);
-    terminal.send(overlong);
-    session.portReadable(now);
-    ASSERT_GE(session.watchedDescriptor(), 0) << "bytes still came";
+    instrument.send(overlong, now);
 
-    session.portReadable(now);
+    // The poll's tick clears the line and asks; the instrument's answer is taken as ever.
+    session.startPolling(now, [this](const IdentificationPoll::Outcome& outcome) {
+        events.push_back(outcome.event);
+    });
+    advance();
+    answerRequests();
+    advance();
+    EXPECT_EQ(events, (std::vector{Event::None, Event::InstrumentFound}));
+}
 
-    EXPECT_EQ(session.watchedDescriptor(), -1);
-    EXPECT_FALSE(session.hungUp());
-    session.timePassed(now);
-    EXPECT_GE(session.watchedDescriptor(), 0);
+TEST_F(InstrumentSessionTest, ThePollStandsStillWhileATransferOrAnIdentityRequestHoldsTheLine) {
+    session.startPolling(now, [this](const IdentificationPoll::Outcome& outcome) {
+        events.push_back(outcome.event);
+    });
+    session.askIdentity(now, 10s);
+    EXPECT_TRUE(session.busy());
+    instrument.nextRequest();
+    for (int tick = 0; tick < 3; ++tick)
+        advance();
+    EXPECT_TRUE(events.empty());
+    // The request's own repeats, one a second, and nothing of the poll.
+    for (int repeat = 0; repeat < 3; ++repeat)
+        EXPECT_EQ(instrument.nextRequest(), kIdentityRequest);
+    EXPECT_EQ(instrument.unreadRequestBytes(), 0U);
+}
+
+TEST_F(InstrumentSessionTest, ALineClosedOrHungUpLosesTheInstrumentAfterTheToleratedMisses) {
+    session.startPolling(now, [this](const IdentificationPoll::Outcome& outcome) {
+        if (outcome.event != Event::None)
+            events.push_back(outcome.event);
+    });
+    advance();
+    answerRequests();
+    advance();
+    ASSERT_EQ(events, std::vector{Event::InstrumentFound});
+
+    session.lineHungUp();
+    for (int tick = 0; tick <= SessionTiming::kPollMissesTolerated; ++tick)
+        advance();
+    EXPECT_EQ(events, (std::vector{Event::InstrumentFound, Event::InstrumentLost}));
+    EXPECT_EQ(instrument.unreadRequestBytes(), 0U) << "nothing goes out on a dead line";
+
+    // A line opened again is polled again.
+    session.lineOpened();
+    advance();
+    EXPECT_EQ(instrument.nextRequest(), kIdentityRequest);
 }
 
 TEST_F(InstrumentSessionTest, CancellingEndsTheTransferOnceAndLeavesTheLinkToThePoll) {
@@ -258,15 +273,14 @@ TEST_F(InstrumentSessionTest, MinimumSpacingIsKeptWithinItsLimit) {
                                 }},
                                [] {
                                }});
-        terminal.send(instrument.answer(nextRequestOn(terminal))->bytes());
-        session.portReadable(now);
+        instrument.send(instrument.responder.answer(instrument.nextRequest())->bytes(), now);
         // Without a spacing the next request is already out and waits for its answer.
         EXPECT_EQ(session.nextCall(),
                   now + (kept.count() == 0 ? SessionTiming::kReplyTimeout : kept))
             << given.count();
         session.cancelTransfer();
-        while (unreadRequestBytesOn(terminal) > 0)
-            nextRequestOn(terminal);
+        while (!instrument.nextRequest().empty()) {
+        }
     }
 }
 

@@ -1,10 +1,10 @@
 #include "device/TransferExchange.h"
 
-#include "LinkOnTerminal.h"
 #include "device/SessionTiming.h"
 #include "sim/RegisterStore.h"
 #include "sim/Responder.h"
 #include "support/FrameBytes.h"
+#include "support/InMemoryLine.h"
 #include "support/SampleSetup.h"
 
 #include <functional>
@@ -78,7 +78,7 @@ public:
         return reply ? bytesOf(reply->bytes()) : Bytes{};
     }
 
-    LinkOnTerminal line;
+    LinkInMemory line;
     RegisterStore registers;
     Responder instrument{registers};
     SetupRecord record;

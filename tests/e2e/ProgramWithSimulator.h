@@ -60,7 +60,7 @@ protected:
     // a technician does; returns once the instrument answers the poll again.
     void replug(MainWindow& window) {
         sim->stop();
-        const LinkState& state = window.linkState();
+        const LinkState& state = window.instrumentSession().pollState();
         EXPECT_TRUE(QTest::qWaitFor([&state] { return state.missedPolls >= 2; }, 5000));
         sim = std::make_unique<SimulatorProcess>(simulatorArguments);
         ASSERT_FALSE(sim->terminalPath().empty());

@@ -82,4 +82,35 @@ TEST_F(ProgramWithSimulatorTest, AnUnpluggedInstrumentShowsNotConnectedAfterAbou
     });
 }
 
+// The adapter pulled out while the window still shows the instrument, then plugged back in under
+// the same name: a save in between fails at once, and the port is found again by itself.
+TEST_F(ProgramWithSimulatorTest, ASaveOnAPulledAdapterFailsAtOnceAndTheAdapterPluggedBackIsUsed) {
+    startSimulator();
+    runProgram([this](MainWindow& window) {
+        waitForConnection(window);
+        sim->stop();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&window] { return window.instrumentSession().hungUp(); }, 5000));
+        click(window, "deviceSaveButton");
+        EXPECT_EQ(modals.messages, QStringList{kTransferErrorText});
+        ASSERT_EQ(modals.details.size(), 1);
+        EXPECT_TRUE(modals.details[0].contains("the line hung up"))
+            << modals.details[0].toStdString();
+
+        sim = std::make_unique<SimulatorProcess>(simulatorArguments);
+        ASSERT_FALSE(sim->terminalPath().empty());
+        const LinkState& state = window.instrumentSession().pollState();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&window, &state] {
+                return !window.instrumentPort().lineGone() && state.connected &&
+                       state.missedPolls == 0;
+            },
+            5000));
+        typeLeadName(window, "Again");
+        click(window, "deviceSaveButton");
+        EXPECT_EQ(modals.messages, QStringList{kTransferErrorText}) << "the second save completed";
+        EXPECT_EQ(stateValue("REG80"), "00416761696E202020");
+    });
+}
+
 } // namespace

@@ -2,10 +2,12 @@
 #include "device/Frame.h"
 #include "device/InstrumentSession.h"
 #include "device/LineTiming.h"
+#include "device/SessionPort.h"
 #include "device/SessionTiming.h"
 #include "setup/SetupRecord.h"
 #include "support/SimulatorProcess.h"
 #include "support/TraceLines.h"
+#include "support/TransferRequest.h"
 #include "ui/SessionDriver.h"
 #include "ui/TransferDialog.h"
 
@@ -56,8 +58,8 @@ std::size_t tracedBytes(const std::string& trace) {
     return bytes;
 }
 
-using Direction = InstrumentSession::Direction;
-using Result = InstrumentSession::Result;
+using Direction = OperationRequest::Kind;
+using Result = OperationOutcome::Result;
 
 struct TransferRun {
     Result result;
@@ -71,8 +73,7 @@ protected:
     void start(std::vector<std::string> arguments) {
         sim = std::make_unique<SimulatorProcess>(arguments);
         ASSERT_FALSE(sim->terminalPath().empty());
-        ASSERT_TRUE(session.open(sim->terminalPath(), {kLineRate}))
-            << session.link().lastOpenError();
+        ASSERT_TRUE(port.open(sim->terminalPath(), {kLineRate})) << port.lastOpenError();
         info.serialText = "E2E00001";
         info.moduleType = 7;
         info.firmwareText = "3.1";
@@ -85,13 +86,16 @@ protected:
         trace.str({});
         session.startPolling(Clock::now() - SessionTiming::kPollPeriod, {});
         driver.wake();
-        TransferDialog dialog(nullptr, session, driver, record, info, direction);
+        InstrumentOperation operation(session, transferRequest(direction, record, info), catalogue);
+        TransferDialog dialog(nullptr, operation, driver);
         const auto begin = Clock::now();
         dialog.exec();
+        if (dialog.result() == Result::Completed)
+            record = operation.outcome().setup;
         const std::chrono::duration<double> elapsed = Clock::now() - begin;
         // The dialog's requests are known from the write and read lists: 136 and 135.
         const std::size_t requests = direction == Direction::Write ? 136U : 135U;
-        return {dialog.transferResult(), elapsed, requests, tracedBytes(trace.str())};
+        return {dialog.result(), elapsed, requests, tracedBytes(trace.str())};
     }
 
     // Writes a full setup, reads it back into a record of defaults and compares.
@@ -126,7 +130,9 @@ protected:
     std::ostringstream trace;
     std::unique_ptr<SimulatorProcess> sim;
     InstrumentSession session{FrameTrace(trace)};
-    SessionDriver driver{session, nullptr};
+    SessionPort port{session};
+    SessionDriver driver{session, port, nullptr};
+    const ModuleCatalogue catalogue{""};
     DeviceInfo info;
     TransferRun saved{};
     TransferRun loaded{};

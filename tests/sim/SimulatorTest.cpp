@@ -1,8 +1,8 @@
 #include "device/Frame.h"
 #include "device/LineTiming.h"
-#include "device/SerialLink.h"
 #include "sim/SimOptions.h"
 #include "support/FrameBytes.h"
+#include "support/PortLink.h"
 #include "support/SimulatorProcess.h"
 #include "support/TraceLines.h"
 
@@ -42,7 +42,7 @@ protected:
         sim = std::make_unique<SimulatorProcess>(arguments, errorPath);
         ASSERT_EQ(sim->terminalPath().rfind("/dev/pts/", 0), 0U) << sim->terminalPath();
         const std::string path = sim->terminalPath();
-        link = std::make_unique<SerialLink>();
+        link = std::make_unique<PortLink>();
         ASSERT_TRUE(link->open(path)) << link->lastOpenError();
     }
 
@@ -91,7 +91,7 @@ protected:
     }
 
     std::unique_ptr<SimulatorProcess> sim;
-    std::unique_ptr<SerialLink> link;
+    std::unique_ptr<PortLink> link;
     std::filesystem::path scratch;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -9,8 +10,24 @@
 #include <QPushButton>
 
 ModalRecorder::ModalRecorder() {
-    QObject::connect(&poll, &QTimer::timeout, [this] { look(); });
-    poll.start(5);
+    QApplication::instance()->installEventFilter(&watch);
+}
+
+ModalRecorder::~ModalRecorder() {
+    QApplication::instance()->removeEventFilter(&watch);
+}
+
+bool ModalRecorder::ShowWatch::eventFilter(QObject* watched, QEvent* event) {
+    if (!watched->isWidgetType())
+        return false;
+    auto* window = static_cast<QWidget*>(watched);
+    if (!window->isWindow() || !window->isModal())
+        return false;
+    if (event->type() == QEvent::Show)
+        recorder.shown(*window);
+    else if (event->type() == QEvent::Hide)
+        recorder.hidden();
+    return false;
 }
 
 void ModalRecorder::chooseFile(const QString& path) {
@@ -21,15 +38,31 @@ void ModalRecorder::chooseFile(const QString& path) {
     };
 }
 
-void ModalRecorder::look() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || modal == handled.data())
-        return;
-    handled = modal;
-    titles << modal->windowTitle();
-    // Answered from an event of its own, so that a window the answer opens is seen as well.
+void ModalRecorder::hidden() {
+    // Queued on the watch, which goes with the recorder, so a call left over does not outlive it.
     QMetaObject::invokeMethod(
-        modal, [this, modal] { act(*modal); }, Qt::QueuedConnection);
+        &watch,
+        [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != nullptr && modal != lastShown.data() && modal->isVisible())
+                shown(*modal);
+        },
+        Qt::QueuedConnection);
+}
+
+void ModalRecorder::shown(QWidget& window) {
+    lastShown = &window;
+    titles << window.windowTitle();
+    // Answered from an event of its own, once the window runs its loop; a window that has gone
+    // by then takes its answer with it.
+    QPointer<QWidget> modal(&window);
+    QMetaObject::invokeMethod(
+        &watch,
+        [this, modal] {
+            if (modal && modal->isVisible())
+                act(*modal);
+        },
+        Qt::QueuedConnection);
 }
 
 void ModalRecorder::act(QWidget& modal) {

@@ -40,12 +40,13 @@ TEST_F(DevicePanelTest, SerialNumberKeepsWhatIsTypedWhileItsOwnContextMenuIsOpen
     EXPECT_EQ(serialEdit()->text(), "00000012");
 }
 
-TEST_F(DevicePanelTest, SerialNumberPlusOneCountsUp) {
+TEST_F(DevicePanelTest, SerialNumberPlusOneCountsUpWithinEightDigits) {
     const std::pair<QString, QString> cases[] = {
         {"00000009", "00000010"},
-        {"99999999", "100000000"},
         {"abc", "00000001"},
-        {"2147483647", "2147483648"},
+        // Past 8 digits an instrument would keep a cut number: refused, the number stays.
+        {"99999999", "99999999"},
+        {"2147483647", "2147483647"},
     };
     startWindow();
     for (const auto& [shown, after] : cases) {
@@ -54,6 +55,10 @@ TEST_F(DevicePanelTest, SerialNumberPlusOneCountsUp) {
         EXPECT_EQ(serialEdit()->text(), after) << shown.toStdString();
         EXPECT_EQ(window->deviceInfo().serialText, after.toStdString());
     }
+    EXPECT_EQ(modals.messages,
+              (QStringList{"The serial numbers have run out: 99999999 is the last one of 8 digits.",
+                           "The serial numbers have run out: 2147483647 is the last one of 8 "
+                           "digits."}));
 }
 
 TEST_F(DevicePanelTest, ChangingTheModuleKeepsTheLeadNames) {

@@ -2,6 +2,7 @@
 
 #include "device/FailureTexts.h"
 #include "device/SerialPortDiscovery.h"
+#include "operations/OperationFailure.h"
 #include "setup/FileError.h"
 #include "support/AsOutsider.h"
 #include "support/ModalRecorder.h"
@@ -81,7 +82,9 @@ TEST(PortFailureDetail, CarriesWhatToDoAboutADeviceTheUserMayNotOpen) {
     ASSERT_EQ(chown(device.c_str(), 0, dialout->gr_gid), 0);
     ASSERT_EQ(chmod(device.c_str(), 0660), 0);
     const auto detailAsOutsider = [&device] {
-        return asOutsider([&device] { return portFailureDetail({}, device, {}).toStdString(); });
+        return asOutsider([&device] {
+            return portFailureDetail(portFailure({}, device).detail, {}).toStdString();
+        });
     };
 
     EXPECT_EQ(detailAsOutsider(), device +
@@ -102,7 +105,8 @@ TEST(PortFailureDetail, AnOpenableDeviceGetsNoHintAndTheDiscoveredPortsAreListed
     adapter.manufacturer = "FTDI";
     DiscoveredPort uart;
     uart.devicePath = "/dev/ttyS0";
-    EXPECT_EQ(portFailureDetail("Device or resource busy", device.toStdString(), {adapter, uart}),
+    EXPECT_EQ(portFailureDetail(portFailure("Device or resource busy", device.toStdString()).detail,
+                                {adapter, uart}),
               "Device or resource busy\n\nSerial ports on this computer:\n"
               "    FT232R USB UART (FTDI), /dev/ttyUSB0\n    /dev/ttyS0");
 }

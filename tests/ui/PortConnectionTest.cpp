@@ -2,6 +2,7 @@
 
 #include "config/ProgramSettings.h"
 #include "device/InstrumentSession.h"
+#include "device/SessionPort.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempDataFolder.h"
 
@@ -47,13 +48,14 @@ protected:
         std::filesystem::create_directory(settings.settingsPath());
     }
 
-    const SerialLink& link() const { return session.link(); }
+    const SessionPort& link() const { return port; }
 
     ProgramSettings settings;
     PseudoTerminal terminal;
     InstrumentSession session{FrameTrace()};
+    SessionPort port{session};
     std::vector<Report> reports;
-    PortConnection connection{settings, session,
+    PortConnection connection{settings, port,
                               [this](PortConnection::Problem problem, const std::string& detail) {
                                   reports.push_back({problem, detail});
                               }};
@@ -127,14 +129,25 @@ TEST_F(PortConnectionTest, ASettingsFileThatCannotStoreTheChoiceLeavesTheLinkOnT
     struct Case {
         const char* what;
         bool portReleased; // the port dialog let go of it for a search
+        bool comZero;      // the port stored as 0, which stands for COM 1
     };
-    for (const Case c : {Case{"the port still held", false}, Case{"after a search", true}}) {
+    for (const Case c :
+         {Case{"the port still held", false, false}, Case{"after a search", true, false},
+          Case{"after a search, COM 0 stored", true, true}}) {
         SCOPED_TRACE(c.what);
         reports.clear();
-        openComThree();
+        if (c.comZero) {
+            writeFile(settings.settingsPath(),
+                      "COMMDEVICE1=" + terminal.slavePath() + "\r\nCOMMPORT=0\r\n");
+            ASSERT_TRUE(connection.openStoredPort());
+            ASSERT_TRUE(link().isOpen());
+            connection.rememberCurrentPort();
+        } else {
+            openComThree();
+        }
         blockSettings();
         if (c.portReleased)
-            session.close();
+            port.close();
 
         connection.applyChoice(5, {{5, missingDevice()}});
 
@@ -144,9 +157,35 @@ TEST_F(PortConnectionTest, ASettingsFileThatCannotStoreTheChoiceLeavesTheLinkOnT
             << reports[0].detail;
         EXPECT_TRUE(link().isOpen());
         EXPECT_EQ(link().devicePath(), terminal.slavePath());
-        EXPECT_EQ(connection.currentPort(), 3);
+        EXPECT_EQ(connection.currentPort(), c.comZero ? 0 : 3);
         std::filesystem::remove(settings.settingsPath());
     }
+}
+
+TEST_F(PortConnectionTest, APortThatHungUpOrWouldNotOpenIsOpenedAgainWithoutAWord) {
+    writeSettings("3");
+    ASSERT_TRUE(connection.openStoredPort());
+    session.lineHungUp();
+    ASSERT_TRUE(link().lineGone());
+
+    connection.reopenIfLost();
+    EXPECT_FALSE(link().lineGone()) << "the same device, opened again";
+
+    // The stored port missing at start-up is tried again as well, silently.
+    writeSettings("5");
+    connection.openStoredPort();
+    reports.clear();
+    connection.reopenIfLost();
+    EXPECT_TRUE(link().lineGone());
+    EXPECT_TRUE(reports.empty());
+    EXPECT_EQ(link().devicePath(), missingDevice());
+}
+
+TEST_F(PortConnectionTest, NothingIsOpenedAgainWhileThePortDialogHasThePorts) {
+    openComThree(); // remembers the port, as the dialog opens
+    port.close();   // and the dialog's search lets go of it
+    connection.reopenIfLost();
+    EXPECT_FALSE(link().isOpen());
 }
 
 } // namespace

@@ -13,9 +13,7 @@ const Bytes kIdentityReply = frameBytes(kIdentityRegister, encodeIdentity({"0000
 // The session driven by the event loop alone: the test only plays the instrument.
 class SessionDriverTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(session.open(terminal.slavePath())) << session.link().lastOpenError();
-    }
+    void SetUp() override { ASSERT_TRUE(port.open(terminal.slavePath())) << port.lastOpenError(); }
 
     bool identityArrives() {
         return QTest::qWaitFor([this] { return !session.identityPending(); }, 2000) &&
@@ -24,7 +22,8 @@ protected:
 
     PseudoTerminal terminal;
     InstrumentSession session{FrameTrace()};
-    SessionDriver driver{session, nullptr};
+    SessionPort port{session};
+    SessionDriver driver{session, port, nullptr};
 };
 
 TEST_F(SessionDriverTest, AReplyInPiecesIsTakenOnceCompleteAsItsBytesArrive) {
@@ -39,9 +38,9 @@ TEST_F(SessionDriverTest, AReplyInPiecesIsTakenOnceCompleteAsItsBytesArrive) {
 }
 
 TEST_F(SessionDriverTest, FollowsTheSessionToAPortOpenedAgain) {
-    session.close();
+    port.close();
     driver.wake();
-    ASSERT_TRUE(session.open(terminal.slavePath()));
+    ASSERT_TRUE(port.open(terminal.slavePath()));
     session.askIdentity(driver.now(), std::chrono::seconds(5));
     driver.wake();
     terminal.send(kIdentityReply);
@@ -54,6 +53,12 @@ TEST_F(SessionDriverTest, WakesTheSessionWhenItsNextCallIsDue) {
     EXPECT_TRUE(QTest::qWaitFor([this] { return !session.identityPending(); }, 2000))
         << "the wait ends by the driver's timer";
     EXPECT_FALSE(session.identity());
+}
+
+TEST_F(SessionDriverTest, PutsWhatTheSessionSendsOnTheLine) {
+    session.askIdentity(driver.now(), std::chrono::seconds(5));
+    driver.wake();
+    EXPECT_EQ(terminal.receive(5), (Bytes{0x55, 0x01, 0x01, 0x10, 0x12}));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "ui/TransferDialog.h"
 
 #include "device/DeviceInfo.h"
+#include "device/SessionPort.h"
 #include "setup/KeyValueFile.h"
 #include "setup/SetupRecord.h"
 #include "support/Closings.h"
@@ -8,6 +9,7 @@
 #include "support/SampleSetup.h"
 #include "support/SimulatorProcess.h"
 #include "support/TestClock.h"
+#include "support/TransferRequest.h"
 #include "ui/SessionDriver.h"
 
 #include <QProgressBar>
@@ -20,9 +22,9 @@
 
 namespace {
 
-using Result = InstrumentSession::Result;
-constexpr auto kWrite = InstrumentSession::Direction::Write;
-constexpr auto kRead = InstrumentSession::Direction::Read;
+using Result = OperationOutcome::Result;
+constexpr auto kWrite = OperationRequest::Kind::Write;
+constexpr auto kRead = OperationRequest::Kind::Read;
 
 // The simulator on a pseudo-terminal and the program's session with it, on a clock twenty times
 // faster than real time and woken every 5 ms, so that time-outs come twenty times sooner.
@@ -34,7 +36,7 @@ protected:
         sim = std::make_unique<SimulatorProcess>(arguments);
         const std::string path = sim->terminalPath();
         ASSERT_FALSE(path.empty());
-        ASSERT_TRUE(session.open(path)) << session.link().lastOpenError();
+        ASSERT_TRUE(port.open(path)) << port.lastOpenError();
         QObject::connect(&wakeUp, &QTimer::timeout, &driver, &SessionDriver::wake);
         wakeUp.start(5);
         info.serialText = "00001234";
@@ -60,9 +62,10 @@ protected:
     };
 
     // Runs the dialog modally; act, when given, runs on it once it is open.
-    Run transfer(SetupRecord& record, InstrumentSession::Direction direction,
+    Run transfer(SetupRecord& record, OperationRequest::Kind kind,
                  std::function<void(QWidget&)> act = nullptr, int actAfterMs = 0) {
-        TransferDialog dialog(nullptr, session, driver, record, info, direction);
+        InstrumentOperation operation(session, transferRequest(kind, record, info), catalogue);
+        TransferDialog dialog(nullptr, operation, driver);
         Run run{};
         auto* bar = dialog.findChild<QProgressBar*>("transferProgress");
         EXPECT_NE(bar, nullptr);
@@ -74,16 +77,20 @@ protected:
                 QTimer::singleShot(actAfterMs, &window, [act, &window] { act(window); });
         });
         run.exitCode = dialog.exec();
-        run.result = dialog.transferResult();
+        run.result = dialog.result();
         run.maximum = bar->maximum();
+        if (run.result == Result::Completed)
+            record = operation.outcome().setup;
         return run;
     }
 
     QTemporaryDir folder;
     std::unique_ptr<SimulatorProcess> sim;
     InstrumentSession session;
+    SessionPort port{session};
     TestClock clock{20};
-    SessionDriver driver{session, nullptr, clock.function()};
+    SessionDriver driver{session, port, nullptr, clock.function()};
+    const ModuleCatalogue catalogue{""};
     QTimer wakeUp;
     DeviceInfo info;
 };
@@ -133,6 +140,18 @@ TEST_F(TransferDialogTest, CancelEscapeAndTheCloseBoxEndTheTransferAtOnce) {
         EXPECT_EQ(run.exitCode, 238) << name;
         ASSERT_FALSE(run.positions.empty()) << name;
         EXPECT_LT(run.positions.back(), 9) << name;
+    }
+}
+
+TEST_F(TransferDialogTest, ATransferOnALineThatHasHungUpEndsAtOnceWithTheFailure) {
+    start();
+    sim.reset(); // the adapter pulled out
+    ASSERT_TRUE(QTest::qWaitFor([this] { return session.hungUp(); }, 5000));
+    for (const auto kind : {kWrite, kRead}) {
+        SetupRecord record = sampleSetup();
+        const Run run = transfer(record, kind);
+        EXPECT_EQ(run.result, Result::Failed);
+        EXPECT_EQ(run.exitCode, 239);
     }
 }
 

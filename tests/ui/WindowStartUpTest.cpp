@@ -132,7 +132,7 @@ TEST_F(WindowTest, APortPickedInTheDialogIsStoredByItsStablePathAndOpened) {
               "FIRST=1\r\nCOMMPORT=4\r\nCOMMDEVICE1=/dev/null\r\n"
               "COMMDEVICE4=" +
                   byId.string() + "\r\n");
-    EXPECT_TRUE(window->linkState().connected == false);
+    EXPECT_TRUE(window->instrumentSession().connected() == false);
     pollTick();
     EXPECT_EQ(port.receive(5).size(), 5U) << "no identity request on the picked port";
 }

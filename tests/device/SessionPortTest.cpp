@@ -1,4 +1,6 @@
-#include "device/SerialLink.h"
+#include "device/SessionPort.h"
+#include "support/FrameBytes.h"
+#include "support/InMemoryLine.h"
 #include "support/PseudoTerminal.h"
 
 #include <chrono>
@@ -9,7 +11,7 @@
 
 namespace {
 
-class SerialLinkPortTest : public ::testing::Test {
+class SessionPortTest : public ::testing::Test {
 protected:
     termios portSettings() const {
         termios settings{};
@@ -20,10 +22,11 @@ protected:
     const std::string missingDevice =
         (std::filesystem::temp_directory_path() / "mirafen-no-such-port").string();
     PseudoTerminal terminal;
-    SerialLink link;
+    InstrumentSession session{FrameTrace()};
+    SessionPort link{session};
 };
 
-TEST_F(SerialLinkPortTest, OpensTheNamedDeviceRawAndNonBlocking) {
+TEST_F(SessionPortTest, OpensTheNamedDeviceRawAndNonBlocking) {
     ASSERT_TRUE(link.open(terminal.slavePath(), {9600})) << link.lastOpenError();
 
     EXPECT_TRUE(link.isOpen());
@@ -39,7 +42,7 @@ TEST_F(SerialLinkPortTest, OpensTheNamedDeviceRawAndNonBlocking) {
     EXPECT_EQ(settings.c_cc[VTIME], 0);
 }
 
-TEST_F(SerialLinkPortTest, UnsupportedBaudRatesBecome9600) {
+TEST_F(SessionPortTest, UnsupportedBaudRatesBecome9600) {
     struct Case {
         std::uint32_t given;
         std::uint32_t kept;
@@ -56,7 +59,7 @@ TEST_F(SerialLinkPortTest, UnsupportedBaudRatesBecome9600) {
     }
 }
 
-TEST_F(SerialLinkPortTest, FailedOpenClosesThePortHeldAndKeepsTheReason) {
+TEST_F(SessionPortTest, FailedOpenClosesThePortHeldAndKeepsTheReason) {
     ASSERT_TRUE(link.open(terminal.slavePath()));
 
     EXPECT_FALSE(link.open(missingDevice, {4800}));
@@ -64,19 +67,20 @@ TEST_F(SerialLinkPortTest, FailedOpenClosesThePortHeldAndKeepsTheReason) {
     EXPECT_FALSE(link.isOpen());
     EXPECT_EQ(link.devicePath(), missingDevice);
     EXPECT_EQ(link.lastOpenError(), missingDevice + ": No such file or directory");
-    const std::array<std::uint8_t, 1> data{0x10};
-    EXPECT_EQ(link.sendFrame(0x01, data), 0);
+    EXPECT_FALSE(session.lineOpen());
+    EXPECT_TRUE(link.lineGone());
 }
 
-TEST_F(SerialLinkPortTest, ReopeningThePortHeldSucceeds) {
+TEST_F(SessionPortTest, ReopeningThePortHeldSucceeds) {
     ASSERT_TRUE(link.open(terminal.slavePath()));
     EXPECT_TRUE(link.open(terminal.slavePath())) << link.lastOpenError();
     EXPECT_TRUE(link.isOpen());
 }
 
-TEST_F(SerialLinkPortTest, PortHeldByOneLinkIsRefusedToAnotherUntilReleased) {
+TEST_F(SessionPortTest, PortHeldByOneLinkIsRefusedToAnotherUntilReleased) {
     ASSERT_TRUE(link.open(terminal.slavePath()));
-    SerialLink other;
+    InstrumentSession otherSession{FrameTrace()};
+    SessionPort other{otherSession};
 
     EXPECT_FALSE(other.open(terminal.slavePath()));
     EXPECT_EQ(other.lastOpenError(), terminal.slavePath() + ": Device or resource busy");
@@ -85,12 +89,34 @@ TEST_F(SerialLinkPortTest, PortHeldByOneLinkIsRefusedToAnotherUntilReleased) {
     EXPECT_TRUE(other.open(terminal.slavePath())) << other.lastOpenError();
 }
 
-TEST_F(SerialLinkPortTest, ClosesThePortWhenDestroyed) {
+TEST_F(SessionPortTest, ClosesThePortWhenDestroyed) {
     {
-        SerialLink first;
+        InstrumentSession firstSession{FrameTrace()};
+        SessionPort first{firstSession};
         ASSERT_TRUE(first.open(terminal.slavePath()));
     }
     EXPECT_TRUE(link.open(terminal.slavePath())) << link.lastOpenError();
+}
+
+TEST_F(SessionPortTest, CarriesTheSessionsBytesBothWaysAndTellsItOfAHangUp) {
+    ASSERT_TRUE(link.open(terminal.slavePath())) << link.lastOpenError();
+    const auto now = InstrumentSession::Clock::now();
+    session.askIdentity(now, std::chrono::seconds(5));
+    link.flush();
+    EXPECT_FALSE(link.wantsToWrite());
+    EXPECT_EQ(terminal.receive(5), (Bytes{0x55, 0x01, 0x01, 0x10, 0x12}));
+
+    RegisterStore registers{{"00004711", 3, 1, 2}};
+    terminal.send(Responder(registers).answer(Bytes{0x55, 0x01, 0x01, 0x10, 0x12})->bytes());
+    link.portReadable(now);
+    ASSERT_TRUE(session.identity());
+    EXPECT_EQ(session.identity()->serialText, "00004711");
+
+    terminal.hangUp();
+    link.portReadable(now);
+    EXPECT_TRUE(session.hungUp());
+    EXPECT_TRUE(link.lineGone());
+    EXPECT_EQ(link.descriptor(), -1) << "a hung-up port is no longer waited on";
 }
 
 TEST(SerialPortTest, ReadWithNothingWaitingReturnsAtOnce) {

@@ -1,0 +1,56 @@
+#include "operations/InstrumentInfo.h"
+
+#include "device/SerialNumberText.h"
+
+#include <algorithm>
+
+namespace {
+
+// Where the catalogue was taken from, or every place looked at when there was none, so that a
+// user can tell which file lacks the module or where one belongs.
+std::string catalogueWhereabouts(const ModuleCatalogue& catalogue) {
+    if (const auto location = catalogue.location())
+        return " (" + *location + ")";
+    std::string looked = ": no Modules.dat found; looked for";
+    const char* separator = " ";
+    for (const std::string& place : catalogue.places()) {
+        looked += separator + place;
+        separator = ", ";
+    }
+    return looked;
+}
+
+bool isNumber(std::string_view text) {
+    return !text.empty() && std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+} // namespace
+
+DeviceInfo instrumentInfo(const DeviceIdentity& identity, const ModuleCatalogue::Module& module) {
+    return {identity.serialText, module.code, identity.firmwareText(),
+            static_cast<std::uint8_t>(std::min(module.leadCount, SetupRecord::kMaxLeads))};
+}
+
+ModuleCatalogue::Module requireModule(const ModuleCatalogue& catalogue, int moduleType) {
+    if (auto module = catalogue.lookup(moduleType))
+        return *module;
+    throw OperationRefused("Module type " + std::to_string(moduleType) +
+                           " is not in the module catalogue" + catalogueWhereabouts(catalogue) +
+                           ".");
+}
+
+std::string serialToWrite(const std::string& current, const std::optional<std::string>& chosen,
+                          bool next) {
+    if (chosen)
+        return *chosen;
+    if (!next)
+        return current;
+    if (!isNumber(current))
+        throw OperationRefused("The serial number " + current +
+                               " is not a number: --next-serial cannot count on from it.");
+    const std::optional<std::string> following = nextSerialText(current);
+    if (!following)
+        throw OperationRefused("The serial numbers have run out: " + current +
+                               " is the last one of 8 digits.");
+    return *following;
+}

@@ -1,0 +1,42 @@
+#include "operations/TransferRecord.h"
+
+#include "config/SetupDigest.h"
+
+namespace {
+
+std::string_view resultText(OperationOutcome::Result result) {
+    switch (result) {
+    case OperationOutcome::Result::Completed:
+        return kResultOk;
+    case OperationOutcome::Result::Failed:
+        return kResultFailed;
+    case OperationOutcome::Result::Cancelled:
+        break;
+    }
+    return kResultCancelled;
+}
+
+} // namespace
+
+TransferRow transferRow(const TransferFacts& facts) {
+    TransferRow row;
+    row.program = facts.program;
+    row.action = facts.action;
+    row.device = facts.devicePath;
+    row.serialBefore = facts.serialBefore;
+    row.module = std::to_string(facts.device.moduleType);
+    row.firmware = facts.device.firmwareText;
+    row.setupFile = facts.setupFile == "-" ? "" : facts.setupFile;
+    if (facts.setup != nullptr)
+        row.setupSha256 = setupDigest(*facts.setup);
+    row.result = resultText(facts.result);
+    if (facts.transferFailure != nullptr)
+        row.detail = transferFailureText(*facts.transferFailure);
+    else if (facts.failure != nullptr)
+        row.detail = facts.failure->line;
+    const bool identityWritten =
+        facts.transferFailure == nullptr || facts.transferFailure->identityWritten;
+    row.serialAfter = serialAfterTransfer(facts.action == kActionWrite, row.result, identityWritten,
+                                          row.serialBefore, facts.device.serialText);
+    return row;
+}

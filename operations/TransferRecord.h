@@ -1,0 +1,26 @@
+#pragma once
+
+#include "config/TransferRow.h"
+#include "device/DeviceInfo.h"
+#include "device/TransferFailure.h"
+#include "operations/InstrumentOperation.h"
+
+#include <string>
+#include <string_view>
+
+// What the record keeps of one transfer, as an operation saw it.
+struct TransferFacts {
+    std::string_view program;
+    std::string_view action;
+    std::string devicePath;
+    std::string serialBefore; // the instrument's serial number before the transfer
+    DeviceInfo device;        // what was written or read with
+    std::string setupFile;    // "-" and empty name none
+    const SetupRecord* setup = nullptr;
+    OperationOutcome::Result result = OperationOutcome::Result::Completed;
+    const OperationFailure* failure = nullptr;
+    const TransferFailure* transferFailure = nullptr;
+};
+
+// The transfer's row of the record, by one rule for every front end.
+TransferRow transferRow(const TransferFacts& facts);
