@@ -78,6 +78,28 @@ TEST_F(TransferHistoryTest, ARowIsOneQuotedUtf8LineThatReadsBack) {
     EXPECT_EQ(history.rows[0].host, "bench");
 }
 
+// Names and numbers a spreadsheet would run as formulas reach the file as text and read back
+// as they were; the time's offset, inside its cell, stays as it is.
+TEST_F(TransferHistoryTest, CellsStartingAsFormulasAreWrittenAsTextAndReadBackAsTheyWere) {
+    TransferRow row = writeRow("-5 V on lead 2");
+    row.time = "2026-12-10T16:31:05-05:00";
+    row.setupFile = "=HYPERLINK(\"x\";\"y\").prp";
+    row.serialBefore = "=1+1";
+    row.serialAfter = "'+1";
+    row.device = "-";
+    row.user = "@tech";
+    ASSERT_EQ(appendTransferRow(path, row), std::nullopt);
+
+    const std::string content = readFile(path);
+    EXPECT_TRUE(content.starts_with(std::string(kHeader) + row.time + ",")) << content;
+    EXPECT_FALSE(std::regex_search(content, std::regex(R"re((^|,)"?[-=+@])re"))) << content;
+    const TransferHistory history = readTransferHistory(path);
+    EXPECT_TRUE(history.badLines.empty());
+    ASSERT_EQ(history.rows.size(), 1u);
+    for (const TransferColumn& column : kTransferColumns)
+        EXPECT_EQ(history.rows[0].*column.field, row.*column.field) << column.name;
+}
+
 // A row without time, user or host gets them from the clock and the system.
 TEST_F(TransferHistoryTest, TheTimeUserAndHostAreFilledIn) {
     TransferRow row = writeRow("");
