@@ -251,6 +251,20 @@ TEST_F(TransferHistoryTest, TheDigestIsTheSha256OfANewSetupFile) {
     EXPECT_NE(setupDigest(SetupRecord{}), setupDigest(sampleSetup()));
 }
 
+// A name counts without the blanks an instrument pads it with, so that a setup read back has
+// the digest of the file written; any other difference in a name is another setup.
+TEST_F(TransferHistoryTest, TheDigestCountsNamesWithoutTheirPaddingBlanks) {
+    const auto digestNaming = [](const std::string& name) {
+        SetupRecord record;
+        record.leadName[1] = record.leadName[SetupRecord::kMaxLeads] = name;
+        return setupDigest(record);
+    };
+    EXPECT_EQ(digestNaming("Arm     "), digestNaming("Arm"));
+    EXPECT_EQ(digestNaming("        "), digestNaming(""));
+    for (const char* other : {"Leg", " Arm", "Ar m", "Arm2"})
+        EXPECT_NE(digestNaming(other), digestNaming("Arm")) << other;
+}
+
 // Times are written in local time with the offset, and read back as the same moment.
 TEST(HistoryTimeTest, TimesCarryTheirOffsetAndReadBackAsTheSameMoment) {
     const EnvironmentVariable timeZone{"TZ"};
