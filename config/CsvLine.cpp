@@ -4,6 +4,16 @@ namespace {
 
 constexpr char kQuote = '"';
 constexpr char kSeparator = ',';
+constexpr char kTextMark = '\'';
+constexpr std::string_view kFormulaStarts = "=+-@\t\r";
+
+// Whether the field, past the marks it starts with, starts as a formula. A field of marks alone
+// is text: it needs no mark and loses none.
+bool startsAsFormula(std::string_view field) {
+    const std::size_t first = field.find_first_not_of(kTextMark);
+    return first != std::string_view::npos &&
+           kFormulaStarts.find(field[first]) != std::string_view::npos;
+}
 
 std::string quotedField(std::string_view field) {
     std::string quoted(1, kQuote);
@@ -19,9 +29,10 @@ std::string quotedField(std::string_view field) {
 
 std::string csvLine(std::span<const std::string> fields) {
     std::string line;
-    for (const std::string& field : fields) {
-        if (&field != fields.data())
+    for (const std::string& text : fields) {
+        if (&text != fields.data())
             line += kSeparator;
+        const std::string field = startsAsFormula(text) ? kTextMark + text : text;
         const bool needsQuotes = field.find_first_of("\",\r\n") != std::string::npos;
         line += needsQuotes ? quotedField(field) : field;
     }
@@ -61,6 +72,8 @@ CsvRecord parseCsvLine(std::string_view line) {
             }
             at = end;
         }
+        if (field.starts_with(kTextMark) && startsAsFormula(field))
+            field.erase(0, 1);
         record.fields.push_back(std::move(field));
         if (at == line.size())
             return record;

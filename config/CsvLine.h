@@ -8,6 +8,9 @@
 
 // Records of comma-separated values (RFC 4180), one a line. A field holding a comma or a quote
 // is quoted, its quotes doubled; fields never hold line breaks here, so a record is one line.
+// A field that a spreadsheet would run as a formula (one starting with = + - @, a tab or a
+// carriage return) is written after a ', which reading takes away again; so that this stays
+// unambiguous, a field of 's followed by such a character gets one ' more as well.
 
 // The record without its line end.
 std::string csvLine(std::span<const std::string> fields);

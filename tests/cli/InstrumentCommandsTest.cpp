@@ -1,5 +1,6 @@
 #include "CliProcess.h"
 #include "cli/CommandLine.h"
+#include "config/TransferHistory.h"
 #include "device/FailureTexts.h"
 #include "device/LineSettings.h"
 #include "device/SerialPort.h"
@@ -243,6 +244,26 @@ INSTANTIATE_TEST_SUITE_P(
                       // Writing blanks over blanks leaves nothing to tell.
                       VerifyCase{
                           "ForgettingAnUnchangedLead", {"--forget-register", "0x82"}, 0, ""}));
+
+// Names shorter than the instrument's come back padded with blanks; the record still names the
+// setup written, its check and a later read of it by the digest of the file that went in.
+TEST_F(CliInstrumentTest, WriteVerifyAndReadBackAreRecordedWithTheFilesDigest) {
+    writeFile(workFolder / "setup.prp",
+              lines({"LEADNAME1=Arm", "LEADSKIP1=1", "LEADNAME4=Leg", "FREQUENCY=3"}));
+    startInstrument();
+
+    ASSERT_EQ(runCli(withDevice({"write", "setup.prp", "--verify", "--quiet"})).status, 0);
+    ASSERT_EQ(runCli(withDevice({"read", "-o", "back.prp", "--quiet"})).status, 0);
+
+    const CliRun digest = runCli({"show", "setup.prp", "--digest"});
+    ASSERT_EQ(digest.status, 0);
+    const TransferHistory history = readTransferHistory((dataFolder / "history.csv").string());
+    std::vector<std::pair<std::string, std::string>> recorded;
+    for (const TransferRow& row : history.rows)
+        recorded.emplace_back(row.action, row.setupSha256 + "\n");
+    EXPECT_EQ(recorded, (std::vector<std::pair<std::string, std::string>>{
+                            {"write", digest.out}, {"verify", digest.out}, {"read", digest.out}}));
+}
 
 struct FailureCase {
     std::string name;

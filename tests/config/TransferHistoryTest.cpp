@@ -78,6 +78,28 @@ TEST_F(TransferHistoryTest, ARowIsOneQuotedUtf8LineThatReadsBack) {
     EXPECT_EQ(history.rows[0].host, "bench");
 }
 
+// Names and numbers a spreadsheet would run as formulas reach the file as text and read back
+// as they were; the time's offset, inside its cell, stays as it is.
+TEST_F(TransferHistoryTest, CellsStartingAsFormulasAreWrittenAsTextAndReadBackAsTheyWere) {
+    TransferRow row = writeRow("-5 V on lead 2");
+    row.time = "2026-12-10T16:31:05-05:00";
+    row.setupFile = "=HYPERLINK(\"x\";\"y\").prp";
+    row.serialBefore = "=1+1";
+    row.serialAfter = "'+1";
+    row.device = "-";
+    row.user = "@tech";
+    ASSERT_EQ(appendTransferRow(path, row), std::nullopt);
+
+    const std::string content = readFile(path);
+    EXPECT_TRUE(content.starts_with(std::string(kHeader) + row.time + ",")) << content;
+    EXPECT_FALSE(std::regex_search(content, std::regex(R"re((^|,)"?[-=+@])re"))) << content;
+    const TransferHistory history = readTransferHistory(path);
+    EXPECT_TRUE(history.badLines.empty());
+    ASSERT_EQ(history.rows.size(), 1u);
+    for (const TransferColumn& column : kTransferColumns)
+        EXPECT_EQ(history.rows[0].*column.field, row.*column.field) << column.name;
+}
+
 // A row without time, user or host gets them from the clock and the system.
 TEST_F(TransferHistoryTest, TheTimeUserAndHostAreFilledIn) {
     TransferRow row = writeRow("");
@@ -227,6 +249,20 @@ TEST_F(TransferHistoryTest, TheDigestIsTheSha256OfANewSetupFile) {
         EXPECT_EQ(setupDigest(record), line);
     }
     EXPECT_NE(setupDigest(SetupRecord{}), setupDigest(sampleSetup()));
+}
+
+// A name counts without the blanks an instrument pads it with, so that a setup read back has
+// the digest of the file written; any other difference in a name is another setup.
+TEST_F(TransferHistoryTest, TheDigestCountsNamesWithoutTheirPaddingBlanks) {
+    const auto digestNaming = [](const std::string& name) {
+        SetupRecord record;
+        record.leadName[1] = record.leadName[SetupRecord::kMaxLeads] = name;
+        return setupDigest(record);
+    };
+    EXPECT_EQ(digestNaming("Arm     "), digestNaming("Arm"));
+    EXPECT_EQ(digestNaming("        "), digestNaming(""));
+    for (const char* other : {"Leg", " Arm", "Ar m", "Arm2"})
+        EXPECT_NE(digestNaming(other), digestNaming("Arm")) << other;
 }
 
 // Times are written in local time with the offset, and read back as the same moment.

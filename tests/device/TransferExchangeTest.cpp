@@ -164,6 +164,8 @@ TEST(TransferExchangeTest, WrongAnswersCountAsFailedAttempts) {
         Result result;
     };
     const Bytes ackOfOne{0x55, 0x01, 0x00, 0x01, 0x02};
+    // Command 0 and the length repeated, as an acknowledgement has them, but data byte 1.
+    const Bytes ackWithDataOne{0x55, 0x01, 0x00, 0x01, 0x01};
     const Bytes emptyFrame{0x55, 0x00, 0x00, 0x00};
     // Starts like an acknowledgement, but does not fit the 80 bytes a reply is taken into.
     Bytes overlong{0x55, 0xC8, 0x00, 0x00, 0xC8};
@@ -198,6 +200,8 @@ TEST(TransferExchangeTest, WrongAnswersCountAsFailedAttempts) {
          Result::Completed},
         {"acknowledgement of 1 every time", Direction::Write, [&](auto&&...) { return ackOfOne; },
          Result::Failed},
+        {"acknowledgement with data byte 1 every time", Direction::Write,
+         [&](auto&&...) { return ackWithDataOne; }, Result::Failed},
         {"frame without data every time", Direction::Write, [&](auto&&...) { return emptyFrame; },
          Result::Failed},
         {"frame longer than a reply can be every time", Direction::Write,
