@@ -12,6 +12,8 @@
 #include "device/InstrumentFinder.h"
 #include "device/SerialPortDiscovery.h"
 #include "setup/SetupFile.h"
+#include "sheet/SetupSheet.h"
+#include "sheet/SetupSheetOutput.h"
 
 #include <algorithm>
 #include <array>
@@ -178,6 +180,15 @@ std::string moduleText(const InstrumentJob& job) {
     return terminalSafe(job.outcome().module->listText);
 }
 
+// The sheet of the setup read, naming the instrument it came from.
+SetupSheet readSetupSheet(const InstrumentJob& job) {
+    const InstrumentJob::Outcome& outcome = job.outcome();
+    SetupSheet sheet = setupSheetOf(job.plan().setup, outcome.file);
+    sheet.instrument = {outcome.identity->serialText, outcome.identity->firmwareText()};
+    sheet.module = outcome.module;
+    return sheet;
+}
+
 } // namespace
 
 void identifyInstrument(const CommandContext& context) {
@@ -193,15 +204,20 @@ void identifyInstrument(const CommandContext& context) {
 }
 
 void readFromInstrument(const CommandContext& context) {
+    std::optional<SetupSheetOutput> sheet;
+    if (context.invocation.pdf)
+        sheet.emplace(*context.invocation.pdf, context.out);
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     InstrumentJobs jobs = plannedJobs(context, Task::Read, catalogue);
-    serve(context, Task::Read, jobs, [&context](const InstrumentJob& job) {
+    serve(context, Task::Read, jobs, [&context, &sheet](const InstrumentJob& job) {
         if (job.outcome().file == "-")
             context.out << newSetupFileText(job.plan().setup);
         else if (!context.invocation.quiet)
             context.out << "Read the setup of instrument "
                         << terminalSafe(job.outcome().identity->serialText) << " ("
                         << moduleText(job) << ") into " << job.outcome().file << ".\n";
+        if (sheet)
+            sheet->write(readSetupSheet(job));
     });
 }
 
