@@ -17,6 +17,7 @@ class DeviceInfoGroup;
 class LeadGrid;
 class OptionGroups;
 class QPushButton;
+class SetupSheetActions;
 
 // The program's one main window: edits the setup, moves it to and from setup files and the
 // instrument, and shows the attached instrument. Closing it ends the program unless an
@@ -38,11 +39,16 @@ public:
     const DeviceInfo& deviceInfo() const { return info; }
     const LinkState& linkState() const { return session.linkState(); }
     const InstrumentSession& instrumentSession() const { return session; }
+    const ProgramSettings& programSettings() const { return settings; }
+    // The setup file the setup was last loaded from or saved to; empty when it has none.
+    const std::string& setupFilePath() const { return setupFile; }
     // What drives the instrument session; tests move its clock on and wake it.
     SessionDriver& instrumentDriver() { return *driver; }
 
     // What the window's edits hold, taken into the setup and the device information.
     void commitEdits();
+    // The edit with the focus takes what was typed, as it does when it loses the focus.
+    void commitFocusedEdit();
     // The setup as it is now is the one last loaded or saved, from or to a setup file or the
     // instrument; closing asks before it drops edits made after this.
     void markSetupUnchanged();
@@ -90,8 +96,6 @@ private:
     bool hideForProxy();
     // True when closing may end the program: the setup is unchanged or the user lets it go.
     bool mayDropSetup();
-    // The edit with the focus takes what was typed, as it does when it loses the focus.
-    void commitFocusedEdit();
 
     void showPollOutcome(const IdentificationPoll::Outcome& outcome);
     void setConnected(bool on);
@@ -117,6 +121,7 @@ private:
     ProgramSettings settings;
     SetupRecord record;
     SetupRecord unchangedRecord;
+    std::string setupFile;
     DeviceInfo info;
     // The serial number the instrument last reported, whatever the Serial Number edit shows.
     std::string instrumentSerial;
@@ -131,4 +136,5 @@ private:
     DeviceInfoGroup* devicePanel = nullptr;
     QPushButton* deviceLoadButton = nullptr;
     QPushButton* deviceSaveButton = nullptr;
+    SetupSheetActions* sheetActions = nullptr;
 };

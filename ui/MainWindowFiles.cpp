@@ -43,6 +43,7 @@ void MainWindow::saveToFile() {
 void MainWindow::saveSetupFile(const std::string& path) {
     commitEdits();
     writeSetupFile(record, path);
+    setupFile = path;
     markSetupUnchanged();
 }
 
@@ -50,6 +51,7 @@ void MainWindow::loadSetupFile(const std::string& path) {
     SetupRecord loaded = record;
     readSetupFile(loaded, path);
     record = loaded;
+    setupFile = path;
     showRecord();
     markSetupUnchanged();
 }

@@ -149,8 +149,10 @@ void MainWindow::loadFromDevice() {
         record = before;
     showRecord();
     grid->rebuildGrid();
-    if (result == InstrumentSession::Result::Completed)
+    if (result == InstrumentSession::Result::Completed) {
+        setupFile.clear();
         markSetupUnchanged();
+    }
     recordTransfer(InstrumentSession::Direction::Read, result);
 }
 
