@@ -22,7 +22,8 @@ Commands:
                                           firmware revision
   read (--port N | --device PATH) -o FILE the instrument's setup into a setup file
   write FILE (--port N | --device PATH)   a setup file into the instrument
-  show FILE                               a setup file as a table, or its digest
+  show FILE                               a setup file as a table, its digest or its
+                                          setup sheet
   history                                 the record of transfers
   help [COMMAND]                          this text, or the help of one command
 
@@ -59,7 +60,7 @@ firmware revision; for several instruments, one line each.
 
 constexpr std::string_view kReadHelp =
     R"(Usage: mirafen-cli read ((--port N | --device PATH)... | --all) -o FILE
-                        [--wait SECONDS] [--min-spacing MS] [--quiet] [--json]
+                        [--pdf OUT] [--wait SECONDS] [--min-spacing MS] [--quiet] [--json]
 Reads the setup out of the instrument (lead names and skip flags of the module's leads,
 test frequency, limits, failure rules, start-up mode, shut-off time) and writes it into
 the setup file FILE as the window saves one: a new file gets all 263 lines, an existing
@@ -75,6 +76,10 @@ one's serial number.
   --device PATH     the instrument is on the serial device PATH
   --all             every free serial port where an instrument answers
   -o, --output FILE the setup file to write; - for standard output (one instrument)
+  --pdf OUT         also write the setup sheet of what was read, with the instrument's
+                    serial number, module and firmware, as a PDF file (- for standard
+                    output); one instrument only. An OUT that cannot be written is a
+                    failure before the instrument is read.
   --wait SECONDS    how long to wait for the instrument's identity (default 5)
   --min-spacing MS  wait at least MS milliseconds (0 to 1000) after each reply before
                     the next request, for a slow instrument (default: MINSPACING in
@@ -117,7 +122,7 @@ instrument now holds.
 )";
 
 constexpr std::string_view kShowHelp =
-    R"(Usage: mirafen-cli show FILE [--json | --digest]
+    R"(Usage: mirafen-cli show FILE [--json | --digest | --pdf OUT]
 Shows the setup file FILE (- for standard input) as the window would show it: the test
 frequency, the good and poor limits in kilohms, the failure criterion and response, the
 start-up mode and the shut-off time, then the leads that have a name (other than blanks) or
@@ -126,6 +131,11 @@ are skipped, and how many others there are. Codes out of range show as the windo
   --json            print a JSON object with all 128 leads instead of the table
   --digest          print only the setup's SHA-256 digest, as the column setup_sha256
                     of the record of transfers names the setup (see history)
+  --pdf OUT         write the setup sheet as a PDF file OUT (- for standard output)
+                    instead of the table: the file's name, when the sheet was made, the
+                    settings as the window shows them, the leads that have a name or are
+                    skipped, the digest, and lines to sign; on A4, or Letter where the
+                    locale (LC_PAPER) measures in inches
 )";
 
 constexpr std::string_view kHistoryHelp =
@@ -153,14 +163,14 @@ void printHelp(const CommandContext& context) {
 constexpr std::array kNoOptions = std::array<Option, 0>{};
 constexpr std::array kIdentifyOptions{Option::Port, Option::Device, Option::AllPorts, Option::Wait,
                                       Option::Json};
-constexpr std::array kReadOptions{Option::Port,  Option::Device, Option::AllPorts,
-                                  Option::Wait,  Option::Output, Option::MinSpacing,
-                                  Option::Quiet, Option::Json};
+constexpr std::array kReadOptions{Option::Port,       Option::Device, Option::AllPorts,
+                                  Option::Wait,       Option::Output, Option::Pdf,
+                                  Option::MinSpacing, Option::Quiet,  Option::Json};
 constexpr std::array kWriteOptions{Option::Port,       Option::Device,     Option::AllPorts,
                                    Option::Wait,       Option::MinSpacing, Option::Serial,
                                    Option::NextSerial, Option::SerialFrom, Option::Module,
                                    Option::Verify,     Option::Quiet,      Option::Json};
-constexpr std::array kShowOptions{Option::Json, Option::Digest};
+constexpr std::array kShowOptions{Option::Json, Option::Digest, Option::Pdf};
 constexpr std::array kHistoryOptions{Option::Serial, Option::Since, Option::Json};
 
 constexpr std::array<CommandEntry, 7> kCommands{{

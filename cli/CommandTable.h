@@ -23,6 +23,7 @@ enum class Option {
     Quiet,
     Json,
     Digest,
+    Pdf,
     Since,
     Help,
 };

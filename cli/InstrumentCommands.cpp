@@ -12,6 +12,8 @@
 #include "device/SerialPortDiscovery.h"
 #include "operations/InstrumentInfo.h"
 #include "setup/SetupFile.h"
+#include "sheet/SetupSheet.h"
+#include "sheet/SetupSheetOutput.h"
 
 #include <algorithm>
 #include <array>
@@ -175,6 +177,15 @@ std::string moduleText(const InstrumentJob& job) {
     return terminalSafe(job.outcome().module->listText);
 }
 
+// The sheet of the setup read, naming the instrument it came from.
+SetupSheet readSetupSheet(const InstrumentJob& job) {
+    const OperationOutcome& outcome = job.outcome();
+    SetupSheet sheet = setupSheetOf(outcome.setup, job.fileRead());
+    sheet.instrument = {outcome.identityBefore->serialText, outcome.identityBefore->firmwareText()};
+    sheet.module = outcome.module;
+    return sheet;
+}
+
 } // namespace
 
 void identifyInstrument(const CommandContext& context) {
@@ -190,15 +201,20 @@ void identifyInstrument(const CommandContext& context) {
 }
 
 void readFromInstrument(const CommandContext& context) {
+    std::optional<SetupSheetOutput> sheet;
+    if (context.invocation.pdf)
+        sheet.emplace(*context.invocation.pdf, context.out);
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     InstrumentJobs jobs = plannedJobs(context, Task::Read, catalogue);
-    serve(context, Task::Read, jobs, [&context](const InstrumentJob& job) {
+    serve(context, Task::Read, jobs, [&context, &sheet](const InstrumentJob& job) {
         if (job.fileRead() == "-")
             context.out << newSetupFileText(job.outcome().setup);
         else if (!context.invocation.quiet)
             context.out << "Read the setup of instrument "
                         << terminalSafe(job.outcome().identityBefore->serialText) << " ("
                         << moduleText(job) << ") into " << job.fileRead() << ".\n";
+        if (sheet)
+            sheet->write(readSetupSheet(job));
     });
 }
 

@@ -35,6 +35,7 @@ constexpr std::array kOptions{
     OptionName{"--quiet", "-q", Option::Quiet, false, &Invocation::quiet},
     OptionName{"--json", "", Option::Json, false, &Invocation::json},
     OptionName{"--digest", "", Option::Digest, false, &Invocation::digest},
+    OptionName{"--pdf", "", Option::Pdf, true},
     OptionName{"--since", "", Option::Since, true},
     OptionName{"--help", "-h", Option::Help, false},
 };
@@ -195,6 +196,9 @@ private:
         case Option::Output:
             invocation.file = path(value, "--output", "a setup file");
             break;
+        case Option::Pdf:
+            invocation.pdf = path(value, "--pdf", "a PDF file");
+            break;
         case Option::Serial:
             invocation.serialText = invocation.command == Command::History
                                         ? std::string(value)
@@ -237,6 +241,10 @@ private:
             throw UsageError{commandName() + " needs a setup file"};
         if (invocation.digest && invocation.json)
             throw UsageError{"--digest and --json exclude each other"};
+        if (command == Command::Show && invocation.pdf && (invocation.digest || invocation.json))
+            throw UsageError{"--pdf excludes --json and --digest"};
+        if (command == Command::Read && invocation.pdf == "-" && invocation.file == "-")
+            throw UsageError{"- as the file and as --pdf would both be standard output"};
         if (invocation.serialText && invocation.nextSerial)
             throw UsageError{"--serial and --next-serial exclude each other"};
         if (invocation.firstSerial && (invocation.serialText || invocation.nextSerial))
@@ -271,6 +279,8 @@ private:
                              "e.g. -o ward4-{serial}.prp"};
         if (invocation.file == "-" && several)
             throw UsageError{"- as the file is for one instrument"};
+        if (invocation.pdf && several)
+            throw UsageError{"--pdf is for one instrument"};
     }
 
     std::string commandName() const { return std::string(arguments[0]); }

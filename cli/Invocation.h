@@ -38,7 +38,9 @@ struct Invocation {
 
     bool quiet = false;
     bool json = false;
-    bool digest = false;                           // show: the setup's digest alone
+    bool digest = false; // show: the setup's digest alone
+    // show and read: the file the setup sheet goes into as a PDF; "-" is standard output.
+    std::optional<std::string> pdf;
     std::optional<std::chrono::sys_seconds> since; // history: the rows from this time on
 };
 

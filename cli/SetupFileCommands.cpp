@@ -4,11 +4,19 @@
 #include "cli/SetupFileInput.h"
 #include "cli/SetupTable.h"
 #include "config/SetupDigest.h"
+#include "sheet/SetupSheet.h"
+#include "sheet/SetupSheetOutput.h"
 
 void showSetupFile(const CommandContext& context) {
-    const SetupRecord record = readExistingSetupFile(context.invocation.file);
-    if (context.invocation.digest)
+    const Invocation& invocation = context.invocation;
+    if (invocation.pdf) {
+        SetupSheetOutput sheet(*invocation.pdf, context.out);
+        sheet.write(setupSheetOf(readExistingSetupFile(invocation.file), invocation.file));
+        return;
+    }
+    const SetupRecord record = readExistingSetupFile(invocation.file);
+    if (invocation.digest)
         context.out << setupDigest(record) << '\n';
     else
-        context.out << (context.invocation.json ? setupJson(record) : setupTable(record));
+        context.out << (invocation.json ? setupJson(record) : setupTable(record));
 }

@@ -2,5 +2,5 @@
 
 struct CommandContext;
 
-// show: a setup file as a table or as JSON.
+// show: a setup file as a table, as JSON, as its digest or as its setup sheet.
 void showSetupFile(const CommandContext& context);

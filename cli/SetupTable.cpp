@@ -25,12 +25,6 @@ std::string jsonValue(const SetupField& field, const SetupRecord& record) {
     return choice.json.empty() ? jsonString(choice.text) : std::string(choice.json);
 }
 
-// A name of blanks is how the instrument holds no name.
-bool isListed(const SetupRecord& record, int lead) {
-    return record.leadName[lead].find_first_not_of(' ') != std::string::npos ||
-           record.leadSkip[lead];
-}
-
 std::string row(std::string_view label, const std::string& value) {
     return padded(std::string(label), kLabelWidth) + value + "\n";
 }
@@ -52,7 +46,7 @@ std::string setupTable(const SetupRecord& record) {
     std::vector<int> listed;
     std::size_t nameWidth = kLeadNameWidth;
     for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
-        if (isListed(record, lead)) {
+        if (record.leadNamedOrSkipped(lead)) {
             listed.push_back(lead);
             nameWidth = std::max(nameWidth, record.leadName[lead].size());
         }

@@ -1,6 +1,7 @@
 #include "setup/KeyValueFile.h"
 
 #include "setup/FileError.h"
+#include "setup/FileWrite.h"
 #include "setup/ReplacementFile.h"
 
 #include <array>
@@ -25,18 +26,6 @@ void keepOwnerAndMode(int fd, const struct stat& status, const std::string& path
     static_cast<void>(::fchown(fd, status.st_uid, status.st_gid) == 0 ||
                       ::fchown(fd, static_cast<uid_t>(-1), status.st_gid) == 0);
     check(::fchmod(fd, status.st_mode & 07777) == 0, path);
-}
-
-void writeAll(int fd, std::string_view content, const std::string& path) {
-    while (!content.empty()) {
-        const ssize_t written = ::write(fd, content.data(), content.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        check(written >= 0, path);
-        if (written == 0)
-            throw FileError::fromErrno(ENOSPC, path);
-        content.remove_prefix(static_cast<std::size_t>(written));
-    }
 }
 
 } // namespace

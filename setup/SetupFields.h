@@ -65,6 +65,10 @@ struct SetupField {
     std::string_view label;     // in show's list
     int listedAt;               // place in show's list and --json
     std::string_view jsonName;
+    // The window's caption of the setting and the unit after its number, which the setup sheet
+    // shows as well.
+    std::string_view windowLabel;
+    std::string_view windowUnit = {};
 
     std::int32_t valueIn(const SetupRecord& record) const;
     // An option keeps the low 8 bits of value.
@@ -107,28 +111,32 @@ inline constexpr std::array<SetupField, 7> kSetupFields{{
      .choices = kFrequencyChoices,
      .label = "Test frequency",
      .listedAt = 0,
-     .jsonName = "frequencyHz"},
+     .jsonName = "frequencyHz",
+     .windowLabel = "Test Frequency"},
     {.key = "STARTUPMODE",
      .member = &SetupRecord::startupMode,
      .defaultValue = codeOf(StartupMode::Auto),
      .choices = kStartupModeChoices,
      .label = "Start-up mode",
      .listedAt = 5,
-     .jsonName = "startupMode"},
+     .jsonName = "startupMode",
+     .windowLabel = "Start-up Mode"},
     {.key = "FAILURERESPONSE",
      .member = &SetupRecord::failureResponse,
      .defaultValue = codeOf(FailureResponse::Stop),
      .choices = kFailureResponseChoices,
      .label = "Failure response",
      .listedAt = 4,
-     .jsonName = "failureResponse"},
+     .jsonName = "failureResponse",
+     .windowLabel = "Upon Failure"},
     {.key = "FAILURELIMIT",
      .member = &SetupRecord::failureLimit,
      .defaultValue = codeOf(FailureLimit::GoodLimit),
      .choices = kFailureLimitChoices,
      .label = "Failure criterion",
      .listedAt = 3,
-     .jsonName = "failureCriterion"},
+     .jsonName = "failureCriterion",
+     .windowLabel = "Failure Criterion"},
     {.key = "GOODLIMIT",
      .member = &SetupRecord::goodLimit,
      .defaultValue = 100,
@@ -137,7 +145,9 @@ inline constexpr std::array<SetupField, 7> kSetupFields{{
      .unit = " kOhm",
      .label = "Good limit",
      .listedAt = 1,
-     .jsonName = "goodLimitKilohms"},
+     .jsonName = "goodLimitKilohms",
+     .windowLabel = "Good Limit",
+     .windowUnit = "K Ohms"},
     {.key = "POORLIMIT",
      .member = &SetupRecord::poorLimit,
      .defaultValue = 150,
@@ -146,7 +156,9 @@ inline constexpr std::array<SetupField, 7> kSetupFields{{
      .unit = " kOhm",
      .label = "Poor limit",
      .listedAt = 2,
-     .jsonName = "poorLimitKilohms"},
+     .jsonName = "poorLimitKilohms",
+     .windowLabel = "Poor Limit",
+     .windowUnit = "K Ohms"},
     {.key = "SHUTOFFTIME",
      .member = &SetupRecord::shutOffTime,
      .defaultValue = 60,
@@ -154,7 +166,9 @@ inline constexpr std::array<SetupField, 7> kSetupFields{{
      .unit = " s",
      .label = "Auto shut-off",
      .listedAt = 6,
-     .jsonName = "shutOffSeconds"},
+     .jsonName = "shutOffSeconds",
+     .windowLabel = "Auto Shut-Off",
+     .windowUnit = "seconds"},
 }};
 
 // Every key once, every place in show's list once, options (8-bit codes) with choices that

@@ -24,6 +24,10 @@ void SetupRecord::normalizeCodes() {
             field.store(*this, field.choice(field.valueIn(*this)).code);
 }
 
+bool SetupRecord::leadNamedOrSkipped(int lead) const {
+    return leadName[lead].find_first_not_of(' ') != std::string::npos || leadSkip[lead];
+}
+
 std::string limitDisplayText(std::int32_t tenths) {
     // The sign goes in front of the whole number: -5 is "-0.5", never "0.-5".
     const std::int64_t magnitude = tenths < 0 ? -std::int64_t{tenths} : tenths;

@@ -42,6 +42,9 @@ struct SetupRecord {
     void clearLeads();
     // Brings every option's code back among its choices; numbers and leads are left alone.
     void normalizeCodes();
+    // Whether the lead has a name or is skipped; a name of blanks is how the instrument holds
+    // no name.
+    bool leadNamedOrSkipped(int lead) const;
 
     bool operator==(const SetupRecord&) const = default;
 };

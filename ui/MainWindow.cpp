@@ -9,6 +9,7 @@
 #include "ui/LeadGrid.h"
 #include "ui/Messages.h"
 #include "ui/OptionGroups.h"
+#include "ui/SetupSheetActions.h"
 
 #include <QContextMenuEvent>
 #include <QGroupBox>
@@ -65,6 +66,7 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
     devicePanel->fillModuleList(ModuleCatalogue(settings.dataFolder()).modules());
 
     new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { showHelp(this); });
+    sheetActions = new SetupSheetActions(*this);
 }
 
 MainWindow::~MainWindow() {
@@ -143,6 +145,8 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     verify->setCheckable(true);
     verify->setChecked(settings.verifiesSaves());
     connect(verify, &QAction::toggled, this, &MainWindow::setVerifiesSaves);
+    menu.addAction(sheetActions->printAction());
+    menu.addAction(sheetActions->exportAction());
     menu.addAction(tr("&About Mirafen..."), this, &MainWindow::showAbout);
     menu.exec(event->globalPos());
 }

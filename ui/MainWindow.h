@@ -20,6 +20,7 @@ class DeviceInfoGroup;
 class LeadGrid;
 class OptionGroups;
 class QPushButton;
+class SetupSheetActions;
 
 // The program's one main window: edits the setup, moves it to and from setup files and the
 // instrument, and shows the attached instrument. Closing it ends the program unless an
@@ -42,11 +43,16 @@ public:
     const SetupDocument& setupDocument() const { return document; }
     const InstrumentSession& instrumentSession() const { return session; }
     const SessionPort& instrumentPort() const { return port; }
+    const ProgramSettings& programSettings() const { return settings; }
+    // The setup file the setup was last loaded from or saved to; empty when it has none.
+    const std::string& setupFilePath() const { return document.fileName; }
     // What drives the instrument session; tests move its clock on and wake it.
     SessionDriver& instrumentDriver() { return *driver; }
 
     // What the window's edits hold, taken into the setup and the device information.
     void commitEdits();
+    // The edit with the focus takes what was typed, as it does when it loses the focus.
+    void commitFocusedEdit();
     // The setup as it is now is the one last loaded or saved, from or to a setup file or the
     // instrument; closing asks before it drops edits made after this.
     void markSetupUnchanged();
@@ -82,8 +88,6 @@ private:
     bool hideForProxy();
     // True when closing may end the program: the setup is unchanged or the user lets it go.
     bool mayDropSetup();
-    // The edit with the focus takes what was typed, as it does when it loses the focus.
-    void commitFocusedEdit();
 
     void showPollOutcome(const IdentificationPoll::Outcome& outcome);
     void setConnected(bool on);
@@ -122,4 +126,5 @@ private:
     DeviceInfoGroup* devicePanel = nullptr;
     QPushButton* deviceLoadButton = nullptr;
     QPushButton* deviceSaveButton = nullptr;
+    SetupSheetActions* sheetActions = nullptr;
 };

@@ -127,8 +127,11 @@ void MainWindow::loadFromDevice() {
     commitEdits();
     const OperationOutcome outcome = runOperation(OperationRequest::Kind::Read);
     // A load that does not complete leaves the setup as it was before it began.
-    if (outcome.result == OperationOutcome::Result::Completed)
+    // What the instrument held comes from no setup file.
+    if (outcome.result == OperationOutcome::Result::Completed) {
         document.record = outcome.setup;
+        document.fileName.clear();
+    }
     showRecord();
     grid->rebuildGrid();
     if (outcome.result == OperationOutcome::Result::Completed)

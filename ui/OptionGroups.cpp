@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <array>
 #include <chrono>
+#include <string_view>
 
 namespace {
 
@@ -32,6 +33,11 @@ QString latin1(const std::string& text) {
     return QString::fromLatin1(text);
 }
 
+// A text of kSetupFields as the window shows it.
+QString windowText(std::string_view text) {
+    return OptionGroups::tr(std::string(text).c_str());
+}
+
 // The up-downs hold a 16-bit position, so a value from a file beyond it keeps its low 16 bits.
 int spinPositionOf(std::int32_t value) {
     return static_cast<std::int16_t>(value);
@@ -44,23 +50,26 @@ void addRadios(QButtonGroup& buttons, QGridLayout* layout, int column, const Set
     int row = 0;
     for (const char* name : names) {
         const SetupChoice& choice = option.choices[static_cast<std::size_t>(row)];
-        auto* button = new QRadioButton(OptionGroups::tr(std::string(choice.text).c_str()));
+        auto* button = new QRadioButton(windowText(choice.text));
         button->setObjectName(name);
         buttons.addButton(button, choice.code);
         layout->addWidget(button, row++, column);
     }
 }
 
-QGroupBox* radioGroup(QWidget* parent, const char* title, const char* name, QButtonGroup& buttons,
+QGroupBox* radioGroup(QWidget* parent, const char* name, QButtonGroup& buttons,
                       const SetupField& option, std::initializer_list<const char*> names) {
-    auto* box = new QGroupBox(OptionGroups::tr(title), parent);
+    auto* box = new QGroupBox(windowText(option.windowLabel), parent);
     box->setObjectName(name);
     addRadios(buttons, new QGridLayout(box), 0, option, names);
     return box;
 }
 
-QLabel* twoLineLabel(const char* first, const char* second) {
-    return new QLabel(OptionGroups::tr(first) + '\n' + OptionGroups::tr(second));
+// The setting's label on two lines, its first word on the first, ending in colon.
+QLabel* twoLineLabel(const SetupField& option, const char* colon) {
+    QString text = windowText(option.windowLabel);
+    text.replace(text.indexOf(' '), 1, '\n');
+    return new QLabel(text + colon);
 }
 
 } // namespace
@@ -86,15 +95,14 @@ void OptionGroups::showRecord() {
 QGroupBox* OptionGroups::buildFrequencyGroup(QWidget* parent) {
     constexpr const SetupField& frequency = setupField(&SetupRecord::frequency);
     bindCodes(frequencyButtons, frequency);
-    return radioGroup(parent, QT_TR_NOOP("Test Frequency"), "frequencyGroup", frequencyButtons,
-                      frequency, {"freq10", "freq20", "freq30"});
+    return radioGroup(parent, "frequencyGroup", frequencyButtons, frequency,
+                      {"freq10", "freq20", "freq30"});
 }
 
 QGroupBox* OptionGroups::buildStartupGroup(QWidget* parent) {
     constexpr const SetupField& startupMode = setupField(&SetupRecord::startupMode);
     bindCodes(startupButtons, startupMode);
-    return radioGroup(parent, QT_TR_NOOP("Start-up Mode"), "startupGroup", startupButtons,
-                      startupMode,
+    return radioGroup(parent, "startupGroup", startupButtons, startupMode,
                       {"startupAuto", "startupManual", "startupDcOffset", "startupLastUsed"});
 }
 
@@ -105,13 +113,13 @@ QGroupBox* OptionGroups::buildFailuresGroup(QWidget* parent) {
     box->setObjectName("failuresGroup");
     auto* layout = new QGridLayout(box);
     bindCodes(failureLimitButtons, failureLimit);
-    auto* criterion = twoLineLabel(QT_TR_NOOP("Failure"), QT_TR_NOOP("Criterion :"));
+    auto* criterion = twoLineLabel(failureLimit, " :");
     layout->addWidget(criterion, 0, 0, 2, 1);
     addRadios(failureLimitButtons, layout, 1, failureLimit, {"failureGood", "failurePoor"});
     criterion->setBuddy(failureLimitButtons.buttons().first());
     bindCodes(failureResponseButtons, failureResponse);
     auto* responses = new QGridLayout;
-    auto* upon = twoLineLabel(QT_TR_NOOP("Upon"), QT_TR_NOOP("Failure:"));
+    auto* upon = twoLineLabel(failureResponse, ":");
     responses->addWidget(upon, 0, 0, 2, 1);
     addRadios(failureResponseButtons, responses, 1, failureResponse,
               {"responseStop", "responseContinue"});
@@ -121,7 +129,8 @@ QGroupBox* OptionGroups::buildFailuresGroup(QWidget* parent) {
 }
 
 QGroupBox* OptionGroups::buildShutOffGroup(QWidget* parent) {
-    auto* box = new QGroupBox(tr("Auto Shut-Off"), parent);
+    constexpr const SetupField& shutOffTime = setupField(&SetupRecord::shutOffTime);
+    auto* box = new QGroupBox(windowText(shutOffTime.windowLabel), parent);
     box->setObjectName("shutOffGroup");
     auto* layout = new QHBoxLayout(box);
     auto* caption = new QLabel(tr("Auto Shut-off in"));
@@ -145,7 +154,7 @@ QGroupBox* OptionGroups::buildShutOffGroup(QWidget* parent) {
     editWithSpin->addWidget(shutOffEdit);
     editWithSpin->addWidget(shutOffSpin);
     layout->addLayout(editWithSpin);
-    layout->addWidget(new QLabel(tr("seconds.")));
+    layout->addWidget(new QLabel(windowText(shutOffTime.windowUnit) + '.'));
     return box;
 }
 
@@ -156,17 +165,18 @@ QGroupBox* OptionGroups::buildLimitsGroup(QWidget* parent) {
     goodLimit.field = &SetupRecord::goodLimit;
     poorLimit.field = &SetupRecord::poorLimit;
     int row = 0;
-    for (auto [controls, label, subject, name] :
-         {std::tuple{&goodLimit, QT_TR_NOOP("Good Limit :"), QT_TR_NOOP("Good Limit"), "goodLimit"},
-          std::tuple{&poorLimit, QT_TR_NOOP("Poor Limit :"), QT_TR_NOOP("Poor Limit"),
-                     "poorLimit"}}) {
-        auto* caption = new QLabel(tr(label));
+    constexpr const SetupField& good = setupField(&SetupRecord::goodLimit);
+    constexpr const SetupField& poor = setupField(&SetupRecord::poorLimit);
+    for (auto [controls, limit, name] :
+         {std::tuple{&goodLimit, &good, "goodLimit"}, std::tuple{&poorLimit, &poor, "poorLimit"}}) {
+        const QString subject = windowText(limit->windowLabel);
+        auto* caption = new QLabel(subject + " :");
         layout->addWidget(caption, row, 0);
         layout->addWidget(limitControls(box, *controls, name), row, 1);
         caption->setBuddy(controls->edit);
-        controls->edit->setAccessibleName(tr("%1 in kilohms").arg(tr(subject)));
-        controls->spin->nameArrowsFor(tr(subject));
-        layout->addWidget(new QLabel(tr("K Ohms.")), row, 2);
+        controls->edit->setAccessibleName(tr("%1 in kilohms").arg(subject));
+        controls->spin->nameArrowsFor(subject);
+        layout->addWidget(new QLabel(windowText(limit->windowUnit) + '.'), row, 2);
         ++row;
     }
     return box;

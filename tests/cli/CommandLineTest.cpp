@@ -1,4 +1,5 @@
 #include "CliProcess.h"
+#include "support/PdfText.h"
 #include "support/TempDataFolder.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +90,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "--verify takes no value",
                   kWriteUsage},
         UsageCase{{"show"}, "show needs a setup file", "Usage: mirafen-cli show "},
+        UsageCase{{"show", "a.prp", "--pdf", "a.pdf", "--digest"},
+                  "--pdf excludes --json and --digest",
+                  "Usage: mirafen-cli show "},
+        UsageCase{{"read", "--port", "1", "-o", "-", "--pdf", "-"},
+                  "- as the file and as --pdf would both be standard output",
+                  kReadUsage},
+        UsageCase{{"read", "--port", "1", "--port", "2", "-o", "{serial}.prp", "--pdf", "a.pdf"},
+                  "--pdf is for one instrument",
+                  kReadUsage},
         UsageCase{{"write", "a.prp", "--port", "1", "--min-spacing", "1001"},
                   "--min-spacing takes a number from 0 to 1000, not '1001'",
                   kWriteUsage},
@@ -186,6 +196,55 @@ TEST_F(CliShowTest, MissingFileIsAFailureAndIsNotCreated) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "absent.prp was not found.\n");
     EXPECT_FALSE(std::filesystem::exists(workFolder / "absent.prp"));
+}
+
+TEST_F(CliShowTest, PdfIsTheSetupSheetWithTheDigestThatShowPrints) {
+    writeFile(workFolder / "older.prp", kOlderFile);
+
+    const CliRun digest = runCli({"show", "older.prp", "--digest"});
+    const CliRun run = runCli({"show", "older.prp", "--pdf", "older.pdf"});
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+    const std::string text = pdfText(workFolder / "older.pdf");
+    for (const std::string& expected :
+         {std::string("Setup Sheet: older.prp"),
+          "Setup digest (SHA-256): " + digest.out.substr(0, digest.out.find('\n')),
+          std::string("Test Frequency 20 Hz Good Limit 12.3 K Ohms Poor Limit 0.5 K Ohms "
+                      "Failure Criterion Good Limit Upon Failure Continue Start-up Mode Last Used "
+                      "Auto Shut-Off 650 seconds"),
+          // The name's 8 bits as Latin-1, as the window shows them; the control byte shows as
+          // nothing.
+          std::string("Lead Name Skipped 1 Alpha yes 2 Q\"\\\xC3\xA9 no"),
+          std::string("10 Kappa no 12 yes Sign-off")})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\nin: " << text;
+}
+
+TEST_F(CliShowTest, PdfOfStandardInputGoesToStandardOutput) {
+    writeFile(workFolder / "older.prp", kOlderFile);
+
+    const CliRun run = runCli({"show", "-", "--pdf", "-"}, "older.prp");
+
+    EXPECT_EQ(run.status, 0);
+    writeFile(workFolder / "sheet.pdf", run.out);
+    EXPECT_EQ(pdfText(workFolder / "sheet.pdf").rfind("Setup Sheet Made ", 0), 0U);
+}
+
+TEST_F(CliShowTest, PdfThatCannotBeWrittenFailsWithTheStandardText) {
+    writeFile(workFolder / "older.prp", kOlderFile);
+    std::filesystem::create_directory(workFolder / "folder");
+    const std::pair<const char*, const char*> cases[] = {
+        {"missing/sheet.pdf", "missing/sheet.pdf was not found.\n"},
+        {"folder", "folder is a directory.\n"},
+    };
+    for (const auto& [path, failure] : cases) {
+        const CliRun run = runCli({"show", "older.prp", "--pdf", path});
+
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, failure);
+    }
 }
 
 TEST(CliPortsTest, ListsThePortsOfThisMachineOneALine) {

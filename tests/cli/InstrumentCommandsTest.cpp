@@ -6,6 +6,7 @@
 #include "device/SerialPort.h"
 #include "setup/SetupFile.h"
 #include "support/FrameBytes.h"
+#include "support/PdfText.h"
 #include "support/SimulatorProcess.h"
 #include "support/TempDataFolder.h"
 
@@ -170,6 +171,40 @@ TEST_F(CliInstrumentTest, ReadOverAnExistingFileRewritesItsKeysAndKeepsItsOtherL
     const std::string file = readFile(workFolder / "old.prp");
     EXPECT_EQ(file.rfind(lines({"NOTE=kept", "LEADNAME1=abc     ", "FREQUENCY=1"}), 0), 0U) << file;
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 264);
+}
+
+TEST_F(CliInstrumentTest, ReadWritesTheSheetOfWhatWasReadNamingTheInstrument) {
+    writeFile(statePath, lines({"REG80=" + leadHex(true, "abc"), "REG83=" + leadHex(false, "Four"),
+                                "REG40=02", "REG70=0032"}));
+    startInstrument();
+
+    const CliRun run = runCli(withDevice({"read", "-o", "new.prp", "--pdf", "new.pdf"}));
+    const CliRun digest = runCli({"show", "new.prp", "--digest"});
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::string text = pdfText(workFolder / "new.pdf");
+    const std::string sha256 = digest.out.substr(0, digest.out.find('\n'));
+    for (const std::string& expected :
+         {std::string("Setup Sheet: new.prp"), std::string("Instrument serial number 00004711"),
+          std::string("Module 2 \u2013 4 Lead Quad"), std::string("Firmware revision 2.1"),
+          "Setup digest (SHA-256): " + sha256,
+          std::string("Test Frequency 20 Hz Good Limit 5.0 K Ohms"),
+          std::string("Lead Name Skipped 1 abc yes 2 no 3 no 4 Four no Sign-off")})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\nin: " << text;
+    EXPECT_NE(readFile(dataFolder / "history.csv").find("," + sha256 + ","), std::string::npos);
+}
+
+TEST_F(CliInstrumentTest, ASheetThatCannotBeWrittenFailsTheReadBeforeTheTransfer) {
+    startInstrument();
+
+    const CliRun run = runCli(withDevice({"read", "-o", "new.prp", "--pdf", "missing/new.pdf"}));
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "missing/new.pdf was not found.\n");
+    EXPECT_FALSE(std::filesystem::exists(workFolder / "new.prp"));
+    EXPECT_FALSE(std::filesystem::exists(dataFolder / "history.csv"));
 }
 
 struct IdentityCase {

@@ -106,6 +106,24 @@ TEST_F(DeviceTransferTest, ACompletedLoadShowsTheInstrumentsSetup) {
     EXPECT_EQ(find<QLineEdit>("shutOffEdit")->text(), "120");
 }
 
+TEST_F(DeviceTransferTest, TheSheetOfALoadedSetupNamesTheInstrumentItCameFrom) {
+    const std::filesystem::path earlier = workFolder / "earlier.prp";
+    writeFile(earlier, "LEADNAME1=Earlier\r\n");
+    startWindow();
+    window->openSetupFile(earlier);
+    connectInstrument();
+    button("deviceLoadButton")->click();
+
+    const std::string text = printedSheet();
+
+    // The setup is the instrument's now, no longer the file's.
+    EXPECT_EQ(text.rfind("Setup Sheet Made ", 0), 0U) << text;
+    for (const char* expected :
+         {"Instrument serial number 00001234 Module 8 \u2013 2 Lead Pair Firmware revision 2.5",
+          "Lead Name Skipped 1 Left yes 2 Right no Sign-off"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\nin: " << text;
+}
+
 TEST_F(DeviceTransferTest, ALoadThatDoesNotCompleteLeavesTheSetupAsItWas) {
     struct Case {
         const char* name;

@@ -27,22 +27,6 @@ protected:
         startWindow();
         activate();
     }
-    // The focus comes back only to an active window; a modal window that closed, or hiding the
-    // window, took it along.
-    void activate() {
-        window->activateWindow();
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(waitUntil([this] { return window->isActiveWindow(); }));
-    }
-    // Types into an edit that has the focus, replacing what it showed, and leaves the focus there.
-    void typeInto(const char* editName, const QString& text) {
-        activate();
-        auto* edit = find<QLineEdit>(editName);
-        edit->setFocus(Qt::MouseFocusReason);
-        ASSERT_TRUE(edit->hasFocus()) << editName;
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-    }
     // The ways out: Escape, the close box and the Close button.
     static std::vector<Closing> closings() {
         std::vector<Closing> all = closingsWithoutButtons();

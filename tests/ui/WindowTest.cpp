@@ -1,9 +1,12 @@
 #include "WindowTest.h"
 
 #include "device/SessionTiming.h"
+#include "support/PdfText.h"
+#include "ui/SetupSheetActions.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QPrinter>
 #include <QTabBar>
 #include <QTest>
 #include <chrono>
@@ -48,6 +51,30 @@ void WindowTest::startWindow() {
     ASSERT_TRUE(waitUntil([this] {
         return modals.titles.contains("CAUTION") && QApplication::activeModalWidget() == nullptr;
     }));
+}
+
+void WindowTest::activate() {
+    window->activateWindow();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(waitUntil([this] { return window->isActiveWindow(); }));
+}
+
+void WindowTest::typeInto(const char* editName, const QString& text) {
+    activate();
+    auto* edit = find<QLineEdit>(editName);
+    edit->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(edit->hasFocus()) << editName;
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+std::string WindowTest::printedSheet() {
+    const std::filesystem::path pdf = root / "printed.pdf";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf.string()));
+    window->findChild<SetupSheetActions*>()->printSheet(printer);
+    return pdfText(pdf);
 }
 
 void WindowTest::pollTick() {

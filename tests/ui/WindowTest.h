@@ -63,6 +63,13 @@ protected:
     // Types into a lead's edit as the user does, replacing what it showed.
     void typeName(int row, const QString& name);
     void showTab(int index);
+    // The focus comes back only to an active window; a modal window that closed, or hiding the
+    // window, took it along.
+    void activate();
+    // Types into an edit that has the focus, replacing what it showed, and leaves the focus there.
+    void typeInto(const char* editName, const QString& text);
+    // The text of the setup sheet the window prints, drawn by a PDF printer into root.
+    std::string printedSheet();
     // One poll period passes at once: the session polls.
     void pollTick();
     // Waits until the session has read every byte that reached its port.

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QPageSize>
+#include <QString>
+
+struct SetupSheet;
+class QPagedPaintDevice;
+
+// The title of the sheet, with its setup file's name: on the page and as the document's name.
+QString setupSheetTitle(const SetupSheet& sheet);
+
+// The sheet as rich text, laid out once for every paper it goes on.
+QString setupSheetHtml(const SetupSheet& sheet);
+
+// Draws the sheet on the device's pages; the lead table breaks between rows, with its header
+// row again at the top of each page.
+void drawSetupSheet(const SetupSheet& sheet, QPagedPaintDevice& device);
+
+// The paper of the user's locale (LC_ALL, LC_PAPER, LANG): Letter where it measures in inches,
+// A4 elsewhere.
+QPageSize localePaperSize();

@@ -1,0 +1,126 @@
+#include "WindowTest.h"
+#include "config/SetupDigest.h"
+#include "support/PdfText.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QMenu>
+#include <QPrintPreviewWidget>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// The window's setup sheet: printed, previewed and exported, with what the edits hold.
+class SetupSheetWindowTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        writeFile(setupPath, "LEADNAME1=Alpha\r\nFREQUENCY=2\r\nGOODLIMIT=50\r\n");
+    }
+
+    // Right-clicks the window and acts on its menu while it is open.
+    void useContextMenu(const std::function<void(QMenu&)>& act) {
+        QTimer::singleShot(0, [act] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+                act(*menu);
+        });
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                window->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(window.get(), &click);
+    }
+
+    const std::filesystem::path setupPath = workFolder / "ward4.prp";
+};
+
+TEST_F(SetupSheetWindowTest, PrintedSheetHoldsTheSetupWithWhatTheEditsHoldNotYetTaken) {
+    startWindow();
+    window->openSetupFile(setupPath);
+    pickModule(Leads2);
+    typeName(2, "Typed");
+    typeInto("goodLimitEdit", "7.5");
+
+    const std::string text = printedSheet();
+
+    EXPECT_EQ(text.rfind("Setup Sheet: ward4.prp Made ", 0), 0U) << text;
+    for (const std::string& expected :
+         {std::string("Module 8 \u2013 2 Lead Pair Setup digest"),
+          "Setup digest (SHA-256): " + setupDigest(window->setup()),
+          std::string("Test Frequency 20 Hz Good Limit 7.5 K Ohms"),
+          std::string("Lead Name Skipped 1 Alpha no 2 Typed no Sign-off")})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\nin: " << text;
+    EXPECT_EQ(window->setup().goodLimit, 75);
+}
+
+TEST_F(SetupSheetWindowTest, CtrlPPreviewsEveryPageOfTheSheet) {
+    int pages = 0;
+    modals.answer("Print Setup Sheet", [&pages](QWidget& preview) {
+        pages = preview.findChild<QPrintPreviewWidget*>()->pageCount();
+        static_cast<QDialog&>(preview).reject();
+    });
+    startWindow();
+    pickModule(Leads70);
+    typeInto("goodLimitEdit", "7.5");
+
+    QTest::keyClick(find<QLineEdit>("goodLimitEdit"), Qt::Key_P, Qt::ControlModifier);
+
+    ASSERT_TRUE(modals.titles.contains("Print Setup Sheet"));
+    EXPECT_GE(pages, 2);
+}
+
+TEST_F(SetupSheetWindowTest, ExportSuggestsTheSetupsNameBesideItAndWritesTheSheet) {
+    QString suggested;
+    QString folder;
+    modals.answer("Export Setup Sheet as PDF", [&](QWidget& dialog) {
+        auto& files = static_cast<QFileDialog&>(dialog);
+        suggested = files.findChild<QLineEdit*>("fileNameEdit")->text();
+        folder = files.directory().absolutePath();
+        static_cast<QDialog&>(files).accept();
+    });
+    startWindow();
+    window->openSetupFile(setupPath);
+
+    useContextMenu([](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_E); });
+
+    EXPECT_EQ(suggested, "ward4.pdf");
+    EXPECT_EQ(folder.toStdString(), workFolder.string());
+    EXPECT_EQ(pdfText(workFolder / "ward4.pdf").rfind("Setup Sheet: ward4.prp Made ", 0), 0U);
+    EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
+}
+
+TEST_F(SetupSheetWindowTest, ExportThatCannotBeWrittenIsReportedWithTheStandardText) {
+    // A link into a folder that is gone: the dialog lets it through, the file cannot be made.
+    const std::filesystem::path link = workFolder / "sheet.pdf";
+    std::filesystem::create_symlink(workFolder / "gone" / "sheet.pdf", link);
+    modals.chooseFile(QString::fromStdString(link.string()));
+    startWindow();
+
+    useContextMenu([](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_E); });
+
+    EXPECT_EQ(modals.messages,
+              QStringList{QString::fromStdString(link.string()) + " was not found."});
+}
+
+TEST_F(SetupSheetWindowTest, ContextMenuNamesBothSheetCommandsToAScreenReader) {
+    QStringList names;
+    QString printKeys;
+    startWindow();
+
+    useContextMenu([&](QMenu& menu) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&menu);
+        for (int i = 0; i < face->childCount(); ++i) {
+            names << face->child(i)->text(QAccessible::Name);
+            if (names.last() == "Print Setup Sheet...")
+                printKeys = face->child(i)->text(QAccessible::Accelerator);
+        }
+        menu.close();
+    });
+
+    EXPECT_TRUE(names.contains("Print Setup Sheet...")) << names.join('|').toStdString();
+    EXPECT_TRUE(names.contains("Export Setup Sheet as PDF...")) << names.join('|').toStdString();
+    EXPECT_EQ(printKeys, QKeySequence(QKeySequence::Print).toString(QKeySequence::NativeText));
+}
+
+} // namespace

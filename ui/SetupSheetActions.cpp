@@ -1,0 +1,80 @@
+#include "ui/SetupSheetActions.h"
+
+#include "config/ModuleCatalogue.h"
+#include "setup/FileError.h"
+#include "sheet/SetupSheet.h"
+#include "sheet/SetupSheetLayout.h"
+#include "sheet/SetupSheetOutput.h"
+#include "ui/MainWindow.h"
+#include "ui/Messages.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <iostream>
+
+SetupSheetActions::SetupSheetActions(MainWindow& window)
+    : QObject(&window)
+    , window(window)
+    , print(new QAction(tr("&Print Setup Sheet..."), this))
+    , exportPdf(new QAction(tr("&Export Setup Sheet as PDF..."), this)) {
+    print->setShortcut(QKeySequence::Print);
+    connect(print, &QAction::triggered, this, &SetupSheetActions::showPreview);
+    connect(exportPdf, &QAction::triggered, this, &SetupSheetActions::exportSheet);
+    // Ctrl+P works wherever the focus is in the window, not only from its context menu.
+    window.addAction(print);
+}
+
+SetupSheet SetupSheetActions::currentSheet() {
+    window.commitFocusedEdit();
+    window.commitEdits();
+    SetupSheet sheet = setupSheetOf(window.setup(), window.setupFilePath());
+    const DeviceInfo& info = window.deviceInfo();
+    if (window.instrumentSession().connected())
+        sheet.instrument = SheetInstrument{info.serialText, info.firmwareText};
+    if (info.moduleType != 0)
+        sheet.module =
+            ModuleCatalogue(window.programSettings().dataFolder()).lookup(info.moduleType);
+    return sheet;
+}
+
+void SetupSheetActions::printSheet(QPrinter& printer) {
+    const SetupSheet sheet = currentSheet();
+    printer.setDocName(setupSheetTitle(sheet));
+    drawSetupSheet(sheet, printer);
+}
+
+void SetupSheetActions::showPreview() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(localePaperSize());
+    QPrintPreviewDialog preview(&printer, &window);
+    preview.setWindowTitle(tr("Print Setup Sheet"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* target) { printSheet(*target); });
+    preview.exec();
+}
+
+void SetupSheetActions::exportSheet() {
+    // The setup file's name with .pdf, beside it.
+    const QFileInfo setupFile(QFile::decodeName(window.setupFilePath().c_str()));
+    QFileDialog dialog(&window, tr("Export Setup Sheet as PDF"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({tr("PDF Files (*.pdf)"), tr("All Files (*)")});
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    if (!window.setupFilePath().empty())
+        dialog.setDirectory(setupFile.absolutePath());
+    dialog.selectFile((setupFile.completeBaseName().isEmpty() ? tr("Setup Sheet")
+                                                              : setupFile.completeBaseName()) +
+                      ".pdf");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const std::string path = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+    try {
+        SetupSheetOutput(path, std::cout).write(currentSheet());
+    } catch (const FileError& error) {
+        showFileError(&window, error);
+    }
+}
