@@ -2,7 +2,13 @@
 
 #include "device/Frame.h"
 
-Bytes takeSentFrame(Bytes& sent) {
+void SentRequests::collect() {
+    const std::vector<std::uint8_t> more = output();
+    sent.insert(sent.end(), more.begin(), more.end());
+}
+
+Bytes SentRequests::next() {
+    collect();
     const FrameSearch found = findFrame(sent);
     if (!found.complete)
         return {};
@@ -13,37 +19,14 @@ Bytes takeSentFrame(Bytes& sent) {
     return frame;
 }
 
-namespace {
-
-void collect(Bytes& sent, const std::vector<std::uint8_t>& output) {
-    sent.insert(sent.end(), output.begin(), output.end());
-}
-
-} // namespace
-
-Bytes LinkInMemory::nextRequest() {
-    collect(sent, link.takeOutput());
-    return takeSentFrame(sent);
-}
-
-std::size_t LinkInMemory::unreadRequestBytes() {
-    collect(sent, link.takeOutput());
+std::size_t SentRequests::unread() {
+    collect();
     return sent.size();
 }
 
 InstrumentInMemory::InstrumentInMemory(InstrumentSession& session)
     : session(session) {
     session.lineOpened();
-}
-
-Bytes InstrumentInMemory::nextRequest() {
-    collect(sent, session.takeOutput());
-    return takeSentFrame(sent);
-}
-
-std::size_t InstrumentInMemory::unreadRequestBytes() {
-    collect(sent, session.takeOutput());
-    return sent.size();
 }
 
 int InstrumentInMemory::answerRequests(TimePoint now) {

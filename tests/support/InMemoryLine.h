@@ -6,25 +6,45 @@
 #include "sim/Responder.h"
 #include "support/FrameBytes.h"
 
+#include <functional>
 #include <span>
+#include <utility>
+#include <vector>
 
-// The next whole frame among the bytes sent, taken off their front; empty when none is complete.
-Bytes takeSentFrame(Bytes& sent);
+// The requests a program's side has sent, taken from wherever it hands out its bytes.
+class SentRequests {
+public:
+    explicit SentRequests(std::function<std::vector<std::uint8_t>()> output)
+        : output(std::move(output)) {}
+
+    // The next whole frame sent, empty when none is complete.
+    Bytes next();
+    // Bytes sent that have not been taken yet.
+    std::size_t unread();
+
+private:
+    void collect();
+
+    std::function<std::vector<std::uint8_t>()> output;
+    Bytes sent;
+};
 
 // The program's link, its far end played by the test in memory.
 class LinkInMemory {
 public:
     // The next frame the program sent, empty when none came.
-    Bytes nextRequest();
+    Bytes nextRequest() { return sent.next(); }
     // Bytes the program sent that the test has not taken yet.
-    std::size_t unreadRequestBytes();
+    std::size_t unreadRequestBytes() { return sent.unread(); }
     // Hands bytes to the link as the instrument's.
     void reply(std::span<const std::uint8_t> bytes) { link.receive(bytes); }
 
     SerialLink link{FrameTrace()};
 
 private:
-    Bytes sent;
+    SentRequests sent{[this] {
+        return link.takeOutput();
+    }};
 };
 
 // The simulated instrument joined to a session in memory: the session's requests reach the
@@ -36,8 +56,8 @@ public:
     // Opens a line for session.
     explicit InstrumentInMemory(InstrumentSession& session);
 
-    Bytes nextRequest();
-    std::size_t unreadRequestBytes();
+    Bytes nextRequest() { return sent.next(); }
+    std::size_t unreadRequestBytes() { return sent.unread(); }
     // Answers every request the session has sent, each reply arriving at now; returns how many
     // were answered.
     int answerRequests(TimePoint now);
@@ -51,5 +71,7 @@ public:
 
 private:
     InstrumentSession& session;
-    Bytes sent;
+    SentRequests sent{[this] {
+        return session.takeOutput();
+    }};
 };
