@@ -51,8 +51,14 @@ double cpuSeconds() {
 }
 
 // The address sanitizer keeps freed memory in quarantine, so resident memory there says
-// nothing of leaks; its own leak check at exit does.
-#if defined(__SANITIZE_ADDRESS__)
+// nothing of leaks; its own leak check at exit does. GCC announces the sanitizer with a macro,
+// clang as a feature.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MIRAFEN_ADDRESS_SANITIZED
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(MIRAFEN_ADDRESS_SANITIZED)
 constexpr bool kResidentMemoryMeaningful = false;
 #else
 constexpr bool kResidentMemoryMeaningful = true;
