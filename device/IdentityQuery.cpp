@@ -1,6 +1,6 @@
 #include "device/IdentityQuery.h"
 
-#include "device/IdentificationPoll.h"
+#include "device/IdentityRequest.h"
 #include "device/SerialLink.h"
 #include "device/SessionTiming.h"
 
@@ -18,7 +18,7 @@ void IdentityQuery::frameArrived() {
     std::array<std::uint8_t, kFrameBufferSize> frame{};
     if (!started || finished() || !link.takeFrame(frame))
         return;
-    identity_ = IdentificationPoll::parseIdentity(frame);
+    identity_ = identityFromReply(frame);
 }
 
 void IdentityQuery::timePassed(TimePoint now) {
@@ -38,6 +38,6 @@ IdentityQuery::TimePoint IdentityQuery::nextCall() const {
 
 void IdentityQuery::ask(TimePoint now) {
     link.clearInput();
-    IdentificationPoll::askForIdentity(link);
+    sendIdentityRequest(link);
     lastRequest_ = now;
 }

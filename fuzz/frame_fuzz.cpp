@@ -2,7 +2,7 @@
 // reply's store into a setup that must then survive a setup file's text whole.
 #include "device/DeviceImage.h"
 #include "device/Frame.h"
-#include "device/IdentificationPoll.h"
+#include "device/IdentityRequest.h"
 #include "fuzz/FuzzCheck.h"
 #include "setup/KeyValueText.h"
 #include "setup/SetupFile.h"
@@ -14,7 +14,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> frame(data, size);
     const std::optional<FrameView> view = decodeFrame(frame);
-    if (const auto identity = IdentificationPoll::parseIdentity(frame)) {
+    if (const auto identity = identityFromReply(frame)) {
         fuzzCheck(view.has_value());
         fuzzCheck(identity->serialText.size() <= kSerialTextWidth);
         fuzzCheck(identity->moduleType >= 0 && identity->moduleType <= 0xFF);

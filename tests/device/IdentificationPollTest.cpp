@@ -1,5 +1,6 @@
 #include "device/IdentificationPoll.h"
 
+#include "device/IdentityRequest.h"
 #include "support/FrameBytes.h"
 #include "support/InMemoryLine.h"
 
@@ -104,14 +105,14 @@ TEST_F(IdentificationPollTest, FurtherIdentitiesWhileConnectedAreRefreshes) {
 TEST_F(IdentificationPollTest, SerialEndsAtTheFirstZeroByteAndTakesAtMostEight) {
     for (const auto& [sent, shown] : std::vector<std::pair<std::string, std::string>>{
              {std::string("AB\0CD", 5), "AB"}, {"12345678", "12345678"}}) {
-        const auto identity = IdentificationPoll::parseIdentity(identityReply(sent, 7, 1, 0));
+        const auto identity = identityFromReply(identityReply(sent, 7, 1, 0));
         ASSERT_TRUE(identity.has_value());
         EXPECT_EQ(identity->serialText, shown);
     }
 }
 
 TEST_F(IdentificationPollTest, ModuleTypeIsTakenByItsLowByte) {
-    const auto identity = IdentificationPoll::parseIdentity(identityReply("SN123", 0x0107, 1, 0));
+    const auto identity = identityFromReply(identityReply("SN123", 0x0107, 1, 0));
     ASSERT_TRUE(identity.has_value());
     EXPECT_EQ(identity->moduleType, 7);
 }
@@ -119,7 +120,7 @@ TEST_F(IdentificationPollTest, ModuleTypeIsTakenByItsLowByte) {
 TEST_F(IdentificationPollTest, ShortFrameIsRejected) {
     Bytes truncated = identityReply("SN123", 7, 2, 5);
     truncated.resize(14);
-    EXPECT_FALSE(IdentificationPoll::parseIdentity(truncated).has_value());
+    EXPECT_FALSE(identityFromReply(truncated).has_value());
 }
 
 } // namespace

@@ -82,7 +82,6 @@ protected:
                 QTest::mouseClick(window->findChild<QPushButton*>("closeButton"), Qt::LeftButton);
             });
         });
-        started = Clock::now();
         EXPECT_EQ(Application::instance()->run(), 0);
     }
 
@@ -112,7 +111,6 @@ protected:
     // Waits, with the program's timers running, until the instrument is shown.
     void waitForConnection(MainWindow& window) {
         EXPECT_TRUE(QTest::qWaitFor([&window] { return serialShown(window) == kSerial; }, 5000));
-        connectedAfter = Clock::now() - started;
     }
 
     QString dataFile(const char* name) const { return home.filePath("Orvell/Mirafen/") + name; }
@@ -135,6 +133,4 @@ protected:
     std::vector<std::string> simulatorArguments;
     std::unique_ptr<SimulatorProcess> sim;
     ModalRecorder modals;
-    Clock::time_point started;
-    Clock::duration connectedAfter{};
 };

@@ -37,11 +37,9 @@ TEST_F(ProgramWithSimulatorTest, ConnectsThenLoadsTheInstrumentsSetupAndSavesAnE
         saveTook = timedClick(window, "deviceSaveButton");
     });
 
-    EXPECT_LT(connectedAfter, 2500ms);
-    // 135 requests to load and 136 to save took 100 ms each at the pace of the window's timers.
+    // For the log only: the pace of a transfer is checked against a fake clock where the exchange
+    // is tested, and a bound on the real clock here would fail on a busy machine.
     std::printf("load of 128 leads %.2f s, save %.2f s\n", loadTook.count(), saveTook.count());
-    EXPECT_LT(loadTook, 135 * 100ms / 2);
-    EXPECT_LT(saveTook, 136 * 100ms / 2);
     EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
     EXPECT_EQ(stateValue("REG80"), "00437A202020202020");
     EXPECT_EQ(stateValue("REG81"), "015365656432202020");
