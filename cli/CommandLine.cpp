@@ -22,11 +22,11 @@ int runCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
     ProgramSettings settings;
     if (invocation.command != Command::Help)
         settings.establishDataFolder();
+    const CommandEntry& command = commandEntry(invocation.command);
     try {
         const CommandContext context{invocation, out, err, errIsTerminal && !invocation.quiet,
                                      settings};
-        commandEntry(invocation.command).run(context);
-        return kExitSuccess;
+        return command.run(context);
     } catch (const CommandFailure& failure) {
         err << failure.what() << '\n';
     } catch (const OperationRefused& refusal) {
@@ -34,5 +34,5 @@ int runCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
     } catch (const FileError& error) {
         err << error.standardText() << '\n';
     }
-    return kExitFailure;
+    return command.failureStatus;
 }

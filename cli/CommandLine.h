@@ -1,12 +1,10 @@
 #pragma once
 
+#include "cli/ExitStatus.h"
+
 #include <ostream>
 #include <span>
 #include <string_view>
-
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;
 
 // Runs the command that arguments (those after the program's name) ask for and returns the
 // exit status. A progress line goes to err during transfers only when errIsTerminal.

@@ -1,6 +1,7 @@
 #include "cli/CommandTable.h"
 
 #include "cli/CommandContext.h"
+#include "cli/DiffCommand.h"
 #include "cli/HistoryCommand.h"
 #include "cli/InstrumentCommands.h"
 #include "cli/PortCommands.h"
@@ -24,17 +25,22 @@ Commands:
   write FILE (--port N | --device PATH)   a setup file into the instrument
   show FILE                               a setup file as a table, its digest or its
                                           setup sheet
+  diff FILE (--port N | --device PATH)    whether the instrument holds the setup file's
+                                          setup, and the fields that differ; diff FILE1
+                                          FILE2 compares two setup files
   history                                 the record of transfers
   help [COMMAND]                          this text, or the help of one command
 
-identify, read and write take the port option more than once, or --all for every free
-serial port where an instrument answers: the instruments are served at once, and one line
-per instrument says what became of it.
+identify, read, write and diff take the port option more than once, or --all for every
+free serial port where an instrument answers: the instruments are served at once, and one
+line per instrument says what became of it.
 
 'mirafen-cli COMMAND --help' explains one command and its options; 'mirafen-cli --version'
 prints the version.
 Exit status: 0 on success (of every instrument), 1 on a failure (one line on standard error
 says why; the other instruments of a batch are still served and reported), 2 on wrong usage.
+diff exits as diff(1) does: 0 when everything compared is the same, 1 when something
+differs, 2 when a comparison could not be made.
 )";
 
 constexpr std::string_view kPortsHelp =
@@ -138,14 +144,52 @@ are skipped, and how many others there are. Codes out of range show as the windo
                     locale (LC_PAPER) measures in inches
 )";
 
+constexpr std::string_view kDiffHelp =
+    R"(Usage: mirafen-cli diff FILE ((--port N | --device PATH)... | --all)
+                        [--wait SECONDS] [--min-spacing MS] [--quiet] [--json]
+       mirafen-cli diff FILE1 FILE2 [--quiet] [--json]
+Compares the setup that the instrument holds with the setup file FILE (- for standard
+input): the instrument is read as read reads it, and nothing is written into it. Or
+compares the setup files FILE1 and FILE2. Each field counts as an instrument holds it: a
+lead name by its first 8 characters, padded with blanks; codes out of range as the window
+shows them; the shut-off time in whole tens of seconds. An instrument's setup is compared
+on the leads of its module (from the module catalogue) and the seven settings, two files
+on all 128 leads and the settings. The instrument's serial number, module type and
+firmware revision are shown beside the result but are no difference. A file in which no
+setup key is found is refused.
+
+One line per difference names the field (Lead 5 name, Lead 5 skipped, or a setting by
+its label in the window) and both values, quoted so that trailing blanks show, in the
+order of a setup file; for several instruments, one line each (same, or the number of
+differences, then the differences). Every comparison with an instrument is added to the
+record of transfers: action compare, result same, differs or failed (see history).
+
+  --port N          the instrument is on COM N (1 to 16), as zenset.sys names it
+  --device PATH     the instrument is on the serial device PATH
+  --all             every free serial port where an instrument answers
+  --wait SECONDS    how long to wait for the instrument's identity (default 5; 1.5 with
+                    --all)
+  --min-spacing MS  wait at least MS milliseconds (0 to 1000) after each reply before
+                    the next request, for a slow instrument (default: MINSPACING in
+                    zenset.sys, else 0)
+  -q, --quiet       print nothing and show no progress: the exit status answers
+  --json            print a JSON object instead of the text
+
+Exit status: 0 when everything compared is the same, 1 when something differs, 2 when a
+comparison could not be made (wrong usage, a file that cannot be read, an instrument that
+does not answer or fails; the other instruments of a batch are still compared and
+reported).
+)";
+
 constexpr std::string_view kHistoryHelp =
     R"(Usage: mirafen-cli history [--serial S] [--since DATE] [--json]
 Prints the record of transfers, history.csv in the data folder: one row for every load
 from and save to an instrument by mirafen or mirafen-cli, failed and cancelled ones too,
-oldest first, with the columns of the file: time, program, action (read, write, verify),
-device, serial_before, serial_after, module, firmware, setup_file, setup_sha256 (the
-digest that 'mirafen-cli show' prints for a file), result (ok, failed, cancelled), detail
-(why it failed), user and host. Lines of the file that hold no row (cut off, edited by hand,
+oldest first, with the columns of the file: time, program, action (read, write, verify,
+compare), device, serial_before, serial_after, module, firmware, setup_file, setup_sha256
+(the digest that 'mirafen-cli show' prints for a file), result (ok, failed, cancelled; for
+a comparison same, differs, failed), detail (why it failed; the fields a comparison found
+differing), user and host. Lines of the file that hold no row (cut off, edited by hand,
 damaged) are named on standard error and left out; the rest is shown. A missing file is
 an empty record; a file that cannot be read is a failure.
 
@@ -156,8 +200,9 @@ an empty record; a file that cannot be read is a failure.
   --json            print a JSON array of the rows, their members named as the columns
 )";
 
-void printHelp(const CommandContext& context) {
+int printHelp(const CommandContext& context) {
     context.out << helpText(context.invocation.helpTopic);
+    return kExitSuccess;
 }
 
 constexpr std::array kNoOptions = std::array<Option, 0>{};
@@ -171,15 +216,19 @@ constexpr std::array kWriteOptions{Option::Port,       Option::Device,     Optio
                                    Option::NextSerial, Option::SerialFrom, Option::Module,
                                    Option::Verify,     Option::Quiet,      Option::Json};
 constexpr std::array kShowOptions{Option::Json, Option::Digest, Option::Pdf};
+constexpr std::array kDiffOptions{Option::Port, Option::Device,     Option::AllPorts,
+                                  Option::Wait, Option::MinSpacing, Option::Quiet,
+                                  Option::Json};
 constexpr std::array kHistoryOptions{Option::Serial, Option::Since, Option::Json};
 
-constexpr std::array<CommandEntry, 7> kCommands{{
+constexpr std::array<CommandEntry, 8> kCommands{{
     {Command::Help, "help", kNoOptions, kProgramHelp, printHelp},
     {Command::Ports, "ports", kNoOptions, kPortsHelp, listPorts},
     {Command::Identify, "identify", kIdentifyOptions, kIdentifyHelp, identifyInstrument},
     {Command::Read, "read", kReadOptions, kReadHelp, readFromInstrument},
     {Command::Write, "write", kWriteOptions, kWriteHelp, writeToInstrument},
     {Command::Show, "show", kShowOptions, kShowHelp, showSetupFile},
+    {Command::Diff, "diff", kDiffOptions, kDiffHelp, diffSetups, kExitTrouble},
     {Command::History, "history", kHistoryOptions, kHistoryHelp, showHistory},
 }};
 

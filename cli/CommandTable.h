@@ -1,12 +1,14 @@
 #pragma once
 
+#include "cli/ExitStatus.h"
+
 #include <optional>
 #include <span>
 #include <string_view>
 
 struct CommandContext;
 
-enum class Command { Help, Ports, Identify, Read, Write, Show, History };
+enum class Command { Help, Ports, Identify, Read, Write, Show, Diff, History };
 
 enum class Option {
     Port,
@@ -28,15 +30,17 @@ enum class Option {
     Help,
 };
 
-// One command of mirafen-cli: its name, the options it takes besides --help, its help text, and
-// the function that does its work. The function throws CommandFailure or FileError when it
-// cannot do it; what it prints on success goes to the context's out.
+// One command of mirafen-cli: its name, the options it takes besides --help, its help text, the
+// function that does its work and returns the exit status, and the exit status when it fails.
+// The function throws CommandFailure or FileError when it cannot do its work; what it prints
+// otherwise goes to the context's out.
 struct CommandEntry {
     Command command;
     std::string_view name;
     std::span<const Option> options;
     std::string_view help;
-    void (*run)(const CommandContext& context);
+    int (*run)(const CommandContext& context);
+    int failureStatus = kExitFailure;
 
     bool accepts(Option option) const;
     // It opens the instrument's port, so it needs --port or --device.

@@ -2,6 +2,7 @@
 
 #include "cli/CommandContext.h"
 #include "cli/CommandFailure.h"
+#include "cli/ExitStatus.h"
 #include "cli/JsonText.h"
 #include "cli/TextColumns.h"
 #include "config/HistoryTime.h"
@@ -91,7 +92,7 @@ std::string historyTable(const std::vector<const TransferRow*>& rows) {
 
 } // namespace
 
-void showHistory(const CommandContext& context) {
+int showHistory(const CommandContext& context) {
     const std::string path = transferHistoryPath(context.settings);
     const TransferHistory history = readTransferHistory(path);
     if (!history.failure.empty())
@@ -112,4 +113,5 @@ void showHistory(const CommandContext& context) {
         context.out << "No recorded transfer matches.\n";
     else
         context.out << historyTable(rows);
+    return kExitSuccess;
 }

@@ -2,6 +2,7 @@
 
 #include "cli/CommandContext.h"
 #include "cli/CommandFailure.h"
+#include "cli/ExitStatus.h"
 #include "cli/InstrumentBatch.h"
 #include "cli/InstrumentReport.h"
 #include "cli/ProgressLine.h"
@@ -79,7 +80,17 @@ InstrumentJobs plannedJobs(const CommandContext& context, Task task,
 }
 
 std::string_view progressLabel(Task task) {
-    return task == Task::Write ? "Writing" : task == Task::Read ? "Reading" : "Identifying";
+    switch (task) {
+    case Task::Write:
+        return "Writing";
+    case Task::Read:
+        return "Reading";
+    case Task::Compare:
+        return "Comparing";
+    case Task::Identify:
+        break;
+    }
+    return "Identifying";
 }
 
 // Every transfer the jobs began, into the record; why it could not be written, if so.
@@ -116,8 +127,10 @@ std::optional<std::string> run(const CommandContext& context, Task task, Instrum
 void requireRecorded(const CommandContext& context, const std::optional<std::string>& problem) {
     if (!problem)
         return;
-    const std::string done =
-        context.invocation.command == Command::Write ? "Written into" : "Read from";
+    const Command command = context.invocation.command;
+    const std::string done = command == Command::Write  ? "Written into"
+                             : command == Command::Diff ? "Compared with"
+                                                        : "Read from";
     throw CommandFailure(done +
                          " the instrument, but the record could not be written: " + *problem);
 }
@@ -188,7 +201,7 @@ SetupSheet readSetupSheet(const InstrumentJob& job) {
 
 } // namespace
 
-void identifyInstrument(const CommandContext& context) {
+int identifyInstrument(const CommandContext& context) {
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     InstrumentJobs jobs = plannedJobs(context, Task::Identify, catalogue);
     serve(context, Task::Identify, jobs, [&context](const InstrumentJob& job) {
@@ -198,9 +211,10 @@ void identifyInstrument(const CommandContext& context) {
         context.out << (context.invocation.json ? identityJson(device, identity, module)
                                                 : identityText(device, identity, module));
     });
+    return kExitSuccess;
 }
 
-void readFromInstrument(const CommandContext& context) {
+int readFromInstrument(const CommandContext& context) {
     std::optional<SetupSheetOutput> sheet;
     if (context.invocation.pdf)
         sheet.emplace(*context.invocation.pdf, context.out);
@@ -216,11 +230,12 @@ void readFromInstrument(const CommandContext& context) {
         if (sheet)
             sheet->write(readSetupSheet(job));
     });
+    return kExitSuccess;
 }
 
-void writeToInstrument(const CommandContext& context) {
+int writeToInstrument(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
-    const SetupRecord setup = readSetupFileToWrite(invocation.file);
+    const SetupRecord setup = readSetupFileHoldingSetup(invocation.file);
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     // A module type that cannot be written is refused before any instrument is asked anything.
     InstrumentJobs jobs = plannedJobs(context, Task::Write, catalogue, setup);
@@ -230,4 +245,18 @@ void writeToInstrument(const CommandContext& context) {
                         << terminalSafe(job.serialWritten()) << " (" << moduleText(job) << ")"
                         << (invocation.verify ? ", verified" : "") << ".\n";
     });
+    return kExitSuccess;
+}
+
+int compareWithInstruments(const CommandContext& context, const SetupRecord& setup) {
+    const Invocation& invocation = context.invocation;
+    const ModuleCatalogue catalogue(context.settings.dataFolder());
+    InstrumentJobs jobs = plannedJobs(context, Task::Compare, catalogue, setup);
+    serve(context, Task::Compare, jobs, [&invocation, &context](const InstrumentJob& job) {
+        if (!invocation.quiet)
+            context.out << (invocation.json ? comparisonJson(job) : comparisonText(job));
+    });
+    const bool differs = std::ranges::any_of(
+        jobs, [](const InstrumentJob& job) { return !job.outcome().differences.empty(); });
+    return differs ? kExitDiffers : kExitSuccess;
 }

@@ -27,11 +27,12 @@ public:
         // A port that will not open or where nothing answers holds no instrument of ours (the
         // search of every port), rather than a failure.
         bool passOverSilentPort = false;
-        // Read: the file written, kSerialPlaceholder standing for the serial number; write: the
-        // file read, for the record.
+        // Read: the file written, kSerialPlaceholder standing for the serial number; write and
+        // compare: the file read, for the record.
         std::string fileName;
-        // Write:
+        // Write: what goes in; compare: what the instrument's setup is compared with.
         SetupRecord setup;
+        // Write:
         std::optional<std::string> serialText; // else the instrument's own, or the next one
         bool nextSerial = false;
         std::optional<ModuleCatalogue::Module> module; // else the instrument's own

@@ -1,5 +1,6 @@
 #include "cli/InstrumentReport.h"
 
+#include "cli/DifferenceText.h"
 #include "cli/JsonText.h"
 #include "cli/TextColumns.h"
 #include "device/DeviceInfo.h"
@@ -32,6 +33,24 @@ std::string identityJson(const std::string& devicePath, const DeviceIdentity& id
 
 namespace {
 
+using Task = InstrumentJob::Task;
+
+// "2 (4 Lead Quad), firmware 2.1"
+std::string moduleAndFirmware(const OperationOutcome& outcome) {
+    return std::to_string(outcome.identityBefore->moduleType) + " (" +
+           (outcome.module ? outcome.module->listText : "not in the module catalogue") +
+           "), firmware " + outcome.identityBefore->firmwareText();
+}
+
+std::string differenceCount(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " difference" : " differences");
+}
+
+std::string comparedLines(const InstrumentJob& job, std::string_view indent = {}) {
+    return differenceLines(job.outcome().differences, inFile(job.plan().fileName),
+                           "in the instrument", indent);
+}
+
 std::string serialOf(const InstrumentJob& job) {
     const OperationOutcome& outcome = job.outcome();
     if (const std::string written = job.serialWritten(); !written.empty())
@@ -44,11 +63,13 @@ std::string resultOf(const InstrumentJob& job) {
     if (job.failure())
         return "failed";
     switch (job.plan().task) {
-    case InstrumentJob::Task::Identify:
+    case Task::Identify:
         return "identified";
-    case InstrumentJob::Task::Read:
+    case Task::Read:
         return "read";
-    case InstrumentJob::Task::Write:
+    case Task::Compare:
+        return outcome.differences.empty() ? "same" : "differs";
+    case Task::Write:
         break;
     }
     return outcome.verified ? "verified" : "written";
@@ -59,13 +80,15 @@ std::string whatBecameOf(const InstrumentJob& job) {
     if (const std::optional<std::string> failure = job.failure())
         return "failed: " + *failure;
     switch (job.plan().task) {
-    case InstrumentJob::Task::Identify:
-        return std::to_string(outcome.identityBefore->moduleType) + " (" +
-               (outcome.module ? outcome.module->listText : "not in the module catalogue") +
-               "), firmware " + outcome.identityBefore->firmwareText();
-    case InstrumentJob::Task::Read:
+    case Task::Identify:
+        return moduleAndFirmware(outcome);
+    case Task::Read:
         return "read into " + job.fileRead();
-    case InstrumentJob::Task::Write:
+    case Task::Compare:
+        return (outcome.differences.empty() ? "same"
+                                            : differenceCount(outcome.differences.size())) +
+               ", module " + moduleAndFirmware(outcome);
+    case Task::Write:
         break;
     }
     return outcome.verified ? "written, verified" : "written";
@@ -78,32 +101,65 @@ std::string batchText(const InstrumentJobs& jobs) {
     for (const InstrumentJob& job : jobs)
         deviceWidth = std::max(deviceWidth, terminalSafe(job.plan().devicePath).size());
     std::string text;
-    for (const InstrumentJob& job : jobs)
-        if (!job.passedOver())
-            text += padded(terminalSafe(job.plan().devicePath), deviceWidth) + "  " +
-                    padded(terminalSafe(serialOf(job)), kSerialTextWidth) + "  " +
-                    terminalSafe(whatBecameOf(job)) + "\n";
+    for (const InstrumentJob& job : jobs) {
+        if (job.passedOver())
+            continue;
+        text += padded(terminalSafe(job.plan().devicePath), deviceWidth) + "  " +
+                padded(terminalSafe(serialOf(job)), kSerialTextWidth) + "  " +
+                terminalSafe(whatBecameOf(job)) + "\n";
+        if (job.plan().task == Task::Compare)
+            text += comparedLines(job, "    ");
+    }
     return text;
 }
 
+namespace {
+
+// The job's JSON object; its differences go on one line when oneLine.
+JsonObject jobJson(const InstrumentJob& job, bool oneLine) {
+    const OperationOutcome& outcome = job.outcome();
+    JsonObject item;
+    item.add("device", jsonString(job.plan().devicePath))
+        .add("serialNumber", outcome.identityBefore ? jsonString(serialOf(job)) : "null")
+        .add("result", jsonString(resultOf(job)));
+    if (outcome.identityBefore)
+        item.add("moduleType", std::to_string(outcome.identityBefore->moduleType))
+            .add("firmware", jsonString(outcome.identityBefore->firmwareText()));
+    if (const std::string file = job.fileRead(); !file.empty())
+        item.add("file", jsonString(file));
+    if (job.plan().task == Task::Compare) {
+        const std::vector<std::string> differences =
+            differencesJson(outcome.differences, "file", "instrument");
+        item.add("file", jsonString(job.plan().fileName))
+            .add("differences", oneLine ? jsonArrayLine(differences) : jsonArray(differences, 1));
+    }
+    const std::optional<std::string> failure = job.failure();
+    item.add("detail", failure ? jsonString(*failure) : "null");
+    return item;
+}
+
+} // namespace
+
 std::string batchJson(const InstrumentJobs& jobs) {
     std::vector<std::string> items;
-    for (const InstrumentJob& job : jobs) {
-        const OperationOutcome& outcome = job.outcome();
-        if (job.passedOver())
-            continue;
-        JsonObject item;
-        item.add("device", jsonString(job.plan().devicePath))
-            .add("serialNumber", outcome.identityBefore ? jsonString(serialOf(job)) : "null")
-            .add("result", jsonString(resultOf(job)));
-        if (outcome.identityBefore)
-            item.add("moduleType", std::to_string(outcome.identityBefore->moduleType))
-                .add("firmware", jsonString(outcome.identityBefore->firmwareText()));
-        if (const std::string file = job.fileRead(); !file.empty())
-            item.add("file", jsonString(file));
-        const std::optional<std::string> failure = job.failure();
-        item.add("detail", failure ? jsonString(*failure) : "null");
-        items.push_back(item.line());
-    }
+    for (const InstrumentJob& job : jobs)
+        if (!job.passedOver())
+            items.push_back(jobJson(job, true).line());
     return JsonObject().add("instruments", jsonArray(items, 1)).text() + "\n";
+}
+
+std::string comparisonText(const InstrumentJob& job) {
+    const OperationOutcome& outcome = job.outcome();
+    const std::string file = job.plan().fileName == "-" ? "standard input" : job.plan().fileName;
+    const std::string result =
+        outcome.differences.empty()
+            ? "the same setup as " + file + "."
+            : differenceCount(outcome.differences.size()) + " from " + file + ":";
+    return terminalSafe("Instrument " + outcome.identityBefore->serialText + ", module " +
+                        moduleAndFirmware(outcome) + ": " + result) +
+           "\n" + comparedLines(job);
+}
+
+std::string comparisonJson(const InstrumentJob& job) {
+    return jobJson(job, false).text() + "\n";
 }

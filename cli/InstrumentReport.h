@@ -18,8 +18,13 @@ std::string identityJson(const std::string& devicePath, const DeviceIdentity& id
 
 // A batch: one line per instrument (the ports of a search where none answered left out), its
 // device, its serial number and what became of it
-// ("written", "written, verified", "read into FILE", its module for identify, or "failed: "
-// and the reason).
+// ("written", "written, verified", "read into FILE", its module for identify, "same" or the
+// number of differences with its module for diff, then the differences, or "failed: " and the
+// reason).
 std::string batchText(const InstrumentJobs& jobs);
 // The same as one JSON document.
 std::string batchJson(const InstrumentJobs& jobs);
+
+// diff with one instrument: its identity, whether it holds the file, and the differences.
+std::string comparisonText(const InstrumentJob& job);
+std::string comparisonJson(const InstrumentJob& job);

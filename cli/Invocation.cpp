@@ -224,21 +224,28 @@ private:
     }
 
     void positional(std::string_view argument) {
+        const Command command = invocation.command;
         const bool takesFile =
-            invocation.command == Command::Write || invocation.command == Command::Show;
-        if (!takesFile || !invocation.file.empty())
+            command == Command::Write || command == Command::Show || command == Command::Diff;
+        if (takesFile && invocation.file.empty())
+            invocation.file = argument;
+        else if (command == Command::Diff && invocation.secondFile.empty())
+            invocation.secondFile = argument;
+        else
             throw UsageError{"unexpected argument '" + std::string(argument) + "'"};
-        invocation.file = argument;
     }
 
     void checkComplete() const {
         const Command command = invocation.command;
-        if (commandEntry(command).talksToInstrument())
+        if ((command == Command::Write || command == Command::Show || command == Command::Diff) &&
+            invocation.file.empty())
+            throw UsageError{commandName() + " needs a setup file"};
+        if (!invocation.secondFile.empty())
+            checkTwoFiles();
+        else if (commandEntry(command).talksToInstrument())
             checkPorts();
         if (command == Command::Read && invocation.file.empty())
             throw UsageError{"read needs the file to write: -o FILE"};
-        if ((command == Command::Write || command == Command::Show) && invocation.file.empty())
-            throw UsageError{commandName() + " needs a setup file"};
         if (invocation.digest && invocation.json)
             throw UsageError{"--digest and --json exclude each other"};
         if (command == Command::Show && invocation.pdf && (invocation.digest || invocation.json))
@@ -249,6 +256,15 @@ private:
             throw UsageError{"--serial and --next-serial exclude each other"};
         if (invocation.firstSerial && (invocation.serialText || invocation.nextSerial))
             throw UsageError{"--serial-from excludes --serial and --next-serial"};
+    }
+
+    void checkTwoFiles() const {
+        if (invocation.allPorts || !invocation.comNumbers.empty() ||
+            !invocation.devicePaths.empty() || invocation.wait || invocation.minimumSpacing)
+            throw UsageError{"diff FILE1 FILE2 compares two files: the instrument's options are "
+                             "for diff FILE with --port, --device or --all"};
+        if (invocation.file == "-" && invocation.secondFile == "-")
+            throw UsageError{"- stands for standard input once"};
     }
 
     void checkPorts() const {

@@ -26,9 +26,11 @@ struct Invocation {
     // From a reply to the next request; zenset.sys decides when it is not given.
     std::optional<std::chrono::milliseconds> minimumSpacing;
 
-    // read: the file written, "{serial}" standing for the instrument's serial number; write and
-    // show: the file read; "-" is standard output or input.
+    // read: the file written, "{serial}" standing for the instrument's serial number; write,
+    // show and diff: the file read; "-" is standard output or input.
     std::string file;
+    // diff: the setup file compared with file instead of an instrument.
+    std::string secondFile;
 
     std::optional<std::string> serialText; // as typed: 1 to 8 digits; for history any text
     bool nextSerial = false;

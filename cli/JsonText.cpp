@@ -81,3 +81,10 @@ std::string JsonObject::line() const {
 std::string jsonArray(const std::vector<std::string>& items, int level) {
     return block('[', items, ']', level);
 }
+
+std::string jsonArrayLine(const std::vector<std::string>& items) {
+    std::string text = "[";
+    for (const std::string& item : items)
+        text += (text.size() > 1 ? ", " : "") + item;
+    return text + "]";
+}

@@ -24,3 +24,5 @@ private:
 
 // Items one a line, indented as JsonObject::text does.
 std::string jsonArray(const std::vector<std::string>& items, int level);
+// All on one line.
+std::string jsonArrayLine(const std::vector<std::string>& items);

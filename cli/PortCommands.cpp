@@ -1,6 +1,7 @@
 #include "cli/PortCommands.h"
 
 #include "cli/CommandContext.h"
+#include "cli/ExitStatus.h"
 #include "cli/TextColumns.h"
 #include "config/ComPorts.h"
 #include "device/SerialPortDiscovery.h"
@@ -24,11 +25,11 @@ std::string boundComNumbers(const ProgramSettings& settings, const DiscoveredPor
 
 } // namespace
 
-void listPorts(const CommandContext& context) {
+int listPorts(const CommandContext& context) {
     const std::vector<DiscoveredPort> ports = discoverSerialPorts();
     if (ports.empty()) {
         context.err << "No serial ports were found on this computer.\n";
-        return;
+        return kExitSuccess;
     }
     std::vector<std::array<std::string, 3>> rows;
     std::size_t pathWidth = 0;
@@ -47,4 +48,5 @@ void listPorts(const CommandContext& context) {
             line = padded(line, pathWidth + 2 + descriptionWidth) + "  " + comNumbers;
         context.out << line << '\n';
     }
+    return kExitSuccess;
 }

@@ -3,4 +3,4 @@
 struct CommandContext;
 
 // ports: the serial ports of this computer and the COM numbers that stand for them.
-void listPorts(const CommandContext& context);
+int listPorts(const CommandContext& context);

@@ -3,4 +3,4 @@
 struct CommandContext;
 
 // show: a setup file as a table, as JSON, as its digest or as its setup sheet.
-void showSetupFile(const CommandContext& context);
+int showSetupFile(const CommandContext& context);

@@ -36,7 +36,7 @@ SetupRecord readExistingSetupFile(const std::string& path) {
     return setupIn(contentOf(path));
 }
 
-SetupRecord readSetupFileToWrite(const std::string& path) {
+SetupRecord readSetupFileHoldingSetup(const std::string& path) {
     const KeyValueText content = contentOf(path);
     if (!holdsSetupKey(content))
         throw CommandFailure(terminalSafe(path) + " is not a setup file: it holds no setup key.");

@@ -9,6 +9,7 @@
 // is missing or cannot be read.
 SetupRecord readExistingSetupFile(const std::string& path);
 
-// The same for a setup about to go into an instrument: a file in which no setup key is found is
-// no setup file, and writing it would blank every lead, so it throws CommandFailure.
-SetupRecord readSetupFileToWrite(const std::string& path);
+// The same for a setup to be written into an instrument or compared: a file in which no setup
+// key is found is no setup file (writing it would blank every lead), so it throws
+// CommandFailure.
+SetupRecord readSetupFileHoldingSetup(const std::string& path);

@@ -9,16 +9,18 @@
 struct TransferRow {
     std::string time;         // ISO 8601 with the UTC offset: 2026-12-10T22:31:05+01:00
     std::string program;      // mirafen or mirafen-cli
-    std::string action;       // read, write or verify
+    std::string action;       // read, write, verify or compare
     std::string device;       // the serial device's path
     std::string serialBefore; // the instrument's serial number before the transfer
     std::string serialAfter;  // and after it; empty when a cancel leaves it unknown
     std::string module;       // the module type's code
     std::string firmware;     // "%d.%d"
     std::string setupFile;    // the setup file read or written; empty when none
-    std::string setupSha256;  // setupDigest of the setup written, or read when the read completed
-    std::string result;       // ok, failed or cancelled
-    std::string detail;       // the failure's one-line reason
+    std::string setupSha256;  // setupDigest of the setup written, compared, or read when the read
+                              // completed
+    std::string result;       // ok, failed or cancelled; a comparison's same or differs
+    std::string detail;       // the failure's one-line reason; the fields a comparison found
+                              // differing
     std::string user;
     std::string host;
 };
@@ -27,9 +29,12 @@ struct TransferRow {
 inline constexpr std::string_view kActionRead = "read";
 inline constexpr std::string_view kActionWrite = "write";
 inline constexpr std::string_view kActionVerify = "verify";
+inline constexpr std::string_view kActionCompare = "compare";
 inline constexpr std::string_view kResultOk = "ok";
 inline constexpr std::string_view kResultFailed = "failed";
 inline constexpr std::string_view kResultCancelled = "cancelled";
+inline constexpr std::string_view kResultSame = "same";
+inline constexpr std::string_view kResultDiffers = "differs";
 
 // The serial number an instrument holds after a transfer: a load changes nothing; a save
 // changes it once its identity is written, which a failure says (identityWritten); after a

@@ -13,6 +13,19 @@ using Direction = InstrumentSession::Direction;
 using Kind = OperationRequest::Kind;
 using Result = OperationOutcome::Result;
 
+std::string_view actionOf(Kind kind) {
+    switch (kind) {
+    case Kind::Read:
+        return kActionRead;
+    case Kind::Compare:
+        return kActionCompare;
+    case Kind::Identify:
+    case Kind::Write:
+        break;
+    }
+    return kActionWrite;
+}
+
 } // namespace
 
 InstrumentOperation::InstrumentOperation(InstrumentSession& session, OperationRequest request,
@@ -86,7 +99,7 @@ void InstrumentOperation::plan(const DeviceIdentity& identity, TimePoint now) {
             request_.module ? *request_.module : requireModule(catalogue, identity.moduleType);
         outcome_.device = instrumentInfo(identity, *outcome_.module);
         transferred_ = request_.setup;
-        if (request_.kind == Kind::Read) {
+        if (request_.kind != Kind::Write) {
             if (request_.setupFileFor)
                 outcome_.setupFile = request_.setupFileFor(identity);
             step = Step::Transferring;
@@ -129,20 +142,22 @@ void InstrumentOperation::transferred(TimePoint now) {
     position = 0;
     total = 0;
     const bool verifying = step == Step::VerifyingRead;
-    const std::string_view action = verifying                     ? kActionVerify
-                                    : request_.kind == Kind::Read ? kActionRead
-                                                                  : kActionWrite;
+    const std::string_view action = verifying ? kActionVerify : actionOf(request_.kind);
+    // A load that broke off holds no setup worth naming; a save names what it sent, a
+    // comparison what it compared with.
+    const SetupRecord* named = action == kActionWrite     ? &transferred_
+                               : action == kActionCompare ? &request_.setup
+                                                          : nullptr;
     if (session.transferResult() == InstrumentSession::Result::Cancelled) {
         outcome_.result = Result::Cancelled;
-        recordTransfer(action, action == kActionWrite ? &transferred_ : nullptr);
+        recordTransfer(action, named);
         finish(Result::Cancelled);
         return;
     }
     if (const std::optional<TransferFailure> failure = session.transferFailure()) {
         lastFailure = failure;
         setFailure(transferFailure(*failure));
-        // A load that broke off holds no setup worth naming; a save names what it sent.
-        recordTransfer(action, failure->writing ? &transferred_ : nullptr);
+        recordTransfer(action, named);
         finish(Result::Failed);
         return;
     }
@@ -153,9 +168,16 @@ void InstrumentOperation::transferred(TimePoint now) {
         return;
     }
     // A completed read is normalized as the window shows it, and so saves it.
-    if (request_.kind == Kind::Read)
+    if (request_.kind != Kind::Write)
         transferred_.normalizeCodes();
     outcome_.setup = transferred_;
+    if (request_.kind == Kind::Compare) {
+        outcome_.differences =
+            setupDifferences(request_.setup, transferred_, outcome_.device.leadCount);
+        recordTransfer(action, named);
+        finish(Result::Completed);
+        return;
+    }
     if (request_.kind == Kind::Read) {
         keepReadSetup();
         recordTransfer(action, &transferred_);
@@ -195,17 +217,20 @@ void InstrumentOperation::keepReadSetup() {
 
 void InstrumentOperation::recordTransfer(std::string_view action, const SetupRecord* setup) {
     const bool verifying = action == kActionVerify;
-    TransferFacts facts{.program = request_.program,
-                        .action = action,
-                        .devicePath = request_.devicePath,
-                        .serialBefore =
-                            verifying ? readInfo.serialText : outcome_.identityBefore->serialText,
-                        .device = verifying ? readInfo : outcome_.device,
-                        .setupFile = outcome_.setupFile,
-                        .setup = setup,
-                        .result = outcome_.result,
-                        .failure = outcome_.failure ? &*outcome_.failure : nullptr,
-                        .transferFailure = lastFailure ? &*lastFailure : nullptr};
+    TransferFacts facts{
+        .program = request_.program,
+        .action = action,
+        .devicePath = request_.devicePath,
+        .serialBefore = verifying ? readInfo.serialText : outcome_.identityBefore->serialText,
+        .device = verifying ? readInfo : outcome_.device,
+        .setupFile = outcome_.setupFile,
+        .setup = setup,
+        .result = outcome_.result,
+        .failure = outcome_.failure ? &*outcome_.failure : nullptr,
+        .transferFailure = lastFailure ? &*lastFailure : nullptr,
+        .differences = action == kActionCompare && outcome_.result == Result::Completed
+                           ? &outcome_.differences
+                           : nullptr};
     outcome_.rows.push_back(transferRow(facts));
 }
 

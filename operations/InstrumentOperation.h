@@ -17,7 +17,8 @@
 
 // What a front end asks of one instrument.
 struct OperationRequest {
-    enum class Kind { Identify, Read, Write };
+    // Compare: read as Read does, then compare with setup; nothing is written.
+    enum class Kind { Identify, Read, Write, Compare };
 
     Kind kind = Kind::Identify;
     std::string program; // in the record: mirafen or mirafen-cli
@@ -34,7 +35,8 @@ struct OperationRequest {
     bool nextSerial = false;
     // Write: read the setup back afterwards and compare it with what was written.
     bool verify = false;
-    // Write: what goes in; read: what the read starts from (leads beyond the module stay).
+    // Write: what goes in; read: what the read starts from (leads beyond the module stay);
+    // compare: what the instrument's setup is compared with.
     SetupRecord setup;
     // The setup file named in the record.
     std::string setupFile;
@@ -59,18 +61,19 @@ struct OperationOutcome {
     std::optional<ModuleCatalogue::Module> module;
     // What was written or read with.
     DeviceInfo device;
-    // Read: what was read; write: what was written; verified: what was read back.
+    // Read and compare: what was read; write: what was written; verified: what was read back.
     SetupRecord setup;
     std::string setupFile;
     bool verified = false;
-    std::vector<SetupDifference> differences; // of a verify that failed
-    std::vector<TransferRow> rows;            // for the record, one per transfer begun
+    // Of a verify that failed; of a comparison, none when the instrument holds the setup.
+    std::vector<SetupDifference> differences;
+    std::vector<TransferRow> rows; // for the record, one per transfer begun
 };
 
 // One operation on one instrument session: ask for the identity unless it is known, then read
-// the setup, or write one and read it back to verify. Each step is started as the one before
-// ends, from the session's own events, so that many run at once on one loop and the window's
-// runs beside its poll. ended runs once, when the outcome is complete.
+// the setup (and compare it with another), or write one and read it back to verify. Each step is
+// started as the one before ends, from the session's own events, so that many run at once on one
+// loop and the window's runs beside its poll. ended runs once, when the outcome is complete.
 class InstrumentOperation {
 public:
     using TimePoint = InstrumentSession::TimePoint;

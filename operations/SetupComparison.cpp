@@ -22,10 +22,25 @@ std::string registersText(const std::vector<std::uint8_t>& registers) {
     return text + (registers.size() == 1 ? " differs." : " differ.");
 }
 
-// A name as the instrument holds it: its register's 8 characters.
-std::string storedName(const std::string& name) {
-    const auto stored = encodeLead({false, name});
-    return std::string(stored.begin() + 1, stored.end());
+// What an instrument of leadCount leads gives back of setup once it is written: the write's
+// registers, stored as a read stores them. The device image decides what each register keeps.
+SetupRecord heldByInstrument(const SetupRecord& setup, std::uint8_t leadCount) {
+    DeviceInfo info;
+    info.leadCount = leadCount;
+    SetupRecord held;
+    for (const RequestEntry& entry : buildWriteList(setup, info))
+        storeReadReply(held, leadCount, entry.command, std::span(entry.data).first(entry.length));
+    held.normalizeCodes();
+    return held;
+}
+
+std::string skipText(bool skipped) {
+    return skipped ? "yes" : "no";
+}
+
+std::string settingText(const SetupField& field, const SetupRecord& record) {
+    const std::string value = field.valueText(record);
+    return field.windowUnit.empty() ? value : value + " " + std::string(field.windowUnit);
 }
 
 std::string quoted(const std::string& text) {
@@ -34,38 +49,42 @@ std::string quoted(const std::string& text) {
 
 } // namespace
 
-std::vector<SetupDifference> setupDifferences(const SetupRecord& expected, const SetupRecord& found,
-                                              int leadCount) {
-    SetupRecord left = expected;
-    SetupRecord right = found;
-    left.normalizeCodes();
-    right.normalizeCodes();
-    std::vector<SetupDifference> differences;
-    const int leads = std::min(leadCount, SetupRecord::kMaxLeads);
+std::vector<ComparedField> comparedFields(const SetupRecord& expected, const SetupRecord& found,
+                                          int leadCount) {
+    const auto leads = static_cast<std::uint8_t>(std::clamp(leadCount, 0, SetupRecord::kMaxLeads));
+    const SetupRecord left = heldByInstrument(expected, leads);
+    const SetupRecord right = heldByInstrument(found, leads);
+    std::vector<ComparedField> fields;
     for (int lead = 1; lead <= leads; ++lead) {
         const std::string prefix = "Lead " + std::to_string(lead);
-        const std::string leftName = storedName(left.leadName[lead]);
-        const std::string rightName = storedName(right.leadName[lead]);
-        if (leftName != rightName)
-            differences.push_back({prefix + " name", leftName, rightName});
-        if (left.leadSkip[lead] != right.leadSkip[lead])
-            differences.push_back({prefix + " skipped", left.leadSkip[lead] ? "yes" : "no",
-                                   right.leadSkip[lead] ? "yes" : "no"});
+        fields.push_back({prefix + " name", left.leadName[lead], right.leadName[lead]});
+        fields.push_back(
+            {prefix + " skipped", skipText(left.leadSkip[lead]), skipText(right.leadSkip[lead])});
     }
-    for (const SetupField& field : kSetupFields) {
-        const std::string leftValue = field.valueText(left) + std::string(field.unit);
-        const std::string rightValue = field.valueText(right) + std::string(field.unit);
-        if (leftValue != rightValue)
-            differences.push_back({std::string(field.label), leftValue, rightValue});
-    }
+    for (const SetupField& field : kSetupFields)
+        fields.push_back(
+            {std::string(field.windowLabel), settingText(field, left), settingText(field, right)});
+    return fields;
+}
+
+std::vector<SetupDifference> setupDifferences(const SetupRecord& expected, const SetupRecord& found,
+                                              int leadCount) {
+    std::vector<SetupDifference> differences = comparedFields(expected, found, leadCount);
+    std::erase_if(differences, [](const ComparedField& field) { return !field.differs(); });
     return differences;
+}
+
+std::string differenceLine(const SetupDifference& difference, std::string_view expectedPlace,
+                           std::string_view foundPlace) {
+    return difference.field + ": " + quoted(difference.expected) + " " +
+           std::string(expectedPlace) + ", " + quoted(difference.found) + " " +
+           std::string(foundPlace);
 }
 
 std::string differencesText(const std::vector<SetupDifference>& differences) {
     std::string text;
     for (const SetupDifference& difference : differences)
-        text += difference.field + ": " + quoted(difference.expected) + " here, " +
-                quoted(difference.found) + " in the instrument\n";
+        text += differenceLine(difference, "here", "in the instrument") + "\n";
     return text;
 }
 

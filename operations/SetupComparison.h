@@ -5,24 +5,36 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// One field in which two setups differ, with each one's value as the instrument holds it.
-struct SetupDifference {
-    std::string field; // "Lead 5 name", "Lead 5 skipped", or a setting's label
+// One field of a setup as two setups hold it, each value as an instrument holds it.
+struct ComparedField {
+    std::string field; // "Lead 5 name", "Lead 5 skipped", or a setting's label in the window
     std::string expected;
     std::string found;
 
-    bool operator==(const SetupDifference&) const = default;
+    bool differs() const { return expected != found; }
+    bool operator==(const ComparedField&) const = default;
 };
 
-// What an instrument of leadCount leads would hold of expected and of found, compared field by
-// field in the order of a setup file: a name as the instrument stores it (its first 8
-// characters, blank-padded), option codes as normalized, only the module's leads.
+// A field in which two setups differ.
+using SetupDifference = ComparedField;
+
+// What an instrument of leadCount leads would hold of expected and of found, field by field in
+// the order of a setup file: each lead's name (its first 8 characters, blank-padded) and skip
+// flag, only the module's leads, then the seven settings, as the instrument gives them back
+// (option codes normalized, the shut-off time in whole tens of seconds).
+std::vector<ComparedField> comparedFields(const SetupRecord& expected, const SetupRecord& found,
+                                          int leadCount);
+// The fields of comparedFields that differ.
 std::vector<SetupDifference> setupDifferences(const SetupRecord& expected, const SetupRecord& found,
                                               int leadCount);
 
-// "Lead 5 name: "ARM     " here, "LEG     " in the instrument", one line a difference.
+// "Lead 5 name: "ARM     " here, "LEG     " in the instrument", the places as given.
+std::string differenceLine(const SetupDifference& difference, std::string_view expectedPlace,
+                           std::string_view foundPlace);
+// One differenceLine a line, with the places of a verify.
 std::string differencesText(const std::vector<SetupDifference>& differences);
 
 // Compares what a write of record and info sent, register by register and the identity

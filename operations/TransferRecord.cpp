@@ -16,6 +16,14 @@ std::string_view resultText(OperationOutcome::Result result) {
     return kResultCancelled;
 }
 
+// "Lead 5 name, Test Frequency"
+std::string fieldsText(const std::vector<SetupDifference>& differences) {
+    std::string text;
+    for (const SetupDifference& difference : differences)
+        text += (text.empty() ? "" : ", ") + difference.field;
+    return text;
+}
+
 } // namespace
 
 TransferRow transferRow(const TransferFacts& facts) {
@@ -30,7 +38,10 @@ TransferRow transferRow(const TransferFacts& facts) {
     if (facts.setup != nullptr)
         row.setupSha256 = setupDigest(*facts.setup);
     row.result = resultText(facts.result);
-    if (facts.transferFailure != nullptr)
+    if (facts.differences != nullptr) {
+        row.result = facts.differences->empty() ? kResultSame : kResultDiffers;
+        row.detail = fieldsText(*facts.differences);
+    } else if (facts.transferFailure != nullptr)
         row.detail = transferFailureText(*facts.transferFailure);
     else if (facts.failure != nullptr)
         row.detail = facts.failure->line;

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What the record keeps of one transfer, as an operation saw it.
 struct TransferFacts {
@@ -20,6 +21,8 @@ struct TransferFacts {
     OperationOutcome::Result result = OperationOutcome::Result::Completed;
     const OperationFailure* failure = nullptr;
     const TransferFailure* transferFailure = nullptr;
+    // A comparison that was made: what it found, for its result and detail.
+    const std::vector<SetupDifference>* differences = nullptr;
 };
 
 // The transfer's row of the record, by one rule for every front end.

@@ -11,6 +11,7 @@
 #include "ui/OptionGroups.h"
 #include "ui/SetupSheetActions.h"
 
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -67,6 +68,10 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
 
     new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { showHelp(this); });
     sheetActions = new SetupSheetActions(*this);
+    compareAction = new QAction(tr("&Compare with Instrument..."), this);
+    compareAction->setObjectName("compareAction");
+    compareAction->setEnabled(false);
+    connect(compareAction, &QAction::triggered, this, &MainWindow::compareWithDevice);
 }
 
 MainWindow::~MainWindow() {
@@ -139,6 +144,7 @@ void MainWindow::showHistory() {
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
+    menu.addAction(compareAction);
     menu.addAction(tr("Transfer &History..."), this, &MainWindow::showHistory);
     QAction* verify = menu.addAction(tr("&Verify After Saving"));
     verify->setObjectName("verifyAfterSavingAction");

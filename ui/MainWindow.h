@@ -101,6 +101,9 @@ private:
 
     void loadFromDevice();
     void saveToDevice();
+    // Reads the instrument as a load does, changing nothing in the window, and shows how the
+    // window's setup differs from what it holds.
+    void compareWithDevice();
     // Runs an operation of kind on the attached instrument in the transfer dialog, records it
     // and reports its failure.
     OperationOutcome runOperation(OperationRequest::Kind kind);
@@ -126,5 +129,6 @@ private:
     DeviceInfoGroup* devicePanel = nullptr;
     QPushButton* deviceLoadButton = nullptr;
     QPushButton* deviceSaveButton = nullptr;
+    QAction* compareAction = nullptr;
     SetupSheetActions* sheetActions = nullptr;
 };

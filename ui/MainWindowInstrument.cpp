@@ -2,6 +2,7 @@
 #include "config/TransferHistory.h"
 #include "device/DeviceImage.h"
 #include "setup/FileError.h"
+#include "ui/CompareDialog.h"
 #include "ui/DeviceInfoGroup.h"
 #include "ui/LeadGrid.h"
 #include "ui/MainWindow.h"
@@ -56,6 +57,7 @@ void MainWindow::showPollOutcome(const IdentificationPoll::Outcome& outcome) {
 void MainWindow::setConnected(bool on) {
     deviceLoadButton->setEnabled(on);
     deviceSaveButton->setEnabled(on);
+    compareAction->setEnabled(on);
     if (on) {
         grid->rebuildGrid();
         return;
@@ -136,6 +138,24 @@ void MainWindow::loadFromDevice() {
     grid->rebuildGrid();
     if (outcome.result == OperationOutcome::Result::Completed)
         markSetupUnchanged();
+}
+
+void MainWindow::compareWithDevice() {
+    commitEdits();
+    const OperationOutcome outcome = runOperation(OperationRequest::Kind::Compare);
+    if (outcome.result != OperationOutcome::Result::Completed)
+        return;
+    const DeviceIdentity& identity = *outcome.identityBefore;
+    const auto module = ModuleCatalogue(settings.dataFolder()).lookup(outcome.device.moduleType);
+    const QString instrument =
+        tr("Instrument %1, module %2 (%3), firmware %4")
+            .arg(QString::fromLatin1(identity.serialText))
+            .arg(outcome.device.moduleType)
+            .arg(module ? QString::fromLatin1(module->listText) : tr("not in the module catalogue"))
+            .arg(QString::fromStdString(identity.firmwareText()));
+    CompareDialog(this, comparedFields(document.record, outcome.setup, outcome.device.leadCount),
+                  instrument)
+        .exec();
 }
 
 void MainWindow::setVerifiesSaves(bool on) {

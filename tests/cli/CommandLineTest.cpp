@@ -45,6 +45,7 @@ TEST_P(CliUsageTest, HelpGoesToStandardOutputWrongUsageExitsWithTwoAndTheReason)
 const std::string kProgramUsage = "Usage: mirafen-cli COMMAND";
 const std::string kReadUsage = "Usage: mirafen-cli read ";
 const std::string kWriteUsage = "Usage: mirafen-cli write ";
+const std::string kDiffUsage = "Usage: mirafen-cli diff ";
 
 INSTANTIATE_TEST_SUITE_P(
     CommandLines, CliUsageTest,
@@ -102,6 +103,15 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"write", "a.prp", "--port", "1", "--min-spacing", "1001"},
                   "--min-spacing takes a number from 0 to 1000, not '1001'",
                   kWriteUsage},
+        UsageCase{{"help", "diff"}, "", kDiffUsage},
+        UsageCase{{"diff", "--port", "1"}, "diff needs a setup file", kDiffUsage},
+        UsageCase{{"diff", "a.prp"}, "give the port: --port N or --device PATH", kDiffUsage},
+        UsageCase{{"diff", "a.prp", "b.prp", "c.prp"}, "unexpected argument 'c.prp'", kDiffUsage},
+        UsageCase{{"diff", "a.prp", "b.prp", "--all"},
+                  "diff FILE1 FILE2 compares two files: the instrument's options are for diff "
+                  "FILE with --port, --device or --all",
+                  kDiffUsage},
+        UsageCase{{"diff", "-", "-"}, "- stands for standard input once", kDiffUsage},
         UsageCase{{"ports", "--device", "/dev/ttyS0"},
                   "unknown option '--device' for ports",
                   "Usage: mirafen-cli ports"}));

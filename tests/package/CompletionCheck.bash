@@ -27,11 +27,11 @@ expect() {
     fi
 }
 
-expect "commands" "$(printf '%s\n' --help --version help history identify ports read show write)" \
+expect "commands" "$(printf '%s\n' --help --version diff help history identify ports read show write)" \
     "$(complete_words '')"
 expect "help topics" "$(printf '%s\n' read)" "$(complete_words help r)"
 
-for command in ports identify read write show history; do
+for command in ports identify read write show diff history; do
     named=$("$cli" "$command" --help | grep -oE '(^|[][ (|,])--?[a-z][a-z-]*' | sed 's/^[^-]*//')
     expect "options of $command" "$(printf '%s\n' --help "$named" | sed '/^$/d' | sort -u)" \
         "$(complete_words "$command" - | sort -u)"
@@ -42,6 +42,8 @@ trap 'rm -rf "$folder"' EXIT
 mkdir "$folder/ward 4"
 touch "$folder/ward 4/first setup.prp" "$folder/ward 4/notes.txt"
 expect "setup file" "$folder/ward 4/first setup.prp" "$(complete_words show "$folder/ward 4/")"
+expect "second setup file" "$folder/ward 4/first setup.prp" \
+    "$(complete_words diff ward.prp "$folder/ward 4/")"
 expect "port number" "$(printf '%s\n' 1 10 11 12 13 14 15 16)" "$(complete_words identify --port 1)"
 
 exit $((failures > 0))

@@ -1,10 +1,12 @@
 #include "WindowTest.h"
+#include "ui/CompareDialog.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTableWidget>
 #include <QToolButton>
 
 namespace {
@@ -119,6 +121,28 @@ TEST_F(AccessibilityTest, NoEditOrButtonIsNamelessOrNamedAfterItsGroup) {
         EXPECT_FALSE(groupTitles.contains(name))
             << control->objectName().toStdString() << " reads " << name.toStdString();
     }
+}
+
+TEST_F(AccessibilityTest, TheComparisonTableIsNamedAndItsDifferingCellsSaySo) {
+    SetupRecord setup;
+    setup.resetToDefaults();
+    SetupRecord instrument = setup;
+    instrument.leadName[2] = "Leg";
+    CompareDialog dialog(nullptr, comparedFields(setup, instrument, 2), "Instrument 00004711");
+    auto* table = dialog.findChild<QTableWidget*>("comparisonTable");
+    ASSERT_NE(table, nullptr);
+
+    EXPECT_EQ(spoken(table), "This setup and the instrument, field by field");
+    EXPECT_EQ(spoken(table, QAccessible::Description),
+              "1 field differs between this setup and the instrument.");
+    QAccessibleTableInterface* cells = accessible(table)->tableInterface();
+    ASSERT_NE(cells, nullptr);
+    EXPECT_EQ(cells->columnDescription(2), "The Instrument");
+    for (int column = 0; column < 3; ++column) {
+        EXPECT_EQ(cells->cellAt(2, column)->text(QAccessible::Description), "Differs") << column;
+        EXPECT_EQ(cells->cellAt(3, column)->text(QAccessible::Description), "") << column;
+    }
+    EXPECT_EQ(cells->cellAt(2, 2)->text(QAccessible::Name), "Leg");
 }
 
 } // namespace

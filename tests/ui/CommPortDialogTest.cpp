@@ -254,7 +254,9 @@ TEST(FindTheInstrumentOnSilentLines, SaysSoWhenNoPortAnswers) {
     CommPortDialog dialog(
         nullptr, 2,
         {fakeDevice,
-         [&] { return std::vector{portAt(first.slavePath()), portAt(second.slavePath())}; },
+         [&] {
+             return std::vector{portAt(first.slavePath()), portAt(second.slavePath())};
+         },
          {}});
 
     const QString result = search(dialog);

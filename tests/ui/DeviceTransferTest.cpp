@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTimer>
 
 namespace {
@@ -339,6 +340,83 @@ TEST_F(DeviceTransferTest, ARecordThatCannotBeWrittenLeavesTheSaveDoneAndSaysWhy
     EXPECT_EQ(modals.details,
               QStringList{QString::fromStdString((dataFolder / "history.csv").string()) +
                           ": Is a directory"});
+}
+
+// What the comparison dialog showed.
+struct ShownComparison {
+    QString instrument;
+    QString result;
+    QStringList rows;      // "field|this setup|the instrument", top to bottom
+    QStringList differing; // the fields of the rows marked
+};
+
+// Compare with Instrument reads the instrument without changing the window or the instrument,
+// and shows every field of the window's setup beside the instrument's, the differing marked.
+TEST_F(DeviceTransferTest, CompareWithInstrumentShowsTheDifferencesAndChangesNothing) {
+    std::vector<ShownComparison> shown;
+    modals.answer("Compare with Instrument", [&shown](QWidget& dialog) {
+        ShownComparison comparison{dialog.findChild<QLabel*>("comparedInstrument")->text(),
+                                   dialog.findChild<QLabel*>("comparisonResult")->text(),
+                                   {},
+                                   {}};
+        if (const auto* table = dialog.findChild<QTableWidget*>("comparisonTable")) {
+            for (int row = 0; row < table->rowCount(); ++row) {
+                QStringList cells;
+                for (int column = 0; column < 3; ++column)
+                    cells << table->item(row, column)->text();
+                comparison.rows << cells.join('|');
+                if (table->item(row, 2)->font().bold())
+                    comparison.differing << cells.front();
+            }
+        }
+        shown.push_back(comparison);
+        qobject_cast<QDialog*>(&dialog)->accept();
+    });
+    startWindow();
+    connectInstrument();
+    button("deviceLoadButton")->click();
+    pickFromContextMenu(Qt::Key_C);
+    typeName(2, "Probe");
+    radio("freq10")->click();
+    window->commitEdits();
+    const SetupRecord edited = window->setup();
+    pickFromContextMenu(Qt::Key_C);
+
+    ASSERT_EQ(shown.size(), 2U);
+    EXPECT_EQ(shown[0].instrument, "Instrument 00001234, module 8 (2 Lead Pair), firmware 2.5");
+    EXPECT_EQ(shown[0].result, "The instrument holds this setup.");
+    EXPECT_TRUE(shown[0].rows.isEmpty());
+    EXPECT_EQ(shown[1].result, "2 fields differ between this setup and the instrument.");
+    EXPECT_EQ(shown[1].rows,
+              (QStringList{
+                  "Lead 1 name|Left|Left", "Lead 1 skipped|yes|yes", "Lead 2 name|Probe|Right",
+                  "Lead 2 skipped|no|no", "Test Frequency|10 Hz|30 Hz",
+                  "Start-up Mode|Manual|Manual", "Upon Failure|Continue|Continue",
+                  "Failure Criterion|Poor Limit|Poor Limit", "Good Limit|12.3 K Ohms|12.3 K Ohms",
+                  "Poor Limit|50.0 K Ohms|50.0 K Ohms", "Auto Shut-Off|120 seconds|120 seconds"}));
+    EXPECT_EQ(shown[1].differing, (QStringList{"Lead 2 name", "Test Frequency"}));
+    EXPECT_EQ(window->setup(), edited);
+    EXPECT_EQ(leadEdit(2)->text(), "Probe");
+    EXPECT_TRUE(radio("freq10")->isChecked());
+    EXPECT_EQ(instrument.content(0x81), bytes("\x00Right   ", 9));
+    EXPECT_EQ(instrument.content(0x40), Bytes{3});
+
+    // A comparison that fails is reported as a load is, and shows no comparison.
+    instrument.setFaults(wrongRegisters());
+    pickFromContextMenu(Qt::Key_C);
+    EXPECT_EQ(modals.messages, QStringList{kTransferErrorText});
+    EXPECT_EQ(shown.size(), 2U);
+
+    std::vector<std::vector<std::string>> compared;
+    for (const TransferRow& row : readTransferHistory(dataFolder / "history.csv").rows)
+        if (row.action == "compare")
+            compared.push_back({row.program, row.result, row.detail});
+    EXPECT_EQ(compared, (std::vector<std::vector<std::string>>{
+                            {"mirafen", "same", ""},
+                            {"mirafen", "differs", "Lead 2 name, Test Frequency"},
+                            {"mirafen", "failed",
+                             "request 1 of 9: read register 0x80, wrong "
+                             "answer"}}));
 }
 
 } // namespace

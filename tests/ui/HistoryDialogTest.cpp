@@ -1,13 +1,9 @@
 #include "WindowTest.h"
 #include "config/TransferHistory.h"
 
-#include <QApplication>
-#include <QContextMenuEvent>
 #include <QLabel>
-#include <QMenu>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 #include <fstream>
 
 namespace {
@@ -23,17 +19,6 @@ protected:
         row.serialAfter = after;
         row.result = "ok";
         ASSERT_EQ(appendTransferRow((dataFolder / "history.csv").string(), row), std::nullopt);
-    }
-
-    // Right-clicks the window and picks Transfer History in its menu.
-    void openHistoryFromTheMenu() {
-        QTimer::singleShot(0, [] {
-            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
-                QTest::keyClick(menu, Qt::Key_H);
-        });
-        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                window->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(window.get(), &click);
     }
 
     // The serial numbers after of the rows shown, top to bottom.
@@ -68,7 +53,7 @@ TEST_F(HistoryDialogTest, TheContextMenuShowsTheRecordNewestFirstFilteredBySeria
         static_cast<QDialog&>(dialog).reject();
     });
     startWindow();
-    openHistoryFromTheMenu();
+    pickFromContextMenu(Qt::Key_H);
 
     ASSERT_TRUE(modals.titles.contains("Transfer History"));
     EXPECT_EQ(unfiltered, (QStringList{"00000043", "00000077", "00000042"}));

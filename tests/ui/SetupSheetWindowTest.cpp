@@ -3,13 +3,10 @@
 #include "support/PdfText.h"
 
 #include <QAccessible>
-#include <QApplication>
-#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QMenu>
 #include <QPrintPreviewWidget>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -19,17 +16,6 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         writeFile(setupPath, "LEADNAME1=Alpha\r\nFREQUENCY=2\r\nGOODLIMIT=50\r\n");
-    }
-
-    // Right-clicks the window and acts on its menu while it is open.
-    void useContextMenu(const std::function<void(QMenu&)>& act) {
-        QTimer::singleShot(0, [act] {
-            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
-                act(*menu);
-        });
-        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                window->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(window.get(), &click);
     }
 
     const std::filesystem::path setupPath = workFolder / "ward4.prp";
@@ -82,7 +68,7 @@ TEST_F(SetupSheetWindowTest, ExportSuggestsTheSetupsNameBesideItAndWritesTheShee
     startWindow();
     window->openSetupFile(setupPath);
 
-    useContextMenu([](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_E); });
+    pickFromContextMenu(Qt::Key_E);
 
     EXPECT_EQ(suggested, "ward4.pdf");
     EXPECT_EQ(folder.toStdString(), workFolder.string());
@@ -97,7 +83,7 @@ TEST_F(SetupSheetWindowTest, ExportThatCannotBeWrittenIsReportedWithTheStandardT
     modals.chooseFile(QString::fromStdString(link.string()));
     startWindow();
 
-    useContextMenu([](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_E); });
+    pickFromContextMenu(Qt::Key_E);
 
     EXPECT_EQ(modals.messages,
               QStringList{QString::fromStdString(link.string()) + " was not found."});

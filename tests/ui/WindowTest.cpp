@@ -6,9 +6,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QPrinter>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <cstdlib>
 #include <sys/ioctl.h>
@@ -75,6 +77,20 @@ std::string WindowTest::printedSheet() {
     printer.setOutputFileName(QString::fromStdString(pdf.string()));
     window->findChild<SetupSheetActions*>()->printSheet(printer);
     return pdfText(pdf);
+}
+
+void WindowTest::useContextMenu(const std::function<void(QMenu&)>& act) {
+    QTimer::singleShot(0, [act] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+            act(*menu);
+    });
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            window->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(window.get(), &click);
+}
+
+void WindowTest::pickFromContextMenu(Qt::Key key) {
+    useContextMenu([key](QMenu& menu) { QTest::keyClick(&menu, key); });
 }
 
 void WindowTest::pollTick() {

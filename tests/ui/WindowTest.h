@@ -7,6 +7,7 @@
 #include "ui/MainWindow.h"
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <filesystem>
 #include <functional>
@@ -70,6 +71,10 @@ protected:
     void typeInto(const char* editName, const QString& text);
     // The text of the setup sheet the window prints, drawn by a PDF printer into root.
     std::string printedSheet();
+    // Right-clicks the window and acts on its menu while it is open.
+    void useContextMenu(const std::function<void(QMenu&)>& act);
+    // Right-clicks the window and picks the item of the menu whose mnemonic is key.
+    void pickFromContextMenu(Qt::Key key);
     // One poll period passes at once: the session polls.
     void pollTick();
     // Waits until the session has read every byte that reached its port.
