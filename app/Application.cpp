@@ -32,3 +32,5 @@ void Application::unlock() {
     if (locks > 0 && --locks == 0)
         setQuitOnLastWindowClosed(true);
 }
+
+#include "moc_Application.cpp"

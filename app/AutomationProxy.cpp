@@ -20,3 +20,5 @@ AutomationProxy::~AutomationProxy() {
     if (Application* app = Application::instance())
         app->unlock();
 }
+
+#include "moc_AutomationProxy.cpp"

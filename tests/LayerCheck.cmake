@@ -23,6 +23,8 @@ foreach(folder setup device config operations sheet ui app sim cli)
                 if(NOT CMAKE_MATCH_1 IN_LIST allowed_${folder})
                     list(APPEND faults "${source}: ${line}")
                 endif()
+            elseif(line MATCHES "^#include \"moc_[A-Za-z]+\\.cpp\"$")
+                # A class's moc output, generated into the build folder beside no source folder.
             elseif(line MATCHES "^#include \"")
                 list(APPEND faults "${source}: ${line} (an include names its folder)")
             elseif(line MATCHES "^#include <Q" AND folder IN_LIST without_qt)

@@ -11,3 +11,5 @@ AboutDialog::AboutDialog(QWidget* parent)
                          false,
                          tr("OK")});
 }
+
+#include "moc_AboutDialog.cpp"

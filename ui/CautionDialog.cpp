@@ -11,3 +11,5 @@ CautionDialog::CautionDialog(QWidget* parent)
                   true,
                   tr("&OK")});
 }
+
+#include "moc_CautionDialog.cpp"

@@ -249,3 +249,5 @@ void CommPortDialog::showCheckedDevice() {
         text += QString::fromLocal8Bit(" (" + portLabel(*port) + ")");
     checkedDevice->setText(text);
 }
+
+#include "moc_CommPortDialog.cpp"

@@ -90,3 +90,5 @@ CompareDialog::CompareDialog(QWidget* parent, const std::vector<ComparedField>& 
     }
     layout->addWidget(buttons);
 }
+
+#include "moc_CompareDialog.cpp"

@@ -135,3 +135,5 @@ void DeviceInfoGroup::incrementSerialNumber() {
         showWarning(this, tr("The serial numbers have run out: %1 is the last one of 8 digits.")
                               .arg(QString::fromLatin1(info.serialText)));
 }
+
+#include "moc_DeviceInfoGroup.cpp"

@@ -127,3 +127,5 @@ void HistoryDialog::filterBySerial(const QString& serial) {
                                     .contains(serial.trimmed(), Qt::CaseInsensitive);
                             }));
 }
+
+#include "moc_HistoryDialog.cpp"

@@ -234,3 +234,5 @@ void LeadGrid::showPage(int page) {
     restorePage();
     repaint();
 }
+
+#include "moc_LeadGrid.cpp"

@@ -221,3 +221,5 @@ void MainWindow::showRecord() {
     options->showRecord();
     devicePanel->setSerialText(document.info.serialText);
 }
+
+#include "moc_MainWindow.cpp"

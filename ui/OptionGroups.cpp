@@ -263,3 +263,5 @@ bool OptionGroups::eventFilter(QObject* watched, QEvent* event) {
     }
     return QObject::eventFilter(watched, event);
 }
+
+#include "moc_OptionGroups.cpp"

@@ -55,3 +55,5 @@ void SessionDriver::waitAgain() {
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - clock());
     timer.start(std::max(wait, std::chrono::milliseconds(0)));
 }
+
+#include "moc_SessionDriver.cpp"

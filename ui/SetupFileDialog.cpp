@@ -36,3 +36,5 @@ void SetupFileDialog::accept() {
     }
     QFileDialog::accept();
 }
+
+#include "moc_SetupFileDialog.cpp"

@@ -78,3 +78,5 @@ void SetupSheetActions::exportSheet() {
         showFileError(&window, error);
     }
 }
+
+#include "moc_SetupSheetActions.cpp"

@@ -78,3 +78,5 @@ void TransferDialog::reject() {
 void TransferDialog::finish() {
     done(resultCode(result()));
 }
+
+#include "moc_TransferDialog.cpp"

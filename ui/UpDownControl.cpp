@@ -128,3 +128,5 @@ int UpDownControl::stepAfter(std::chrono::milliseconds held) const {
             reached = entry.step;
     return reached;
 }
+
+#include "moc_UpDownControl.cpp"

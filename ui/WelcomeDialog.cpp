@@ -15,3 +15,5 @@ WelcomeDialog::WelcomeDialog(QWidget* parent)
                          true,
                          tr("&OK")});
 }
+
+#include "moc_WelcomeDialog.cpp"

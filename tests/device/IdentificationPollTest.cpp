@@ -12,9 +12,6 @@ namespace {
 
 using Event = IdentificationPoll::Event;
 
-const Bytes kIdentityRequest{0x55, 0x01, 0x01, 0x10, 0x12};
-const Bytes kAcknowledgement{0x55, 0x01, 0x00, 0x00, 0x01};
-
 Bytes identityReply(const std::string& serial, std::int32_t moduleType, std::uint8_t major,
                     std::uint8_t minor) {
     return frameBytes(kIdentityRegister, encodeIdentity({serial, moduleType, major, minor}));

@@ -1,6 +1,7 @@
 #include "device/InstrumentFinder.h"
 
 #include "device/SerialPort.h"
+#include "support/FrameBytes.h"
 #include "support/PseudoTerminal.h"
 #include "support/SimulatorProcess.h"
 
@@ -10,8 +11,6 @@
 namespace {
 
 using Clock = InstrumentFinder::Clock;
-
-const std::vector<std::uint8_t> kIdentityRequest{0x55, 0x01, 0x01, 0x10, 0x12};
 
 // Ticks the search as the port dialog does until it ends; the time it took.
 Clock::duration runToTheEnd(InstrumentFinder& finder, Clock::time_point begin) {

@@ -14,8 +14,6 @@ using namespace std::chrono_literals;
 using Event = IdentificationPoll::Event;
 using TimePoint = InstrumentSession::TimePoint;
 
-const Bytes kIdentityRequest{0x55, 0x01, 0x01, 0x10, 0x12};
-
 // A session joined in memory to the simulated instrument, driven by the test on a clock of its
 // own.
 class InstrumentSessionTest : public ::testing::Test {

@@ -9,8 +9,6 @@
 
 namespace {
 
-const Bytes kAcknowledgement{0x55, 0x01, 0x00, 0x00, 0x01};
-
 // The link without a port: the test hands it the line's bytes and takes what it sends.
 class SerialLinkFrameTest : public ::testing::Test {
 protected:

@@ -1,4 +1,5 @@
 #include "device/SessionPort.h"
+
 #include "support/FrameBytes.h"
 #include "support/InMemoryLine.h"
 #include "support/PseudoTerminal.h"

@@ -26,7 +26,6 @@ Bytes frame(std::uint8_t command, const Bytes& data) {
     return frameBytes(command, data);
 }
 
-const Bytes kAcknowledgement{0x55, 0x01, 0x00, 0x00, 0x01};
 const Bytes kLeadFive{0x01, 'E', 'C', 'G', '5', ' ', ' ', ' ', ' '};
 
 class SimulatorTest : public ::testing::Test {

@@ -46,7 +46,7 @@ TEST_F(HelpTest, FindsThePageNamedAfterTheProgramNextToItFirstThenInTheShareFold
 TEST_F(HelpTest, APageThatIsMissingOrThatNothingCanShowIsReportedByItsPath) {
     ModalRecorder modals;
     QStringList shown;
-    modals.answer("dialog_tests", [&shown](QWidget& window) {
+    modals.answer("ui_tests", [&shown](QWidget& window) {
         auto& box = dynamic_cast<QMessageBox&>(window);
         shown << box.text() << box.detailedText();
         box.accept();

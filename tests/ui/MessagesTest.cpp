@@ -24,7 +24,7 @@ struct Shown {
 
 // Notes what the warnings show and closes them; their title is the test program's file name.
 void answerWarnings(ModalRecorder& modals, Shown& shown) {
-    modals.answer("dialog_tests", [&shown](QWidget& window) {
+    modals.answer("ui_tests", [&shown](QWidget& window) {
         auto& box = dynamic_cast<QMessageBox&>(window);
         shown = {box.windowTitle(), box.text(), box.detailedText(), box.icon()};
         box.accept();
@@ -36,7 +36,7 @@ TEST(Messages, AWarningIsTitledWithTheProgramFileNameAndCarriesItsDetail) {
     Shown shown;
     answerWarnings(modals, shown);
     showWarning(nullptr, "That Comm Port is not available.", "No such file or directory");
-    EXPECT_EQ(shown.title, "dialog_tests");
+    EXPECT_EQ(shown.title, "ui_tests");
     EXPECT_EQ(shown.text, "That Comm Port is not available.");
     EXPECT_EQ(shown.detail, "No such file or directory");
     EXPECT_EQ(shown.icon, QMessageBox::Warning);
