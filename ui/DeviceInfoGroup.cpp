@@ -1,6 +1,7 @@
 #include "ui/DeviceInfoGroup.h"
 
 #include "device/SerialNumberText.h"
+#include "operations/InstrumentInfo.h"
 #include "ui/EditCommit.h"
 #include "ui/Latin1Text.h"
 #include "ui/Messages.h"
@@ -86,9 +87,35 @@ void DeviceInfoGroup::addModule(const ModuleCatalogue::Module& module) {
 void DeviceInfoGroup::setModule(const std::optional<ModuleCatalogue::Module>& module) {
     info.moduleType = module ? module->code : 0;
     info.leadCount = module ? static_cast<std::uint8_t>(module->leadCount) : 0;
+    selectModuleEntry(module);
+}
+
+void DeviceInfoGroup::selectModuleEntry(const std::optional<ModuleCatalogue::Module>& module) {
     moduleList->setCurrentIndex(
         module ? moduleList->findText(QString::fromLatin1(module->listText), Qt::MatchFixedString)
                : -1);
+}
+
+void DeviceInfoGroup::showInstrument(const DeviceIdentity& identity,
+                                     const std::optional<ModuleCatalogue::Module>& module) {
+    if (module) {
+        info = instrumentInfo(identity, *module);
+        selectModuleEntry(module);
+    } else {
+        info.serialText = identity.serialText;
+        info.firmwareText = identity.firmwareText();
+    }
+    instrumentSerial = identity.serialText;
+    showSerialText();
+    setFirmwareText(info.firmwareText);
+}
+
+void DeviceInfoGroup::instrumentHolds(const std::string& serialText) {
+    instrumentSerial = serialText;
+}
+
+bool DeviceInfoGroup::isAnotherInstrument(const std::string& serialText) const {
+    return serialText != instrumentSerial && latin1Text(serialEdit) == instrumentSerial;
 }
 
 void DeviceInfoGroup::moduleActivated(int index) {

@@ -90,6 +90,9 @@ private:
     bool mayDropSetup();
 
     void showPollOutcome(const IdentificationPoll::Outcome& outcome);
+    // Shows the instrument's serial number and module as connecting does, clearing the leads
+    // when another module was current.
+    void takeInstrument(const DeviceIdentity& identity);
     void setConnected(bool on);
     void showPortProblem(PortConnection::Problem problem, const std::string& detail);
     void showRecord();

@@ -72,8 +72,8 @@ protected:
     std::string printedSheet();
     // One poll period passes at once: the session polls.
     void pollTick();
-    // Waits until the session has read every byte that reached its port.
-    bool replyRead();
+    // Waits until the session has read every byte that reached its port on line.
+    bool replyRead(const PseudoTerminal& line);
 
     PseudoTerminal port;
     TestClock clock;
