@@ -355,6 +355,11 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     {"write", "setup.prp", "--module", "3", "--device", "{device}"},
                     "Module type 3 is not in the module catalogue (./Modules.dat).\n"},
+        // Refused before the instrument is written: it would keep only the first 8 digits.
+        FailureCase{"SerialNumbersRunOut",
+                    {"--serial", "99999999"},
+                    {"write", "setup.prp", "--next-serial", "--device", "{device}"},
+                    "The serial numbers have run out: 99999999 is the last one of 8 digits.\n"},
         FailureCase{"Silence",
                     {"--silent"},
                     {"identify", "--wait", "0.5", "--device", "{device}"},
