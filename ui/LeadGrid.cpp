@@ -108,7 +108,12 @@ void LeadGrid::buildRows(QGridLayout* layout) {
               static_cast<QWidget*>(controls.name)})
             widget->hide();
 
-        connect(controls.skip, &QCheckBox::clicked, this, [this, row] { toggleRowSkip(row); });
+        // The box's state, however it changed: a click, the space bar, or a screen reader's
+        // toggle, which gives no click.
+        connect(controls.skip, &QCheckBox::toggled, this, [this, row](bool checked) {
+            if (checked != rowSkipAt(row))
+                toggleRowSkip(row);
+        });
     }
 }
 
