@@ -143,7 +143,11 @@ void LeadGrid::restorePage() {
     int base = 0;
     if (storedPageBase(base)) {
         for (int row = 1; row <= kRowsPerPage; ++row) {
-            rowAt(row).name->setText(QString::fromLatin1(record.leadName[base + row]));
+            // Without the padding an instrument gives a name, so that it can be typed over; the
+            // record keeps the name as it came until it is changed.
+            const std::string_view name = unpaddedLeadName(record.leadName[base + row]);
+            rowAt(row).name->setText(
+                QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
             rowSkipAt(row) = record.leadSkip[base + row];
         }
     }

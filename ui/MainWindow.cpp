@@ -153,12 +153,12 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
 
 void MainWindow::accept() {
     devicePanel->takeSerialText();
-    if (!hideForProxy() && mayDropSetup())
+    if (!hideForProxy() && mayDropSetup(EditsDroppedBy::Closing))
         QDialog::accept();
 }
 
 void MainWindow::reject() {
-    if (!hideForProxy() && mayDropSetup())
+    if (!hideForProxy() && mayDropSetup(EditsDroppedBy::Closing))
         QDialog::reject();
 }
 
@@ -182,8 +182,8 @@ void MainWindow::commitFocusedEdit() {
     edit->setFocus(Qt::OtherFocusReason);
 }
 
-bool MainWindow::mayDropSetup() {
-    return !setupChanged() || confirmDroppingEdits(this);
+bool MainWindow::mayDropSetup(EditsDroppedBy droppedBy) {
+    return !setupChanged() || confirmDroppingEdits(this, droppedBy);
 }
 
 void MainWindow::markSetupUnchanged() {

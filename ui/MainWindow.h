@@ -17,6 +17,7 @@
 #include <string>
 
 class DeviceInfoGroup;
+enum class EditsDroppedBy;
 class LeadGrid;
 class OptionGroups;
 class QPushButton;
@@ -86,8 +87,9 @@ private:
     void showAbout();
     // Closes as the automation proxy allows: hidden while it is set, ended otherwise.
     bool hideForProxy();
-    // True when closing may end the program: the setup is unchanged or the user lets it go.
-    bool mayDropSetup();
+    // True when closing or a load may replace the setup: it is unchanged, or the user lets the
+    // edits go.
+    bool mayDropSetup(EditsDroppedBy droppedBy);
 
     void showPollOutcome(const IdentificationPoll::Outcome& outcome);
     // Shows the instrument's serial number and module as connecting does, clearing the leads

@@ -136,7 +136,8 @@ void MainWindow::saveToDevice() {
 }
 
 void MainWindow::loadFromDevice() {
-    commitEdits();
+    if (!mayDropSetup(EditsDroppedBy::Loading))
+        return;
     const OperationOutcome outcome = runOperation(OperationRequest::Kind::Read);
     // A load that does not complete leaves the setup as it was before it began.
     // What the instrument held comes from no setup file.

@@ -10,8 +10,11 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -98,8 +101,8 @@ TEST_F(DeviceTransferTest, ACompletedLoadShowsTheInstrumentsSetup) {
 
     EXPECT_TRUE(modals.titles.contains("Zentiq Transfer"));
     EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
-    EXPECT_EQ(leadEdit(1)->text(), "Left    ");
-    EXPECT_EQ(leadEdit(2)->text(), "Right   ");
+    EXPECT_EQ(leadEdit(1)->text(), "Left");
+    EXPECT_EQ(leadEdit(2)->text(), "Right");
     EXPECT_TRUE(find<QCheckBox>("leadSkip1")->isChecked());
     EXPECT_TRUE(leadEdit(1)->isReadOnly());
     for (const char* checked : {"freq30", "failurePoor", "responseContinue", "startupManual"})
@@ -109,6 +112,71 @@ TEST_F(DeviceTransferTest, ACompletedLoadShowsTheInstrumentsSetup) {
     EXPECT_EQ(find<QLineEdit>("goodLimitEdit")->text(), "12.3");
     EXPECT_EQ(find<QLineEdit>("poorLimitEdit")->text(), "50.0");
     EXPECT_EQ(find<QLineEdit>("shutOffEdit")->text(), "120");
+}
+
+// Loading from a file or the instrument asks, as closing does, before edits are replaced.
+TEST_F(DeviceTransferTest, ALoadAsksBeforeItReplacesEdits) {
+    const std::string file = workFolder / "other.prp";
+    writeFile(file, "LEADNAME1=FromFile\r\n");
+    struct Case {
+        const char* name;
+        std::function<void()> load;
+        QString loaded;
+    };
+    const Case loads[] = {
+        {"file",
+         [&] {
+             modals.chooseFile(QString::fromStdString(file));
+             button("fileLoadButton")->click();
+         },
+         "FromFile"},
+        {"instrument", [this] { button("deviceLoadButton")->click(); }, "Left"},
+    };
+    QStringList asked;
+    bool letEditsGo = false;
+    modals.answer(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(),
+                  [&](QWidget& window) {
+                      auto& box = dynamic_cast<QMessageBox&>(window);
+                      asked << box.text() + " " + box.informativeText();
+                      box.button(letEditsGo ? QMessageBox::Yes : QMessageBox::No)->click();
+                  });
+    startWindow();
+    connectInstrument();
+    for (const Case& load : loads) {
+        for (const bool yes : {false, true}) {
+            SCOPED_TRACE(std::string(load.name) + (yes ? ", yes" : ", no"));
+            letEditsGo = yes;
+            typeName(1, "Edited");
+            asked.clear();
+            load.load();
+            EXPECT_EQ(asked, QStringList{"The setup has changed since it was last loaded or saved. "
+                                         "Load and lose the changes?"});
+            EXPECT_EQ(leadEdit(1)->text(), yes ? load.loaded : "Edited");
+        }
+    }
+    asked.clear();
+    button("deviceLoadButton")->click();
+    EXPECT_TRUE(asked.isEmpty()) << "a setup as loaded";
+}
+
+// The instrument pads its names with blanks to 8 characters: shown without them, a name can be
+// typed on; the setup keeps a name as it came until it is changed.
+TEST_F(DeviceTransferTest, NamesReadFromTheInstrumentCanBeTypedOnAndOtherwiseStayAsTheyCame) {
+    startWindow();
+    connectInstrument();
+    button("deviceLoadButton")->click();
+    QLineEdit* edit = leadEdit(2);
+    edit->end(false);
+    QTest::keyClicks(edit, "F8");
+    window->commitEdits();
+
+    EXPECT_EQ(edit->text(), "RightF8");
+    EXPECT_EQ(window->setup().leadName[2], "RightF8");
+    EXPECT_EQ(window->setup().leadName[1], "Left    ");
+    const std::string file = workFolder / "read.prp";
+    window->saveSetupFile(file);
+    EXPECT_EQ(readFile(file).rfind("LEADNAME1=Left    \r\nLEADSKIP1=1\r\nLEADNAME2=RightF8\r\n", 0),
+              0U);
 }
 
 TEST_F(DeviceTransferTest, TheSheetOfALoadedSetupNamesTheInstrumentItCameFrom) {
@@ -234,7 +302,8 @@ TEST_F(DeviceTransferTest, OnlyACompletedTransferLetsTheWindowCloseWithoutAsking
         typeName(1, "Edited");
         instrument.setFaults(transfer.fails ? wrongRegisters() : FaultPlan{});
         button(transfer.button)->click();
-        // Asked, the recorder answers Yes.
+        // A load asked before it began; asked, the recorder answers Yes.
+        modals.questions.clear();
         window->reject();
 
         EXPECT_EQ(modals.questions.size(), transfer.fails ? 1 : 0);
