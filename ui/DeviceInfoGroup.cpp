@@ -5,6 +5,7 @@
 #include "ui/EditCommit.h"
 #include "ui/Latin1Text.h"
 #include "ui/Messages.h"
+#include "ui/NamedComboBox.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -32,7 +33,7 @@ QLabel* captionFor(QWidget* buddy, const QString& text) {
 DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
     : QGroupBox(tr("Device Information"), parent)
     , info(info)
-    , moduleList(new QComboBox(this))
+    , moduleList(new NamedComboBox(this))
     , serialEdit(new QLineEdit(this))
     , firmwareLabel(new QLabel(this)) {
     setObjectName("deviceGroup");
@@ -45,6 +46,7 @@ DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
     auto* increment = pushButton(this, tr("S/N +1"), "snPlusOneButton");
     auto* connectionSetup = pushButton(this, tr("&Connection Setup"), "connectionSetupButton");
 
+    moduleList->setAccessibleName(tr("Module type"));
     serialEdit->setAccessibleName(tr("Serial number"));
     firmwareLabel->setAccessibleName(tr("Firmware revision"));
     increment->setAccessibleName(tr("Add 1 to the serial number"));

@@ -222,7 +222,9 @@ void LeadGrid::rebuildTabs() {
         tabs->removeTab(tabs->count() - 1);
     for (int first = 1; first <= info.leadCount; first += kRowsPerPage) {
         const int last = std::min<int>(first + kRowsPerPage - 1, info.leadCount);
-        tabs->addTab(tr("%1 - %2").arg(first).arg(last));
+        const int tab = tabs->addTab(tr("%1 - %2").arg(first).arg(last));
+        // A screen reader says the tab's name, and the bar's is that of the tab shown.
+        tabs->setAccessibleTabName(tab, tr("Leads %1 to %2").arg(first).arg(last));
     }
     tabs->setCurrentIndex(tabs->count() > 0 ? 0 : -1);
 }

@@ -23,9 +23,12 @@
 
 namespace {
 
-QPushButton* pushButton(const QString& text, const char* name) {
+// The texts of the instrument's and the file's buttons are alike; a screen reader says what
+// each does.
+QPushButton* pushButton(const QString& text, const char* name, const QString& spokenName = {}) {
     auto* button = new QPushButton(text);
     button->setObjectName(name);
+    button->setAccessibleName(spokenName);
     return button;
 }
 
@@ -100,16 +103,16 @@ QLayout* MainWindow::buildLayout() {
 }
 
 QWidget* MainWindow::buildInstrumentGroup() {
-    deviceLoadButton = pushButton(tr("&Load From"), "deviceLoadButton");
-    deviceSaveButton = pushButton(tr("&Save To"), "deviceSaveButton");
+    deviceLoadButton = pushButton(tr("&Load From"), "deviceLoadButton", tr("Load From Instrument"));
+    deviceSaveButton = pushButton(tr("&Save To"), "deviceSaveButton", tr("Save To Instrument"));
     connect(deviceLoadButton, &QPushButton::clicked, this, &MainWindow::loadFromDevice);
     connect(deviceSaveButton, &QPushButton::clicked, this, &MainWindow::saveToDevice);
     return buttonGroup(this, tr("Zentiq"), deviceLoadButton, deviceSaveButton);
 }
 
 QWidget* MainWindow::buildFileGroup() {
-    auto* load = pushButton(tr("Load &From"), "fileLoadButton");
-    auto* save = pushButton(tr("Save &To"), "fileSaveButton");
+    auto* load = pushButton(tr("Load &From"), "fileLoadButton", tr("Load From File"));
+    auto* save = pushButton(tr("Save &To"), "fileSaveButton", tr("Save To File"));
     connect(load, &QPushButton::clicked, this, &MainWindow::loadFromFile);
     connect(save, &QPushButton::clicked, this, &MainWindow::saveToFile);
     return buttonGroup(this, tr("File"), load, save);
