@@ -10,9 +10,11 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -53,7 +55,16 @@ DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(captionFor(moduleList, tr("Module Type :")), 0, 0);
-    layout->addWidget(moduleList, 0, 1, 1, 2);
+    // The list and the notice take turns in one place, which keeps the window's size; the list
+    // stays beside its caption, which names it to a screen reader.
+    catalogueNotice = buildCatalogueNotice();
+    for (QWidget* turn : {static_cast<QWidget*>(moduleList), catalogueNotice}) {
+        QSizePolicy policy = turn->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        turn->setSizePolicy(policy);
+        layout->addWidget(turn, 0, 1, 1, 2);
+    }
+    catalogueNotice->hide();
     layout->addWidget(captionFor(serialEdit, tr("Serial Number :")), 1, 0);
     layout->addWidget(serialEdit, 1, 1);
     layout->addWidget(increment, 1, 2);
@@ -67,14 +78,40 @@ DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
     showSerialText();
 }
 
-void DeviceInfoGroup::fillModuleList(const std::vector<ModuleCatalogue::Module>& modules) {
-    for (const ModuleCatalogue::Module& module : modules)
-        addModule(module);
-    // An empty list leaves nothing to choose and no leads to edit; the help page says where the
-    // catalogue belongs.
-    moduleList->setPlaceholderText(modules.empty() ? tr("No module catalogue: see Help")
-                                                   : QString());
-    moduleList->setCurrentIndex(-1);
+QWidget* DeviceInfoGroup::buildCatalogueNotice() {
+    auto* notice = new QWidget(this);
+    notice->setObjectName("catalogueNotice");
+    catalogueNoticeText = new QLabel(notice);
+    catalogueNoticeText->setObjectName("catalogueNoticeText");
+    exampleButton = pushButton(notice, tr("Copy Example Catalogue"), "exampleCatalogueButton");
+    exampleButton->setAccessibleDescription(
+        tr("Copies the example module catalogue into the data folder; the instrument's maker "
+           "supplies the catalogue of its modules"));
+    connect(exampleButton, &QPushButton::clicked, this, &DeviceInfoGroup::exampleCatalogueChosen);
+    auto* layout = new QHBoxLayout(notice);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(catalogueNoticeText, 1);
+    layout->addWidget(exampleButton);
+    return notice;
+}
+
+void DeviceInfoGroup::fillModuleList(const std::vector<ModuleCatalogue::Module>& modules,
+                                     bool exampleOffered) {
+    if (modules != listedModules) {
+        listedModules = modules;
+        moduleList->clear();
+        for (const ModuleCatalogue::Module& module : modules)
+            addModule(module);
+        const auto current =
+            std::ranges::find(modules, info.moduleType, &ModuleCatalogue::Module::code);
+        selectModuleEntry(current != modules.end() ? std::optional(*current) : std::nullopt);
+    }
+    // An empty list leaves nothing to choose and no leads to edit.
+    moduleList->setVisible(!modules.empty());
+    catalogueNotice->setVisible(modules.empty());
+    catalogueNoticeText->setText(exampleOffered ? tr("No module catalogue.")
+                                                : tr("No module catalogue: see Help"));
+    exampleButton->setVisible(exampleOffered);
 }
 
 void DeviceInfoGroup::addModule(const ModuleCatalogue::Module& module) {

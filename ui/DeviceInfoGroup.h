@@ -24,9 +24,10 @@ class DeviceInfoGroup : public QGroupBox {
 public:
     DeviceInfoGroup(QWidget* parent, DeviceInfo& info);
 
-    // One entry per module, kept in the order of their texts, with nothing selected; without
-    // any, the list says that no catalogue was found.
-    void fillModuleList(const std::vector<ModuleCatalogue::Module>& modules);
+    // One entry per module, kept in the order of their texts, the current module's selected.
+    // Without any, a notice takes the list's place: no catalogue was found, and when
+    // exampleOffered, a button offers the example catalogue.
+    void fillModuleList(const std::vector<ModuleCatalogue::Module>& modules, bool exampleOffered);
     // Makes module current with its lead count and selects its entry (compared without case);
     // none: module type 0, no leads, nothing selected.
     void setModule(const std::optional<ModuleCatalogue::Module>& module);
@@ -48,12 +49,14 @@ public:
 
 signals:
     void moduleChosen(int code);
+    void exampleCatalogueChosen();
     void connectionSetupClicked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QWidget* buildCatalogueNotice();
     void addModule(const ModuleCatalogue::Module& module);
     void selectModuleEntry(const std::optional<ModuleCatalogue::Module>& module);
     void showSerialText();
@@ -63,6 +66,10 @@ private:
 
     DeviceInfo& info;
     QComboBox* moduleList;
+    QWidget* catalogueNotice = nullptr;
+    QLabel* catalogueNoticeText = nullptr;
+    QPushButton* exampleButton = nullptr;
+    std::vector<ModuleCatalogue::Module> listedModules;
     QLineEdit* serialEdit;
     QLabel* firmwareLabel;
     // The serial number last taken from an instrument or written into it.

@@ -1,8 +1,11 @@
 #include "ui/MainWindow.h"
 
+#include "config/ExampleCatalogue.h"
 #include "config/ModuleCatalogue.h"
 #include "config/TransferHistory.h"
+#include "setup/FileError.h"
 #include "ui/AboutDialog.h"
+#include "ui/CatalogueWatch.h"
 #include "ui/DeviceInfoGroup.h"
 #include "ui/Help.h"
 #include "ui/HistoryDialog.h"
@@ -12,6 +15,8 @@
 #include "ui/SetupSheetActions.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -66,7 +71,10 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
     document.record.resetToDefaults();
     setLayout(buildLayout());
     markSetupUnchanged();
-    devicePanel->fillModuleList(ModuleCatalogue(settings.dataFolder()).modules());
+    showModuleCatalogue();
+    auto* catalogueWatch =
+        new CatalogueWatch(this, ModuleCatalogue(settings.dataFolder()).places());
+    connect(catalogueWatch, &CatalogueWatch::changed, this, &MainWindow::showModuleCatalogue);
 
     new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { showHelp(this); });
     sheetActions = new SetupSheetActions(*this);
@@ -85,6 +93,8 @@ QLayout* MainWindow::buildLayout() {
     connect(devicePanel, &DeviceInfoGroup::moduleChosen, this, &MainWindow::selectModuleType);
     connect(devicePanel, &DeviceInfoGroup::connectionSetupClicked, this,
             [this] { runPortDialog(false); });
+    connect(devicePanel, &DeviceInfoGroup::exampleCatalogueChosen, this,
+            &MainWindow::copyExampleCatalogue);
 
     auto* right = new QVBoxLayout;
     right->addLayout(sideBySide({options->frequencyGroup(), options->shutOffGroup()}));
@@ -130,6 +140,40 @@ QLayout* MainWindow::buildBottomRow() {
     row->addStretch(1);
     row->addWidget(close);
     return row;
+}
+
+std::optional<std::string> MainWindow::exampleCatalogue() {
+    return findExampleCatalogue(
+        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+}
+
+void MainWindow::showModuleCatalogue() {
+    const ModuleCatalogue catalogue(settings.dataFolder());
+    devicePanel->fillModuleList(catalogue.modules(), exampleCatalogue().has_value());
+    // A lead count changed in the catalogue holds for the current module from now on.
+    const DeviceInfo& info = document.info;
+    if (info.moduleType == 0)
+        return;
+    if (const auto module = catalogue.lookup(info.moduleType);
+        module && module->leadCount != info.leadCount)
+        selectModuleType(module->code);
+}
+
+void MainWindow::copyExampleCatalogue() {
+    const std::optional<std::string> example = exampleCatalogue();
+    if (!example)
+        return;
+    try {
+        const std::string copy = ::copyExampleCatalogue(*example, settings.dataFolder());
+        showModuleCatalogue();
+        showInformation(this,
+                        tr("The example module catalogue was copied to %1.")
+                            .arg(QFile::decodeName(copy.c_str())),
+                        tr("Its module types are only an example: put the catalogue from the "
+                           "instrument's maker in its place."));
+    } catch (const FileError& error) {
+        showFileError(this, error);
+    }
 }
 
 void MainWindow::showAbout() {

@@ -84,6 +84,11 @@ private:
     QWidget* buildFileGroup();
     QLayout* buildBottomRow();
     void runStartUpWork();
+    // The module list as the catalogue has it now, or the notice that there is none.
+    void showModuleCatalogue();
+    // The example catalogue that came with the program; none when it is not there.
+    static std::optional<std::string> exampleCatalogue();
+    void copyExampleCatalogue();
     void showAbout();
     // Closes as the automation proxy allows: hidden while it is set, ended otherwise.
     bool hideForProxy();

@@ -27,6 +27,13 @@ void showWarning(QWidget* parent, const QString& text, const QString& detail) {
     box.exec();
 }
 
+void showInformation(QWidget* parent, const QString& text, const QString& informativeText) {
+    QMessageBox box(QMessageBox::Information, programName(), text, QMessageBox::Ok, parent);
+    box.setObjectName("informationBox");
+    box.setInformativeText(informativeText);
+    box.exec();
+}
+
 bool confirmDroppingEdits(QWidget* parent, EditsDroppedBy droppedBy) {
     QMessageBox box(QMessageBox::Warning, programName(),
                     messageText("The setup has changed since it was last loaded or saved."),

@@ -14,6 +14,9 @@ void showWarning(QWidget* parent, const QString& text, const QString& detail = {
 // What would drop the edits made to the setup.
 enum class EditsDroppedBy { Closing, Loading };
 
+// A modal note with an OK button, titled as a warning is.
+void showInformation(QWidget* parent, const QString& text, const QString& informativeText);
+
 // Asks whether closing or a load may drop the edits made to the setup; true for Yes.
 bool confirmDroppingEdits(QWidget* parent, EditsDroppedBy droppedBy);
 
