@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
@@ -411,16 +412,21 @@ TEST_F(CliInstrumentTest, WriteRefusesAFileWithoutASetupKey) {
     }
 }
 
-TEST_F(CliInstrumentTest, PortHeldByAnotherOpenerIsRefusedWithTheSystemsReason) {
+// The holder keeps a lock file besides its flock, which names it.
+TEST_F(CliInstrumentTest, PortHeldByAnotherOpenerIsRefusedWithTheSystemsReasonAndTheHolder) {
     startInstrument();
     SerialPort holder;
     ASSERT_TRUE(holder.open(device, LineSettings::kInstrumentBaudRate));
+    std::string ownName;
+    std::getline(std::ifstream("/proc/self/comm"), ownName);
 
     const CliRun run = runCli(withDevice({"identify"}));
 
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err,
-              "That Comm Port is not available. " + device + ": Device or resource busy.\n");
+    EXPECT_EQ(run.err, "That Comm Port is not available. " + device +
+                           ": Device or resource busy (locked by " + ownName + ", process " +
+                           std::to_string(getpid()) + ", " +
+                           SerialPortLock::pathFor(device).string() + ").\n");
 }
 
 TEST_F(CliInstrumentTest, InstrumentFallingSilentFailsTheTransferAfterThreeTimeOuts) {
