@@ -7,6 +7,7 @@
 #include "cli/ProgressLine.h"
 #include "cli/SetupFileInput.h"
 #include "cli/TextColumns.h"
+#include "config/ComPorts.h"
 #include "config/TransferHistory.h"
 #include "device/InstrumentFinder.h"
 #include "device/SerialPortDiscovery.h"
@@ -27,17 +28,32 @@ using Task = InstrumentJob::Task;
 
 constexpr std::chrono::milliseconds kDefaultWait{5000};
 
-// The ports the command line names, in the order named; every serial port of this computer
-// for --all.
+// For --all: every serial port of this computer, then each device zenset.sys gives a COM number
+// (an adapter or a pseudo-terminal the kernel's list leaves out), each device once.
+std::vector<std::string> everyPort(const ProgramSettings& settings) {
+    std::vector<std::string> paths;
+    const auto add = [&paths](const std::string& path) {
+        if (std::ranges::none_of(
+                paths, [&path](const std::string& known) { return isSameDevice(known, path); }))
+            paths.push_back(path);
+    };
+    for (const DiscoveredPort& port : discoverSerialPorts())
+        add(port.devicePath);
+    for (int comNumber = 1; comNumber <= kComPortCount; ++comNumber) {
+        if (const std::optional<std::string> device = settings.boundDevice(comNumber))
+            add(*device);
+    }
+    return paths;
+}
+
+// The ports the command line names, in the order named; every port for --all.
 std::vector<std::string> devicePaths(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
+    if (invocation.allPorts)
+        return everyPort(context.settings);
     std::vector<std::string> paths = invocation.devicePaths;
     for (const int comNumber : invocation.comNumbers)
         paths.push_back(context.settings.commDevice(comNumber));
-    if (invocation.allPorts) {
-        for (const DiscoveredPort& port : discoverSerialPorts())
-            paths.push_back(port.devicePath);
-    }
     return paths;
 }
 
