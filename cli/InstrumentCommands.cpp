@@ -236,10 +236,12 @@ void readFromInstrument(const CommandContext& context) {
 
 void writeToInstrument(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
-    const SetupRecord setup = readSetupFileToWrite(invocation.file);
+    const SetupToWrite toWrite = readSetupFileToWrite(invocation.file);
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     // A module type that cannot be written is refused before any instrument is asked anything.
-    InstrumentJobs jobs = plannedJobs(context, Task::Write, catalogue, setup);
+    InstrumentJobs jobs = plannedJobs(context, Task::Write, catalogue, toWrite.setup);
+    if (!toWrite.missingSettings.empty())
+        context.err << toWrite.missingSettings << '\n';
     serve(context, Task::Write, jobs, [&invocation, &context](const InstrumentJob& job) {
         if (!invocation.quiet)
             context.out << "Wrote " << invocation.file << " into instrument "
