@@ -190,7 +190,7 @@ void serve(const CommandContext& context, Task task, InstrumentJobs& jobs,
 }
 
 std::string moduleText(const InstrumentJob& job) {
-    return terminalSafe(job.outcome().module->listText);
+    return terminalText(job.outcome().module->listText);
 }
 
 // The sheet of the setup read, naming the instrument it came from.
@@ -227,7 +227,7 @@ void readFromInstrument(const CommandContext& context) {
             context.out << newSetupFileText(job.outcome().setup);
         else if (!context.invocation.quiet)
             context.out << "Read the setup of instrument "
-                        << terminalSafe(job.outcome().identityBefore->serialText) << " ("
+                        << terminalText(job.outcome().identityBefore->serialText) << " ("
                         << moduleText(job) << ") into " << job.fileRead() << ".\n";
         if (sheet)
             sheet->write(readSetupSheet(job));
@@ -245,7 +245,7 @@ void writeToInstrument(const CommandContext& context) {
     serve(context, Task::Write, jobs, [&invocation, &context](const InstrumentJob& job) {
         if (!invocation.quiet)
             context.out << "Wrote " << invocation.file << " into instrument "
-                        << terminalSafe(job.serialWritten()) << " (" << moduleText(job) << ")"
+                        << terminalText(job.serialWritten()) << " (" << moduleText(job) << ")"
                         << (invocation.verify ? ", verified" : "") << ".\n";
     });
 }

@@ -113,7 +113,15 @@ TEST(CliVersionTest, NamesTheProgramAndItsVersion) {
     EXPECT_EQ(run.out, std::string("mirafen-cli ") + MIRAFEN_VERSION + "\n");
 }
 
-class CliShowTest : public TempDataFolder {};
+// The tables speak to a UTF-8 terminal unless a test says otherwise.
+class CliShowTest : public TempDataFolder {
+protected:
+    void SetUp() override {
+        TempDataFolder::SetUp();
+        locale.set("C.UTF-8");
+    }
+    const EnvironmentVariable locale{"LC_ALL"};
+};
 
 // A file saved twice by the older program: its in-place rewrite turned the lines of the longer
 // keys into copies of the shorter key's line and appended those keys anew at the end.
@@ -153,10 +161,31 @@ TEST_F(CliShowTest, OlderFileShowsTheFirstLineOfEachKeyAsTheWindowWould) {
                        "\n"
                        "Lead  Name      Skipped\n"
                        "   1  Alpha     yes\n"
-                       "   2  Q\"\\?\xE9     no\n" // a control byte would act on the terminal
+                       // A control byte would act on the terminal.
+                       "   2  Q\"\\?\xC3\xA9     no\n"
                        "  10  Kappa     no\n"
                        "  12            yes\n"
                        "Unnamed and not skipped: 124 leads\n");
+}
+
+// Files hold Latin-1; a terminal shows its own encoding, which lacks some letters.
+TEST_F(CliShowTest, NamesAreShownInTheEncodingOfTheTerminal) {
+    writeFile(workFolder / "names.prp", "LEADNAME1=\xC4rm\r\nLEADNAME2=Leg\r\n");
+    const std::pair<const char*, std::string> cases[] = {
+        {"C.UTF-8", "   1  \xC3\x84rm       no\n   2  Leg       no\n"},
+        {"C", "   1  ?rm       no\n   2  Leg       no\n"},
+    };
+    for (const auto& [encoding, leads] : cases) {
+        locale.set(encoding);
+
+        const CliRun run = runCli({"show", "names.prp"});
+
+        EXPECT_EQ(run.status, 0);
+        EXPECT_NE(run.out.find("Lead  Name      Skipped\n" + leads), std::string::npos)
+            << encoding << '\n'
+            << run.out;
+        EXPECT_EQ(readFile(workFolder / "names.prp"), "LEADNAME1=\xC4rm\r\nLEADNAME2=Leg\r\n");
+    }
 }
 
 TEST_F(CliShowTest, JsonHoldsEveryLeadWithItsNameEscaped) {
