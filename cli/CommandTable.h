@@ -25,6 +25,7 @@ enum class Option {
     Digest,
     Pdf,
     Since,
+    Until,
     Help,
 };
 
