@@ -43,5 +43,6 @@ mkdir "$folder/ward 4"
 touch "$folder/ward 4/first setup.prp" "$folder/ward 4/notes.txt"
 expect "setup file" "$folder/ward 4/first setup.prp" "$(complete_words show "$folder/ward 4/")"
 expect "port number" "$(printf '%s\n' 1 10 11 12 13 14 15 16)" "$(complete_words identify --port 1)"
+expect "day" "yesterday" "$(complete_words history --until y)"
 
 exit $((failures > 0))
