@@ -11,7 +11,11 @@ int runCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
                    std::ostream& err, bool errIsTerminal) {
     const ParsedCommandLine parsed = parseCommandLine(arguments);
     if (!parsed.invocation) {
-        err << "mirafen-cli: " << parsed.error << "\n\n" << helpText(parsed.command);
+        // What was wrong in one line, and where the help is, as other tools say it.
+        const bool ofCommand = parsed.command && *parsed.command != Command::Help;
+        err << "mirafen-cli: " << parsed.error << "\nTry 'mirafen-cli "
+            << (ofCommand ? std::string(commandEntry(*parsed.command).name) + " " : "")
+            << "--help'.\n";
         return kExitUsage;
     }
     const Invocation& invocation = *parsed.invocation;

@@ -182,22 +182,29 @@ reported).
 )";
 
 constexpr std::string_view kHistoryHelp =
-    R"(Usage: mirafen-cli history [--serial S] [--since DATE] [--json]
+    R"(Usage: mirafen-cli history [--serial S] [--since WHEN] [--until WHEN] [--json]
 Prints the record of transfers, history.csv in the data folder: one row for every load
 from and save to an instrument by mirafen or mirafen-cli, failed and cancelled ones too,
 oldest first, with the columns of the file: time, program, action (read, write, verify,
 compare), device, serial_before, serial_after, module, firmware, setup_file, setup_sha256
 (the digest that 'mirafen-cli show' prints for a file), result (ok, failed, cancelled; for
 a comparison same, differs, failed), detail (why it failed; the fields a comparison found
-differing), user and host. Lines of the file that hold no row (cut off, edited by hand,
-damaged) are named on standard error and left out; the rest is shown. A missing file is
-an empty record; a file that cannot be read is a failure.
+differing), user and host. A command that ends before a transfer begins (wrong usage, a
+file that cannot be read or written, a module the catalogue lacks, serial numbers that
+have run out, a port that will not open, an instrument that does not answer) and identify
+transfer nothing and leave no row. Lines of the file that hold no row (cut off, edited by
+hand, damaged) are named on standard error and left out; the rest is shown. A missing file
+is an empty record; a file that cannot be read is a failure.
 
   --serial S        only the rows of the instrument whose serial number was S before or
                     after the transfer (digits: 42 is 00000042)
-  --since DATE      only the rows from DATE on: 2026-12-10 (from midnight), a local time
-                    2026-12-10T22:31, or a time with its offset 2026-12-10T22:31:05+01:00
+  --since WHEN      only the rows from WHEN on
+  --until WHEN      only the rows up to WHEN, WHEN included
   --json            print a JSON array of the rows, their members named as the columns
+
+WHEN is a date, 2026-12-10, today or yesterday (the whole local day), a local time
+2026-12-10T22:31 (its minute) or 2026-12-10T22:31:05, or a time with its offset as the
+record holds it, 2026-12-10T22:31:05+01:00.
 )";
 
 int printHelp(const CommandContext& context) {
@@ -219,7 +226,7 @@ constexpr std::array kShowOptions{Option::Json, Option::Digest, Option::Pdf};
 constexpr std::array kDiffOptions{Option::Port, Option::Device,     Option::AllPorts,
                                   Option::Wait, Option::MinSpacing, Option::Quiet,
                                   Option::Json};
-constexpr std::array kHistoryOptions{Option::Serial, Option::Since, Option::Json};
+constexpr std::array kHistoryOptions{Option::Serial, Option::Since, Option::Until, Option::Json};
 
 constexpr std::array<CommandEntry, 8> kCommands{{
     {Command::Help, "help", kNoOptions, kProgramHelp, printHelp},

@@ -27,6 +27,7 @@ enum class Option {
     Digest,
     Pdf,
     Since,
+    Until,
     Help,
 };
 

@@ -29,7 +29,12 @@ bool isWanted(const TransferRow& row, const Invocation& invocation) {
         if (row.serialBefore != serial && row.serialAfter != serial)
             return false;
     }
-    return !invocation.since || parseHistoryTime(row.time) >= invocation.since;
+    if (!invocation.since && !invocation.until)
+        return true;
+    // A row whose time cannot be read lies in no stretch of time.
+    const std::optional<std::chrono::sys_seconds> time = parseHistoryTime(row.time);
+    return time && (!invocation.since || *time >= *invocation.since) &&
+           (!invocation.until || *time < *invocation.until);
 }
 
 // The record's UTF-8 text as a JSON string: jsonString escapes its ASCII, the rest passes.

@@ -8,6 +8,7 @@
 #include "cli/ProgressLine.h"
 #include "cli/SetupFileInput.h"
 #include "cli/TextColumns.h"
+#include "config/ComPorts.h"
 #include "config/TransferHistory.h"
 #include "device/InstrumentFinder.h"
 #include "device/SerialPortDiscovery.h"
@@ -28,17 +29,32 @@ using Task = InstrumentJob::Task;
 
 constexpr std::chrono::milliseconds kDefaultWait{5000};
 
-// The ports the command line names, in the order named; every serial port of this computer
-// for --all.
+// For --all: every serial port of this computer, then each device zenset.sys gives a COM number
+// (an adapter or a pseudo-terminal the kernel's list leaves out), each device once.
+std::vector<std::string> everyPort(const ProgramSettings& settings) {
+    std::vector<std::string> paths;
+    const auto add = [&paths](const std::string& path) {
+        if (std::ranges::none_of(
+                paths, [&path](const std::string& known) { return isSameDevice(known, path); }))
+            paths.push_back(path);
+    };
+    for (const DiscoveredPort& port : discoverSerialPorts())
+        add(port.devicePath);
+    for (int comNumber = 1; comNumber <= kComPortCount; ++comNumber) {
+        if (const std::optional<std::string> device = settings.boundDevice(comNumber))
+            add(*device);
+    }
+    return paths;
+}
+
+// The ports the command line names, in the order named; every port for --all.
 std::vector<std::string> devicePaths(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
+    if (invocation.allPorts)
+        return everyPort(context.settings);
     std::vector<std::string> paths = invocation.devicePaths;
     for (const int comNumber : invocation.comNumbers)
         paths.push_back(context.settings.commDevice(comNumber));
-    if (invocation.allPorts) {
-        for (const DiscoveredPort& port : discoverSerialPorts())
-            paths.push_back(port.devicePath);
-    }
     return paths;
 }
 
@@ -187,7 +203,7 @@ void serve(const CommandContext& context, Task task, InstrumentJobs& jobs,
 }
 
 std::string moduleText(const InstrumentJob& job) {
-    return terminalSafe(job.outcome().module->listText);
+    return terminalText(job.outcome().module->listText);
 }
 
 // The sheet of the setup read, naming the instrument it came from.
@@ -225,7 +241,7 @@ int readFromInstrument(const CommandContext& context) {
             context.out << newSetupFileText(job.outcome().setup);
         else if (!context.invocation.quiet)
             context.out << "Read the setup of instrument "
-                        << terminalSafe(job.outcome().identityBefore->serialText) << " ("
+                        << terminalText(job.outcome().identityBefore->serialText) << " ("
                         << moduleText(job) << ") into " << job.fileRead() << ".\n";
         if (sheet)
             sheet->write(readSetupSheet(job));
@@ -235,14 +251,16 @@ int readFromInstrument(const CommandContext& context) {
 
 int writeToInstrument(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
-    const SetupRecord setup = readSetupFileHoldingSetup(invocation.file);
+    const SetupToWrite toWrite = readSetupFileToWrite(invocation.file);
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     // A module type that cannot be written is refused before any instrument is asked anything.
-    InstrumentJobs jobs = plannedJobs(context, Task::Write, catalogue, setup);
+    InstrumentJobs jobs = plannedJobs(context, Task::Write, catalogue, toWrite.setup);
+    if (!toWrite.missingSettings.empty())
+        context.err << toWrite.missingSettings << '\n';
     serve(context, Task::Write, jobs, [&invocation, &context](const InstrumentJob& job) {
         if (!invocation.quiet)
             context.out << "Wrote " << invocation.file << " into instrument "
-                        << terminalSafe(job.serialWritten()) << " (" << moduleText(job) << ")"
+                        << terminalText(job.serialWritten()) << " (" << moduleText(job) << ")"
                         << (invocation.verify ? ", verified" : "") << ".\n";
     });
     return kExitSuccess;

@@ -2,13 +2,7 @@
 
 #include "cli/Invocation.h"
 #include "device/SerialNumberText.h"
-#include "setup/FileError.h"
-#include "setup/KeyValueFile.h"
 #include "setup/SetupFile.h"
-
-#include <cerrno>
-#include <filesystem>
-#include <unistd.h>
 
 namespace {
 
@@ -31,20 +25,6 @@ std::string withSerial(std::string pattern, std::string_view serial) {
     return pattern;
 }
 
-// A setup file that could not be written fails before the transfer is spent on it.
-void requireWritable(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::exists(path, error)) {
-        KeyValueFile file;
-        if (!file.open(path, false))
-            throw file.openFailure();
-        return;
-    }
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0)
-        throw FileError::fromErrno(errno, path);
-}
-
 OperationRequest requestOf(const InstrumentJob::Plan& plan) {
     OperationRequest request;
     request.kind = plan.task;
@@ -62,8 +42,9 @@ OperationRequest requestOf(const InstrumentJob::Plan& plan) {
     if (plan.task == InstrumentJob::Task::Read) {
         request.setupFileFor = [pattern = plan.fileName](const DeviceIdentity& identity) {
             std::string file = withSerial(pattern, identity.serialText);
+            // A setup file that could not be written fails before the transfer is spent on it.
             if (file != "-")
-                requireWritable(file);
+                requireSetupFileWritable(file);
             return file;
         };
         request.keep = [](const SetupRecord& setup, const std::string& file) {

@@ -12,9 +12,9 @@ std::string identityText(const std::string& devicePath, const DeviceIdentity& id
     const std::string moduleText = module ? module->listText : "not in the module catalogue";
     const std::string leadCount = module ? std::to_string(module->leadCount) : "unknown";
     return "Device:         " + terminalSafe(devicePath) + "\n" +
-           "Serial number:  " + terminalSafe(identity.serialText) + "\n" +
+           "Serial number:  " + terminalText(identity.serialText) + "\n" +
            "Module type:    " + std::to_string(identity.moduleType) + " (" +
-           terminalSafe(moduleText) + ")\n" + "Lead count:     " + leadCount + "\n" +
+           terminalText(moduleText) + ")\n" + "Lead count:     " + leadCount + "\n" +
            "Firmware rev:   " + identity.firmwareText() + "\n";
 }
 
@@ -105,7 +105,7 @@ std::string batchText(const InstrumentJobs& jobs) {
         if (job.passedOver())
             continue;
         text += padded(terminalSafe(job.plan().devicePath), deviceWidth) + "  " +
-                padded(terminalSafe(serialOf(job)), kSerialTextWidth) + "  " +
+                terminalText(padded(serialOf(job), kSerialTextWidth)) + "  " +
                 terminalSafe(whatBecameOf(job)) + "\n";
         if (job.plan().task == Task::Compare)
             text += comparedLines(job, "    ");

@@ -37,6 +37,7 @@ constexpr std::array kOptions{
     OptionName{"--digest", "", Option::Digest, false, &Invocation::digest},
     OptionName{"--pdf", "", Option::Pdf, true},
     OptionName{"--since", "", Option::Since, true},
+    OptionName{"--until", "", Option::Until, true},
     OptionName{"--help", "-h", Option::Help, false},
 };
 
@@ -81,6 +82,16 @@ std::string serialDigits(std::string_view text, std::string_view option) {
         throw UsageError{std::string(option) + " takes a serial number of 1 to 8 digits, not '" +
                          std::string(text) + "'"};
     return std::string(text);
+}
+
+UserTimeSpan userTime(std::string_view text, std::string_view option) {
+    const std::optional<UserTimeSpan> span = parseUserTime(text);
+    if (!span)
+        throw UsageError{std::string(option) +
+                         " takes a date (2026-12-10), today, yesterday or a time "
+                         "(2026-12-10T22:31), not '" +
+                         std::string(text) + "'"};
+    return *span;
 }
 
 std::string path(std::string_view text, std::string_view option, std::string_view what) {
@@ -209,11 +220,11 @@ private:
                 static_cast<std::uint32_t>(std::stoul(serialDigits(value, "--serial-from")));
             break;
         case Option::Since:
-            invocation.since = parseUserTime(value);
-            if (!invocation.since)
-                throw UsageError{"--since takes a date (2026-12-10) or a time "
-                                 "(2026-12-10T22:31), not '" +
-                                 std::string(value) + "'"};
+            invocation.since = userTime(value, "--since").begin;
+            break;
+        case Option::Until:
+            // A date is until the end of that day, a time until the end of its minute or second.
+            invocation.until = userTime(value, "--until").end;
             break;
         case Option::Module:
             invocation.moduleType = wholeNumber(value, 1, kHighestModuleType, "--module");

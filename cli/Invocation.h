@@ -44,6 +44,7 @@ struct Invocation {
     // show and read: the file the setup sheet goes into as a PDF; "-" is standard output.
     std::optional<std::string> pdf;
     std::optional<std::chrono::sys_seconds> since; // history: the rows from this time on
+    std::optional<std::chrono::sys_seconds> until; // history: the rows before this time
 };
 
 struct ParsedCommandLine {

@@ -3,6 +3,7 @@
 #include "cli/CommandFailure.h"
 #include "cli/TextColumns.h"
 #include "setup/KeyValueFile.h"
+#include "setup/SetupFields.h"
 #include "setup/SetupFile.h"
 
 #include <algorithm>
@@ -23,6 +24,25 @@ KeyValueText contentOf(const std::string& path) {
     return readKeyValueFile(path);
 }
 
+std::string missingSettingsText(const std::string& path, const KeyValueText& content) {
+    const SetupRecord defaults;
+    std::string missing;
+    int count = 0;
+    for (const SetupField& field : kSetupFields) {
+        if (content.getValue(field.key))
+            continue;
+        missing += std::string(count++ == 0 ? "" : ", ") + std::string(field.key) + " (" +
+                   std::string(field.label) + " " + field.valueText(defaults) +
+                   std::string(field.unit) + ")";
+    }
+    if (count == 0)
+        return {};
+    return terminalSafe(path) + " lacks " + std::to_string(count) +
+           (count == 1 ? " setting, whose default goes in: "
+                       : " settings, whose defaults go in: ") +
+           missing + ".";
+}
+
 SetupRecord setupIn(const KeyValueText& content) {
     SetupRecord record;
     readSetup(record, content);
@@ -36,9 +56,13 @@ SetupRecord readExistingSetupFile(const std::string& path) {
     return setupIn(contentOf(path));
 }
 
-SetupRecord readSetupFileHoldingSetup(const std::string& path) {
+SetupToWrite readSetupFileToWrite(const std::string& path) {
     const KeyValueText content = contentOf(path);
     if (!holdsSetupKey(content))
         throw CommandFailure(terminalSafe(path) + " is not a setup file: it holds no setup key.");
-    return setupIn(content);
+    return {setupIn(content), missingSettingsText(path, content)};
+}
+
+SetupRecord readSetupFileHoldingSetup(const std::string& path) {
+    return readSetupFileToWrite(path).setup;
 }

@@ -9,7 +9,18 @@
 // is missing or cannot be read.
 SetupRecord readExistingSetupFile(const std::string& path);
 
-// The same for a setup to be written into an instrument or compared: a file in which no setup
-// key is found is no setup file (writing it would blank every lead), so it throws
-// CommandFailure.
+// A setup about to go into an instrument. A setting the file does not hold goes in with its
+// default, which the writer says.
+struct SetupToWrite {
+    SetupRecord setup;
+    // "a.prp lacks 2 settings, whose defaults go in: GOODLIMIT (Good limit 10.0 kOhm), POORLIMIT
+    // (Poor limit 15.0 kOhm)."; empty when the file holds every setting.
+    std::string missingSettings;
+};
+
+// The same for a setup about to go into an instrument: a file in which no setup key is found is
+// no setup file, and writing it would blank every lead, so it throws CommandFailure.
+SetupToWrite readSetupFileToWrite(const std::string& path);
+
+// The same for a setup to be compared, which must hold a setup key as well.
 SetupRecord readSetupFileHoldingSetup(const std::string& path);

@@ -29,11 +29,12 @@ std::string row(std::string_view label, const std::string& value) {
     return padded(std::string(label), kLabelWidth) + value + "\n";
 }
 
-// "   1  abc       yes": the number right-aligned, the name as wide as the widest.
-std::string leadLine(const std::string& number, const std::string& name, std::string_view skipped,
+// "   1  abc       yes": the number right-aligned, the name as wide as the widest, in the
+// terminal's encoding.
+std::string leadLine(const std::string& number, std::string_view name, std::string_view skipped,
                      std::size_t nameWidth) {
     return std::string(kNumberWidth - std::min(kNumberWidth, number.size()), ' ') + number + "  " +
-           padded(name, nameWidth) + "  " + std::string(skipped) + "\n";
+           terminalText(padded(std::string(name), nameWidth)) + "  " + std::string(skipped) + "\n";
 }
 
 } // namespace
@@ -54,7 +55,7 @@ std::string setupTable(const SetupRecord& record) {
     if (!listed.empty())
         text += leadLine("Lead", "Name", "Skipped", nameWidth);
     for (const int lead : listed)
-        text += leadLine(std::to_string(lead), terminalSafe(record.leadName[lead]),
+        text += leadLine(std::to_string(lead), record.leadName[lead],
                          record.leadSkip[lead] ? "yes" : "no", nameWidth);
     const std::size_t unlisted = SetupRecord::kMaxLeads - listed.size();
     return text + "Unnamed and not skipped: " + std::to_string(unlisted) +

@@ -31,9 +31,11 @@ struct CivilTime {
     std::chrono::year_month_day date;
     std::chrono::seconds timeOfDay{0};
     std::optional<std::chrono::seconds> offset; // none: local time
+    // How much time it names: a whole day when none, else a minute or a second.
+    std::optional<std::chrono::seconds> length;
 };
 
-std::optional<std::chrono::seconds> takeTimeOfDay(std::string_view& text) {
+std::optional<std::chrono::seconds> takeTimeOfDay(std::string_view& text, CivilTime& civil) {
     const auto hour = takeDigits(text, 2);
     if (!hour || *hour > 23 || !takeChar(text, ':'))
         return std::nullopt;
@@ -41,11 +43,13 @@ std::optional<std::chrono::seconds> takeTimeOfDay(std::string_view& text) {
     if (!minute || *minute > 59)
         return std::nullopt;
     int second = 0;
+    civil.length = std::chrono::minutes(1);
     if (takeChar(text, ':')) {
         const auto digits = takeDigits(text, 2);
         if (!digits || *digits > 59)
             return std::nullopt;
         second = *digits;
+        civil.length = std::chrono::seconds(1);
     }
     return std::chrono::hours(*hour) + std::chrono::minutes(*minute) + std::chrono::seconds(second);
 }
@@ -73,7 +77,7 @@ std::optional<CivilTime> parseCivilTime(std::string_view text) {
     const auto day = takeDigits(text, 2);
     if (!year || !dashed || !month || !dashedAgain || !day)
         return std::nullopt;
-    CivilTime civil{std::chrono::year(*year) / *month / *day, std::chrono::seconds(0),
+    CivilTime civil{std::chrono::year(*year) / *month / *day, std::chrono::seconds(0), std::nullopt,
                     std::nullopt};
     if (!civil.date.ok())
         return std::nullopt;
@@ -81,7 +85,7 @@ std::optional<CivilTime> parseCivilTime(std::string_view text) {
         return civil;
     if (!takeChar(text, 'T'))
         return std::nullopt;
-    const auto timeOfDay = takeTimeOfDay(text);
+    const auto timeOfDay = takeTimeOfDay(text, civil);
     if (!timeOfDay)
         return std::nullopt;
     civil.timeOfDay = *timeOfDay;
@@ -113,6 +117,16 @@ std::optional<std::chrono::sys_seconds> localTime(const CivilTime& civil) {
     return std::chrono::sys_seconds(std::chrono::seconds(seconds));
 }
 
+// The local calendar date at time.
+std::chrono::sys_days localDate(std::chrono::system_clock::time_point time) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    return std::chrono::year(local.tm_year + 1900) /
+           std::chrono::month(static_cast<unsigned>(local.tm_mon + 1)) /
+           std::chrono::day(static_cast<unsigned>(local.tm_mday));
+}
+
 } // namespace
 
 std::string historyTimeText(std::chrono::system_clock::time_point time) {
@@ -136,9 +150,28 @@ std::optional<std::chrono::sys_seconds> parseHistoryTime(std::string_view text) 
     return utcTime(*civil);
 }
 
-std::optional<std::chrono::sys_seconds> parseUserTime(std::string_view text) {
-    const auto civil = parseCivilTime(text);
+std::optional<UserTimeSpan> parseUserTime(std::string_view text,
+                                          std::chrono::system_clock::time_point now) {
+    std::optional<CivilTime> civil;
+    if (text == "today" || text == "yesterday") {
+        const std::chrono::sys_days day =
+            localDate(now) - std::chrono::days(text == "today" ? 0 : 1);
+        civil = CivilTime{day, std::chrono::seconds(0), std::nullopt, std::nullopt};
+    } else {
+        civil = parseCivilTime(text);
+    }
     if (!civil)
         return std::nullopt;
-    return civil->offset ? utcTime(*civil) : localTime(*civil);
+    const auto begin = civil->offset ? utcTime(*civil) : localTime(*civil);
+    if (!begin)
+        return std::nullopt;
+    if (civil->length)
+        return UserTimeSpan{*begin, *begin + *civil->length};
+    // A day is not always 24 hours long: it ends at the next local midnight.
+    CivilTime nextDay = *civil;
+    nextDay.date = std::chrono::sys_days(civil->date) + std::chrono::days(1);
+    const auto end = localTime(nextDay);
+    if (!end)
+        return std::nullopt;
+    return UserTimeSpan{*begin, *end};
 }

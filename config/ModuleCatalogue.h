@@ -17,6 +17,8 @@ public:
         int code;
         int leadCount;
         std::string listText; // "%d Lead " and the description
+
+        bool operator==(const Module&) const = default;
     };
 
     explicit ModuleCatalogue(std::string dataFolder);

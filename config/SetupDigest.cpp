@@ -12,10 +12,8 @@ namespace {
 // The setup as an instrument holds it: a name comes back padded with blanks to the width of a
 // name, so its trailing blanks name nothing.
 SetupRecord heldSetup(SetupRecord record) {
-    for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
-        std::string& name = record.leadName[lead];
-        name.erase(name.find_last_not_of(' ') + 1);
-    }
+    for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead)
+        record.leadName[lead] = unpaddedLeadName(record.leadName[lead]);
     return record;
 }
 

@@ -13,7 +13,7 @@ public:
     enum class Event {
         None,
         InstrumentFound,   // the first identity after none: identity is complete
-        IdentityRefreshed, // a further identity while connected: only the firmware counts
+        IdentityRefreshed, // a further identity while connected
         InstrumentLost,    // the eleventh silent second
     };
     struct Outcome {

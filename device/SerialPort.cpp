@@ -67,8 +67,13 @@ bool SerialPort::open(const std::string& devicePath, std::uint32_t baudRate) {
     if (descriptor < 0)
         return fail(devicePath, errno);
     // Root passes TIOCEXCL, so the lock is what keeps a second opener out.
-    if (flock(descriptor, LOCK_EX | LOCK_NB) != 0)
-        return fail(devicePath, errno == EWOULDBLOCK ? EBUSY : errno);
+    if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK)
+            return fail(devicePath, errno);
+        // A program that keeps a lock file as well says who it is there.
+        const std::optional<std::string> holder = SerialPortLock::runningHolder(devicePath);
+        return fail(devicePath, EBUSY, holder ? " (locked by " + *holder + ")" : "");
+    }
     // Before the exclusive mode, which a refusal would clear for the program holding the port.
     if (!lock.take(devicePath))
         return fail(devicePath, EBUSY, " (locked by " + lock.holder() + ")");

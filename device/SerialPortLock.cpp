@@ -31,6 +31,16 @@ std::filesystem::path deviceOf(const std::string& devicePath) {
     return error ? std::filesystem::path(devicePath) : device;
 }
 
+// The device's path below /dev, its slashes as underscores: ttyUSB0, pts_1.
+std::string lockName(const std::filesystem::path& device) {
+    std::string name = device.string();
+    constexpr std::string_view kDeviceFolder = "/dev/";
+    if (name.starts_with(kDeviceFolder))
+        name.erase(0, kDeviceFolder.size());
+    std::ranges::replace(name, '/', '_');
+    return name;
+}
+
 std::string lockContent(pid_t process) {
     std::array<char, 16> text{};
     const int length = std::snprintf(text.data(), text.size(), "%10d\n", static_cast<int>(process));
@@ -112,11 +122,23 @@ std::filesystem::path SerialPortLock::folder() {
     return chosen != nullptr && *chosen != '\0' ? chosen : kSystemFolder;
 }
 
+std::filesystem::path SerialPortLock::pathFor(const std::string& devicePath) {
+    return folder() / ("LCK.." + lockName(deviceOf(devicePath)));
+}
+
+std::optional<std::string> SerialPortLock::runningHolder(const std::string& devicePath) {
+    const std::filesystem::path lockPath = pathFor(devicePath);
+    const std::optional<pid_t> process = holderOf(lockPath);
+    if (!process || !isRunning(*process))
+        return std::nullopt;
+    return describeHolder(process, lockPath);
+}
+
 bool SerialPortLock::take(const std::string& devicePath) {
     release();
     holderText.clear();
     const std::filesystem::path device = deviceOf(devicePath);
-    const std::filesystem::path candidate = folder() / ("LCK.." + device.filename().string());
+    const std::filesystem::path candidate = pathFor(devicePath);
     // A second round follows the removal of a stale lock; a third would mean another program
     // keeps making stale locks, and the port counts as held.
     for (int round = 0; round < 2; ++round) {

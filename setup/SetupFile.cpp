@@ -1,9 +1,13 @@
 #include "setup/SetupFile.h"
 
 #include "setup/DecimalText.h"
+#include "setup/FileError.h"
 #include "setup/KeyValueFile.h"
 
+#include <cerrno>
+#include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -21,6 +25,25 @@ void openSetupFile(KeyValueFile& file, const std::string& path) {
 }
 
 } // namespace
+
+void requireSetupFileWritable(const std::string& path) {
+    const auto requireNewFiles = [](const std::filesystem::path& folder, const std::string& named) {
+        if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0)
+            throw FileError::fromErrno(errno, named);
+    };
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        requireNewFiles(std::filesystem::path(path).parent_path(), path);
+        return;
+    }
+    KeyValueFile file;
+    if (!file.open(path, false))
+        throw file.openFailure();
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    const std::filesystem::path folder =
+        (error ? std::filesystem::path(path) : target).parent_path();
+    requireNewFiles(folder, folder.empty() ? "." : folder.string());
+}
 
 std::vector<KeyValueText::Entry> setupEntries(const SetupRecord& record) {
     std::vector<KeyValueText::Entry> entries;

@@ -16,6 +16,11 @@ inline constexpr std::size_t kSetupFileLines = 2 * SetupRecord::kMaxLeads + kSet
 // the file cannot be opened (nothing written) or the rewrite fails midway (the file left as it
 // was).
 void writeSetupFile(const SetupRecord& record, const std::string& path);
+// Throws the FileError that writeSetupFile would meet at path, before anything is written. An
+// existing file is written anew beside itself (beside the file a link points at), so its folder
+// has to take a new file: when it does not, the error names that folder. For a new file, the
+// error of a folder that is missing or takes no new file names the file.
+void requireSetupFileWritable(const std::string& path);
 
 // Reads the keys that path holds into record; missing keys leave their fields as they were and
 // no range is checked. The file is only read, never created. Throws FileError when it cannot be

@@ -28,6 +28,10 @@ bool SetupRecord::leadNamedOrSkipped(int lead) const {
     return leadName[lead].find_first_not_of(' ') != std::string::npos || leadSkip[lead];
 }
 
+std::string_view unpaddedLeadName(std::string_view name) {
+    return name.substr(0, name.find_last_not_of(' ') + 1);
+}
+
 std::string limitDisplayText(std::int32_t tenths) {
     // The sign goes in front of the whole number: -5 is "-0.5", never "0.-5".
     const std::int64_t magnitude = tenths < 0 ? -std::int64_t{tenths} : tenths;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Lead names are at most this many characters in the window and on the wire.
 inline constexpr int kLeadNameWidth = 8;
@@ -48,6 +49,9 @@ struct SetupRecord {
 
     bool operator==(const SetupRecord&) const = default;
 };
+
+// A lead name without the blanks an instrument pads it with to kLeadNameWidth.
+std::string_view unpaddedLeadName(std::string_view name);
 
 // Tenths of a kilohm as "%d.%d": 100 shows as 10.0, 5 as 0.5, -5 as -0.5.
 std::string limitDisplayText(std::int32_t tenths);

@@ -1,16 +1,20 @@
 #include "ui/DeviceInfoGroup.h"
 
 #include "device/SerialNumberText.h"
+#include "operations/InstrumentInfo.h"
 #include "ui/EditCommit.h"
 #include "ui/Latin1Text.h"
 #include "ui/Messages.h"
+#include "ui/NamedComboBox.h"
 
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -31,7 +35,7 @@ QLabel* captionFor(QWidget* buddy, const QString& text) {
 DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
     : QGroupBox(tr("Device Information"), parent)
     , info(info)
-    , moduleList(new QComboBox(this))
+    , moduleList(new NamedComboBox(this))
     , serialEdit(new QLineEdit(this))
     , firmwareLabel(new QLabel(this)) {
     setObjectName("deviceGroup");
@@ -44,13 +48,23 @@ DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
     auto* increment = pushButton(this, tr("S/N +1"), "snPlusOneButton");
     auto* connectionSetup = pushButton(this, tr("&Connection Setup"), "connectionSetupButton");
 
+    moduleList->setAccessibleName(tr("Module type"));
     serialEdit->setAccessibleName(tr("Serial number"));
     firmwareLabel->setAccessibleName(tr("Firmware revision"));
     increment->setAccessibleName(tr("Add 1 to the serial number"));
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(captionFor(moduleList, tr("Module Type :")), 0, 0);
-    layout->addWidget(moduleList, 0, 1, 1, 2);
+    // The list and the notice take turns in one place, which keeps the window's size; the list
+    // stays beside its caption, which names it to a screen reader.
+    catalogueNotice = buildCatalogueNotice();
+    for (QWidget* turn : {static_cast<QWidget*>(moduleList), catalogueNotice}) {
+        QSizePolicy policy = turn->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        turn->setSizePolicy(policy);
+        layout->addWidget(turn, 0, 1, 1, 2);
+    }
+    catalogueNotice->hide();
     layout->addWidget(captionFor(serialEdit, tr("Serial Number :")), 1, 0);
     layout->addWidget(serialEdit, 1, 1);
     layout->addWidget(increment, 1, 2);
@@ -64,14 +78,40 @@ DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
     showSerialText();
 }
 
-void DeviceInfoGroup::fillModuleList(const std::vector<ModuleCatalogue::Module>& modules) {
-    for (const ModuleCatalogue::Module& module : modules)
-        addModule(module);
-    // An empty list leaves nothing to choose and no leads to edit; the help page says where the
-    // catalogue belongs.
-    moduleList->setPlaceholderText(modules.empty() ? tr("No module catalogue: see Help")
-                                                   : QString());
-    moduleList->setCurrentIndex(-1);
+QWidget* DeviceInfoGroup::buildCatalogueNotice() {
+    auto* notice = new QWidget(this);
+    notice->setObjectName("catalogueNotice");
+    catalogueNoticeText = new QLabel(notice);
+    catalogueNoticeText->setObjectName("catalogueNoticeText");
+    exampleButton = pushButton(notice, tr("Copy Example Catalogue"), "exampleCatalogueButton");
+    exampleButton->setAccessibleDescription(
+        tr("Copies the example module catalogue into the data folder; the instrument's maker "
+           "supplies the catalogue of its modules"));
+    connect(exampleButton, &QPushButton::clicked, this, &DeviceInfoGroup::exampleCatalogueChosen);
+    auto* layout = new QHBoxLayout(notice);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(catalogueNoticeText, 1);
+    layout->addWidget(exampleButton);
+    return notice;
+}
+
+void DeviceInfoGroup::fillModuleList(const std::vector<ModuleCatalogue::Module>& modules,
+                                     bool exampleOffered) {
+    if (modules != listedModules) {
+        listedModules = modules;
+        moduleList->clear();
+        for (const ModuleCatalogue::Module& module : modules)
+            addModule(module);
+        const auto current =
+            std::ranges::find(modules, info.moduleType, &ModuleCatalogue::Module::code);
+        selectModuleEntry(current != modules.end() ? std::optional(*current) : std::nullopt);
+    }
+    // An empty list leaves nothing to choose and no leads to edit.
+    moduleList->setVisible(!modules.empty());
+    catalogueNotice->setVisible(modules.empty());
+    catalogueNoticeText->setText(exampleOffered ? tr("No module catalogue.")
+                                                : tr("No module catalogue: see Help"));
+    exampleButton->setVisible(exampleOffered);
 }
 
 void DeviceInfoGroup::addModule(const ModuleCatalogue::Module& module) {
@@ -86,9 +126,35 @@ void DeviceInfoGroup::addModule(const ModuleCatalogue::Module& module) {
 void DeviceInfoGroup::setModule(const std::optional<ModuleCatalogue::Module>& module) {
     info.moduleType = module ? module->code : 0;
     info.leadCount = module ? static_cast<std::uint8_t>(module->leadCount) : 0;
+    selectModuleEntry(module);
+}
+
+void DeviceInfoGroup::selectModuleEntry(const std::optional<ModuleCatalogue::Module>& module) {
     moduleList->setCurrentIndex(
         module ? moduleList->findText(QString::fromLatin1(module->listText), Qt::MatchFixedString)
                : -1);
+}
+
+void DeviceInfoGroup::showInstrument(const DeviceIdentity& identity,
+                                     const std::optional<ModuleCatalogue::Module>& module) {
+    if (module) {
+        info = instrumentInfo(identity, *module);
+        selectModuleEntry(module);
+    } else {
+        info.serialText = identity.serialText;
+        info.firmwareText = identity.firmwareText();
+    }
+    instrumentSerial = identity.serialText;
+    showSerialText();
+    setFirmwareText(info.firmwareText);
+}
+
+void DeviceInfoGroup::instrumentHolds(const std::string& serialText) {
+    instrumentSerial = serialText;
+}
+
+bool DeviceInfoGroup::isAnotherInstrument(const std::string& serialText) const {
+    return serialText != instrumentSerial && latin1Text(serialEdit) == instrumentSerial;
 }
 
 void DeviceInfoGroup::moduleActivated(int index) {

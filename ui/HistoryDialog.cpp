@@ -33,6 +33,20 @@ constexpr std::array<const char*, kTransferColumns.size()> kHeadings{
     QT_TRANSLATE_NOOP("HistoryDialog", "Host"),
 };
 
+// The order in which the table shows the columns: what became of each transfer first, so that
+// it shows without scrolling, then the instrument, the file, who and where, and the digest.
+constexpr std::array kShownOrder{
+    &TransferRow::time,         &TransferRow::action,      &TransferRow::result,
+    &TransferRow::serialBefore, &TransferRow::serialAfter, &TransferRow::detail,
+    &TransferRow::module,       &TransferRow::firmware,    &TransferRow::setupFile,
+    &TransferRow::device,       &TransferRow::program,     &TransferRow::user,
+    &TransferRow::host,         &TransferRow::setupSha256,
+};
+static_assert(kShownOrder.size() == kTransferColumns.size());
+
+// A column is at most this many average characters wide; a longer text shows whole in its tip.
+constexpr int kWidestColumnCharacters = 32;
+
 int columnOf(std::string TransferRow::*field) {
     return static_cast<int>(std::ranges::find(kTransferColumns, field, &TransferColumn::field) -
                             kTransferColumns.begin());
@@ -77,16 +91,23 @@ HistoryDialog::HistoryDialog(QWidget* parent, const std::string& historyPath)
     table->setRowCount(static_cast<int>(history.rows.size()));
     int row = 0;
     for (const TransferRow& transfer : history.rows | std::views::reverse) {
-        for (int column = 0; column < table->columnCount(); ++column)
-            table->setItem(
-                row, column,
-                new QTableWidgetItem(QString::fromStdString(
-                    transfer.*kTransferColumns[static_cast<std::size_t>(column)].field)));
+        for (int column = 0; column < table->columnCount(); ++column) {
+            const QString text = QString::fromStdString(
+                transfer.*kTransferColumns[static_cast<std::size_t>(column)].field);
+            auto* item = new QTableWidgetItem(text);
+            item->setToolTip(text);
+            table->setItem(row, column, item);
+        }
         ++row;
     }
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->hide();
+    QHeaderView* header = table->horizontalHeader();
+    for (int shown = 0; shown < static_cast<int>(kShownOrder.size()); ++shown)
+        header->moveSection(
+            header->visualIndex(columnOf(kShownOrder[static_cast<std::size_t>(shown)])), shown);
+    header->setMaximumSectionSize(fontMetrics().averageCharWidth() * kWidestColumnCharacters);
     table->resizeColumnsToContents();
 
     auto* filter = new QLineEdit(this);

@@ -108,7 +108,12 @@ void LeadGrid::buildRows(QGridLayout* layout) {
               static_cast<QWidget*>(controls.name)})
             widget->hide();
 
-        connect(controls.skip, &QCheckBox::clicked, this, [this, row] { toggleRowSkip(row); });
+        // The box's state, however it changed: a click, the space bar, or a screen reader's
+        // toggle, which gives no click.
+        connect(controls.skip, &QCheckBox::toggled, this, [this, row](bool checked) {
+            if (checked != rowSkipAt(row))
+                toggleRowSkip(row);
+        });
     }
 }
 
@@ -138,7 +143,11 @@ void LeadGrid::restorePage() {
     int base = 0;
     if (storedPageBase(base)) {
         for (int row = 1; row <= kRowsPerPage; ++row) {
-            rowAt(row).name->setText(QString::fromLatin1(record.leadName[base + row]));
+            // Without the padding an instrument gives a name, so that it can be typed over; the
+            // record keeps the name as it came until it is changed.
+            const std::string_view name = unpaddedLeadName(record.leadName[base + row]);
+            rowAt(row).name->setText(
+                QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
             rowSkipAt(row) = record.leadSkip[base + row];
         }
     }
@@ -213,7 +222,9 @@ void LeadGrid::rebuildTabs() {
         tabs->removeTab(tabs->count() - 1);
     for (int first = 1; first <= info.leadCount; first += kRowsPerPage) {
         const int last = std::min<int>(first + kRowsPerPage - 1, info.leadCount);
-        tabs->addTab(tr("%1 - %2").arg(first).arg(last));
+        const int tab = tabs->addTab(tr("%1 - %2").arg(first).arg(last));
+        // A screen reader says the tab's name, and the bar's is that of the tab shown.
+        tabs->setAccessibleTabName(tab, tr("Leads %1 to %2").arg(first).arg(last));
     }
     tabs->setCurrentIndex(tabs->count() > 0 ? 0 : -1);
 }

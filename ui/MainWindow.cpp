@@ -1,8 +1,11 @@
 #include "ui/MainWindow.h"
 
+#include "config/ExampleCatalogue.h"
 #include "config/ModuleCatalogue.h"
 #include "config/TransferHistory.h"
+#include "setup/FileError.h"
 #include "ui/AboutDialog.h"
+#include "ui/CatalogueWatch.h"
 #include "ui/DeviceInfoGroup.h"
 #include "ui/Help.h"
 #include "ui/HistoryDialog.h"
@@ -13,6 +16,8 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -24,9 +29,12 @@
 
 namespace {
 
-QPushButton* pushButton(const QString& text, const char* name) {
+// The texts of the instrument's and the file's buttons are alike; a screen reader says what
+// each does.
+QPushButton* pushButton(const QString& text, const char* name, const QString& spokenName = {}) {
     auto* button = new QPushButton(text);
     button->setObjectName(name);
+    button->setAccessibleName(spokenName);
     return button;
 }
 
@@ -64,7 +72,10 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
     document.record.resetToDefaults();
     setLayout(buildLayout());
     markSetupUnchanged();
-    devicePanel->fillModuleList(ModuleCatalogue(settings.dataFolder()).modules());
+    showModuleCatalogue();
+    auto* catalogueWatch =
+        new CatalogueWatch(this, ModuleCatalogue(settings.dataFolder()).places());
+    connect(catalogueWatch, &CatalogueWatch::changed, this, &MainWindow::showModuleCatalogue);
 
     new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { showHelp(this); });
     sheetActions = new SetupSheetActions(*this);
@@ -87,6 +98,8 @@ QLayout* MainWindow::buildLayout() {
     connect(devicePanel, &DeviceInfoGroup::moduleChosen, this, &MainWindow::selectModuleType);
     connect(devicePanel, &DeviceInfoGroup::connectionSetupClicked, this,
             [this] { runPortDialog(false); });
+    connect(devicePanel, &DeviceInfoGroup::exampleCatalogueChosen, this,
+            &MainWindow::copyExampleCatalogue);
 
     auto* right = new QVBoxLayout;
     right->addLayout(sideBySide({options->frequencyGroup(), options->shutOffGroup()}));
@@ -105,16 +118,16 @@ QLayout* MainWindow::buildLayout() {
 }
 
 QWidget* MainWindow::buildInstrumentGroup() {
-    deviceLoadButton = pushButton(tr("&Load From"), "deviceLoadButton");
-    deviceSaveButton = pushButton(tr("&Save To"), "deviceSaveButton");
+    deviceLoadButton = pushButton(tr("&Load From"), "deviceLoadButton", tr("Load From Instrument"));
+    deviceSaveButton = pushButton(tr("&Save To"), "deviceSaveButton", tr("Save To Instrument"));
     connect(deviceLoadButton, &QPushButton::clicked, this, &MainWindow::loadFromDevice);
     connect(deviceSaveButton, &QPushButton::clicked, this, &MainWindow::saveToDevice);
     return buttonGroup(this, tr("Zentiq"), deviceLoadButton, deviceSaveButton);
 }
 
 QWidget* MainWindow::buildFileGroup() {
-    auto* load = pushButton(tr("Load &From"), "fileLoadButton");
-    auto* save = pushButton(tr("Save &To"), "fileSaveButton");
+    auto* load = pushButton(tr("Load &From"), "fileLoadButton", tr("Load From File"));
+    auto* save = pushButton(tr("Save &To"), "fileSaveButton", tr("Save To File"));
     connect(load, &QPushButton::clicked, this, &MainWindow::loadFromFile);
     connect(save, &QPushButton::clicked, this, &MainWindow::saveToFile);
     return buttonGroup(this, tr("File"), load, save);
@@ -132,6 +145,40 @@ QLayout* MainWindow::buildBottomRow() {
     row->addStretch(1);
     row->addWidget(close);
     return row;
+}
+
+std::optional<std::string> MainWindow::exampleCatalogue() {
+    return findExampleCatalogue(
+        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+}
+
+void MainWindow::showModuleCatalogue() {
+    const ModuleCatalogue catalogue(settings.dataFolder());
+    devicePanel->fillModuleList(catalogue.modules(), exampleCatalogue().has_value());
+    // A lead count changed in the catalogue holds for the current module from now on.
+    const DeviceInfo& info = document.info;
+    if (info.moduleType == 0)
+        return;
+    if (const auto module = catalogue.lookup(info.moduleType);
+        module && module->leadCount != info.leadCount)
+        selectModuleType(module->code);
+}
+
+void MainWindow::copyExampleCatalogue() {
+    const std::optional<std::string> example = exampleCatalogue();
+    if (!example)
+        return;
+    try {
+        const std::string copy = ::copyExampleCatalogue(*example, settings.dataFolder());
+        showModuleCatalogue();
+        showInformation(this,
+                        tr("The example module catalogue was copied to %1.")
+                            .arg(QFile::decodeName(copy.c_str())),
+                        tr("Its module types are only an example: put the catalogue from the "
+                           "instrument's maker in its place."));
+    } catch (const FileError& error) {
+        showFileError(this, error);
+    }
 }
 
 void MainWindow::showAbout() {
@@ -159,12 +206,12 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
 
 void MainWindow::accept() {
     devicePanel->takeSerialText();
-    if (!hideForProxy() && mayDropSetup())
+    if (!hideForProxy() && mayDropSetup(EditsDroppedBy::Closing))
         QDialog::accept();
 }
 
 void MainWindow::reject() {
-    if (!hideForProxy() && mayDropSetup())
+    if (!hideForProxy() && mayDropSetup(EditsDroppedBy::Closing))
         QDialog::reject();
 }
 
@@ -188,8 +235,8 @@ void MainWindow::commitFocusedEdit() {
     edit->setFocus(Qt::OtherFocusReason);
 }
 
-bool MainWindow::mayDropSetup() {
-    return !setupChanged() || confirmDroppingEdits(this);
+bool MainWindow::mayDropSetup(EditsDroppedBy droppedBy) {
+    return !setupChanged() || confirmDroppingEdits(this, droppedBy);
 }
 
 void MainWindow::markSetupUnchanged() {

@@ -17,6 +17,7 @@
 #include <string>
 
 class DeviceInfoGroup;
+enum class EditsDroppedBy;
 class LeadGrid;
 class OptionGroups;
 class QPushButton;
@@ -83,13 +84,22 @@ private:
     QWidget* buildFileGroup();
     QLayout* buildBottomRow();
     void runStartUpWork();
+    // The module list as the catalogue has it now, or the notice that there is none.
+    void showModuleCatalogue();
+    // The example catalogue that came with the program; none when it is not there.
+    static std::optional<std::string> exampleCatalogue();
+    void copyExampleCatalogue();
     void showAbout();
     // Closes as the automation proxy allows: hidden while it is set, ended otherwise.
     bool hideForProxy();
-    // True when closing may end the program: the setup is unchanged or the user lets it go.
-    bool mayDropSetup();
+    // True when closing or a load may replace the setup: it is unchanged, or the user lets the
+    // edits go.
+    bool mayDropSetup(EditsDroppedBy droppedBy);
 
     void showPollOutcome(const IdentificationPoll::Outcome& outcome);
+    // Shows the instrument's serial number and module as connecting does, clearing the leads
+    // when another module was current.
+    void takeInstrument(const DeviceIdentity& identity);
     void setConnected(bool on);
     void showPortProblem(PortConnection::Problem problem, const std::string& detail);
     void showRecord();

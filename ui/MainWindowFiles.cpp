@@ -23,6 +23,8 @@ void MainWindow::reportFileError(const std::function<void()>& fileWork) {
 }
 
 void MainWindow::loadFromFile() {
+    if (!mayDropSetup(EditsDroppedBy::Loading))
+        return;
     if (const auto path = SetupFileDialog::choose(this, QFileDialog::AcceptOpen, setupFileFolder()))
         openSetupFile(*path);
     else

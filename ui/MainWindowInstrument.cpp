@@ -26,24 +26,20 @@ void MainWindow::startPolling() {
 
 void MainWindow::showPollOutcome(const IdentificationPoll::Outcome& outcome) {
     const DeviceIdentity& identity = outcome.identity;
-    DeviceInfo& info = document.info;
     switch (outcome.event) {
     case IdentificationPoll::Event::InstrumentFound:
         document.instrumentSerial = identity.serialText;
-        devicePanel->setSerialText(identity.serialText);
-        // Leads are cleared only when they belong to another module, not when no module was
-        // current.
-        if (info.moduleType != 0 && identity.moduleType != info.moduleType) {
-            document.record.clearLeads();
-            grid->restorePage();
-        }
-        selectModuleType(identity.moduleType);
-        devicePanel->setFirmwareText(identity.firmwareText());
+        takeInstrument(identity);
         setConnected(true);
         break;
     case IdentificationPoll::Event::IdentityRefreshed:
         document.instrumentSerial = identity.serialText;
-        devicePanel->setFirmwareText(identity.firmwareText());
+        // The cable went to another instrument, or the port changed, without the 11 silent
+        // seconds that would have lost the first one.
+        if (devicePanel->isAnotherInstrument(identity.serialText))
+            takeInstrument(identity);
+        else
+            devicePanel->setFirmwareText(identity.firmwareText());
         break;
     case IdentificationPoll::Event::InstrumentLost:
         setConnected(false);
@@ -54,14 +50,28 @@ void MainWindow::showPollOutcome(const IdentificationPoll::Outcome& outcome) {
     }
 }
 
+void MainWindow::takeInstrument(const DeviceIdentity& identity) {
+    // Leads are cleared only when they belong to another module, not when no module was
+    // current.
+    if (document.info.moduleType != 0 && identity.moduleType != document.info.moduleType) {
+        document.record.clearLeads();
+        grid->restorePage();
+    }
+    // Module type 0 is none; one the catalogue does not know leaves the module as it was.
+    const std::optional<ModuleCatalogue::Module> module =
+        identity.moduleType == 0
+            ? ModuleCatalogue::Module{0, 0, {}}
+            : ModuleCatalogue(settings.dataFolder()).lookup(identity.moduleType);
+    devicePanel->showInstrument(identity, module);
+    grid->rebuildGrid();
+}
+
 void MainWindow::setConnected(bool on) {
     deviceLoadButton->setEnabled(on);
     deviceSaveButton->setEnabled(on);
     compareAction->setEnabled(on);
-    if (on) {
-        grid->rebuildGrid();
+    if (on)
         return;
-    }
     selectModuleType(0);
     devicePanel->setFirmwareText({});
 }
@@ -99,8 +109,10 @@ OperationOutcome MainWindow::runOperation(OperationRequest::Kind kind) {
     TransferDialog dialog(this, operation, *driver);
     dialog.exec();
     const OperationOutcome& outcome = operation.outcome();
-    if (!outcome.rows.empty() && !outcome.rows.front().serialAfter.empty())
+    if (!outcome.rows.empty() && !outcome.rows.front().serialAfter.empty()) {
         document.instrumentSerial = outcome.rows.front().serialAfter;
+        devicePanel->instrumentHolds(document.instrumentSerial);
+    }
     if (outcome.failure)
         showWarning(this, tr(outcome.failure->text.c_str()),
                     QString::fromLocal8Bit(outcome.failure->detail));
@@ -126,7 +138,8 @@ void MainWindow::saveToDevice() {
 }
 
 void MainWindow::loadFromDevice() {
-    commitEdits();
+    if (!mayDropSetup(EditsDroppedBy::Loading))
+        return;
     const OperationOutcome outcome = runOperation(OperationRequest::Kind::Read);
     // A load that does not complete leaves the setup as it was before it began.
     // What the instrument held comes from no setup file.

@@ -27,12 +27,21 @@ void showWarning(QWidget* parent, const QString& text, const QString& detail) {
     box.exec();
 }
 
-bool confirmDroppingEdits(QWidget* parent) {
+void showInformation(QWidget* parent, const QString& text, const QString& informativeText) {
+    QMessageBox box(QMessageBox::Information, programName(), text, QMessageBox::Ok, parent);
+    box.setObjectName("informationBox");
+    box.setInformativeText(informativeText);
+    box.exec();
+}
+
+bool confirmDroppingEdits(QWidget* parent, EditsDroppedBy droppedBy) {
     QMessageBox box(QMessageBox::Warning, programName(),
                     messageText("The setup has changed since it was last loaded or saved."),
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setObjectName("dropEditsBox");
-    box.setInformativeText(messageText("Close and lose the changes?"));
+    box.setInformativeText(droppedBy == EditsDroppedBy::Closing
+                               ? messageText("Close and lose the changes?")
+                               : messageText("Load and lose the changes?"));
     // A stray Enter keeps the changes.
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;

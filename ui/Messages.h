@@ -11,8 +11,14 @@ class QWidget;
 // A modal warning with an OK button, titled with the program file's name without extension.
 void showWarning(QWidget* parent, const QString& text, const QString& detail = {});
 
-// Asks whether closing may drop the edits made to the setup; true for Yes.
-bool confirmDroppingEdits(QWidget* parent);
+// What would drop the edits made to the setup.
+enum class EditsDroppedBy { Closing, Loading };
+
+// A modal note with an OK button, titled as a warning is.
+void showInformation(QWidget* parent, const QString& text, const QString& informativeText);
+
+// Asks whether closing or a load may drop the edits made to the setup; true for Yes.
+bool confirmDroppingEdits(QWidget* parent, EditsDroppedBy droppedBy);
 
 // The standard text of a file error, naming the file.
 QString fileErrorText(const FileError& error);

@@ -6,6 +6,7 @@
 #include "support/SimulatorProcess.h"
 #include "support/TempDataFolder.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <regex>
@@ -112,6 +113,36 @@ TEST_F(CliBatchTest, EightInstrumentsAreWrittenAtOnceAndOneFallingSilentIsNamed)
     }
     EXPECT_EQ(writtenRows, 7) << record;
     EXPECT_EQ(failedRows, 1) << record;
+}
+
+// Pseudo-terminals are not among the ports the kernel lists: --all finds them through zenset.sys,
+// asks each device once however many names it has, and passes over one that is gone.
+TEST_F(CliBatchTest, AllAsksTheDevicesThatZensetNamesAsWellEachOnce) {
+    startInstrument("00000051");
+    startInstrument("00000052");
+    const std::string link = (root / "by-id-link").string();
+    std::filesystem::create_symlink(devices[0], link);
+    writeFile(dataFolder / "zenset.sys",
+              "COMMPORT=1\r\nCOMMDEVICE1=" + devices[0] + "\r\nCOMMDEVICE3=" + link +
+                  "\r\nCOMMDEVICE5=" + devices[1] +
+                  "\r\nCOMMDEVICE6=" + (root / "unplugged").string() + "\r\n");
+
+    const CliRun run = runCli({"identify", "--all"});
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = linesOf(run.out);
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const std::string serial = i == 0 ? "00000051" : "00000052";
+        EXPECT_EQ(std::ranges::count_if(lines,
+                                        [&serial](const std::string& line) {
+                                            return line.find(serial) != std::string::npos;
+                                        }),
+                  1)
+            << run.out;
+        EXPECT_TRUE(std::ranges::any_of(lines, [&](const std::string& line) {
+            return line.starts_with(devices[i]) && line.find(serial) != std::string::npos;
+        })) << run.out;
+    }
 }
 
 TEST_F(CliBatchTest, ARecordThatCannotBeWrittenFailsTheCommandButNotTheWrite) {

@@ -1,4 +1,5 @@
 #include "CliProcess.h"
+#include "config/HistoryTime.h"
 #include "config/SetupDigest.h"
 #include "config/TransferHistory.h"
 #include "setup/SetupFile.h"
@@ -6,6 +7,7 @@
 #include "support/SampleSetup.h"
 #include "support/TempDataFolder.h"
 
+#include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -78,6 +80,11 @@ TEST_F(HistoryCommandTest, HistoryShowsTheRowsFilteredBySerialAndTimeAndNamesThe
         {{"--since", "2026-12-10T23:30"}, {"second", "third", "fourth"}},
         {{"--since", "2026-12-11T08:00:00+01:00", "--serial", "42"}, {"fourth"}},
         {{"--since", "2026-12-11T08:00:01+01:00"}, {}},
+        {{"--until", "2026-12-10"}, {"first", "second"}},
+        {{"--since", "2026-12-10T23:30", "--until", "2026-12-11T08:00"},
+         {"second", "third", "fourth"}},
+        {{"--until", "2026-12-11T07:59:59"}, {"first", "second"}},
+        {{"--until", "2026-12-10T08:59:59+01:00"}, {}},
         {{"--serial", "43"}, {}},
     };
     for (const Case& c : cases) {
@@ -161,10 +168,33 @@ TEST_F(HistoryCommandTest, ShowDigestPrintsTheDigestOfTheSetupTheFileHolds) {
     EXPECT_NE(runCli({"show", "new.prp", "--digest"}).out, setupDigest(SetupRecord{}) + "\n");
 }
 
+// Today and yesterday are the days of the clock: a row of now is since yesterday and not until
+// yesterday, a row of years ago the other way round.
+TEST_F(HistoryCommandTest, TodayAndYesterdayAreTheLocalDaysOfNow) {
+    appendRow("2020-01-01T12:00:00+01:00", "00000001", "00000001", "long ago");
+    appendRow(historyTimeText(std::chrono::system_clock::now()), "00000002", "00000002",
+              "just now");
+    const std::pair<const char*, const char*> cases[][2] = {
+        {{"--since", "yesterday"}, {"just now", "long ago"}},
+        {{"--since", "today"}, {"just now", "long ago"}},
+        {{"--until", "yesterday"}, {"long ago", "just now"}},
+    };
+    for (const auto& [option, shownAndNot] : cases) {
+        const CliRun run = runCli({"history", option.first, option.second});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find(shownAndNot.first), std::string::npos) << option.second;
+        EXPECT_EQ(run.out.find(shownAndNot.second), std::string::npos) << option.second;
+    }
+}
+
 TEST_F(HistoryCommandTest, WrongUsageOfHistoryAndDigestExitsWithTwo) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"history", "--since", "10.12.2026"},
-         "--since takes a date (2026-12-10) or a time (2026-12-10T22:31), not '10.12.2026'"},
+         "--since takes a date (2026-12-10), today, yesterday or a time (2026-12-10T22:31), not "
+         "'10.12.2026'"},
+        {{"history", "--until", "tomorrow"},
+         "--until takes a date (2026-12-10), today, yesterday or a time (2026-12-10T22:31), not "
+         "'tomorrow'"},
         {{"history", "history.csv"}, "unexpected argument 'history.csv'"},
         {{"show", "a.prp", "--digest", "--json"}, "--digest and --json exclude each other"},
     };

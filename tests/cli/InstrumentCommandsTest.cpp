@@ -4,6 +4,7 @@
 #include "device/FailureTexts.h"
 #include "device/LineSettings.h"
 #include "device/SerialPort.h"
+#include "setup/SetupFields.h"
 #include "setup/SetupFile.h"
 #include "support/FrameBytes.h"
 #include "support/PdfText.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
@@ -43,6 +45,18 @@ std::string lines(std::initializer_list<std::string> each) {
     std::string text;
     for (const std::string& line : each)
         text += line + "\r\n";
+    return text;
+}
+
+// A setup file with the lines given and every setting they leave out at its default, so that
+// writing it adds no word about settings it lacks.
+std::string setupLines(std::initializer_list<std::string> each) {
+    std::string text = lines(each);
+    for (const SetupField& field : kSetupFields)
+        if (std::ranges::none_of(each, [&field](const std::string& line) {
+                return line.starts_with(std::string(field.key) + "=");
+            }))
+            text += std::string(field.key) + "=" + std::to_string(field.defaultValue) + "\r\n";
     return text;
 }
 
@@ -218,8 +232,9 @@ class CliWriteIdentityTest : public CliInstrumentTest,
                              public ::testing::WithParamInterface<IdentityCase> {};
 
 TEST_P(CliWriteIdentityTest, WritesTheSetupWithTheIdentityAsTheWindowDoes) {
-    writeFile(workFolder / "setup.prp", lines({"LEADNAME1=abc", "LEADSKIP1=1", "LEADNAME3=Three",
-                                               "FREQUENCY=9", "GOODLIMIT=1000", "SHUTOFFTIME=65"}));
+    writeFile(workFolder / "setup.prp",
+              setupLines({"LEADNAME1=abc", "LEADSKIP1=1", "LEADNAME3=Three", "FREQUENCY=9",
+                          "GOODLIMIT=1000", "SHUTOFFTIME=65"}));
     startInstrument();
     std::vector<std::string> arguments = withDevice({"write", "setup.prp"});
     arguments.insert(arguments.end(), GetParam().options.begin(), GetParam().options.end());
@@ -255,7 +270,7 @@ struct VerifyCase {
 class CliVerifyTest : public CliInstrumentTest, public ::testing::WithParamInterface<VerifyCase> {};
 
 TEST_P(CliVerifyTest, ReadsEveryWrittenRegisterBack) {
-    writeFile(workFolder / "setup.prp", lines({"LEADNAME2=Two", "FREQUENCY=3"}));
+    writeFile(workFolder / "setup.prp", setupLines({"LEADNAME2=Two", "FREQUENCY=3"}));
     startInstrument(GetParam().instrumentOptions);
 
     const CliRun run =
@@ -284,7 +299,7 @@ INSTANTIATE_TEST_SUITE_P(
 // setup written, its check and a later read of it by the digest of the file that went in.
 TEST_F(CliInstrumentTest, WriteVerifyAndReadBackAreRecordedWithTheFilesDigest) {
     writeFile(workFolder / "setup.prp",
-              lines({"LEADNAME1=Arm", "LEADSKIP1=1", "LEADNAME4=Leg", "FREQUENCY=3"}));
+              setupLines({"LEADNAME1=Arm", "LEADSKIP1=1", "LEADNAME4=Leg", "FREQUENCY=3"}));
     startInstrument();
 
     ASSERT_EQ(runCli(withDevice({"write", "setup.prp", "--verify", "--quiet"})).status, 0);
@@ -317,7 +332,7 @@ protected:
 };
 
 TEST_P(CliFailureTest, ExitsWithOneAndOneLineThatSaysWhy) {
-    writeFile(workFolder / "setup.prp", lines({"LEADNAME1=abc"}));
+    writeFile(workFolder / "setup.prp", setupLines({"LEADNAME1=abc"}));
     const std::string before = readFile(workFolder / "setup.prp");
     startInstrument(GetParam().instrumentOptions);
     std::vector<std::string> arguments;
@@ -355,6 +370,11 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     {"write", "setup.prp", "--module", "3", "--device", "{device}"},
                     "Module type 3 is not in the module catalogue (./Modules.dat).\n"},
+        // Refused before the instrument is written: it would keep only the first 8 digits.
+        FailureCase{"SerialNumbersRunOut",
+                    {"--serial", "99999999"},
+                    {"write", "setup.prp", "--next-serial", "--device", "{device}"},
+                    "The serial numbers have run out: 99999999 is the last one of 8 digits.\n"},
         FailureCase{"Silence",
                     {"--silent"},
                     {"identify", "--wait", "0.5", "--device", "{device}"},
@@ -377,7 +397,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Both are refused before the port is opened: the device named does not even exist.
 TEST_F(CliInstrumentTest, WithoutACatalogueTheFailureNamesEveryPlaceLookedAt) {
     std::filesystem::remove(workFolder / "Modules.dat");
-    writeFile(workFolder / "setup.prp", lines({"LEADNAME1=abc"}));
+    writeFile(workFolder / "setup.prp", setupLines({"LEADNAME1=abc"}));
 
     const CliRun run = runCli({"write", "setup.prp", "--module", "1", "--device", "/dev/absent"});
 
@@ -406,16 +426,52 @@ TEST_F(CliInstrumentTest, WriteRefusesAFileWithoutASetupKey) {
     }
 }
 
-TEST_F(CliInstrumentTest, PortHeldByAnotherOpenerIsRefusedWithTheSystemsReason) {
+// The holder keeps a lock file besides its flock, which names it.
+// A setting the file lacks goes in with its default, and standard error says which.
+TEST_F(CliInstrumentTest, WriteSaysWhichSettingsTheFileLacksAndThatTheirDefaultsGoIn) {
+    struct Case {
+        std::string file;
+        std::string err;
+        std::pair<std::string, std::string> registerHeld; // a default written
+    };
+    const Case cases[] = {
+        {setupLines({"LEADNAME1=abc", "GOODLIMIT=50"}), "", {"70", "0032"}},
+        {lines({"LEADNAME1=abc", "FREQUENCY=2", "STARTUPMODE=2", "FAILURERESPONSE=2",
+                "FAILURELIMIT=2", "SHUTOFFTIME=90"}),
+         "setup.prp lacks 2 settings, whose defaults go in: GOODLIMIT (Good limit 10.0 kOhm), "
+         "POORLIMIT (Poor limit 15.0 kOhm).\n",
+         {"71", "0096"}},
+        {lines({"LEADNAME1=abc", "FREQUENCY=2", "STARTUPMODE=2", "FAILURERESPONSE=2",
+                "FAILURELIMIT=2", "GOODLIMIT=50", "POORLIMIT=80"}),
+         "setup.prp lacks 1 setting, whose default goes in: SHUTOFFTIME (Auto shut-off 60 s).\n",
+         {"60", "06"}},
+    };
+    startInstrument();
+    for (const Case& c : cases) {
+        writeFile(workFolder / "setup.prp", c.file);
+
+        const CliRun run = runCli(withDevice({"write", "setup.prp", "--quiet"}));
+
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(stateOf(c.registerHeld.first), c.registerHeld.second) << c.err;
+    }
+}
+
+TEST_F(CliInstrumentTest, PortHeldByAnotherOpenerIsRefusedWithTheSystemsReasonAndTheHolder) {
     startInstrument();
     SerialPort holder;
     ASSERT_TRUE(holder.open(device, LineSettings::kInstrumentBaudRate));
+    std::string ownName;
+    std::getline(std::ifstream("/proc/self/comm"), ownName);
 
     const CliRun run = runCli(withDevice({"identify"}));
 
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err,
-              "That Comm Port is not available. " + device + ": Device or resource busy.\n");
+    EXPECT_EQ(run.err, "That Comm Port is not available. " + device +
+                           ": Device or resource busy (locked by " + ownName + ", process " +
+                           std::to_string(getpid()) + ", " +
+                           SerialPortLock::pathFor(device).string() + ").\n");
 }
 
 TEST_F(CliInstrumentTest, InstrumentFallingSilentFailsTheTransferAfterThreeTimeOuts) {
@@ -436,7 +492,7 @@ TEST_F(CliInstrumentTest, InstrumentFallingSilentFailsTheTransferAfterThreeTimeO
 }
 
 TEST_F(CliInstrumentTest, AnInstrumentGoneMidwayEndsTheWriteAtOnceSayingWhatItHolds) {
-    writeFile(workFolder / "setup.prp", lines({"LEADNAME1=abc"}));
+    writeFile(workFolder / "setup.prp", setupLines({"LEADNAME1=abc"}));
     // Slow enough that the simulator is gone before the write is through; it goes once its
     // trace shows the identity written.
     const std::string trace = (root / "trace").string();
@@ -464,7 +520,7 @@ TEST_F(CliInstrumentTest, AnInstrumentGoneMidwayEndsTheWriteAtOnceSayingWhatItHo
 }
 
 TEST_F(CliInstrumentTest, AnInstrumentDeafAfterEachWriteStillGetsTheWholeSetup) {
-    writeFile(workFolder / "setup.prp", lines({"LEADNAME1=abc", "LEADNAME4=Four"}));
+    writeFile(workFolder / "setup.prp", setupLines({"LEADNAME1=abc", "LEADNAME4=Four"}));
     startInstrument({"--deaf-after-write", "30"});
 
     const CliRun run = runCli(withDevice({"write", "setup.prp", "--verify"}));

@@ -281,18 +281,45 @@ TEST(HistoryTimeTest, TimesCarryTheirOffsetAndReadBackAsTheSameMoment) {
         tzset();
         EXPECT_EQ(historyTimeText(moment), text);
         EXPECT_EQ(parseHistoryTime(text), moment);
-        EXPECT_EQ(parseUserTime(text), moment);
+        EXPECT_EQ(parseUserTime(text)->begin, moment);
     }
-    timeZone.set("CET-1");
-    tzset();
-    EXPECT_EQ(parseUserTime("2026-12-10T22:31:05"), moment);
-    EXPECT_EQ(parseUserTime("2026-12-10"), moment - std::chrono::seconds(22 * 3600 + 31 * 60 + 5));
     EXPECT_EQ(parseHistoryTime("2026-12-10T21:31:05Z"), moment);
     for (const char* wrong : {"2026-12-10", "2026-12-10T22:31:05", "2026-13-10T22:31:05Z",
                               "2026-02-30T22:31:05Z", "2026-12-10T24:00:00Z", "2026-12-10 22:31Z",
                               "2026-12-10T22:31:05+01:00x", "yesterday", ""})
         EXPECT_EQ(parseHistoryTime(wrong), std::nullopt) << wrong;
-    EXPECT_EQ(parseUserTime("10.12.2026"), std::nullopt);
+}
+
+// What a user names is a stretch of time: a day from local midnight to the next, a minute, a
+// second; today and yesterday are the days of now.
+TEST(HistoryTimeTest, AUserNamesADayAMinuteOrASecondAsLocalTimeOrWithItsOffset) {
+    using std::chrono::hours;
+    using std::chrono::minutes;
+    using std::chrono::seconds;
+    const EnvironmentVariable timeZone{"TZ"};
+    timeZone.set("CET-1CEST,M3.5.0,M10.5.0/3");
+    tzset();
+    const sys_seconds moment(seconds(1'796'938'265)); // 2026-12-10T21:31:05Z, 22:31:05 in CET
+    const sys_seconds midnight = moment - hours(22) - minutes(31) - seconds(5);
+    const sys_seconds springMidnight(seconds(1'774'738'800)); // 2026-03-29T00:00+01:00
+    const std::pair<const char*, UserTimeSpan> cases[] = {
+        {"2026-12-10", {midnight, midnight + hours(24)}},
+        {"today", {midnight, midnight + hours(24)}},
+        {"yesterday", {midnight - hours(24), midnight}},
+        {"2026-12-10T22:31", {moment - seconds(5), moment + seconds(55)}},
+        {"2026-12-10T22:31:05", {moment, moment + seconds(1)}},
+        {"2026-12-10T21:31:05Z", {moment, moment + seconds(1)}},
+        // The day the clocks go forward has 23 hours.
+        {"2026-03-29", {springMidnight, springMidnight + hours(23)}},
+    };
+    for (const auto& [text, span] : cases) {
+        const auto parsed = parseUserTime(text, moment);
+        ASSERT_TRUE(parsed.has_value()) << text;
+        EXPECT_EQ(parsed->begin, span.begin) << text;
+        EXPECT_EQ(parsed->end, span.end) << text;
+    }
+    for (const char* wrong : {"10.12.2026", "Today", "tomorrow", "2026-12-10T22", ""})
+        EXPECT_EQ(parseUserTime(wrong, moment), std::nullopt) << wrong;
 }
 
 } // namespace

@@ -9,9 +9,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <fstream>
 #include <optional>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -35,10 +39,10 @@ protected:
         lockFolderSetting.set(lockFolder);
     }
 
-    // LCK..<name of the device> for the pseudo-terminal.
+    // The pseudo-terminal /dev/pts/N is locked as minicom and lockdev lock it: LCK..pts_N.
     std::filesystem::path lockPath() const {
         return lockFolder /
-               ("LCK.." + std::filesystem::path(terminal.slavePath()).filename().string());
+               ("LCK..pts_" + std::filesystem::path(terminal.slavePath()).filename().string());
     }
 
     termios portSettings() const {
@@ -165,6 +169,33 @@ TEST_F(SerialPortLockTest, ALockWhoseProcessNumberCameRoundAgainIsTakenOver) {
         waitpid(child, nullptr, 0);
         std::filesystem::remove(lockPath());
     }
+}
+
+// A program that holds the device's flock and keeps a lock file is named by its lock file; a lock
+// file left by a program that ended names nobody.
+TEST_F(SerialPortLockTest, APortHeldByFlockNamesTheRunningHolderItsLockFileNames) {
+    const int holder = ::open(terminal.slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    std::string parentName;
+    std::getline(std::ifstream("/proc/" + std::to_string(getppid()) + "/comm"), parentName);
+    const std::tuple<const char*, std::optional<pid_t>, std::string> cases[] = {
+        {"running", getppid(),
+         " (locked by " + parentName + ", process " + std::to_string(getppid()) + ", " +
+             lockPath().string() + ")"},
+        {"ended", endedProcess(), ""},
+        {"no lock file", std::nullopt, ""},
+    };
+    for (const auto& [what, named, holderText] : cases) {
+        std::filesystem::remove(lockPath());
+        if (named)
+            writeFile(lockPath(), lockContent(*named));
+        SerialPort port;
+        EXPECT_FALSE(port.open(terminal.slavePath(), kBaudRate)) << what;
+        EXPECT_EQ(port.lastError(), terminal.slavePath() + ": Device or resource busy" + holderText)
+            << what;
+    }
+    ::close(holder);
 }
 
 TEST_F(SerialPortLockTest, WithoutAUsableLockFolderThePortOpensAndItsFlockStillGuardsIt) {

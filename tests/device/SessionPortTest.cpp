@@ -1,5 +1,6 @@
 #include "device/SessionPort.h"
 
+#include "device/SerialPortLock.h"
 #include "support/FrameBytes.h"
 #include "support/InMemoryLine.h"
 #include "support/PseudoTerminal.h"
@@ -7,7 +8,9 @@
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
 #include <termios.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -84,7 +87,13 @@ TEST_F(SessionPortTest, PortHeldByOneLinkIsRefusedToAnotherUntilReleased) {
     SessionPort other{otherSession};
 
     EXPECT_FALSE(other.open(terminal.slavePath()));
-    EXPECT_EQ(other.lastOpenError(), terminal.slavePath() + ": Device or resource busy");
+    // The lock file the first link keeps names its holder, this process.
+    const std::string error = other.lastOpenError();
+    EXPECT_TRUE(error.starts_with(terminal.slavePath() + ": Device or resource busy (locked by "))
+        << error;
+    EXPECT_TRUE(error.ends_with(", process " + std::to_string(getpid()) + ", " +
+                                SerialPortLock::pathFor(terminal.slavePath()).string() + ")"))
+        << error;
 
     ASSERT_FALSE(link.open(missingDevice));
     EXPECT_TRUE(other.open(terminal.slavePath())) << other.lastOpenError();

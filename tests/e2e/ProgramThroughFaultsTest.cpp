@@ -40,7 +40,7 @@ TEST_P(LineFaultsTest, LoadAndSaveStillComplete) {
     runProgram([this](MainWindow& window) {
         waitForConnection(window);
         click(window, "deviceLoadButton");
-        EXPECT_EQ(find<QLineEdit>(window, "leadEdit1").text(), "Seed1   ");
+        EXPECT_EQ(find<QLineEdit>(window, "leadEdit1").text(), "Seed1");
         EXPECT_TRUE(find<QRadioButton>(window, "freq20").isChecked());
         editAndSave(window);
     });

@@ -26,9 +26,10 @@ TEST_F(ProgramWithSimulatorTest, ConnectsThenLoadsTheInstrumentsSetupAndSavesAnE
         ASSERT_TRUE(find<QPushButton>(window, "deviceLoadButton").isEnabled());
 
         loadTook = timedClick(window, "deviceLoadButton");
-        // Names come back blank-padded, as the instrument keeps them.
-        EXPECT_EQ(find<QLineEdit>(window, "leadEdit1").text(), "Seed1   ");
-        EXPECT_EQ(find<QLineEdit>(window, "leadEdit2").text(), "Seed2   ");
+        // Names come back blank-padded, as the instrument keeps them, and show without it.
+        EXPECT_EQ(find<QLineEdit>(window, "leadEdit1").text(), "Seed1");
+        EXPECT_EQ(find<QLineEdit>(window, "leadEdit2").text(), "Seed2");
+        EXPECT_EQ(window.setup().leadName[2], "Seed2   ");
         EXPECT_TRUE(find<QCheckBox>(window, "leadSkip2").isChecked());
         EXPECT_TRUE(find<QRadioButton>(window, "freq20").isChecked());
 

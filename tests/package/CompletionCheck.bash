@@ -45,5 +45,6 @@ expect "setup file" "$folder/ward 4/first setup.prp" "$(complete_words show "$fo
 expect "second setup file" "$folder/ward 4/first setup.prp" \
     "$(complete_words diff ward.prp "$folder/ward 4/")"
 expect "port number" "$(printf '%s\n' 1 10 11 12 13 14 15 16)" "$(complete_words identify --port 1)"
+expect "day" "yesterday" "$(complete_words history --until y)"
 
 exit $((failures > 0))

@@ -2,6 +2,7 @@
 
 #include "setup/FileError.h"
 #include "setup/KeyValueFile.h"
+#include "support/AsOutsider.h"
 #include "support/TempFolder.h"
 
 #include <algorithm>
@@ -278,6 +279,42 @@ TEST_F(SetupFileTest, AFileThatCannotBeOpenedThrowsItsCauseAndChangesNothing) {
     const std::string missingFolder = pathOf("no-such-folder/setup.prp");
     EXPECT_THROW(writeSetupFile(SetupRecord{}, missingFolder), FileError);
     EXPECT_FALSE(std::filesystem::exists(pathOf("no-such-folder")));
+}
+
+// A save writes the file anew in its folder: a folder that takes no new file fails the check made
+// before anything is written, naming the folder, even where the file itself may be written.
+TEST_F(SetupFileTest, TheCheckBeforeASaveNamesAFolderThatTakesNoNewFile) {
+    ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+    const std::string closed = pathOf("closed");
+    const std::string open = pathOf("open");
+    for (const auto& [path, mode] : {std::pair{closed, 0755}, std::pair{open, 0777}}) {
+        std::filesystem::create_directory(path);
+        ASSERT_EQ(::chmod(path.c_str(), static_cast<mode_t>(mode)), 0);
+        writeFile(path + "/w.prp", "FREQUENCY=2\r\n");
+        ASSERT_EQ(::chmod((path + "/w.prp").c_str(), 0666), 0);
+    }
+    std::filesystem::create_symlink(closed + "/w.prp", open + "/link.prp");
+    const std::pair<std::string, std::string> cases[] = {
+        {closed + "/w.prp", "Access to " + closed + " was denied."},
+        {open + "/link.prp", "Access to " + closed + " was denied."},
+        {closed + "/new.prp", "Access to " + closed + "/new.prp was denied."},
+        {open + "/w.prp", ""},
+        {open + "/new.prp", ""},
+    };
+    for (const auto& [path, refusal] : cases) {
+        EXPECT_EQ(asOutsider([&path] {
+                      try {
+                          requireSetupFileWritable(path);
+                      } catch (const FileError& error) {
+                          return error.standardText();
+                      }
+                      return std::string();
+                  }),
+                  refusal)
+            << path;
+    }
+    EXPECT_EQ(readFile(closed + "/w.prp"), "FREQUENCY=2\r\n");
+    EXPECT_FALSE(std::filesystem::exists(open + "/new.prp"));
 }
 
 // A copy of a program, running, under a setup file's name.

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTabBar>
 #include <QTableWidget>
 #include <QToolButton>
 
@@ -85,7 +86,6 @@ TEST_F(AccessibilityTest, EditsAndArrowsHaveTheNamesAPersonWouldSayAndTheirLabel
         EXPECT_EQ(spoken(control), entry.name);
         EXPECT_EQ(buddyOf(entry.label), control);
     }
-    // The module list says its entry; its label names it.
     EXPECT_EQ(buddyOf("Module Type :"), find<QWidget>("moduleList"));
     EXPECT_TRUE(labelledBy(find<QWidget>("moduleList")).contains("Module Type :"));
 
@@ -102,6 +102,39 @@ TEST_F(AccessibilityTest, EditsAndArrowsHaveTheNamesAPersonWouldSayAndTheirLabel
         ASSERT_NE(button, nullptr) << spin << ' ' << direction;
         EXPECT_EQ(spoken(button), name) << spin << ' ' << direction;
     }
+}
+
+// Alike texts, a list's entry and a tab's numbers say what a control does only to the eye.
+TEST_F(AccessibilityTest, ButtonsTheModuleListAndTheLeadPagesAreNamedForWhatTheyAre) {
+    startWindow();
+    pickModule(Leads40);
+    const std::tuple<const char*, QString, QString> buttons[] = {
+        {"deviceLoadButton", "Load From Instrument", "&Load From"},
+        {"deviceSaveButton", "Save To Instrument", "&Save To"},
+        {"fileLoadButton", "Load From File", "Load &From"},
+        {"fileSaveButton", "Save To File", "Save &To"},
+    };
+    for (const auto& [name, spokenName, text] : buttons) {
+        EXPECT_EQ(spoken(button(name)), spokenName) << name;
+        EXPECT_EQ(button(name)->text(), text) << name;
+    }
+
+    auto* list = find<QWidget>("moduleList");
+    EXPECT_EQ(spoken(list), "Module type");
+    EXPECT_EQ(spoken(list, QAccessible::Value), "40 Lead Forty");
+    EXPECT_EQ(accessible(list)->role(), QAccessible::ComboBox);
+
+    auto* tabs = find<QTabBar>("leadTabs");
+    QAccessibleInterface* bar = accessible(tabs);
+    ASSERT_NE(bar, nullptr);
+    QStringList tabNames;
+    for (int i = 0; i < bar->childCount(); ++i)
+        if (bar->child(i)->role() == QAccessible::PageTab)
+            tabNames << bar->child(i)->text(QAccessible::Name);
+    EXPECT_EQ(tabNames, (QStringList{"Leads 1 to 32", "Leads 33 to 40"}));
+    EXPECT_EQ(tabs->tabText(1), "33 - 40");
+    showTab(1);
+    EXPECT_EQ(spoken(tabs), "Leads 33 to 40");
 }
 
 TEST_F(AccessibilityTest, NoEditOrButtonIsNamelessOrNamedAfterItsGroup) {

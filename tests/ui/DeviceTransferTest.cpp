@@ -10,9 +10,12 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -58,13 +61,18 @@ protected:
 
     // Two poll ticks, each answered before the next: the first asks, the second connects.
     void connectInstrument() {
-        for (int tick = 0; tick < 2; ++tick) {
-            const int answered = instrument.answeredCount();
-            pollTick();
-            ASSERT_TRUE(waitUntil([&] { return instrument.answeredCount() > answered; }));
-            ASSERT_TRUE(replyRead());
-        }
+        pollTwice(instrument);
         ASSERT_TRUE(window->instrumentSession().connected());
+    }
+    // Two poll ticks answered by served: the window has seen an answer that it gave after
+    // anything it was told before.
+    void pollTwice(ServedInstrument& served) {
+        for (int tick = 0; tick < 2; ++tick) {
+            const int answered = served.answeredCount();
+            pollTick();
+            ASSERT_TRUE(waitUntil([&] { return served.answeredCount() > answered; }));
+            ASSERT_TRUE(replyRead(served.line()));
+        }
     }
 
     QRadioButton* radio(const char* name) { return find<QRadioButton>(name); }
@@ -94,8 +102,8 @@ TEST_F(DeviceTransferTest, ACompletedLoadShowsTheInstrumentsSetup) {
 
     EXPECT_TRUE(modals.titles.contains("Zentiq Transfer"));
     EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
-    EXPECT_EQ(leadEdit(1)->text(), "Left    ");
-    EXPECT_EQ(leadEdit(2)->text(), "Right   ");
+    EXPECT_EQ(leadEdit(1)->text(), "Left");
+    EXPECT_EQ(leadEdit(2)->text(), "Right");
     EXPECT_TRUE(find<QCheckBox>("leadSkip1")->isChecked());
     EXPECT_TRUE(leadEdit(1)->isReadOnly());
     for (const char* checked : {"freq30", "failurePoor", "responseContinue", "startupManual"})
@@ -105,6 +113,71 @@ TEST_F(DeviceTransferTest, ACompletedLoadShowsTheInstrumentsSetup) {
     EXPECT_EQ(find<QLineEdit>("goodLimitEdit")->text(), "12.3");
     EXPECT_EQ(find<QLineEdit>("poorLimitEdit")->text(), "50.0");
     EXPECT_EQ(find<QLineEdit>("shutOffEdit")->text(), "120");
+}
+
+// Loading from a file or the instrument asks, as closing does, before edits are replaced.
+TEST_F(DeviceTransferTest, ALoadAsksBeforeItReplacesEdits) {
+    const std::string file = workFolder / "other.prp";
+    writeFile(file, "LEADNAME1=FromFile\r\n");
+    struct Case {
+        const char* name;
+        std::function<void()> load;
+        QString loaded;
+    };
+    const Case loads[] = {
+        {"file",
+         [&] {
+             modals.chooseFile(QString::fromStdString(file));
+             button("fileLoadButton")->click();
+         },
+         "FromFile"},
+        {"instrument", [this] { button("deviceLoadButton")->click(); }, "Left"},
+    };
+    QStringList asked;
+    bool letEditsGo = false;
+    modals.answer(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(),
+                  [&](QWidget& window) {
+                      auto& box = dynamic_cast<QMessageBox&>(window);
+                      asked << box.text() + " " + box.informativeText();
+                      box.button(letEditsGo ? QMessageBox::Yes : QMessageBox::No)->click();
+                  });
+    startWindow();
+    connectInstrument();
+    for (const Case& load : loads) {
+        for (const bool yes : {false, true}) {
+            SCOPED_TRACE(std::string(load.name) + (yes ? ", yes" : ", no"));
+            letEditsGo = yes;
+            typeName(1, "Edited");
+            asked.clear();
+            load.load();
+            EXPECT_EQ(asked, QStringList{"The setup has changed since it was last loaded or saved. "
+                                         "Load and lose the changes?"});
+            EXPECT_EQ(leadEdit(1)->text(), yes ? load.loaded : "Edited");
+        }
+    }
+    asked.clear();
+    button("deviceLoadButton")->click();
+    EXPECT_TRUE(asked.isEmpty()) << "a setup as loaded";
+}
+
+// The instrument pads its names with blanks to 8 characters: shown without them, a name can be
+// typed on; the setup keeps a name as it came until it is changed.
+TEST_F(DeviceTransferTest, NamesReadFromTheInstrumentCanBeTypedOnAndOtherwiseStayAsTheyCame) {
+    startWindow();
+    connectInstrument();
+    button("deviceLoadButton")->click();
+    QLineEdit* edit = leadEdit(2);
+    edit->end(false);
+    QTest::keyClicks(edit, "F8");
+    window->commitEdits();
+
+    EXPECT_EQ(edit->text(), "RightF8");
+    EXPECT_EQ(window->setup().leadName[2], "RightF8");
+    EXPECT_EQ(window->setup().leadName[1], "Left    ");
+    const std::string file = workFolder / "read.prp";
+    window->saveSetupFile(file);
+    EXPECT_EQ(readFile(file).rfind("LEADNAME1=Left    \r\nLEADSKIP1=1\r\nLEADNAME2=RightF8\r\n", 0),
+              0U);
 }
 
 TEST_F(DeviceTransferTest, TheSheetOfALoadedSetupNamesTheInstrumentItCameFrom) {
@@ -230,7 +303,8 @@ TEST_F(DeviceTransferTest, OnlyACompletedTransferLetsTheWindowCloseWithoutAsking
         typeName(1, "Edited");
         instrument.setFaults(transfer.fails ? wrongRegisters() : FaultPlan{});
         button(transfer.button)->click();
-        // Asked, the recorder answers Yes.
+        // A load asked before it began; asked, the recorder answers Yes.
+        modals.questions.clear();
         window->reject();
 
         EXPECT_EQ(modals.questions.size(), transfer.fails ? 1 : 0);
@@ -285,6 +359,79 @@ TEST_F(DeviceTransferTest, ConnectingClearsTheLeadsOnlyWhenAnotherModuleWasCurre
         EXPECT_EQ(leadEdit(1)->text(), c.cleared ? "" : "Mine");
         window.reset();
     }
+}
+
+// Another instrument answers on the line without the silence that loses the first: the serial
+// number shown is the new instrument's unless the technician set one, and a save writes that.
+TEST_F(DeviceTransferTest, AnotherInstrumentOnTheLineKeepsItsSerialNumberUnlessOneWasSet) {
+    struct Case {
+        const char* name;
+        std::function<void()> touch;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"untouched", [] {}, "00003002"},
+        {"typed", [this] { find<QLineEdit>("serialEdit")->setText("00000077"); }, "00000077"},
+        {"stepped", [this] { button("snPlusOneButton")->click(); }, "00001235"},
+        // What a save wrote is the first instrument's own number from then on.
+        {"typed and saved",
+         [this] {
+             find<QLineEdit>("serialEdit")->setText("00000077");
+             button("deviceSaveButton")->click();
+         },
+         "00003002"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        modals.titles.clear(); // so that the start-up of this window is awaited
+        instrument.setIdentity({"00001234", Leads2, 2, 5});
+        startWindow();
+        connectInstrument();
+        c.touch();
+
+        instrument.setIdentity({"00003002", Leads2, 3, 1});
+        pollTwice(instrument);
+        EXPECT_EQ(find<QLineEdit>("serialEdit")->text(), c.shown);
+        EXPECT_EQ(find<QLabel>("firmwareText")->text(), "3.1");
+        button("deviceSaveButton")->click();
+        const std::string written = c.shown.toStdString() + std::string("\x00\x08\x03\x01", 4);
+        EXPECT_EQ(instrument.content(0x10), bytes(written.c_str(), written.size()));
+        window.reset();
+    }
+}
+
+TEST_F(DeviceTransferTest, AnotherInstrumentOnTheLineBringsItsModuleAsConnectingDoes) {
+    startWindow();
+    connectInstrument();
+    typeName(1, "Mine");
+    instrument.setIdentity({"00003002", Leads16, 2, 5});
+    pollTwice(instrument);
+
+    EXPECT_EQ(window->deviceInfo().moduleType, Leads16);
+    EXPECT_EQ(window->deviceInfo().leadCount, 16);
+    EXPECT_FALSE(leadEdit(16)->isHidden());
+    EXPECT_EQ(window->setup().leadName[1], "");
+    EXPECT_EQ(leadEdit(1)->text(), "");
+}
+
+TEST_F(DeviceTransferTest, AnInstrumentOnAnotherPortKeepsItsSerialNumber) {
+    PseudoTerminal secondLine;
+    ServedInstrument second{secondLine};
+    second.setIdentity({"00003002", Leads2, 2, 5});
+    writeFile(dataFolder / "zenset.sys", "COMMDEVICE1=" + port.slavePath() + "\r\nCOMMDEVICE2=" +
+                                             secondLine.slavePath() + "\r\nCOMMPORT=1\r\n");
+    startWindow();
+    connectInstrument();
+    modals.answer("Comm Port Setting", [](QWidget& dialog) {
+        dialog.findChild<QAbstractButton*>("commPort2")->click();
+        qobject_cast<QDialog*>(&dialog)->accept();
+    });
+    button("connectionSetupButton")->click();
+    pollTwice(second);
+
+    EXPECT_EQ(find<QLineEdit>("serialEdit")->text(), "00003002");
+    button("deviceSaveButton")->click();
+    EXPECT_EQ(second.content(0x10), bytes("00003002\x00\x08\x02\x05", 12));
 }
 
 // A save and a failed load each leave their row; the saved setup's file has the row's digest.

@@ -1,6 +1,7 @@
 #include "WindowTest.h"
 #include "config/TransferHistory.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTest>
@@ -60,6 +61,49 @@ TEST_F(HistoryDialogTest, TheContextMenuShowsTheRecordNewestFirstFilteredBySeria
     EXPECT_EQ(filtered, (QStringList{"00000043", "00000042"}));
     EXPECT_EQ(badLines, QString("Lines of %1 that hold no transfer and are not shown: 4")
                             .arg(QString::fromStdString((dataFolder / "history.csv").string())));
+}
+
+// A row of a failed save is about 330 characters: what became of it shows without scrolling, and a
+// text cut short shows whole in its tip.
+TEST_F(HistoryDialogTest, TheResultShowsWithoutScrollingAndALongDetailInItsTip) {
+    TransferRow row;
+    row.time = "2026-12-10T09:00:00+01:00";
+    row.program = "mirafen";
+    row.action = "write";
+    row.device = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    row.serialBefore = row.serialAfter = "00001200";
+    row.setupFile = "/home/technician/Orvell/Configuration Files/ward4-night-shift.prp";
+    row.setupSha256 = std::string(64, 'a');
+    row.result = "failed";
+    row.detail = "request 3 of 10: write register 0x81, no answer; the instrument now holds lead 1 "
+                 "of the new setup; write it again";
+    ASSERT_EQ(appendTransferRow((dataFolder / "history.csv").string(), row), std::nullopt);
+    QStringList hiddenColumns;
+    QString detailTip;
+    modals.answer("Transfer History", [&](QWidget& dialog) {
+        auto* table = dialog.findChild<QTableWidget*>("historyTable");
+        const QHeaderView* header = table->horizontalHeader();
+        for (int column = 0; column < table->columnCount(); ++column) {
+            const QString heading = table->horizontalHeaderItem(column)->text();
+            const bool whole =
+                header->sectionViewportPosition(column) >= 0 &&
+                header->sectionViewportPosition(column) + header->sectionSize(column) <=
+                    table->viewport()->width();
+            if (QStringList{"Time", "Action", "Result", "Serial Before", "Serial After"}.contains(
+                    heading) &&
+                !whole)
+                hiddenColumns << heading;
+            if (heading == "Detail")
+                detailTip = table->item(0, column)->toolTip();
+        }
+        static_cast<QDialog&>(dialog).reject();
+    });
+    startWindow();
+    pickFromContextMenu(Qt::Key_H);
+
+    ASSERT_TRUE(modals.titles.contains("Transfer History"));
+    EXPECT_TRUE(hiddenColumns.isEmpty()) << hiddenColumns.join(", ").toStdString();
+    EXPECT_EQ(detailTip.toStdString(), row.detail);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "WindowTest.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QTabBar>
@@ -100,6 +101,35 @@ TEST_F(LeadGridTest, SkipBoxesLockTheNameAndDriveAllAndNone) {
         EXPECT_EQ(skipBox(step.row)->isChecked(), skipped[step.row]) << step.row;
         EXPECT_EQ(all->isChecked(), step.allChecked) << step.row;
         EXPECT_EQ(none->isChecked(), step.noneChecked) << step.row;
+    }
+}
+
+// A screen reader's toggle changes the box without a click; the setup follows the box all the
+// same.
+TEST_F(LeadGridTest, ASkipBoxChangesTheSetupHoweverItIsToggled) {
+    const std::pair<const char*, std::function<void(QCheckBox*)>> ways[] = {
+        {"click",
+         [](QCheckBox* box) {
+             box->click();
+         }},
+        {"accessible toggle",
+         [](QCheckBox* box) {
+             QAccessible::queryAccessibleInterface(box)->actionInterface()->doAction(
+                 QAccessibleActionInterface::toggleAction());
+         }},
+    };
+    startWindow();
+    pickModule(Leads2);
+    for (const auto& [way, toggle] : ways) {
+        SCOPED_TRACE(way);
+        for (const bool skipped : {true, false}) {
+            toggle(skipBox(2));
+            window->commitEdits();
+            EXPECT_EQ(skipBox(2)->isChecked(), skipped);
+            EXPECT_EQ(window->setup().leadSkip[2], skipped);
+            EXPECT_EQ(leadEdit(2)->isReadOnly(), skipped);
+            EXPECT_EQ(button("noneButton")->isChecked(), !skipped);
+        }
     }
 }
 

@@ -21,6 +21,7 @@ public:
     // A register's content; empty for a register the instrument does not have.
     Bytes content(std::uint8_t reg) const;
     int answeredCount() const { return answered; }
+    const PseudoTerminal& line() const { return terminal; }
 
     // The simulator's ways of misbehaving, from the next request on.
     void setFaults(const FaultPlan& faults) { responder.setFaults(faults); }

@@ -98,10 +98,10 @@ void WindowTest::pollTick() {
     window->instrumentDriver().wake();
 }
 
-bool WindowTest::replyRead() {
-    return waitUntil([this] {
+bool WindowTest::replyRead(const PseudoTerminal& line) {
+    return waitUntil([&line] {
         int waiting = 0;
-        return ioctl(port.slaveFd(), FIONREAD, &waiting) == 0 && waiting == 0;
+        return ioctl(line.slaveFd(), FIONREAD, &waiting) == 0 && waiting == 0;
     });
 }
 

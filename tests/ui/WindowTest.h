@@ -77,8 +77,8 @@ protected:
     void pickFromContextMenu(Qt::Key key);
     // One poll period passes at once: the session polls.
     void pollTick();
-    // Waits until the session has read every byte that reached its port.
-    bool replyRead();
+    // Waits until the session has read every byte that reached its port on line.
+    bool replyRead(const PseudoTerminal& line);
 
     PseudoTerminal port;
     TestClock clock;
