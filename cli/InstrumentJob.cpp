@@ -1,6 +1,7 @@
 #include "cli/InstrumentJob.h"
 
 #include "cli/Invocation.h"
+#include "device/PortError.h"
 #include "device/SerialNumberText.h"
 #include "setup/FileError.h"
 #include "setup/KeyValueFile.h"
@@ -35,9 +36,7 @@ std::string withSerial(std::string pattern, std::string_view serial) {
 void requireWritable(const std::string& path) {
     std::error_code error;
     if (std::filesystem::exists(path, error)) {
-        KeyValueFile file;
-        if (!file.open(path, false))
-            throw file.openFailure();
+        KeyValueFile().open(path, false);
         return;
     }
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
@@ -81,19 +80,15 @@ InstrumentJob::InstrumentJob(Plan plan, const ModuleCatalogue& catalogue)
     , operation(session_, requestOf(plan_), catalogue) {}
 
 void InstrumentJob::start(InstrumentSession::TimePoint now) {
-    if (!port_.open(plan_.devicePath)) {
-        operation.failToOpen(port_.lastOpenError());
+    try {
+        port_.open(plan_.devicePath);
+    } catch (const PortError& error) {
+        operation.failToOpen(error);
         return;
     }
     session_.setMinimumSpacing(plan_.minimumSpacing);
     operation.start(now);
     port_.flush();
-}
-
-std::optional<std::string> InstrumentJob::failure() const {
-    if (const std::optional<OperationFailure>& failure = outcome().failure)
-        return failure->line;
-    return std::nullopt;
 }
 
 std::string InstrumentJob::serialWritten() const {

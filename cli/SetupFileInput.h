@@ -10,6 +10,5 @@
 SetupRecord readExistingSetupFile(const std::string& path);
 
 // The same for a setup to be written into an instrument or compared: a file in which no setup
-// key is found is no setup file (writing it would blank every lead), so it throws
-// CommandFailure.
+// key is found is no setup file (writing it would blank every lead), so it throws Failure.
 SetupRecord readSetupFileHoldingSetup(const std::string& path);

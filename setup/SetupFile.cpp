@@ -15,11 +15,6 @@ std::string leadKey(std::string_view stem, int lead) {
 constexpr std::string_view kLeadName = "LEADNAME";
 constexpr std::string_view kLeadSkip = "LEADSKIP";
 
-void openSetupFile(KeyValueFile& file, const std::string& path) {
-    if (!file.open(path, true))
-        throw file.openFailure();
-}
-
 } // namespace
 
 std::vector<KeyValueText::Entry> setupEntries(const SetupRecord& record) {
@@ -54,7 +49,7 @@ void readSetup(SetupRecord& record, const KeyValueText& content) {
 
 void writeSetupFile(const SetupRecord& record, const std::string& path) {
     KeyValueFile file;
-    openSetupFile(file, path);
+    file.open(path, true);
     file.setValues(setupEntries(record));
 }
 
