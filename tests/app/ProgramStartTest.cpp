@@ -1,5 +1,5 @@
 #include "ProgramTest.h"
-#include "app/CommandLine.h"
+#include "app/ProgramArguments.h"
 #include "setup/SetupFile.h"
 
 #include <QLineEdit>
@@ -7,9 +7,9 @@
 
 namespace {
 
-using Request = CommandLine::Request;
+using Request = ProgramArguments::Request;
 
-TEST(CommandLine, TakesOneSetupFileAndAnswersHelpAndVersionWhereverTheyStand) {
+TEST(ProgramArguments, TakesOneSetupFileAndAnswersHelpAndVersionWhereverTheyStand) {
     struct Case {
         std::vector<std::string> arguments;
         Request request;
@@ -29,11 +29,11 @@ TEST(CommandLine, TakesOneSetupFileAndAnswersHelpAndVersionWhereverTheyStand) {
         {{"a.prp", "b.prp"}, Request::Misuse, std::nullopt, "only one setup file can be opened"},
     };
     for (const Case& entry : cases) {
-        const CommandLine line = readCommandLine(entry.arguments);
+        const ProgramArguments parsed = readProgramArguments(entry.arguments);
         SCOPED_TRACE(entry.arguments.empty() ? "(none)" : entry.arguments.front());
-        EXPECT_EQ(line.request, entry.request);
-        EXPECT_EQ(line.setupFile, entry.setupFile);
-        EXPECT_EQ(line.misuse, entry.misuse);
+        EXPECT_EQ(parsed.request, entry.request);
+        EXPECT_EQ(parsed.setupFile, entry.setupFile);
+        EXPECT_EQ(parsed.misuse, entry.misuse);
     }
 }
 
