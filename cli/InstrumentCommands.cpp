@@ -2,7 +2,7 @@
 
 #include "cli/CommandContext.h"
 #include "cli/ExitStatus.h"
-#include "cli/InstrumentBatch.h"
+#include "cli/InstrumentJob.h"
 #include "cli/InstrumentReport.h"
 #include "cli/ProgressLine.h"
 #include "cli/SetupFileInput.h"

@@ -1,15 +1,19 @@
 #include "cli/InstrumentJob.h"
 
 #include "cli/Invocation.h"
+#include "cli/ProgressLine.h"
+#include "cli/SessionLoop.h"
 #include "device/PortError.h"
 #include "device/SerialNumberText.h"
 #include "setup/FileError.h"
 #include "setup/KeyValueFile.h"
 #include "setup/SetupFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -97,4 +101,30 @@ std::string InstrumentJob::serialWritten() const {
 
 std::string InstrumentJob::fileRead() const {
     return plan_.task == Task::Read ? outcome().setupFile : "";
+}
+
+void runJobs(InstrumentJobs& jobs, ProgressLine& progress) {
+    using Clock = InstrumentSession::Clock;
+    std::vector<DrivenSession> sessions;
+    for (InstrumentJob& job : jobs) {
+        job.start(Clock::now());
+        sessions.push_back({&job.session(), &job.port()});
+    }
+    int shownRequest = 0;
+    int shownTotal = 0;
+    driveSessions(sessions, [&] {
+        int underWay = 0;
+        int known = 0;
+        for (const InstrumentJob& job : jobs) {
+            underWay += job.requestsUnderWay();
+            known += job.requestsKnown();
+        }
+        if (underWay != shownRequest || known != shownTotal) {
+            shownRequest = underWay;
+            shownTotal = known;
+            progress.setTotal(known);
+            progress.show(underWay);
+        }
+        return std::ranges::all_of(jobs, &InstrumentJob::finished);
+    });
 }

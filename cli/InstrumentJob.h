@@ -68,3 +68,9 @@ private:
 
 // Jobs stay where they were made: each holds an open port.
 using InstrumentJobs = std::deque<InstrumentJob>;
+
+class ProgressLine;
+
+// Runs the jobs at once on one poll(2) loop until every one is over, with one progress line for
+// the whole batch: the requests under way against the requests known so far.
+void runJobs(InstrumentJobs& jobs, ProgressLine& progress);
