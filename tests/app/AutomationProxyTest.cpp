@@ -1,7 +1,7 @@
 #include "app/AutomationProxy.h"
 
-#include "ProgramTest.h"
 #include "support/Closings.h"
+#include "support/ProgramTest.h"
 
 #include <QTimer>
 #include <memory>

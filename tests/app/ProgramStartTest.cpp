@@ -1,6 +1,6 @@
-#include "ProgramTest.h"
 #include "app/ProgramArguments.h"
 #include "setup/SetupFile.h"
+#include "support/ProgramTest.h"
 
 #include <QLineEdit>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "CliProcess.h"
 #include "config/SetupDigest.h"
 #include "config/TransferHistory.h"
 #include "setup/SetupFile.h"
+#include "support/CliProcess.h"
 #include "support/EnvironmentVariable.h"
 #include "support/SampleSetup.h"
 #include "support/TempDataFolder.h"

@@ -1,5 +1,5 @@
-#include "WindowTest.h"
 #include "config/TransferHistory.h"
+#include "support/WindowTest.h"
 
 #include <QLabel>
 #include <QTableWidget>

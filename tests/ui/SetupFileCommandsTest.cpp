@@ -1,6 +1,6 @@
-#include "WindowTest.h"
 #include "setup/FileError.h"
 #include "setup/KeyValueFile.h"
+#include "support/WindowTest.h"
 #include "ui/Messages.h"
 
 #include <QCheckBox>
