@@ -8,7 +8,7 @@
 
 namespace {
 
-using AutomationProxyTest = ProgramTest;
+using AutomationProxyTest = ProgramWithoutInstrumentTest;
 
 // Runs each step on the window after the previous one has returned to the modal run; a step
 // is skipped when the run has ended before it.

@@ -37,7 +37,7 @@ TEST(ProgramArguments, TakesOneSetupFileAndAnswersHelpAndVersionWhereverTheyStan
     }
 }
 
-using ProgramStartTest = ProgramTest;
+using ProgramStartTest = ProgramWithoutInstrumentTest;
 
 TEST_F(ProgramStartTest, StartsWithTheSetupFileNamedOnTheCommandLineAsTheUnchangedSetup) {
     SetupRecord saved;
@@ -45,7 +45,7 @@ TEST_F(ProgramStartTest, StartsWithTheSetupFileNamedOnTheCommandLineAsTheUnchang
     saved.leadSkip[2] = true;
     saved.frequency = 3;
     saved.goodLimit = 123;
-    const std::string file = home.filePath("ward 4.prp").toStdString();
+    const std::string file = root / "ward 4.prp";
     writeSetupFile(saved, file);
 
     bool stepRan = false;
@@ -65,7 +65,7 @@ TEST_F(ProgramStartTest, StartsWithTheSetupFileNamedOnTheCommandLineAsTheUnchang
 }
 
 TEST_F(ProgramStartTest, ASetupFileThatCannotBeReadIsReportedAndTheStartGoesOn) {
-    const std::string file = home.filePath("no such folder/ward.prp").toStdString();
+    const std::string file = root / "no such folder" / "ward.prp";
     SetupRecord defaults;
     defaults.resetToDefaults();
     bool stepRan = false;
