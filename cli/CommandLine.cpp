@@ -1,11 +1,8 @@
 #include "cli/CommandLine.h"
 
 #include "cli/CommandContext.h"
-#include "cli/CommandFailure.h"
 #include "cli/CommandTable.h"
-#include "cli/TextColumns.h"
-#include "operations/InstrumentInfo.h"
-#include "setup/FileError.h"
+#include "setup/Failure.h"
 
 int runCommandLine(std::span<const std::string_view> arguments, std::ostream& out,
                    std::ostream& err, bool errIsTerminal) {
@@ -31,12 +28,8 @@ int runCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
         const CommandContext context{invocation, out, err, errIsTerminal && !invocation.quiet,
                                      settings};
         return command.run(context);
-    } catch (const CommandFailure& failure) {
+    } catch (const Failure& failure) {
         err << failure.what() << '\n';
-    } catch (const OperationRefused& refusal) {
-        err << terminalSafe(refusal.what()) << '\n';
-    } catch (const FileError& error) {
-        err << error.standardText() << '\n';
     }
     return command.failureStatus;
 }

@@ -33,7 +33,7 @@ enum class Option {
 
 // One command of mirafen-cli: its name, the options it takes besides --help, its help text, the
 // function that does its work and returns the exit status, and the exit status when it fails.
-// The function throws CommandFailure or FileError when it cannot do its work; what it prints
+// The function throws Failure when it cannot do its work; what it prints
 // otherwise goes to the context's out.
 struct CommandEntry {
     Command command;

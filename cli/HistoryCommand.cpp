@@ -1,7 +1,6 @@
 #include "cli/HistoryCommand.h"
 
 #include "cli/CommandContext.h"
-#include "cli/CommandFailure.h"
 #include "cli/ExitStatus.h"
 #include "cli/JsonText.h"
 #include "cli/TextColumns.h"
@@ -9,6 +8,7 @@
 #include "config/TransferHistory.h"
 #include "device/DeviceInfo.h"
 #include "device/SerialNumberText.h"
+#include "setup/Failure.h"
 
 #include <algorithm>
 #include <array>
@@ -95,13 +95,20 @@ std::string historyTable(const std::vector<const TransferRow*>& rows) {
     return table;
 }
 
+// The record of transfers at path; a record that cannot be read at all fails the command.
+TransferHistory readRecord(const std::string& path) {
+    try {
+        return readTransferHistory(path);
+    } catch (const Failure& failure) {
+        throw Failure(std::string("cannot read the record of transfers: ") + failure.what());
+    }
+}
+
 } // namespace
 
 int showHistory(const CommandContext& context) {
     const std::string path = transferHistoryPath(context.settings);
-    const TransferHistory history = readTransferHistory(path);
-    if (!history.failure.empty())
-        throw CommandFailure("cannot read the record of transfers: " + history.failure);
+    const TransferHistory history = readRecord(path);
     for (const BadHistoryLine& bad : history.badLines)
         context.err << "mirafen-cli: line " << bad.line << " of " << path << " " << bad.reason
                     << "; it is not shown\n";

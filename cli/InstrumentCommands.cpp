@@ -1,9 +1,8 @@
 #include "cli/InstrumentCommands.h"
 
 #include "cli/CommandContext.h"
-#include "cli/CommandFailure.h"
 #include "cli/ExitStatus.h"
-#include "cli/InstrumentBatch.h"
+#include "cli/InstrumentJob.h"
 #include "cli/InstrumentReport.h"
 #include "cli/ProgressLine.h"
 #include "cli/SetupFileInput.h"
@@ -13,6 +12,7 @@
 #include "device/InstrumentFinder.h"
 #include "device/SerialPortDiscovery.h"
 #include "operations/InstrumentInfo.h"
+#include "setup/Failure.h"
 #include "setup/SetupFile.h"
 #include "sheet/SetupSheet.h"
 #include "sheet/SetupSheetOutput.h"
@@ -109,21 +109,23 @@ std::string_view progressLabel(Task task) {
     return "Identifying";
 }
 
-// Every transfer the jobs began, into the record; why it could not be written, if so.
-std::optional<std::string> recordTransfers(const CommandContext& context,
-                                           const InstrumentJobs& jobs) {
-    for (const InstrumentJob& job : jobs) {
-        for (const TransferRow& row : job.outcome().rows) {
-            if (auto problem = appendTransferRow(context.settings, row))
-                return problem;
-        }
+// Every transfer the jobs began, into the record. A record that cannot be written leaves what
+// was done with the instruments as it is: its failure is kept, and the command fails with it
+// once its results are out.
+std::optional<Failure> recordTransfers(const CommandContext& context, const InstrumentJobs& jobs) {
+    try {
+        for (const InstrumentJob& job : jobs)
+            for (const TransferRow& row : job.outcome().rows)
+                appendTransferRow(context.settings, row);
+    } catch (const Failure& failure) {
+        return failure;
     }
     return std::nullopt;
 }
 
 // Runs the jobs and records their transfers; a search where no instrument answered on any port
-// is a failure. Returns why the record could not be written, if so.
-std::optional<std::string> run(const CommandContext& context, Task task, InstrumentJobs& jobs) {
+// is a failure. Returns the record's failure, if any.
+std::optional<Failure> run(const CommandContext& context, Task task, InstrumentJobs& jobs) {
     {
         std::string label(progressLabel(task));
         if (jobs.size() > 1)
@@ -131,34 +133,39 @@ std::optional<std::string> run(const CommandContext& context, Task task, Instrum
         ProgressLine progress(context.err, context.progressShown && task != Task::Identify, label);
         runJobs(jobs, progress);
     }
-    std::optional<std::string> recordProblem = recordTransfers(context, jobs);
+    std::optional<Failure> recordFailure = recordTransfers(context, jobs);
     if (context.invocation.allPorts &&
         std::ranges::all_of(jobs, [](const InstrumentJob& job) { return job.passedOver(); }))
-        throw CommandFailure("No instrument answered on any free serial port.");
-    return recordProblem;
+        throw Failure("No instrument answered on any free serial port.");
+    return recordFailure;
 }
 
-// A record that could not be written leaves what was done with the instruments as it is, and
-// says so: the command fails once its results are out.
-void requireRecorded(const CommandContext& context, const std::optional<std::string>& problem) {
-    if (!problem)
+// A record that could not be written fails the command once its results are out.
+void requireRecorded(const CommandContext& context, const std::optional<Failure>& recordFailure) {
+    if (!recordFailure)
         return;
     const Command command = context.invocation.command;
     const std::string done = command == Command::Write  ? "Written into"
                              : command == Command::Diff ? "Compared with"
                                                         : "Read from";
-    throw CommandFailure(done +
-                         " the instrument, but the record could not be written: " + *problem);
+    throw Failure(done +
+                  " the instrument, but the record could not be written: " + recordFailure->what());
+}
+
+// Says, beside an instrument's failure, that the record could not be written either.
+void mentionRecordFailure(const CommandContext& context,
+                          const std::optional<Failure>& recordFailure) {
+    if (recordFailure)
+        context.err << "The record could not be written: " << recordFailure->what() << '\n';
 }
 
 // The one instrument the command line named: its failure is the command's.
 const InstrumentJob& onlyJob(const CommandContext& context, const InstrumentJobs& jobs,
-                             const std::optional<std::string>& recordProblem) {
+                             const std::optional<Failure>& recordFailure) {
     const InstrumentJob& job = jobs.front();
-    if (const std::optional<std::string> failure = job.failure()) {
-        if (recordProblem)
-            context.err << "The record could not be written: " << *recordProblem << '\n';
-        throw CommandFailure(terminalSafe(*failure));
+    if (const std::optional<OperationFailure>& failure = job.failure()) {
+        mentionRecordFailure(context, recordFailure);
+        throw Failure(terminalSafe(failure->line));
     }
     return job;
 }
@@ -172,7 +179,7 @@ bool isBatch(const CommandContext& context) {
 // line on standard error for each that failed. Throws when any failed, so that the exit status
 // says so.
 void reportBatch(const CommandContext& context, const InstrumentJobs& jobs,
-                 const std::optional<std::string>& recordProblem) {
+                 const std::optional<Failure>& recordFailure) {
     if (context.invocation.json)
         context.out << batchJson(jobs);
     else if (!context.invocation.quiet || context.invocation.command == Command::Identify)
@@ -183,23 +190,23 @@ void reportBatch(const CommandContext& context, const InstrumentJobs& jobs,
     const auto failed =
         counted([](const InstrumentJob& job) { return job.failure() && !job.passedOver(); });
     const auto instruments = counted([](const InstrumentJob& job) { return !job.passedOver(); });
-    if (failed > 0 && recordProblem)
-        context.err << "The record could not be written: " << *recordProblem << '\n';
-    if (failed > 0)
-        throw CommandFailure(std::to_string(failed) + " of " + std::to_string(instruments) +
-                             " instruments failed.");
-    requireRecorded(context, recordProblem);
+    if (failed > 0) {
+        mentionRecordFailure(context, recordFailure);
+        throw Failure(std::to_string(failed) + " of " + std::to_string(instruments) +
+                      " instruments failed.");
+    }
+    requireRecorded(context, recordFailure);
 }
 
 // Serves the instruments of the jobs. A batch is reported here; the one instrument of a command
 // that named one is handed to reportOne, unless it failed, which fails the command.
 void serve(const CommandContext& context, Task task, InstrumentJobs& jobs,
            const std::function<void(const InstrumentJob&)>& reportOne) {
-    const std::optional<std::string> recordProblem = run(context, task, jobs);
+    const std::optional<Failure> recordFailure = run(context, task, jobs);
     if (isBatch(context))
-        return reportBatch(context, jobs, recordProblem);
-    reportOne(onlyJob(context, jobs, recordProblem));
-    requireRecorded(context, recordProblem);
+        return reportBatch(context, jobs, recordFailure);
+    reportOne(onlyJob(context, jobs, recordFailure));
+    requireRecorded(context, recordFailure);
 }
 
 std::string moduleText(const InstrumentJob& job) {

@@ -1,8 +1,14 @@
 #include "cli/InstrumentJob.h"
 
 #include "cli/Invocation.h"
+#include "cli/ProgressLine.h"
+#include "cli/SessionLoop.h"
+#include "device/PortError.h"
 #include "device/SerialNumberText.h"
 #include "setup/SetupFile.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -62,19 +68,15 @@ InstrumentJob::InstrumentJob(Plan plan, const ModuleCatalogue& catalogue)
     , operation(session_, requestOf(plan_), catalogue) {}
 
 void InstrumentJob::start(InstrumentSession::TimePoint now) {
-    if (!port_.open(plan_.devicePath)) {
-        operation.failToOpen(port_.lastOpenError());
+    try {
+        port_.open(plan_.devicePath);
+    } catch (const PortError& error) {
+        operation.failToOpen(error);
         return;
     }
     session_.setMinimumSpacing(plan_.minimumSpacing);
     operation.start(now);
     port_.flush();
-}
-
-std::optional<std::string> InstrumentJob::failure() const {
-    if (const std::optional<OperationFailure>& failure = outcome().failure)
-        return failure->line;
-    return std::nullopt;
 }
 
 std::string InstrumentJob::serialWritten() const {
@@ -83,4 +85,30 @@ std::string InstrumentJob::serialWritten() const {
 
 std::string InstrumentJob::fileRead() const {
     return plan_.task == Task::Read ? outcome().setupFile : "";
+}
+
+void runJobs(InstrumentJobs& jobs, ProgressLine& progress) {
+    using Clock = InstrumentSession::Clock;
+    std::vector<DrivenSession> sessions;
+    for (InstrumentJob& job : jobs) {
+        job.start(Clock::now());
+        sessions.push_back({&job.session(), &job.port()});
+    }
+    int shownRequest = 0;
+    int shownTotal = 0;
+    driveSessions(sessions, [&] {
+        int underWay = 0;
+        int known = 0;
+        for (const InstrumentJob& job : jobs) {
+            underWay += job.requestsUnderWay();
+            known += job.requestsKnown();
+        }
+        if (underWay != shownRequest || known != shownTotal) {
+            shownRequest = underWay;
+            shownTotal = known;
+            progress.setTotal(known);
+            progress.show(underWay);
+        }
+        return std::ranges::all_of(jobs, &InstrumentJob::finished);
+    });
 }

@@ -50,8 +50,8 @@ public:
     const OperationOutcome& outcome() const { return operation.outcome(); }
     // A port of the search without an instrument.
     bool passedOver() const { return plan_.passOverSilentPort && !outcome().instrumentAnswered; }
-    // The one-line reason of a failure; none when the job succeeded.
-    std::optional<std::string> failure() const;
+    // The failure of the operation; none when the job succeeded.
+    const std::optional<OperationFailure>& failure() const { return outcome().failure; }
     // Write: the serial number written, once the operation got as far as choosing it.
     std::string serialWritten() const;
     // Read: the file the setup went to.
@@ -68,3 +68,9 @@ private:
 
 // Jobs stay where they were made: each holds an open port.
 using InstrumentJobs = std::deque<InstrumentJob>;
+
+class ProgressLine;
+
+// Runs the jobs at once on one poll(2) loop until every one is over, with one progress line for
+// the whole batch: the requests under way against the requests known so far.
+void runJobs(InstrumentJobs& jobs, ProgressLine& progress);

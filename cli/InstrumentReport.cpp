@@ -77,8 +77,8 @@ std::string resultOf(const InstrumentJob& job) {
 
 std::string whatBecameOf(const InstrumentJob& job) {
     const OperationOutcome& outcome = job.outcome();
-    if (const std::optional<std::string> failure = job.failure())
-        return "failed: " + *failure;
+    if (const std::optional<OperationFailure>& failure = job.failure())
+        return "failed: " + failure->line;
     switch (job.plan().task) {
     case Task::Identify:
         return moduleAndFirmware(outcome);
@@ -133,8 +133,8 @@ JsonObject jobJson(const InstrumentJob& job, bool oneLine) {
         item.add("file", jsonString(job.plan().fileName))
             .add("differences", oneLine ? jsonArrayLine(differences) : jsonArray(differences, 1));
     }
-    const std::optional<std::string> failure = job.failure();
-    item.add("detail", failure ? jsonString(*failure) : "null");
+    const std::optional<OperationFailure>& failure = job.failure();
+    item.add("detail", failure ? jsonString(failure->line) : "null");
     return item;
 }
 

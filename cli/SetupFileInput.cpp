@@ -1,7 +1,7 @@
 #include "cli/SetupFileInput.h"
 
-#include "cli/CommandFailure.h"
 #include "cli/TextColumns.h"
+#include "setup/Failure.h"
 #include "setup/KeyValueFile.h"
 #include "setup/SetupFields.h"
 #include "setup/SetupFile.h"
@@ -59,7 +59,7 @@ SetupRecord readExistingSetupFile(const std::string& path) {
 SetupToWrite readSetupFileToWrite(const std::string& path) {
     const KeyValueText content = contentOf(path);
     if (!holdsSetupKey(content))
-        throw CommandFailure(terminalSafe(path) + " is not a setup file: it holds no setup key.");
+        throw Failure(terminalSafe(path) + " is not a setup file: it holds no setup key.");
     return {setupIn(content), missingSettingsText(path, content)};
 }
 

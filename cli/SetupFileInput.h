@@ -19,7 +19,7 @@ struct SetupToWrite {
 };
 
 // The same for a setup about to go into an instrument: a file in which no setup key is found is
-// no setup file, and writing it would blank every lead, so it throws CommandFailure.
+// no setup file, and writing it would blank every lead, so it throws Failure.
 SetupToWrite readSetupFileToWrite(const std::string& path);
 
 // The same for a setup to be compared, which must hold a setup key as well.

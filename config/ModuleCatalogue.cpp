@@ -1,6 +1,7 @@
 #include "config/ModuleCatalogue.h"
 
 #include "setup/DecimalText.h"
+#include "setup/FileError.h"
 #include "setup/KeyValueFile.h"
 #include "setup/SetupRecord.h"
 
@@ -47,9 +48,11 @@ std::vector<std::string> ModuleCatalogue::places() const {
 
 std::optional<ModuleCatalogue::Found> ModuleCatalogue::find() const {
     for (const std::string& path : places()) {
-        KeyValueFile file;
-        if (file.openForReading(path))
-            return Found{path, *file.read()};
+        try {
+            return Found{path, readKeyValueFile(path)};
+        } catch (const FileError&) {
+            // Not there, or not to be read: the next place may have one.
+        }
     }
     return std::nullopt;
 }

@@ -2,12 +2,14 @@
 
 #include "config/ComPorts.h"
 #include "setup/DecimalText.h"
+#include "setup/FileError.h"
 #include "setup/KeyValueFile.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <pwd.h>
+#include <span>
 #include <string_view>
 #include <unistd.h>
 #include <vector>
@@ -37,6 +39,22 @@ std::string commDeviceKey(int comNumber) {
     return std::string(kCommDeviceKey) + std::to_string(comNumber);
 }
 
+// zenset.sys as it stands; none when it cannot be read, which reads as no value stored.
+std::optional<KeyValueText> storedSettings(const std::string& path) {
+    try {
+        return readKeyValueFile(path);
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+}
+
+// Stores entries into zenset.sys in one rewrite, keeping every other line.
+void storeSettings(const std::string& path, std::span<const KeyValueText::Entry> entries) {
+    KeyValueFile file;
+    file.open(path, true);
+    file.setValues(entries);
+}
+
 } // namespace
 
 void ProgramSettings::establishDataFolder() {
@@ -52,10 +70,8 @@ std::string ProgramSettings::settingsPath() const {
 }
 
 std::optional<std::uint8_t> ProgramSettings::readCommPort() const {
-    KeyValueFile file;
-    if (!file.openForReading(settingsPath()))
-        return std::nullopt;
-    return commPortIn(*file.read());
+    const auto settings = storedSettings(settingsPath());
+    return settings ? commPortIn(*settings) : std::nullopt;
 }
 
 std::optional<std::uint8_t> ProgramSettings::commPortIn(const KeyValueText& settings) {
@@ -70,11 +86,8 @@ KeyValueText::Entry ProgramSettings::commPortEntry(std::uint8_t port) {
 }
 
 void ProgramSettings::storeCommPort(std::uint8_t port) const {
-    KeyValueFile file;
-    if (!file.open(settingsPath(), true))
-        throw file.openFailure();
-    const auto entry = commPortEntry(port);
-    file.setValue(entry.first, entry.second);
+    const KeyValueText::Entry entry = commPortEntry(port);
+    storeSettings(settingsPath(), std::span(&entry, 1));
 }
 
 std::string ProgramSettings::commDevice(int comNumber) const {
@@ -86,10 +99,8 @@ std::string ProgramSettings::portDevice(std::uint8_t port) const {
 }
 
 std::optional<std::string> ProgramSettings::boundDevice(int comNumber) const {
-    KeyValueFile file;
-    if (!file.openForReading(settingsPath()))
-        return std::nullopt;
-    return boundDeviceIn(*file.read(), comNumber);
+    const auto settings = storedSettings(settingsPath());
+    return settings ? boundDeviceIn(*settings, comNumber) : std::nullopt;
 }
 
 std::optional<std::string> ProgramSettings::boundDeviceIn(const KeyValueText& settings,
@@ -101,20 +112,15 @@ std::optional<std::string> ProgramSettings::boundDeviceIn(const KeyValueText& se
 }
 
 void ProgramSettings::storeCommDevices(const std::map<int, std::string>& devices) const {
-    KeyValueFile file;
-    if (!file.open(settingsPath(), true))
-        throw file.openFailure();
-    std::vector<KeyValueFile::Entry> entries;
+    std::vector<KeyValueText::Entry> entries;
     for (const auto& [comNumber, path] : devices)
         entries.emplace_back(commDeviceKey(comNumber), path);
-    file.setValues(entries);
+    storeSettings(settingsPath(), entries);
 }
 
 std::chrono::milliseconds ProgramSettings::minimumSpacing() const {
-    KeyValueFile file;
-    if (!file.openForReading(settingsPath()))
-        return std::chrono::milliseconds(0);
-    return minimumSpacingIn(*file.read());
+    const auto settings = storedSettings(settingsPath());
+    return settings ? minimumSpacingIn(*settings) : std::chrono::milliseconds(0);
 }
 
 std::chrono::milliseconds ProgramSettings::minimumSpacingIn(const KeyValueText& settings) {
@@ -125,16 +131,12 @@ std::chrono::milliseconds ProgramSettings::minimumSpacingIn(const KeyValueText& 
 }
 
 bool ProgramSettings::verifiesSaves() const {
-    KeyValueFile file;
-    if (!file.openForReading(settingsPath()))
-        return false;
-    const auto value = file.read()->getValue(kVerifySavesKey);
+    const auto settings = storedSettings(settingsPath());
+    const auto value = settings ? settings->getValue(kVerifySavesKey) : std::nullopt;
     return value && parseDecimal(*value) != 0;
 }
 
 void ProgramSettings::storeVerifiesSaves(bool on) const {
-    KeyValueFile file;
-    if (!file.open(settingsPath(), true))
-        throw file.openFailure();
-    file.setValue(std::string(kVerifySavesKey), on ? "1" : "0");
+    const KeyValueText::Entry entry{kVerifySavesKey, on ? "1" : "0"};
+    storeSettings(settingsPath(), std::span(&entry, 1));
 }

@@ -3,6 +3,7 @@
 #include "config/CsvLine.h"
 #include "config/HistoryTime.h"
 #include "config/Utf8Text.h"
+#include "setup/Failure.h"
 
 #include <array>
 #include <cerrno>
@@ -36,8 +37,8 @@ private:
     int fd;
 };
 
-std::string failureText(const std::string& path, int error) {
-    return path + ": " + std::strerror(error);
+[[noreturn]] void fail(const std::string& path, int error) {
+    throw Failure(path + ": " + std::strerror(error));
 }
 
 bool lockFile(int fd, int operation) {
@@ -79,20 +80,20 @@ bool endsLine(int fd, off_t size) {
     return size == 0 || (::pread(fd, &last, 1, size - 1) == 1 && last == '\n');
 }
 
-// Writes text in one call. A row cut short is taken back; writing the rest once more says why
-// it was cut short, or completes it.
-std::optional<int> writeWhole(int fd, std::string_view text, off_t sizeBefore) {
+// Writes text into the file at path in one call. A row cut short is taken back; writing the
+// rest once more says why it was cut short, or completes it.
+void writeWhole(int fd, std::string_view text, off_t sizeBefore, const std::string& path) {
     ssize_t written = ::write(fd, text.data(), text.size());
     if (written > 0 && static_cast<std::size_t>(written) < text.size()) {
         const ssize_t rest = ::write(fd, text.data() + written, text.size() - written);
         written = rest < 0 ? rest : written + rest;
     }
     if (written == static_cast<ssize_t>(text.size()))
-        return std::nullopt;
+        return;
     const int error = written < 0 ? errno : ENOSPC;
     // Should the cut-off line stay, the next row still starts on a line of its own.
     [[maybe_unused]] const int takenBack = ::ftruncate(fd, sizeBefore);
-    return error;
+    fail(path, error);
 }
 
 std::optional<std::string> badLineReason(std::string_view line, TransferRow& row) {
@@ -148,7 +149,7 @@ std::string transferHistoryHeader() {
     return header;
 }
 
-std::optional<std::string> appendTransferRow(const std::string& path, TransferRow row) {
+void appendTransferRow(const std::string& path, TransferRow row) {
     if (row.time.empty())
         row.time = historyTimeText(std::chrono::system_clock::now());
     if (row.user.empty())
@@ -159,47 +160,40 @@ std::optional<std::string> appendTransferRow(const std::string& path, TransferRo
     const Descriptor file(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
     struct stat status {};
     if (file.get() < 0 || !lockFile(file.get(), LOCK_EX) || ::fstat(file.get(), &status) != 0)
-        return failureText(path, errno);
+        fail(path, errno);
     std::string text;
     if (status.st_size == 0)
         text = transferHistoryHeader() + std::string(kLineEnd);
     else if (!endsLine(file.get(), status.st_size))
         text = kLineEnd;
     text += rowLine(row);
-    if (const auto error = writeWhole(file.get(), text, status.st_size))
-        return failureText(path, *error);
+    writeWhole(file.get(), text, status.st_size, path);
     if (::fsync(file.get()) != 0)
-        return failureText(path, errno);
-    return std::nullopt;
+        fail(path, errno);
 }
 
-std::optional<std::string> appendTransferRow(const ProgramSettings& settings, TransferRow row) {
-    return appendTransferRow(transferHistoryPath(settings), std::move(row));
+void appendTransferRow(const ProgramSettings& settings, TransferRow row) {
+    appendTransferRow(transferHistoryPath(settings), std::move(row));
 }
 
 TransferHistory readTransferHistory(const std::string& path) {
-    TransferHistory history;
     const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) {
         if (errno != ENOENT)
-            history.failure = failureText(path, errno);
-        return history;
+            fail(path, errno);
+        return {};
     }
     // Under a shared lock no row is seen half written.
-    if (!lockFile(file.get(), LOCK_SH)) {
-        history.failure = failureText(path, errno);
-        return history;
-    }
+    if (!lockFile(file.get(), LOCK_SH))
+        fail(path, errno);
     std::string content;
     std::array<char, 65536> buffer{};
     while (true) {
         const ssize_t got = ::read(file.get(), buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
-            history.failure = failureText(path, errno);
-            return history;
-        }
+        if (got < 0)
+            fail(path, errno);
         if (got == 0)
             break;
         content.append(buffer.data(), static_cast<std::size_t>(got));

@@ -4,14 +4,14 @@
 #include "config/TransferRow.h"
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 // The record of transfers: history.csv in the data folder, UTF-8 text in RFC 4180's form, a
 // header line naming the columns, then one line per transfer, oldest first. Several programs
-// append to it at once; each row goes in whole or not at all.
+// append to it at once; each row goes in whole or not at all. What cannot be read or written
+// throws Failure in the system's words: "<path>: Read-only file system".
 
 // A line of the file that holds no row.
 struct BadHistoryLine {
@@ -22,9 +22,6 @@ struct BadHistoryLine {
 struct TransferHistory {
     std::vector<TransferRow> rows; // in the file's order, their texts UTF-8
     std::vector<BadHistoryLine> badLines;
-    // Why the file could not be read at all; empty when it was read. A missing file is an
-    // empty record.
-    std::string failure;
 };
 
 std::string transferHistoryPath(const ProgramSettings& settings);
@@ -34,13 +31,14 @@ std::string transferHistoryHeader();
 // Appends row to the record at path, its time, user and host filled in when empty: one write
 // of the whole line under an exclusive lock, then a flush to disk. A file that is new or empty
 // gets the header first; a file whose last line was cut off gets the row on a line of its own.
-// None when the row is written, else why not ("<path>: Read-only file system").
-std::optional<std::string> appendTransferRow(const std::string& path, TransferRow row);
-std::optional<std::string> appendTransferRow(const ProgramSettings& settings, TransferRow row);
+// Throws Failure when the row could not be written whole; none of it is then left.
+void appendTransferRow(const std::string& path, TransferRow row);
+void appendTransferRow(const ProgramSettings& settings, TransferRow row);
 
 // The rows of the record at path and the lines that hold none: a cut-off last line, a line
 // with another number of fields, bytes that are not UTF-8 text, a misplaced quote, a time that
-// is not ISO 8601 with its offset. Never fails on what the file holds.
+// is not ISO 8601 with its offset. A missing file is an empty record. Throws Failure only when
+// the file cannot be read at all, never for what it holds.
 TransferHistory readTransferHistory(const std::string& path);
 // What readTransferHistory takes from the file's content.
 TransferHistory transferHistoryIn(std::string_view content);

@@ -10,7 +10,11 @@ inline constexpr std::size_t kSerialTextWidth = 8;
 // What the serial number shows, and a save writes, while no instrument has answered.
 inline constexpr std::string_view kNotConnectedText = "Not Connected";
 
-// The instrument's identity as the main window holds it; a save to the instrument writes it.
+// The instrument a transfer is done with, as the window's Device Information shows it and a
+// save to the instrument writes it: the serial number as typed or reported, the module type, the
+// firmware as text, and the lead count of the module, which comes from the catalogue (the
+// instrument does not report it). What the instrument reports of itself is DeviceIdentity
+// (Registers.h).
 struct DeviceInfo {
     std::string serialText{kNotConnectedText};
     std::int32_t moduleType = 0; // 0 = none
@@ -18,8 +22,3 @@ struct DeviceInfo {
     std::uint8_t leadCount = 0;  // of the current module type, at most 128
 };
 
-// What the poll knows of the instrument on its line.
-struct LinkState {
-    bool connected = false;
-    std::uint8_t missedPolls = 0;
-};

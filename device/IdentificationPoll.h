@@ -1,9 +1,16 @@
 #pragma once
 
-#include "device/DeviceInfo.h"
 #include "device/Registers.h"
 
+#include <cstdint>
+
 class SerialLink;
+
+// What the poll knows of the instrument on its line.
+struct LinkState {
+    bool connected = false;
+    std::uint8_t missedPolls = 0;
+};
 
 // Once a second asks the instrument for its identity register and reports what the answers
 // mean: an instrument found, its identity refreshed, the instrument lost. Ticked by the

@@ -1,12 +1,16 @@
 #include "device/InstrumentFinder.h"
 
+#include "device/PortError.h"
+
 InstrumentFinder::InstrumentFinder(const std::vector<std::string>& devicePaths,
                                    Clock::time_point now)
     : deadline(now + kAnswerTime) {
     for (const std::string& path : devicePaths) {
         auto probe = std::make_unique<Probe>();
-        if (!probe->port.open(path)) {
-            passedOver_.push_back(probe->port.lastOpenError());
+        try {
+            probe->port.open(path);
+        } catch (const PortError& error) {
+            passedOver_.push_back(error.reason());
             continue;
         }
         probe->session.askIdentity(now, kAnswerTime);

@@ -82,8 +82,10 @@ std::array<std::uint8_t, kLeadWidth> encodeLead(const LeadContent& lead);
 // received. None for empty content.
 std::optional<LeadContent> decodeLead(std::span<const std::uint8_t> content);
 
-// The identity register: bytes 0-7 the serial number, zero-padded; 8-9 the module type,
-// big-endian; 10 the firmware major number; 11 the firmware minor number.
+// What the instrument reports of itself in its identity register: bytes 0-7 the serial
+// number, zero-padded; 8-9 the module type, big-endian; 10 the firmware major number; 11 the
+// firmware minor number. The window and the transfers work with DeviceInfo (DeviceInfo.h),
+// which adds the module's lead count.
 struct DeviceIdentity {
     std::string serialText; // up to 8 characters, ending early at a zero byte
     std::int32_t moduleType = 0;

@@ -1,5 +1,6 @@
 #include "device/SerialPort.h"
 
+#include "device/PortError.h"
 #include "device/SerialPortSpeed.h"
 
 #include <algorithm>
@@ -57,42 +58,39 @@ bool SerialPort::supports(std::uint32_t baudRate) {
     return lineSpeedOf(baudRate) != nullptr;
 }
 
-bool SerialPort::open(const std::string& devicePath, std::uint32_t baudRate) {
+void SerialPort::open(const std::string& devicePath, std::uint32_t baudRate) {
     close();
     const LineSpeed* speed = lineSpeedOf(baudRate);
     if (speed == nullptr)
-        return fail(devicePath, EINVAL);
+        fail(devicePath, EINVAL);
 
     descriptor = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0)
-        return fail(devicePath, errno);
+        fail(devicePath, errno);
     // Root passes TIOCEXCL, so the lock is what keeps a second opener out.
     if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK)
-            return fail(devicePath, errno);
+            fail(devicePath, errno);
         // A program that keeps a lock file as well says who it is there.
         const std::optional<std::string> holder = SerialPortLock::runningHolder(devicePath);
-        return fail(devicePath, EBUSY, holder ? " (locked by " + *holder + ")" : "");
+        fail(devicePath, EBUSY, holder ? " (locked by " + *holder + ")" : "");
     }
     // Before the exclusive mode, which a refusal would clear for the program holding the port.
     if (!lock.take(devicePath))
-        return fail(devicePath, EBUSY, " (locked by " + lock.holder() + ")");
+        fail(devicePath, EBUSY, " (locked by " + lock.holder() + ")");
     if (ioctl(descriptor, TIOCEXCL) != 0)
-        return fail(devicePath, errno);
+        fail(devicePath, errno);
     exclusive = true;
 
     termios settings{};
     if (tcgetattr(descriptor, &settings) != 0)
-        return fail(devicePath, errno);
+        fail(devicePath, errno);
     makeRaw8N1(settings);
     if (cfsetspeed(&settings, speed->constant.value_or(B9600)) != 0 ||
         tcsetattr(descriptor, TCSANOW, &settings) != 0)
-        return fail(devicePath, errno);
+        fail(devicePath, errno);
     if (!speed->constant && !setSpeedByNumber(descriptor, baudRate))
-        return fail(devicePath, errno);
-
-    error.clear();
-    return true;
+        fail(devicePath, errno);
 }
 
 void SerialPort::close() {
@@ -107,10 +105,9 @@ void SerialPort::close() {
     lock.release();
 }
 
-bool SerialPort::fail(const std::string& devicePath, int errorNumber, const std::string& detail) {
+void SerialPort::fail(const std::string& devicePath, int errorNumber, const std::string& detail) {
     close();
-    error = devicePath + ": " + std::strerror(errorNumber) + detail;
-    return false;
+    throw PortError(devicePath, devicePath + ": " + std::strerror(errorNumber) + detail);
 }
 
 std::size_t SerialPort::read(std::span<std::uint8_t> destination) {

@@ -20,18 +20,18 @@ public:
     static bool supports(std::uint32_t baudRate);
 
     // Opens devicePath for reading and writing, exclusive to this holder, at a supported baud
-    // rate. On failure the port is closed and lastError() says why.
-    bool open(const std::string& devicePath, std::uint32_t baudRate);
+    // rate. On failure the port is closed and PortError says why.
+    void open(const std::string& devicePath, std::uint32_t baudRate);
     void close();
     bool isOpen() const { return descriptor >= 0; }
     // The open device's file descriptor, to wait on for arriving bytes; -1 when closed.
     int fileDescriptor() const { return descriptor; }
-    // "<device path>: <reason>" of the last failed open; a port locked by another program adds
-    // " (locked by <holder>)".
-    const std::string& lastError() const { return error; }
+
+    // Reading and writing never throw: they run in a poll loop, where a vanished far end reads
+    // as silence and hungUp() tells it apart.
 
     // The bytes already received, at most destination.size(); 0 when none are waiting or the
-    // device fails (a vanished far end reads as silence).
+    // device fails.
     std::size_t read(std::span<std::uint8_t> destination);
     // The far end is gone for good (a USB adapter pulled out, the other end of a pseudo-terminal
     // closed): the device reports a hang-up, and reads will never bring bytes again.
@@ -41,10 +41,11 @@ public:
     std::size_t write(std::span<const std::uint8_t> bytes);
 
 private:
-    bool fail(const std::string& devicePath, int errorNumber, const std::string& detail = {});
+    // Closes the port and throws PortError for devicePath with the system's reason.
+    [[noreturn]] void fail(const std::string& devicePath, int errorNumber,
+                           const std::string& detail = {});
 
     int descriptor = -1;
     bool exclusive = false; // this holder set the terminal's exclusive mode
     SerialPortLock lock;
-    std::string error;
 };

@@ -2,18 +2,13 @@
 
 #include <array>
 
-bool SessionPort::open(const std::string& devicePath, LineSettings settings) {
+void SessionPort::open(const std::string& devicePath, LineSettings settings) {
     close();
     devicePath_ = devicePath;
     baudRate_ = SerialPort::supports(settings.baudRate) ? settings.baudRate
                                                         : LineSettings::kInstrumentBaudRate;
-    if (!port.open(devicePath_, baudRate_)) {
-        lastOpenError_ = port.lastError();
-        return false;
-    }
-    lastOpenError_.clear();
+    port.open(devicePath_, baudRate_);
     session.lineOpened();
-    return true;
 }
 
 void SessionPort::close() {

@@ -20,8 +20,9 @@ public:
         : session(session) {}
 
     // Closes the port held, then opens devicePath raw and exclusive with settings; a baud rate
-    // the port does not know becomes LineSettings::kInstrumentBaudRate.
-    bool open(const std::string& devicePath, LineSettings settings = {});
+    // the port does not know becomes LineSettings::kInstrumentBaudRate. Throws PortError when
+    // the port will not open; devicePath() names it all the same.
+    void open(const std::string& devicePath, LineSettings settings = {});
     void close();
     bool isOpen() const { return port.isOpen(); }
     // No line to talk on: the port is closed, or it hung up.
@@ -29,8 +30,6 @@ public:
     // The device path the last open aimed at.
     const std::string& devicePath() const { return devicePath_; }
     std::uint32_t baudRate() const { return baudRate_; }
-    // The operating system's reason for the last failed open, empty after a success.
-    const std::string& lastOpenError() const { return lastOpenError_; }
 
     // The descriptor to wait on; -1 while there is none worth waiting on (no port, or one that
     // hung up).
@@ -47,7 +46,6 @@ private:
     InstrumentSession& session;
     SerialPort port;
     std::string devicePath_;
-    std::string lastOpenError_;
     std::uint32_t baudRate_ = 0;
     std::vector<std::uint8_t> pending;
 };

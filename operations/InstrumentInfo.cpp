@@ -1,6 +1,7 @@
 #include "operations/InstrumentInfo.h"
 
 #include "device/SerialNumberText.h"
+#include "setup/Failure.h"
 
 #include <algorithm>
 
@@ -34,9 +35,8 @@ DeviceInfo instrumentInfo(const DeviceIdentity& identity, const ModuleCatalogue:
 ModuleCatalogue::Module requireModule(const ModuleCatalogue& catalogue, int moduleType) {
     if (auto module = catalogue.lookup(moduleType))
         return *module;
-    throw OperationRefused("Module type " + std::to_string(moduleType) +
-                           " is not in the module catalogue" + catalogueWhereabouts(catalogue) +
-                           ".");
+    throw Failure("Module type " + std::to_string(moduleType) + " is not in the module catalogue" +
+                  catalogueWhereabouts(catalogue) + ".");
 }
 
 std::string serialToWrite(const std::string& current, const std::optional<std::string>& chosen,
@@ -46,11 +46,11 @@ std::string serialToWrite(const std::string& current, const std::optional<std::s
     if (!next)
         return current;
     if (!isNumber(current))
-        throw OperationRefused("The serial number " + current +
-                               " is not a number: --next-serial cannot count on from it.");
+        throw Failure("The serial number " + current +
+                      " is not a number: --next-serial cannot count on from it.");
     const std::optional<std::string> following = nextSerialText(current);
     if (!following)
-        throw OperationRefused("The serial numbers have run out: " + current +
-                               " is the last one of 8 digits.");
+        throw Failure("The serial numbers have run out: " + current +
+                      " is the last one of 8 digits.");
     return *following;
 }

@@ -3,7 +3,7 @@
 #include "device/FailureTexts.h"
 #include "operations/InstrumentInfo.h"
 #include "operations/TransferRecord.h"
-#include "setup/FileError.h"
+#include "setup/Failure.h"
 
 #include <utility>
 
@@ -49,8 +49,8 @@ void InstrumentOperation::start(TimePoint now, std::function<void()> endedListen
     askIdentity(now);
 }
 
-void InstrumentOperation::failToOpen(const std::string& reason) {
-    fail(portFailure(reason, request_.devicePath));
+void InstrumentOperation::failToOpen(const PortError& error) {
+    fail(portFailure(error));
 }
 
 void InstrumentOperation::cancel() {
@@ -110,10 +110,8 @@ void InstrumentOperation::plan(const DeviceIdentity& identity, TimePoint now) {
             serialToWrite(identity.serialText, request_.serialText, request_.nextSerial);
         step = Step::Transferring;
         startTransfer(transferred_, outcome_.device, Direction::Write, now);
-    } catch (const OperationRefused& refusal) {
-        fail(plainFailure(refusal.what()));
-    } catch (const FileError& error) {
-        fail(plainFailure(error.standardText()));
+    } catch (const Failure& failure) {
+        fail(plainFailure(failure.what()));
     }
 }
 
@@ -196,22 +194,23 @@ void InstrumentOperation::transferred(TimePoint now) {
 
 void InstrumentOperation::compareReadBack() {
     outcome_.differences = setupDifferences(transferred_, readBack, outcome_.device.leadCount);
-    if (const auto failure =
-            verificationFailure(transferred_, outcome_.device, readBack, readInfo)) {
-        // A save the instrument did not keep is a failed save; its detail names the fields.
-        setFailure({kTransferErrorText, *failure + "\n" + differencesText(outcome_.differences),
-                    *failure});
-    } else {
+    const std::vector<std::uint8_t> notKept =
+        registersNotKept(transferred_, outcome_.device, readBack, readInfo);
+    if (notKept.empty()) {
         outcome_.verified = true;
+        return;
     }
+    // A save the instrument did not keep is a failed save; its detail names the fields.
+    const std::string reason = verifyFailedText(notKept);
+    setFailure({kTransferErrorText, reason + "\n" + differencesText(outcome_.differences), reason});
 }
 
 void InstrumentOperation::keepReadSetup() {
     try {
         if (request_.keep)
             request_.keep(transferred_, outcome_.setupFile);
-    } catch (const FileError& error) {
-        setFailure(plainFailure(error.standardText()));
+    } catch (const Failure& failure) {
+        setFailure(plainFailure(failure.what()));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "config/TransferRow.h"
 #include "device/DeviceInfo.h"
 #include "device/InstrumentSession.h"
+#include "device/PortError.h"
 #include "operations/OperationFailure.h"
 #include "operations/SetupComparison.h"
 #include "setup/SetupRecord.h"
@@ -40,10 +41,10 @@ struct OperationRequest {
     SetupRecord setup;
     // The setup file named in the record.
     std::string setupFile;
-    // Read: names the setup file for the instrument and throws FileError when it cannot be
-    // written, before the transfer is spent on it.
+    // Read: names the setup file for the instrument and throws Failure (a FileError) when it
+    // cannot be written, before the transfer is spent on it.
     std::function<std::string(const DeviceIdentity& identity)> setupFileFor;
-    // Read: keeps what was read (a file written); throws FileError.
+    // Read: keeps what was read (a file written); throws Failure (a FileError).
     std::function<void(const SetupRecord& setup, const std::string& setupFile)> keep;
 };
 
@@ -86,7 +87,7 @@ public:
     // Starts on the session's line; ended may run at once (a line that hung up).
     void start(TimePoint now, std::function<void()> ended = {});
     // A port that would not open: the operation ends failed without a step.
-    void failToOpen(const std::string& reason);
+    void failToOpen(const PortError& error);
     void cancel();
     bool finished() const { return step == Step::Done; }
 

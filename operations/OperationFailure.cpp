@@ -1,7 +1,6 @@
 #include "operations/OperationFailure.h"
 
 #include "device/FailureTexts.h"
-#include "device/PortAccess.h"
 
 #include <array>
 #include <cstdio>
@@ -17,13 +16,10 @@ std::string secondsText(std::chrono::milliseconds wait) {
 
 } // namespace
 
-OperationFailure portFailure(const std::string& reason, const std::string& devicePath) {
-    OperationFailure failure{kPortNotAvailableText, reason, {}};
-    failure.line = failure.text + " " + reason + ".";
-    if (const std::string hint = portAccessHint(devicePath); !hint.empty()) {
-        failure.detail += (reason.empty() ? "" : "\n\n") + hint;
-        failure.line += " " + hint;
-    }
+OperationFailure portFailure(const PortError& error) {
+    OperationFailure failure{kPortNotAvailableText, error.reason(), error.what()};
+    if (!error.accessHint().empty())
+        failure.detail += "\n\n" + error.accessHint();
     return failure;
 }
 

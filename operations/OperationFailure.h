@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/PortError.h"
 #include "device/TransferFailure.h"
 
 #include <chrono>
@@ -15,7 +16,7 @@ struct OperationFailure {
 
 // A port that would not open: the system's reason and how to gain access to a device this user
 // may not open.
-OperationFailure portFailure(const std::string& reason, const std::string& devicePath);
+OperationFailure portFailure(const PortError& error);
 // A transfer that gave up, and what a save that gave up left in the instrument.
 OperationFailure transferFailure(const TransferFailure& failure);
 // No identity came within wait, or the line hung up while one was awaited.

@@ -14,14 +14,6 @@ bool sameContent(const RequestEntry& written, const RequestEntry& readBack) {
            std::ranges::equal(first, std::span(readBack.data).first(readBack.length));
 }
 
-std::string registersText(const std::vector<std::uint8_t>& registers) {
-    std::string text =
-        registers.size() == 1 ? "Verify failed: register" : "Verify failed: registers";
-    for (const std::uint8_t reg : registers)
-        text += " " + registerText(reg);
-    return text + (registers.size() == 1 ? " differs." : " differ.");
-}
-
 // What an instrument of leadCount leads gives back of setup once it is written: the write's
 // registers, stored as a read stores them. The device image decides what each register keeps.
 SetupRecord heldByInstrument(const SetupRecord& setup, std::uint8_t leadCount) {
@@ -88,9 +80,9 @@ std::string differencesText(const std::vector<SetupDifference>& differences) {
     return text;
 }
 
-std::optional<std::string> verificationFailure(const SetupRecord& record, const DeviceInfo& info,
-                                               const SetupRecord& readBack,
-                                               const DeviceInfo& readInfo) {
+std::vector<std::uint8_t> registersNotKept(const SetupRecord& record, const DeviceInfo& info,
+                                           const SetupRecord& readBack,
+                                           const DeviceInfo& readInfo) {
     // What a write of the read-back setup would send, register by register, against what was
     // sent: the device image decides what each register holds, so nothing else is compared.
     const std::vector<RequestEntry> written = buildWriteList(record, info);
@@ -100,7 +92,13 @@ std::optional<std::string> verificationFailure(const SetupRecord& record, const 
         if (!sameContent(written[i], found[i]))
             differing.push_back(written[i].command);
     }
-    if (differing.empty())
-        return std::nullopt;
-    return registersText(differing);
+    return differing;
+}
+
+std::string verifyFailedText(const std::vector<std::uint8_t>& registers) {
+    std::string text =
+        registers.size() == 1 ? "Verify failed: register" : "Verify failed: registers";
+    for (const std::uint8_t reg : registers)
+        text += " " + registerText(reg);
+    return text + (registers.size() == 1 ? " differs." : " differ.");
 }

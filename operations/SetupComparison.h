@@ -3,7 +3,7 @@
 #include "device/DeviceInfo.h"
 #include "setup/SetupRecord.h"
 
-#include <optional>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,9 +38,11 @@ std::string differenceLine(const SetupDifference& difference, std::string_view e
 std::string differencesText(const std::vector<SetupDifference>& differences);
 
 // Compares what a write of record and info sent, register by register and the identity
-// included, with what was read back from the instrument afterwards: the one-line reason naming
-// the registers whose content differs, none when the instrument kept everything. An
-// acknowledgement says only that the instrument received a request; this says that it kept it.
-std::optional<std::string> verificationFailure(const SetupRecord& record, const DeviceInfo& info,
-                                               const SetupRecord& readBack,
-                                               const DeviceInfo& readInfo);
+// included, with what was read back from the instrument afterwards: the registers whose content
+// differs, in the order written; empty when the instrument kept everything. An acknowledgement
+// says only that the instrument received a request; this says that it kept it.
+std::vector<std::uint8_t> registersNotKept(const SetupRecord& record, const DeviceInfo& info,
+                                           const SetupRecord& readBack, const DeviceInfo& readInfo);
+// The one-line reason of a verify that found registers not kept: "Verify failed: register 0x81
+// differs."
+std::string verifyFailedText(const std::vector<std::uint8_t>& registers);

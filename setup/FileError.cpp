@@ -1,42 +1,10 @@
 #include "setup/FileError.h"
 
 #include <cerrno>
-#include <cstring>
 #include <string_view>
 #include <utility>
 
 namespace {
-
-std::string_view causeText(FileError::Cause cause) {
-    switch (cause) {
-    case FileError::Cause::AccessDenied:
-        return "access denied";
-    case FileError::Cause::SharingViolation:
-        return "sharing violation";
-    case FileError::Cause::NotFound:
-        return "not found";
-    case FileError::Cause::DiskFull:
-        return "disk full";
-    case FileError::Cause::IsDirectory:
-        return "is a directory";
-    case FileError::Cause::NotAFile:
-        return "not a file";
-    case FileError::Cause::Busy:
-        return "busy";
-    case FileError::Cause::Generic:
-        break;
-    }
-    return "file error";
-}
-
-std::string describe(FileError::Cause cause, const std::string& path, const std::string& detail) {
-    std::string text{causeText(cause)};
-    text += ": ";
-    text += path;
-    if (!detail.empty())
-        text += " (" + detail + ")";
-    return text;
-}
 
 constexpr std::string_view kPathMark = "%1";
 
@@ -64,15 +32,21 @@ FileError::Cause causeOfErrno(int error) {
     }
 }
 
+std::string standardText(FileError::Cause cause, const std::string& path) {
+    std::string text = FileError::standardTextPattern(cause);
+    text.replace(text.find(kPathMark), kPathMark.size(), path);
+    return text;
+}
+
 } // namespace
 
-FileError::FileError(Cause cause, std::string path, const std::string& detail)
-    : std::runtime_error(describe(cause, path, detail))
+FileError::FileError(Cause cause, std::string path)
+    : Failure(standardText(cause, path))
     , cause_(cause)
     , path_(std::move(path)) {}
 
 FileError FileError::fromErrno(int error, std::string path) {
-    return FileError(causeOfErrno(error), std::move(path), std::strerror(error));
+    return FileError(causeOfErrno(error), std::move(path));
 }
 
 const char* FileError::standardTextPattern(Cause cause) {
@@ -95,10 +69,4 @@ const char* FileError::standardTextPattern(Cause cause) {
         break;
     }
     return "An unexpected file error occurred while accessing %1.";
-}
-
-std::string FileError::standardText() const {
-    std::string text = standardTextPattern(cause_);
-    text.replace(text.find(kPathMark), kPathMark.size(), path_);
-    return text;
 }

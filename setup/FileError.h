@@ -1,11 +1,13 @@
 #pragma once
 
-#include <stdexcept>
+#include "setup/Failure.h"
+
 #include <string>
 
-// A failure in the middle of rewriting a file. The command that started the work catches it and
-// shows the standard text for its cause with the path.
-class FileError : public std::runtime_error {
+// A file that could not be opened, read or written. what() is the standard text of its cause
+// with the path ("Access to /data/ward4.prp was denied."); the window shows that text through
+// its translation, from cause() and path().
+class FileError : public Failure {
 public:
     enum class Cause {
         AccessDenied,
@@ -18,7 +20,7 @@ public:
         Generic
     };
 
-    FileError(Cause cause, std::string path, const std::string& detail = {});
+    FileError(Cause cause, std::string path);
     // Maps an errno value to its cause.
     static FileError fromErrno(int error, std::string path);
 
@@ -27,8 +29,6 @@ public:
 
     // The standard text of the cause, "%1" standing for the path: "Access to %1 was denied."
     static const char* standardTextPattern(Cause cause);
-    // That text with the path: what a user is shown.
-    std::string standardText() const;
 
 private:
     Cause cause_;

@@ -34,22 +34,20 @@ KeyValueFile::~KeyValueFile() {
     close();
 }
 
-bool KeyValueFile::open(const std::string& path, bool create) {
-    return openFor(path, create ? Access::RewriteOrCreate : Access::Rewrite);
+void KeyValueFile::open(const std::string& path, bool create) {
+    openFor(path, create ? Access::RewriteOrCreate : Access::Rewrite);
 }
 
-bool KeyValueFile::openForReading(const std::string& path) {
-    return openFor(path, Access::Read);
+void KeyValueFile::openForReading(const std::string& path) {
+    openFor(path, Access::Read);
 }
 
-bool KeyValueFile::openFor(const std::string& path, Access wanted) {
+void KeyValueFile::openFor(const std::string& path, Access wanted) {
     path_ = path;
     close();
     access = wanted;
-    danglingLink = false;
-    notAFile = false;
     if (path.size() >= kMaxPathLength)
-        return refuseOpen(ENAMETOOLONG);
+        throw FileError::fromErrno(ENAMETOOLONG, path);
     const bool reading = wanted == Access::Read;
     // A path naming a terminal or a pipe is refused below; opening it must neither wait for a
     // carrier or a writer nor make it the program's controlling terminal.
@@ -58,13 +56,10 @@ bool KeyValueFile::openFor(const std::string& path, Access wanted) {
     if (opened < 0 && errno == ENOENT && wanted == Access::RewriteOrCreate) {
         // O_EXCL follows no symbolic link: one that points nowhere stays missing.
         opened = ::open(path.c_str(), flags | O_CREAT | O_EXCL, 0666);
-        if (opened < 0 && errno == EEXIST) {
+        if (opened < 0 && errno == EEXIST)
             opened = ::open(path.c_str(), flags);
-            danglingLink = opened < 0 && errno == ENOENT;
-        }
     }
-    if (opened < 0)
-        return refuseOpen(errno);
+    check(opened >= 0, path);
     // A file without its owner's write permission counts as read-only even for root, who could
     // otherwise open it for writing.
     struct stat status {};
@@ -74,82 +69,50 @@ bool KeyValueFile::openFor(const std::string& path, Access wanted) {
     else if (S_ISDIR(status.st_mode))
         refusal = EISDIR;
     else if (!S_ISREG(status.st_mode))
-        notAFile = true;
+        refusal = -1; // a pipe, a terminal or another device: no errno says so
     else if (!reading && (status.st_mode & S_IWUSR) == 0)
         refusal = EACCES;
     else if (::flock(opened, (reading ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0)
         refusal = errno;
-    if (refusal != 0 || notAFile) {
+    if (refusal != 0) {
         ::close(opened);
-        return refuseOpen(refusal);
+        if (refusal < 0)
+            throw FileError(FileError::Cause::NotAFile, path);
+        throw FileError::fromErrno(refusal, path);
     }
     fd = opened;
-    openErrno = 0;
-    return true;
 }
 
-bool KeyValueFile::refuseOpen(int error) {
-    openErrno = error;
-    return false;
-}
-
-FileError KeyValueFile::openFailure() const {
-    if (notAFile)
-        return FileError(FileError::Cause::NotAFile, path_);
-    return FileError::fromErrno(openErrno, path_);
-}
-
-std::optional<KeyValueText> KeyValueFile::read() {
-    if (!ensureOpen())
-        return std::nullopt;
+KeyValueText KeyValueFile::read() {
+    ensureOpen();
     return readContent();
 }
 
 std::optional<std::string> KeyValueFile::getValue(std::string_view key) {
-    const auto content = read();
-    if (!content)
-        return std::nullopt;
-    const auto found = content->getValue(key);
+    const auto found = read().getValue(key);
     return found ? std::optional<std::string>(*found) : std::nullopt;
 }
 
 bool KeyValueFile::hasKey(std::string_view key) {
-    const auto content = read();
-    return content && content->getValue(key).has_value();
+    return read().getValue(key).has_value();
 }
 
-bool KeyValueFile::replaceValue(std::string_view key, std::string_view value) {
-    auto content = readToRewrite();
-    if (!content)
-        return false;
-    content->replaceValue(key, value);
-    rewrite(*content);
-    return true;
-}
-
-bool KeyValueFile::setValue(std::string_view key, std::string_view value) {
+void KeyValueFile::setValue(std::string_view key, std::string_view value) {
     const Entry entry{key, value};
-    return setValues(std::span(&entry, 1));
+    setValues(std::span(&entry, 1));
 }
 
-bool KeyValueFile::setValues(std::span<const Entry> entries) {
-    auto content = readToRewrite();
-    if (!content)
-        return false;
-    content->setValues(entries);
-    rewrite(*content);
-    return true;
-}
-
-bool KeyValueFile::ensureOpen() {
-    return isOpen() ||
-           openFor(path_, access == Access::Read ? Access::Read : Access::RewriteOrCreate);
-}
-
-std::optional<KeyValueText> KeyValueFile::readToRewrite() {
+void KeyValueFile::setValues(std::span<const Entry> entries) {
     if (access == Access::Read)
-        return std::nullopt;
-    return read();
+        throw FileError(FileError::Cause::AccessDenied, path_);
+    KeyValueText content = read();
+    content.setValues(entries);
+    rewrite(content);
+}
+
+void KeyValueFile::ensureOpen() {
+    if (!isOpen())
+        openFor(path_, access == Access::Read ? Access::Read : Access::RewriteOrCreate);
 }
 
 void KeyValueFile::close() {
@@ -196,7 +159,6 @@ void KeyValueFile::rewrite(const KeyValueText& content) {
 
 KeyValueText readKeyValueFile(const std::string& path) {
     KeyValueFile file;
-    if (!file.openForReading(path))
-        throw file.openFailure();
-    return *file.read();
+    file.openForReading(path);
+    return file.read();
 }

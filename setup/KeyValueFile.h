@@ -22,33 +22,31 @@ public:
     ~KeyValueFile();
 
     // Opens path read-write and exclusively; with create a missing file is created empty.
-    // Fails (false, nothing shown) on a missing file without create, a file that may only be
-    // read, a file held by another opener, or a path of 260 characters or more; openFailure()
-    // then says why. A symbolic link is followed, and one that points nowhere fails rather than
-    // being turned into a file (refusedDanglingLink()).
-    bool open(const std::string& path, bool create);
+    // Throws FileError on a missing file without create, a file that may only be read, a file
+    // held by another opener, a folder or a device, or a path of 260 characters or more. A
+    // symbolic link is followed, and one that points nowhere is not found rather than being
+    // turned into a file.
+    void open(const std::string& path, bool create);
     // Opens path read-only under a shared lock, for reading alone: never creates it, needs no
-    // write access, and fails on a missing file or one being rewritten. The file is then never
-    // rewritten: the operations that would rewrite it return false.
-    bool openForReading(const std::string& path);
-    FileError openFailure() const;
-    // Whether the last open failed on a symbolic link that points nowhere.
-    bool refusedDanglingLink() const { return danglingLink; }
+    // write access, and throws FileError on a missing file or one being rewritten. The file is
+    // then never rewritten: the operations that would rewrite it throw FileError (access denied).
+    void openForReading(const std::string& path);
 
-    // The whole content as it stands; none when the file cannot be opened.
-    std::optional<KeyValueText> read();
+    // The operations below open a file whose open failed once more first (created when missing,
+    // unless it was to be read alone) and throw FileError as an open does.
+
+    // The whole content as it stands.
+    KeyValueText read();
     // The value of the first line holding key; none when no line does.
     std::optional<std::string> getValue(std::string_view key);
     bool hasKey(std::string_view key);
-    // Rewrites the file so that every line holding key becomes key=value. Through a symbolic
-    // link, the file it finally points at is rewritten and the link stays. The owner, group and
-    // mode stay where the system allows it. Throws FileError when the rewrite cannot complete;
-    // the file then stays as it was.
-    bool replaceValue(std::string_view key, std::string_view value);
-    // Replaces the key's lines when present, else appends key=value.
-    bool setValue(std::string_view key, std::string_view value);
-    // The same as SetValue of each entry in order, in a single rewrite of the file.
-    bool setValues(std::span<const Entry> entries);
+    // Rewrites the file so that every line holding key becomes key=value, or appends key=value
+    // when none does. Through a symbolic link, the file it finally points at is rewritten and
+    // the link stays. The owner, group and mode stay where the system allows it. Throws
+    // FileError when the rewrite cannot complete; the file then stays as it was.
+    void setValue(std::string_view key, std::string_view value);
+    // The same as setValue of each entry in order, in a single rewrite of the file.
+    void setValues(std::span<const Entry> entries);
 
     bool isOpen() const { return fd >= 0; }
     const std::string& path() const { return path_; }
@@ -59,11 +57,8 @@ public:
 private:
     enum class Access { Read, Rewrite, RewriteOrCreate };
 
-    bool openFor(const std::string& path, Access access);
-    bool ensureOpen();
-    // The content to change; none for a file opened for reading or one that cannot be opened.
-    std::optional<KeyValueText> readToRewrite();
-    bool refuseOpen(int error);
+    void openFor(const std::string& path, Access access);
+    void ensureOpen();
     void close();
     KeyValueText readContent() const;
     // Replaces the file by content through a locked temporary file renamed over it.
@@ -71,9 +66,6 @@ private:
 
     int fd = -1;
     Access access = Access::RewriteOrCreate;
-    int openErrno = 0;
-    bool danglingLink = false;
-    bool notAFile = false; // a pipe, a terminal or another device: no errno says so
     std::string path_;
 };
 

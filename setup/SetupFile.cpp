@@ -19,11 +19,6 @@ std::string leadKey(std::string_view stem, int lead) {
 constexpr std::string_view kLeadName = "LEADNAME";
 constexpr std::string_view kLeadSkip = "LEADSKIP";
 
-void openSetupFile(KeyValueFile& file, const std::string& path) {
-    if (!file.open(path, true))
-        throw file.openFailure();
-}
-
 } // namespace
 
 void requireSetupFileWritable(const std::string& path) {
@@ -36,9 +31,7 @@ void requireSetupFileWritable(const std::string& path) {
         requireNewFiles(std::filesystem::path(path).parent_path(), path);
         return;
     }
-    KeyValueFile file;
-    if (!file.open(path, false))
-        throw file.openFailure();
+    KeyValueFile().open(path, false);
     const std::filesystem::path target = std::filesystem::canonical(path, error);
     const std::filesystem::path folder =
         (error ? std::filesystem::path(path) : target).parent_path();
@@ -77,7 +70,7 @@ void readSetup(SetupRecord& record, const KeyValueText& content) {
 
 void writeSetupFile(const SetupRecord& record, const std::string& path) {
     KeyValueFile file;
-    openSetupFile(file, path);
+    file.open(path, true);
     file.setValues(setupEntries(record));
 }
 

@@ -1,5 +1,7 @@
 #include "sim/InstrumentLine.h"
 
+#include "setup/Failure.h"
+
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -16,26 +18,23 @@ InstrumentLine::~InstrumentLine() {
         close(master);
 }
 
-std::optional<std::string> InstrumentLine::open() {
+void InstrumentLine::open() {
     master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     std::array<char, 128> name{};
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
-        ptsname_r(master, name.data(), name.size()) != 0) {
-        return std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
-    }
+        ptsname_r(master, name.data(), name.size()) != 0)
+        throw Failure(std::string("cannot open a pseudo-terminal: ") + std::strerror(errno));
     terminalPath_ = name.data();
     terminal = ::open(terminalPath_.c_str(), O_RDWR | O_NOCTTY);
     termios settings{};
-    if (terminal < 0 || tcgetattr(terminal, &settings) != 0) {
-        return terminalPath_ + ": " + std::strerror(errno);
-    }
+    if (terminal < 0 || tcgetattr(terminal, &settings) != 0)
+        throw Failure(terminalPath_ + ": " + std::strerror(errno));
     // Raw 8N1 like the instrument's line, so nothing is echoed or translated before a tool
     // has set its own mode.
     cfmakeraw(&settings);
     cfsetispeed(&settings, B9600);
     cfsetospeed(&settings, B9600);
     tcsetattr(terminal, TCSANOW, &settings);
-    return std::nullopt;
 }
 
 std::vector<std::uint8_t> InstrumentLine::receive() {

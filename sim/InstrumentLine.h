@@ -1,12 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
-
-// The simulator's parts that can fail return the reason, none when they succeeded.
 
 // The instrument's end of a pseudo-terminal. The terminal end, which a tool opens as its serial
 // port, is held open here too, so the line survives the tool closing and reopening it.
@@ -17,8 +14,8 @@ public:
     InstrumentLine& operator=(const InstrumentLine&) = delete;
     ~InstrumentLine();
 
-    // The operating system's reason when no pseudo-terminal can be had.
-    std::optional<std::string> open();
+    // Throws Failure with the operating system's reason when no pseudo-terminal can be had.
+    void open();
     const std::string& terminalPath() const { return terminalPath_; }
     int descriptor() const { return master; }
 

@@ -1,5 +1,7 @@
 #include "sim/LinkName.h"
 
+#include "setup/Failure.h"
+
 #include <filesystem>
 
 namespace {
@@ -18,20 +20,16 @@ LinkName::~LinkName() {
         std::filesystem::remove(path, ignored);
 }
 
-std::optional<std::string> LinkName::create(const std::string& linkPath,
-                                            const std::string& linkTarget) {
+void LinkName::create(const std::string& linkPath, const std::string& linkTarget) {
     std::error_code failure;
     const auto status = std::filesystem::symlink_status(linkPath, failure);
     if (std::filesystem::is_symlink(status))
         std::filesystem::remove(linkPath, failure);
-    else if (std::filesystem::exists(status)) {
-        return linkPath + ": exists and is not a symlink";
-    }
+    else if (std::filesystem::exists(status))
+        throw Failure(linkPath + ": exists and is not a symlink");
     std::filesystem::create_symlink(linkTarget, linkPath, failure);
-    if (failure) {
-        return linkPath + ": " + failure.message();
-    }
+    if (failure)
+        throw Failure(linkPath + ": " + failure.message());
     path = linkPath;
     target = linkTarget;
-    return std::nullopt;
 }

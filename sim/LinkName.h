@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
 // A symlink naming the terminal end, removed again when the simulator ends (unless something
@@ -12,9 +11,9 @@ public:
     LinkName& operator=(const LinkName&) = delete;
     ~LinkName();
 
-    // Makes path point at target, replacing an earlier symlink of that name but nothing else;
-    // the reason when it cannot.
-    std::optional<std::string> create(const std::string& path, const std::string& target);
+    // Makes path point at target, replacing an earlier symlink of that name but nothing else.
+    // Throws Failure with the reason when it cannot.
+    void create(const std::string& path, const std::string& target);
 
 private:
     std::string path;

@@ -76,25 +76,24 @@ bool RegisterStore::write(std::uint8_t reg, std::span<const std::uint8_t> conten
     return true;
 }
 
-bool RegisterStore::load(const std::string& path, std::vector<std::string>& rejected) {
+void RegisterStore::load(const std::string& path, std::vector<std::string>& rejected) {
     KeyValueFile file;
-    if (!file.open(path, true))
-        return false;
+    file.open(path, true);
+    const KeyValueText state = file.read();
     for (std::size_t index = 0; index < registers.size(); ++index) {
         const auto reg = static_cast<std::uint8_t>(index);
         if (!registerWidth(reg))
             continue;
-        const std::optional<std::string> value = file.getValue(stateKey(reg));
+        const std::optional<std::string_view> value = state.getValue(stateKey(reg));
         if (!value)
             continue;
         const std::optional<std::vector<std::uint8_t>> content = fromHex(*value);
         if (!content || !write(reg, *content))
-            rejected.push_back(stateKey(reg) + "=" + *value);
+            rejected.push_back(stateKey(reg) + "=" + std::string(*value));
     }
-    return true;
 }
 
-bool RegisterStore::save(const std::string& path) const {
+void RegisterStore::save(const std::string& path) const {
     std::vector<KeyValueFile::Entry> entries;
     for (std::size_t index = 0; index < registers.size(); ++index) {
         const auto reg = static_cast<std::uint8_t>(index);
@@ -102,5 +101,6 @@ bool RegisterStore::save(const std::string& path) const {
             entries.emplace_back(stateKey(reg), toHex(registers[reg]));
     }
     KeyValueFile file;
-    return file.open(path, true) && file.setValues(entries);
+    file.open(path, true);
+    file.setValues(entries);
 }

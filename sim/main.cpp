@@ -1,4 +1,4 @@
-#include "setup/FileError.h"
+#include "setup/Failure.h"
 #include "sim/FrameReader.h"
 #include "sim/InstrumentLine.h"
 #include "sim/LinePace.h"
@@ -14,12 +14,12 @@
 
 namespace {
 
+// A state file that cannot be written is reported and the instrument serves on.
 void saveState(const RegisterStore& store, const std::string& path) {
     try {
-        if (!store.save(path))
-            std::cerr << "zentiq-sim: cannot open the state file " << path << '\n';
-    } catch (const FileError& error) {
-        std::cerr << "zentiq-sim: " << error.what() << '\n';
+        store.save(path);
+    } catch (const Failure& failure) {
+        std::cerr << "zentiq-sim: " << failure.what() << '\n';
     }
 }
 
@@ -73,23 +73,20 @@ int main(int argc, char** argv) {
 
     const StopSignals signals;
     RegisterStore store(options.identity);
-    if (!options.statePath.empty()) {
-        std::vector<std::string> rejected;
-        if (!store.load(options.statePath, rejected)) {
-            std::cerr << "zentiq-sim: cannot open the state file " << options.statePath << '\n';
-            return 1;
-        }
-        for (const std::string& line : rejected)
-            std::cerr << "zentiq-sim: ignoring the state line " << line << '\n';
-    }
-
     InstrumentLine line;
     LinkName link;
-    std::optional<std::string> failure = line.open();
-    if (!failure && !options.linkPath.empty())
-        failure = link.create(options.linkPath, line.terminalPath());
-    if (failure) {
-        std::cerr << "zentiq-sim: " << *failure << '\n';
+    try {
+        if (!options.statePath.empty()) {
+            std::vector<std::string> rejected;
+            store.load(options.statePath, rejected);
+            for (const std::string& stateLine : rejected)
+                std::cerr << "zentiq-sim: ignoring the state line " << stateLine << '\n';
+        }
+        line.open();
+        if (!options.linkPath.empty())
+            link.create(options.linkPath, line.terminalPath());
+    } catch (const Failure& failure) {
+        std::cerr << "zentiq-sim: " << failure.what() << '\n';
         return 1;
     }
     std::cout << line.terminalPath() << std::endl;

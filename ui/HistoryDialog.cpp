@@ -1,6 +1,7 @@
 #include "ui/HistoryDialog.h"
 
 #include "config/TransferHistory.h"
+#include "setup/Failure.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -53,9 +54,6 @@ int columnOf(std::string TransferRow::*field) {
 }
 
 QString badLinesText(const TransferHistory& history, const QString& path) {
-    if (!history.failure.empty())
-        return HistoryDialog::tr("The transfer history could not be read: %1")
-            .arg(QString::fromLocal8Bit(history.failure));
     if (history.badLines.empty())
         return {};
     QStringList lines;
@@ -80,7 +78,15 @@ HistoryDialog::HistoryDialog(QWidget* parent, const std::string& historyPath)
     : QDialog(parent)
     , table(new QTableWidget(this)) {
     setWindowTitle(tr("Transfer History"));
-    const TransferHistory history = readTransferHistory(historyPath);
+    // A record that cannot be read at all shows as an empty table with the reason under it.
+    TransferHistory history;
+    QString unreadable;
+    try {
+        history = readTransferHistory(historyPath);
+    } catch (const Failure& failure) {
+        unreadable = tr("The transfer history could not be read: %1")
+                         .arg(QString::fromLocal8Bit(failure.what()));
+    }
 
     table->setObjectName("historyTable");
     table->setColumnCount(static_cast<int>(kTransferColumns.size()));
@@ -120,8 +126,10 @@ HistoryDialog::HistoryDialog(QWidget* parent, const std::string& historyPath)
     filterRow->addWidget(filter);
     filterRow->addStretch(1);
 
-    auto* badLines =
-        new QLabel(badLinesText(history, QFile::decodeName(historyPath.c_str())), this);
+    auto* badLines = new QLabel(unreadable.isEmpty()
+                                    ? badLinesText(history, QFile::decodeName(historyPath.c_str()))
+                                    : unreadable,
+                                this);
     badLines->setObjectName("badLinesText");
     badLines->setToolTip(badLinesDetail(history));
     badLines->setWordWrap(true);

@@ -61,10 +61,7 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
     : QDialog(parent)
     , listPorts(listPorts ? std::move(listPorts) : [] { return discoverSerialPorts(); })
     , driver(new SessionDriver(session, port, this, std::move(clock)))
-    , connection(settings, port,
-                 [this](PortConnection::Problem problem, const std::string& detail) {
-                     showPortProblem(problem, detail);
-                 }) {
+    , connection(settings, port) {
     setWindowTitle(tr("Mirafen for Zentiq "));
     setWindowFlag(Qt::WindowMinimizeButtonHint);
     // The module list comes from a catalogue that may lie in the data folder.

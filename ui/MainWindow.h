@@ -101,7 +101,9 @@ private:
     // when another module was current.
     void takeInstrument(const DeviceIdentity& identity);
     void setConnected(bool on);
-    void showPortProblem(PortConnection::Problem problem, const std::string& detail);
+    // Runs work that opens the instrument's port or stores the choice of one, and shows what
+    // stopped it: a port that would not open, or zenset.sys that could not store the choice.
+    void reportPortFailure(const std::function<void()>& portWork);
     void showRecord();
 
     void loadFromFile();

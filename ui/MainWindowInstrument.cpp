@@ -1,6 +1,7 @@
 #include "config/ModuleCatalogue.h"
 #include "config/TransferHistory.h"
 #include "device/DeviceImage.h"
+#include "device/PortError.h"
 #include "setup/FileError.h"
 #include "ui/CompareDialog.h"
 #include "ui/DeviceInfoGroup.h"
@@ -121,12 +122,12 @@ OperationOutcome MainWindow::runOperation(OperationRequest::Kind kind) {
 }
 
 void MainWindow::recordTransfers(const OperationOutcome& outcome) {
-    for (const TransferRow& row : outcome.rows) {
-        if (const auto problem = appendTransferRow(settings, row)) {
-            showWarning(this, tr("This transfer could not be added to the transfer history."),
-                        QString::fromLocal8Bit(*problem));
-            return;
-        }
+    try {
+        for (const TransferRow& row : outcome.rows)
+            appendTransferRow(settings, row);
+    } catch (const Failure& failure) {
+        showWarning(this, tr("This transfer could not be added to the transfer history."),
+                    QString::fromLocal8Bit(failure.what()));
     }
 }
 
@@ -196,15 +197,18 @@ void MainWindow::runPortDialog(bool firstRun) {
             dialog.bindCheckedPort(storedPortPath(*adapter));
     }
     dialog.exec();
-    connection.applyChoice(dialog.chosenPort(), dialog.changedDevices());
+    reportPortFailure(
+        [this, &dialog] { connection.applyChoice(dialog.chosenPort(), dialog.changedDevices()); });
     driver->wake();
 }
 
-void MainWindow::showPortProblem(PortConnection::Problem problem, const std::string& detail) {
-    if (problem == PortConnection::Problem::SettingsNotWritable) {
-        showWarning(this, tr("Couldn't create setup file."), QString::fromLocal8Bit(detail));
-        return;
+void MainWindow::reportPortFailure(const std::function<void()>& portWork) {
+    try {
+        portWork();
+    } catch (const PortError& error) {
+        const OperationFailure failure = portFailure(error);
+        showWarning(this, tr(failure.text.c_str()), portFailureDetail(failure.detail, listPorts()));
+    } catch (const FileError& error) {
+        showWarning(this, tr("Couldn't create setup file."), QString::fromLocal8Bit(error.what()));
     }
-    const OperationFailure failure = portFailure(detail, port.devicePath());
-    showWarning(this, tr(failure.text.c_str()), portFailureDetail(failure.detail, listPorts()));
 }

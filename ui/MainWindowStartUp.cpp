@@ -13,7 +13,9 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::runStartUpWork() {
-    if (!connection.openStoredPort()) {
+    bool portStored = true;
+    reportPortFailure([this, &portStored] { portStored = connection.openStoredPort(); });
+    if (!portStored) {
         WelcomeDialog(this).exec();
         runPortDialog(true);
     }

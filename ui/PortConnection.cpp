@@ -1,22 +1,23 @@
 #include "ui/PortConnection.h"
 
 #include "config/ProgramSettings.h"
+#include "device/PortError.h"
 #include "device/SessionPort.h"
-#include "setup/FileError.h"
 
-#include <utility>
-
-PortConnection::PortConnection(ProgramSettings& settings, SessionPort& port, ProblemSink report)
+PortConnection::PortConnection(ProgramSettings& settings, SessionPort& port)
     : settings(settings)
-    , port(port)
-    , report(std::move(report)) {}
+    , port(port) {}
 
 bool PortConnection::openStoredPort() {
     const std::optional<std::uint8_t> stored = settings.readCommPort();
     if (!stored)
         return false;
-    if (!openPort(*stored))
+    try {
+        openPort(*stored);
+    } catch (const PortError&) {
         fallBack();
+        throw;
+    }
     return true;
 }
 
@@ -32,29 +33,24 @@ void PortConnection::applyChoice(std::uint8_t chosen, const std::map<int, std::s
         if (!devices.empty())
             settings.storeCommDevices(devices);
         settings.storeCommPort(chosen);
-    } catch (const FileError& error) {
-        report(Problem::SettingsNotWritable, error.standardText());
+        openPort(chosen);
+    } catch (const Failure&) {
         // The port dialog may have let go of the port for its search.
         if (!port.isOpen())
             fallBack();
-        return;
+        throw;
     }
-    if (!openPort(chosen))
-        fallBack();
 }
 
 void PortConnection::reopenIfLost() {
     if (choosing || !port.lineGone() || port.devicePath().empty())
         return;
-    port.open(port.devicePath());
+    tryToOpen(port.devicePath());
 }
 
-bool PortConnection::openPort(std::uint8_t chosen) {
+void PortConnection::openPort(std::uint8_t chosen) {
     currentPort_ = chosen;
-    if (port.open(settings.portDevice(chosen)))
-        return true;
-    report(Problem::PortNotAvailable, port.lastOpenError());
-    return false;
+    port.open(settings.portDevice(chosen));
 }
 
 void PortConnection::fallBack() {
@@ -62,5 +58,13 @@ void PortConnection::fallBack() {
     if (previousDevice.empty())
         return;
     currentPort_ = previousPort;
-    port.open(previousDevice);
+    tryToOpen(previousDevice);
+}
+
+void PortConnection::tryToOpen(const std::string& devicePath) {
+    try {
+        port.open(devicePath);
+    } catch (const PortError&) {
+        // Polled again at the next tick, as a port that hung up is.
+    }
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 
@@ -14,15 +13,10 @@ class SessionPort;
 // is tried again, so that an adapter plugged back in under the same name is used again.
 class PortConnection {
 public:
-    enum class Problem {
-        PortNotAvailable,    // the port would not open; detail holds the system's reason
-        SettingsNotWritable, // zenset.sys could not store the choice; detail says why
-    };
-    using ProblemSink = std::function<void(Problem problem, const std::string& detail)>;
+    PortConnection(ProgramSettings& settings, SessionPort& port);
 
-    PortConnection(ProgramSettings& settings, SessionPort& port, ProblemSink report);
-
-    // Opens the stored port; false when none is stored (a first run).
+    // Opens the stored port; false when none is stored (a first run). Throws PortError when it
+    // will not open.
     bool openStoredPort();
     // The port number of the last open, whether or not it succeeded; 0 before any.
     std::uint8_t currentPort() const { return currentPort_; }
@@ -30,19 +24,21 @@ public:
     // of it until the choice is applied.
     void rememberCurrentPort();
     // Stores the devices given to COM numbers and port as the choice, and opens it. When the
-    // choice cannot be stored, or its port will not open, the remembered port is opened again.
+    // choice cannot be stored (FileError) or its port will not open (PortError), the remembered
+    // port is opened again and the failure thrown.
     void applyChoice(std::uint8_t port, const std::map<int, std::string>& devices = {});
     // While the line is gone, opens the device last aimed at again; a port that still will not
     // open is left to the next try without a word.
     void reopenIfLost();
 
 private:
-    bool openPort(std::uint8_t port);
+    void openPort(std::uint8_t port);
     void fallBack();
+    // Opens devicePath when it will; one that will not is tried again while the line is gone.
+    void tryToOpen(const std::string& devicePath);
 
     ProgramSettings& settings;
     SessionPort& port;
-    ProblemSink report;
     std::uint8_t currentPort_ = 0;
     std::uint8_t previousPort = 0;
     std::string previousDevice; // as it was opened, whatever zenset.sys says now

@@ -1,14 +1,14 @@
 #include "app/AutomationProxy.h"
 
-#include "ProgramTest.h"
 #include "support/Closings.h"
+#include "support/ProgramTest.h"
 
 #include <QTimer>
 #include <memory>
 
 namespace {
 
-using AutomationProxyTest = ProgramTest;
+using AutomationProxyTest = ProgramWithoutInstrumentTest;
 
 // Runs each step on the window after the previous one has returned to the modal run; a step
 // is skipped when the run has ended before it.

@@ -1,15 +1,15 @@
-#include "ProgramTest.h"
-#include "app/CommandLine.h"
+#include "app/ProgramArguments.h"
 #include "setup/SetupFile.h"
+#include "support/ProgramTest.h"
 
 #include <QLineEdit>
 #include <QTest>
 
 namespace {
 
-using Request = CommandLine::Request;
+using Request = ProgramArguments::Request;
 
-TEST(CommandLine, TakesOneSetupFileAndAnswersHelpAndVersionWhereverTheyStand) {
+TEST(ProgramArguments, TakesOneSetupFileAndAnswersHelpAndVersionWhereverTheyStand) {
     struct Case {
         std::vector<std::string> arguments;
         Request request;
@@ -29,15 +29,15 @@ TEST(CommandLine, TakesOneSetupFileAndAnswersHelpAndVersionWhereverTheyStand) {
         {{"a.prp", "b.prp"}, Request::Misuse, std::nullopt, "only one setup file can be opened"},
     };
     for (const Case& entry : cases) {
-        const CommandLine line = readCommandLine(entry.arguments);
+        const ProgramArguments parsed = readProgramArguments(entry.arguments);
         SCOPED_TRACE(entry.arguments.empty() ? "(none)" : entry.arguments.front());
-        EXPECT_EQ(line.request, entry.request);
-        EXPECT_EQ(line.setupFile, entry.setupFile);
-        EXPECT_EQ(line.misuse, entry.misuse);
+        EXPECT_EQ(parsed.request, entry.request);
+        EXPECT_EQ(parsed.setupFile, entry.setupFile);
+        EXPECT_EQ(parsed.misuse, entry.misuse);
     }
 }
 
-using ProgramStartTest = ProgramTest;
+using ProgramStartTest = ProgramWithoutInstrumentTest;
 
 TEST_F(ProgramStartTest, StartsWithTheSetupFileNamedOnTheCommandLineAsTheUnchangedSetup) {
     SetupRecord saved;
@@ -45,7 +45,7 @@ TEST_F(ProgramStartTest, StartsWithTheSetupFileNamedOnTheCommandLineAsTheUnchang
     saved.leadSkip[2] = true;
     saved.frequency = 3;
     saved.goodLimit = 123;
-    const std::string file = home.filePath("ward 4.prp").toStdString();
+    const std::string file = root / "ward 4.prp";
     writeSetupFile(saved, file);
 
     bool stepRan = false;
@@ -65,7 +65,7 @@ TEST_F(ProgramStartTest, StartsWithTheSetupFileNamedOnTheCommandLineAsTheUnchang
 }
 
 TEST_F(ProgramStartTest, ASetupFileThatCannotBeReadIsReportedAndTheStartGoesOn) {
-    const std::string file = home.filePath("no such folder/ward.prp").toStdString();
+    const std::string file = root / "no such folder" / "ward.prp";
     SetupRecord defaults;
     defaults.resetToDefaults();
     bool stepRan = false;

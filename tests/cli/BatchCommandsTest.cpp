@@ -1,7 +1,7 @@
-#include "CliProcess.h"
 #include "device/FailureTexts.h"
 #include "setup/SetupFile.h"
 #include "setup/SetupRecord.h"
+#include "support/CliProcess.h"
 #include "support/FrameBytes.h"
 #include "support/SimulatorProcess.h"
 #include "support/TempDataFolder.h"

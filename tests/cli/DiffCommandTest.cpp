@@ -1,7 +1,7 @@
-#include "CliProcess.h"
 #include "config/TransferHistory.h"
 #include "setup/SetupFile.h"
 #include "setup/SetupRecord.h"
+#include "support/CliProcess.h"
 #include "support/SimulatorProcess.h"
 #include "support/TempDataFolder.h"
 

@@ -75,7 +75,7 @@ TEST_F(HostileFilesTest, AnUnreadableCatalogueKnowsNoModule) {
 TEST_F(HostileFilesTest, ADataFolderThatCannotBeCreatedStoresNothing) {
     const auto blocker = root / "not-a-folder";
     writeFile(blocker, "");
-    setenv("XDG_DATA_HOME", blocker.c_str(), 1);
+    dataHome.set(blocker);
     ProgramSettings blocked;
     blocked.establishDataFolder();
 

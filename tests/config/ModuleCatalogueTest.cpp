@@ -56,7 +56,7 @@ TEST_F(ModuleCatalogueTest, SystemCataloguesFollowInTheOrderOfXdgDataDirs) {
     const auto first = root / "first";
     const auto second = root / "second";
     // Empty entries name no folder.
-    setenv("XDG_DATA_DIRS", (":" + first.string() + "::" + second.string() + ":").c_str(), 1);
+    dataDirs.set(":" + first.string() + "::" + second.string() + ":");
     const std::string firstPath = first / "mirafen" / "Modules.dat";
     const std::string secondPath = second / "mirafen" / "Modules.dat";
     EXPECT_EQ(catalogue().places(),
@@ -88,9 +88,9 @@ TEST_F(ModuleCatalogueTest, SystemCataloguesFollowInTheOrderOfXdgDataDirs) {
 TEST_F(ModuleCatalogueTest, WithoutXdgDataDirsTheSystemFoldersAreLocalThenShare) {
     for (const char* unset : {static_cast<const char*>(nullptr), ""}) {
         if (unset)
-            setenv("XDG_DATA_DIRS", unset, 1);
+            dataDirs.set(unset);
         else
-            unsetenv("XDG_DATA_DIRS");
+            dataDirs.unset();
         const std::vector<std::string> places = catalogue().places();
         EXPECT_EQ(std::vector<std::string>(places.begin() + 2, places.end()),
                   (std::vector<std::string>{"/usr/local/share/mirafen/Modules.dat",

@@ -23,7 +23,7 @@ protected:
 };
 
 TEST_F(ProgramSettingsTest, DataFolderIsCreatedWithMissingParents) {
-    setenv("XDG_DATA_HOME", (root / "deep" / "share").c_str(), 1);
+    dataHome.set(root / "deep" / "share");
     ProgramSettings fresh;
     fresh.establishDataFolder();
 
@@ -34,7 +34,7 @@ TEST_F(ProgramSettingsTest, DataFolderIsCreatedWithMissingParents) {
 TEST_F(ProgramSettingsTest, EmptyDataHomeFallsBackToHomeShare) {
     const EnvironmentVariable home{"HOME"};
     home.set(root);
-    setenv("XDG_DATA_HOME", "", 1);
+    dataHome.set("");
     ProgramSettings fresh;
     fresh.establishDataFolder();
 

@@ -2,10 +2,12 @@
 
 #include "config/HistoryTime.h"
 #include "config/SetupDigest.h"
+#include "setup/Failure.h"
 #include "setup/SetupFile.h"
 #include "support/EnvironmentVariable.h"
 #include "support/SampleSetup.h"
 #include "support/TempFolder.h"
+#include "support/Thrown.h"
 
 #include <array>
 #include <csignal>
@@ -50,6 +52,12 @@ protected:
     std::string path;
 };
 
+// What the record's work reports when it fails; empty when it does not.
+template <typename Work> std::string recordFailure(Work&& work) {
+    const std::optional<Failure> failure = thrown<Failure>(work);
+    return failure ? failure->what() : std::string();
+}
+
 constexpr std::string_view kHeader = "time,program,action,device,serial_before,serial_after,module,"
                                      "firmware,setup_file,setup_sha256,result,detail,user,host\r\n";
 
@@ -60,7 +68,7 @@ TEST_F(TransferHistoryTest, ARowIsOneQuotedUtf8LineThatReadsBack) {
     row.serialBefore = "Z\xe4"
                        "000001";
     row.device = "/dev/serial/by-id/usb-M\xc3\xbcller";
-    ASSERT_EQ(appendTransferRow(path, row), std::nullopt);
+    appendTransferRow(path, row);
 
     EXPECT_EQ(readFile(path),
               std::string(kHeader) +
@@ -88,7 +96,7 @@ TEST_F(TransferHistoryTest, CellsStartingAsFormulasAreWrittenAsTextAndReadBackAs
     row.serialAfter = "'+1";
     row.device = "-";
     row.user = "@tech";
-    ASSERT_EQ(appendTransferRow(path, row), std::nullopt);
+    appendTransferRow(path, row);
 
     const std::string content = readFile(path);
     EXPECT_TRUE(content.starts_with(std::string(kHeader) + row.time + ",")) << content;
@@ -106,7 +114,7 @@ TEST_F(TransferHistoryTest, TheTimeUserAndHostAreFilledIn) {
     row.time.clear();
     row.user.clear();
     row.host.clear();
-    ASSERT_EQ(appendTransferRow(path, row), std::nullopt);
+    appendTransferRow(path, row);
 
     const TransferHistory history = readTransferHistory(path);
     ASSERT_EQ(history.rows.size(), 1u);
@@ -132,8 +140,10 @@ TEST_F(TransferHistoryTest, ConcurrentWritersNeverTearOrInterleaveARow) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             for (int row = 0; row < kRowsEach; ++row)
-                if (appendTransferRow(path, writeRow(std::to_string(writer) + "/" +
-                                                     std::to_string(row) + " " + filler)))
+                if (!recordFailure([&] {
+                         appendTransferRow(path, writeRow(std::to_string(writer) + "/" +
+                                                          std::to_string(row) + " " + filler));
+                     }).empty())
                     _exit(1);
             _exit(0);
         }
@@ -170,10 +180,9 @@ TEST_F(TransferHistoryTest, ADamagedFileIsAppendedToAndReadWithItsBadLines) {
                         "yesterday,mirafen,read,,,,,,,,,,,\n" +
                         "Z\xe4hler,mirafen,read,,,,,,,,,,,\n" + good +
                         "2026-12-10T22:31:05+01:00,mirafen,write,/dev/tty"); // line 10, cut off
-    ASSERT_EQ(appendTransferRow(path, writeRow("after the damage")), std::nullopt);
+    appendTransferRow(path, writeRow("after the damage"));
 
     const TransferHistory history = readTransferHistory(path);
-    EXPECT_TRUE(history.failure.empty());
     ASSERT_EQ(history.rows.size(), 3u);
     EXPECT_EQ(history.rows[0].device, "/dev/ttyS0");
     EXPECT_EQ(history.rows[2].detail, "after the damage");
@@ -204,18 +213,20 @@ TEST_F(TransferHistoryTest, ALastLineCutOffIsABadLine) {
 // A record that cannot be written says where and why; one that cannot be read says so, while a
 // missing one is an empty record.
 TEST_F(TransferHistoryTest, ARecordThatCannotBeWrittenOrReadSaysWhy) {
-    EXPECT_EQ(readTransferHistory(path).failure, "");
+    EXPECT_TRUE(readTransferHistory(path).rows.empty());
     std::filesystem::create_directory(path);
-    EXPECT_EQ(appendTransferRow(path, writeRow("")), path + ": Is a directory");
-    EXPECT_EQ(readTransferHistory(path).failure, path + ": Is a directory");
-    EXPECT_EQ(appendTransferRow(pathOf("gone/history.csv"), writeRow("")),
-              pathOf("gone/history.csv") + ": No such file or directory");
+    EXPECT_EQ(recordFailure([this] { appendTransferRow(path, writeRow("")); }),
+              path + ": Is a directory");
+    EXPECT_EQ(recordFailure([this] { readTransferHistory(path); }), path + ": Is a directory");
+    EXPECT_EQ(
+        recordFailure([this] { appendTransferRow(pathOf("gone/history.csv"), writeRow("")); }),
+        pathOf("gone/history.csv") + ": No such file or directory");
 }
 
 // A row that does not fit is taken back whole: the file stays as it was and the next row
 // that fits is read as the only one.
 TEST_F(TransferHistoryTest, ARowCutShortByAFullFileIsTakenBack) {
-    ASSERT_EQ(appendTransferRow(path, writeRow("first")), std::nullopt);
+    appendTransferRow(path, writeRow("first"));
     const std::string before = readFile(path);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -223,14 +234,15 @@ TEST_F(TransferHistoryTest, ARowCutShortByAFullFileIsTakenBack) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{before.size() + 100, RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &limit);
-        const auto failure = appendTransferRow(path, writeRow(std::string(500, 'y')));
+        const std::string failure =
+            recordFailure([this] { appendTransferRow(path, writeRow(std::string(500, 'y'))); });
         _exit(failure == path + ": File too large" ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(readFile(path), before);
-    ASSERT_EQ(appendTransferRow(path, writeRow("second")), std::nullopt);
+    appendTransferRow(path, writeRow("second"));
     EXPECT_EQ(readTransferHistory(path).rows.size(), 2u);
     EXPECT_TRUE(readTransferHistory(path).badLines.empty());
 }

@@ -1,7 +1,7 @@
 #include "device/SerialPortDiscovery.h"
 
-#include "FakeSysfs.h"
 #include "device/NaturalOrder.h"
+#include "support/FakeSysfs.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,6 +1,7 @@
 #include "device/SerialPort.h"
 #include "support/EndedProcess.h"
 #include "support/EnvironmentVariable.h"
+#include "support/PortRefusal.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempFolder.h"
 
@@ -63,7 +64,7 @@ TEST_F(SerialPortLockTest, AnOpenPortHoldsTheLockFileOfItsDeviceUntilClosed) {
     std::filesystem::create_symlink(terminal.slavePath(), byId);
     for (const std::string& devicePath : {terminal.slavePath(), byId}) {
         SerialPort port;
-        ASSERT_TRUE(port.open(devicePath, kBaudRate)) << port.lastError();
+        port.open(devicePath, kBaudRate);
         EXPECT_EQ(readFile(lockPath()), lockContent(getpid())) << devicePath;
         port.close();
         EXPECT_FALSE(std::filesystem::exists(lockPath())) << devicePath;
@@ -71,7 +72,7 @@ TEST_F(SerialPortLockTest, AnOpenPortHoldsTheLockFileOfItsDeviceUntilClosed) {
 
     // A lock another program took over meanwhile is that program's, and stays.
     SerialPort port;
-    ASSERT_TRUE(port.open(terminal.slavePath(), kBaudRate));
+    port.open(terminal.slavePath(), kBaudRate);
     writeFile(lockPath(), lockContent(getppid()));
     port.close();
     EXPECT_EQ(readFile(lockPath()), lockContent(getppid()));
@@ -95,8 +96,7 @@ TEST_F(SerialPortLockTest, APortLockedByARunningProgramIsRefusedAndLeftAsThatPro
     for (const Case& c : cases) {
         writeFile(lockPath(), c.content);
         SerialPort port;
-        EXPECT_FALSE(port.open(terminal.slavePath(), kBaudRate)) << c.what;
-        const std::string error = port.lastError();
+        const std::string error = portRefusal([&] { port.open(terminal.slavePath(), kBaudRate); });
         EXPECT_TRUE(
             error.starts_with(terminal.slavePath() + ": Device or resource busy (locked by "))
             << error;
@@ -108,13 +108,13 @@ TEST_F(SerialPortLockTest, APortLockedByARunningProgramIsRefusedAndLeftAsThatPro
 
     std::filesystem::remove(lockPath());
     SerialPort port;
-    EXPECT_TRUE(port.open(terminal.slavePath(), kBaudRate)) << port.lastError();
+    EXPECT_NO_THROW(port.open(terminal.slavePath(), kBaudRate));
 }
 
 TEST_F(SerialPortLockTest, ALockLeftByAProcessThatEndedIsTakenOver) {
     writeFile(lockPath(), lockContent(endedProcess()));
     SerialPort port;
-    ASSERT_TRUE(port.open(terminal.slavePath(), kBaudRate)) << port.lastError();
+    port.open(terminal.slavePath(), kBaudRate);
     EXPECT_EQ(readFile(lockPath()), lockContent(getpid()));
 }
 
@@ -161,8 +161,9 @@ TEST_F(SerialPortLockTest, ALockWhoseProcessNumberCameRoundAgainIsTakenOver) {
             usleep(2000);
 
         SerialPort port;
-        EXPECT_EQ(port.open(terminal.slavePath(), kBaudRate), c.taken)
-            << c.what << ": " << port.lastError();
+        const std::string refusal =
+            portRefusal([&] { port.open(terminal.slavePath(), kBaudRate); });
+        EXPECT_EQ(refusal.empty(), c.taken) << c.what << ": " << refusal;
         EXPECT_EQ(readFile(lockPath()), lockContent(c.taken ? getpid() : named)) << c.what;
         port.close();
         kill(child, SIGKILL);
@@ -191,8 +192,8 @@ TEST_F(SerialPortLockTest, APortHeldByFlockNamesTheRunningHolderItsLockFileNames
         if (named)
             writeFile(lockPath(), lockContent(*named));
         SerialPort port;
-        EXPECT_FALSE(port.open(terminal.slavePath(), kBaudRate)) << what;
-        EXPECT_EQ(port.lastError(), terminal.slavePath() + ": Device or resource busy" + holderText)
+        EXPECT_EQ(portRefusal([&] { port.open(terminal.slavePath(), kBaudRate); }),
+                  terminal.slavePath() + ": Device or resource busy" + holderText)
             << what;
     }
     ::close(holder);
@@ -203,10 +204,11 @@ TEST_F(SerialPortLockTest, WithoutAUsableLockFolderThePortOpensAndItsFlockStillG
     for (const std::string& unusable : {pathOf("missing"), pathOf("a-file")}) {
         lockFolderSetting.set(unusable);
         SerialPort port;
-        EXPECT_TRUE(port.open(terminal.slavePath(), kBaudRate)) << port.lastError();
+        EXPECT_NO_THROW(port.open(terminal.slavePath(), kBaudRate));
         SerialPort second;
-        EXPECT_FALSE(second.open(terminal.slavePath(), kBaudRate)) << unusable;
-        EXPECT_EQ(second.lastError(), terminal.slavePath() + ": Device or resource busy");
+        EXPECT_EQ(portRefusal([&] { second.open(terminal.slavePath(), kBaudRate); }),
+                  terminal.slavePath() + ": Device or resource busy")
+            << unusable;
     }
     EXPECT_FALSE(std::filesystem::exists(pathOf("missing")));
     EXPECT_EQ(readFile(pathOf("a-file")), "");

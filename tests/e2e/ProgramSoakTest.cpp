@@ -1,5 +1,5 @@
 #include "device/FailureTexts.h"
-#include "e2e/ProgramWithSimulator.h"
+#include "support/ProgramWithSimulator.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -128,7 +128,7 @@ protected:
             break;
         case Step::FileRoundTrip: {
             const SetupRecord shown = window.setup();
-            const std::string path = home.filePath("soak.prp").toStdString();
+            const std::string path = root / "soak.prp";
             window.saveSetupFile(path);
             window.loadSetupFile(path);
             EXPECT_EQ(window.setup(), shown);

@@ -1,5 +1,5 @@
 #include "device/FailureTexts.h"
-#include "e2e/ProgramWithSimulator.h"
+#include "support/ProgramWithSimulator.h"
 
 #include <QLineEdit>
 #include <QPushButton>

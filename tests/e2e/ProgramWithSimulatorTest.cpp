@@ -1,4 +1,4 @@
-#include "e2e/ProgramWithSimulator.h"
+#include "support/ProgramWithSimulator.h"
 
 #include "device/FailureTexts.h"
 

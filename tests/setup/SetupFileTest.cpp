@@ -266,7 +266,7 @@ TEST_F(SetupFileTest, AFileThatCannotBeOpenedThrowsItsCauseAndChangesNothing) {
     ::chmod(setupPath().c_str(), 0644);
     {
         KeyValueFile holder;
-        ASSERT_TRUE(holder.open(setupPath(), false));
+        ASSERT_NO_THROW(holder.open(setupPath(), false));
         refusedWith(setupPath(), FileError::Cause::SharingViolation, false);
     }
     EXPECT_EQ(readFile(setupPath()), content);
@@ -306,7 +306,7 @@ TEST_F(SetupFileTest, TheCheckBeforeASaveNamesAFolderThatTakesNoNewFile) {
                       try {
                           requireSetupFileWritable(path);
                       } catch (const FileError& error) {
-                          return error.standardText();
+                          return std::string(error.what());
                       }
                       return std::string();
                   }),
@@ -363,7 +363,7 @@ TEST_F(SetupFileTest, AFolderAPipeOrARunningProgramGivenAsTheFileIsCalledWhatItI
         try {
             work();
         } catch (const FileError& error) {
-            return error.standardText();
+            return error.what();
         }
         return "no FileError";
     };

@@ -25,7 +25,7 @@ std::string openingFailure(const std::string& path) {
         std::ostringstream unused;
         SetupSheetOutput output(path, unused);
     } catch (const FileError& error) {
-        return error.standardText();
+        return error.what();
     }
     return {};
 }

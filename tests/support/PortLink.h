@@ -11,13 +11,13 @@
 // sent go straight to the port, and receive() reads what has arrived.
 class PortLink {
 public:
-    bool open(const std::string& devicePath) {
+    // Throws PortError when the port will not open.
+    void open(const std::string& devicePath) {
         path = devicePath;
         link.reset();
-        return port.open(devicePath, LineSettings::kInstrumentBaudRate);
+        port.open(devicePath, LineSettings::kInstrumentBaudRate);
     }
     const std::string& devicePath() const { return path; }
-    const std::string& lastOpenError() const { return port.lastError(); }
 
     void sendFrame(std::uint8_t command, std::span<const std::uint8_t> data) {
         link.sendFrame(command, data);

@@ -20,9 +20,11 @@ protected:
     std::filesystem::path dataFolder; // <data home>/Orvell/Mirafen
     std::filesystem::path workFolder; // the working directory
 
-private:
+    // A test that points them elsewhere has them restored as well.
     const EnvironmentVariable dataHome{"XDG_DATA_HOME"};
-    const EnvironmentVariable configHome{"XDG_CONFIG_HOME"};
     const EnvironmentVariable dataDirs{"XDG_DATA_DIRS"};
+
+private:
+    const EnvironmentVariable configHome{"XDG_CONFIG_HOME"};
     std::filesystem::path savedWorkingDirectory;
 };

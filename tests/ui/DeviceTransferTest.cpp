@@ -1,10 +1,10 @@
-#include "ServedInstrument.h"
-#include "WindowTest.h"
 #include "config/HistoryTime.h"
 #include "config/SetupDigest.h"
 #include "config/TransferHistory.h"
 #include "device/FailureTexts.h"
 #include "setup/SetupFile.h"
+#include "support/ServedInstrument.h"
+#include "support/WindowTest.h"
 #include "ui/TransferDialog.h"
 
 #include <QAccessible>

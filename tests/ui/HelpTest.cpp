@@ -1,5 +1,6 @@
 #include "ui/Help.h"
 
+#include "support/EnvironmentVariable.h"
 #include "support/ModalRecorder.h"
 
 #include <QDir>
@@ -51,14 +52,15 @@ TEST_F(HelpTest, APageThatIsMissingOrThatNothingCanShowIsReportedByItsPath) {
         shown << box.text() << box.detailedText();
         box.accept();
     });
-    // No program on the search path can show a page.
-    const QByteArray searchPath = qgetenv("PATH");
-    qputenv("PATH", prefix.filePath("bin").toLocal8Bit());
+    {
+        // No program on the search path can show a page.
+        const EnvironmentVariable searchPath{"PATH"};
+        searchPath.set(prefix.filePath("bin").toStdString());
 
-    openHelpPage(nullptr, program());
-    touch(prefix.filePath("share/mirafen/mirafen.html"));
-    openHelpPage(nullptr, program());
-    qputenv("PATH", searchPath);
+        openHelpPage(nullptr, program());
+        touch(prefix.filePath("share/mirafen/mirafen.html"));
+        openHelpPage(nullptr, program());
+    }
 
     const QString installed = prefix.filePath("share/mirafen/mirafen.html");
     EXPECT_EQ(shown, QStringList({"The help page " + installed + " was not found.",

@@ -1,4 +1,4 @@
-#include "WindowTest.h"
+#include "support/WindowTest.h"
 
 #include <QAccessible>
 #include <QCheckBox>

@@ -83,16 +83,18 @@ TEST(PortFailureDetail, CarriesWhatToDoAboutADeviceTheUserMayNotOpen) {
     ASSERT_EQ(chmod(device.c_str(), 0660), 0);
     const auto detailAsOutsider = [&device] {
         return asOutsider([&device] {
-            return portFailureDetail(portFailure({}, device).detail, {}).toStdString();
+            const PortError error(device, device + ": Permission denied");
+            return portFailureDetail(portFailure(error).detail, {}).toStdString();
         });
     };
 
-    EXPECT_EQ(detailAsOutsider(), device +
+    EXPECT_EQ(detailAsOutsider(), device + ": Permission denied\n\n" + device +
                                       " belongs to the group dialout. To use it, join that "
                                       "group: sudo usermod -aG dialout $USER, then log out and in "
                                       "again.\n\nNo serial ports were found on this computer.");
     ASSERT_EQ(chmod(device.c_str(), 0666), 0);
-    EXPECT_EQ(detailAsOutsider(), "No serial ports were found on this computer.");
+    EXPECT_EQ(detailAsOutsider(),
+              device + ": Permission denied\n\nNo serial ports were found on this computer.");
 }
 
 TEST(PortFailureDetail, AnOpenableDeviceGetsNoHintAndTheDiscoveredPortsAreListed) {
@@ -105,8 +107,8 @@ TEST(PortFailureDetail, AnOpenableDeviceGetsNoHintAndTheDiscoveredPortsAreListed
     adapter.manufacturer = "FTDI";
     DiscoveredPort uart;
     uart.devicePath = "/dev/ttyS0";
-    EXPECT_EQ(portFailureDetail(portFailure("Device or resource busy", device.toStdString()).detail,
-                                {adapter, uart}),
+    const PortError busy(device.toStdString(), "Device or resource busy");
+    EXPECT_EQ(portFailureDetail(portFailure(busy).detail, {adapter, uart}),
               "Device or resource busy\n\nSerial ports on this computer:\n"
               "    FT232R USB UART (FTDI), /dev/ttyUSB0\n    /dev/ttyS0");
 }

@@ -1,6 +1,6 @@
-#include "WindowTest.h"
 #include "setup/FileError.h"
 #include "setup/KeyValueFile.h"
+#include "support/WindowTest.h"
 #include "ui/Messages.h"
 
 #include <QCheckBox>
@@ -73,7 +73,7 @@ TEST_F(SetupFileCommandsTest, AFileThatCannotBeOpenedIsReportedAndNothingChanges
          [&](const std::filesystem::path& path) {
              writeFile(path, content);
              otherHolder = std::make_unique<KeyValueFile>();
-             ASSERT_TRUE(otherHolder->open(path, false));
+             ASSERT_NO_THROW(otherHolder->open(path, false));
          },
          "A sharing violation occurred while accessing %1.", true},
         {"in a folder that is a file", "plain/inside.prp",

@@ -1,6 +1,6 @@
-#include "WindowTest.h"
 #include "config/SetupDigest.h"
 #include "support/PdfText.h"
+#include "support/WindowTest.h"
 
 #include <QAccessible>
 #include <QFileDialog>

@@ -36,7 +36,7 @@ protected:
         sim = std::make_unique<SimulatorProcess>(arguments);
         const std::string path = sim->terminalPath();
         ASSERT_FALSE(path.empty());
-        ASSERT_TRUE(port.open(path)) << port.lastOpenError();
+        port.open(path);
         QObject::connect(&wakeUp, &QTimer::timeout, &driver, &SessionDriver::wake);
         wakeUp.start(5);
         info.serialText = "00001234";
@@ -48,10 +48,7 @@ protected:
     std::string statePath() const { return folder.filePath("instrument.state").toStdString(); }
 
     std::string stateValue(const std::string& key) const {
-        KeyValueFile file;
-        if (!file.open(statePath(), false))
-            return {};
-        return file.getValue(key).value_or("");
+        return std::string(readKeyValueFile(statePath()).getValue(key).value_or(""));
     }
 
     struct Run {

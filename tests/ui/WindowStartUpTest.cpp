@@ -1,5 +1,5 @@
-#include "WindowTest.h"
 #include "support/Closings.h"
+#include "support/WindowTest.h"
 
 #include <QAbstractButton>
 #include <QApplication>

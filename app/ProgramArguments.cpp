@@ -1,7 +1,7 @@
-#include "app/CommandLine.h"
+#include "app/ProgramArguments.h"
 
-CommandLine readCommandLine(std::span<const std::string> arguments) {
-    CommandLine line;
+ProgramArguments readProgramArguments(std::span<const std::string> arguments) {
+    ProgramArguments parsed;
     std::vector<std::string> files;
     bool optionsEnded = false;
     for (const std::string& argument : arguments) {
@@ -10,20 +10,20 @@ CommandLine readCommandLine(std::span<const std::string> arguments) {
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
-            return {CommandLine::Request::Help, {}, {}};
+            return {ProgramArguments::Request::Help, {}, {}};
         } else if (argument == "--version" || argument == "-v") {
-            return {CommandLine::Request::Version, {}, {}};
-        } else if (line.misuse.empty()) {
-            line = {CommandLine::Request::Misuse, {}, "unknown option " + argument};
+            return {ProgramArguments::Request::Version, {}, {}};
+        } else if (parsed.misuse.empty()) {
+            parsed = {ProgramArguments::Request::Misuse, {}, "unknown option " + argument};
         }
     }
-    if (line.request == CommandLine::Request::Misuse)
-        return line;
+    if (parsed.request == ProgramArguments::Request::Misuse)
+        return parsed;
     if (files.size() > 1)
-        return {CommandLine::Request::Misuse, {}, "only one setup file can be opened"};
+        return {ProgramArguments::Request::Misuse, {}, "only one setup file can be opened"};
     if (!files.empty())
-        line.setupFile = files.front();
-    return line;
+        parsed.setupFile = files.front();
+    return parsed;
 }
 
 std::string helpText() {

@@ -3,31 +3,23 @@
 #include "app/Application.h"
 #include "support/ModalRecorder.h"
 #include "support/PseudoTerminal.h"
+#include "support/TempDataFolder.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QDialog>
 #include <QTimer>
-#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
 
-// The program as it starts: its own data folder whose zenset.sys names a pseudo-terminal as the
-// stored COM 1, so that the start shows only the caution. Every modal window is answered by the
-// recorder.
-class ProgramTest : public ::testing::Test {
+// The program as it starts, in a temporary world of its own. Every modal window is answered by
+// the recorder.
+class ProgramTest : public TempDataFolder {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(QDir(home.path()).mkpath("Orvell/Mirafen"));
-        QFile settings(home.filePath("Orvell/Mirafen/zenset.sys"));
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write(QString("COMMPORT=1\r\nCOMMDEVICE1=%1\r\n")
-                           .arg(QString::fromStdString(port.slavePath()))
-                           .toLocal8Bit());
-        settings.close();
-        setenv("XDG_DATA_HOME", home.path().toLocal8Bit().constData(), 1);
+    // zenset.sys naming devicePath as the stored COM 1, so that the start shows only the
+    // caution.
+    void storePort(const std::string& devicePath) const {
+        writeFile(dataFolder / "zenset.sys", "COMMPORT=1\r\nCOMMDEVICE1=" + devicePath + "\r\n");
     }
 
     // Runs the program, with the setup file given as on its command line; step, when the
@@ -45,7 +37,16 @@ protected:
         EXPECT_EQ(Application::instance()->mainWindow(), nullptr);
     }
 
-    QTemporaryDir home;
-    PseudoTerminal port;
     ModalRecorder modals;
+};
+
+// The program with a pseudo-terminal as its stored port, where no instrument answers.
+class ProgramWithoutInstrumentTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        storePort(port.slavePath());
+    }
+
+    PseudoTerminal port;
 };

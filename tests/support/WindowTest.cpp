@@ -1,4 +1,4 @@
-#include "WindowTest.h"
+#include "support/WindowTest.h"
 
 #include "device/SessionTiming.h"
 #include "support/PdfText.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 // What mirafen's command line asks for: `mirafen [--help] [--version] [FILE.prp]`.
-struct CommandLine {
+struct ProgramArguments {
     enum class Request { Run, Help, Version, Misuse };
 
     Request request = Request::Run;
@@ -18,7 +18,7 @@ struct CommandLine {
 
 // Reads the arguments after the program's name. --help and --version win wherever they stand
 // (before a "--"), so that they are answered even beside options meant for Qt.
-CommandLine readCommandLine(std::span<const std::string> arguments);
+ProgramArguments readProgramArguments(std::span<const std::string> arguments);
 
 std::string helpText();
 std::string versionText();

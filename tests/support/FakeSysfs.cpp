@@ -1,4 +1,4 @@
-#include "FakeSysfs.h"
+#include "support/FakeSysfs.h"
 
 #include <fstream>
 #include <stdexcept>

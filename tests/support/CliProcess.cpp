@@ -1,4 +1,4 @@
-#include "CliProcess.h"
+#include "support/CliProcess.h"
 
 #include "support/ArgumentVector.h"
 

@@ -1,20 +1,13 @@
 #pragma once
 
-#include "app/Application.h"
-#include "support/FileContent.h"
-#include "support/ModalRecorder.h"
+#include "support/ProgramTest.h"
 #include "support/SimulatorProcess.h"
 
-#include <QDialog>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <chrono>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -27,19 +20,23 @@ using Clock = std::chrono::steady_clock;
 
 inline constexpr const char* kSerial = "00000042";
 
-// The program as a user starts it, with real timers throughout: a data folder of its own whose
+// The program as a user starts it, with real timers throughout: a world of its own whose
 // zenset.sys names the simulator's pseudo-terminal as the stored COM 1, the example module
 // catalogue, and zentiq-sim as the instrument on a line of 9600 baud with a state file the test
 // reads. The instrument is a 128-lead module, so a transfer moves a whole setup.
-class ProgramWithSimulatorTest : public ::testing::Test {
+class ProgramWithSimulatorTest : public ProgramTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(QDir(home.path()).mkpath("Orvell/Mirafen"));
-        ASSERT_TRUE(QFile::copy(MIRAFEN_MODULES_DAT, dataFile("Modules.dat")));
-        setenv("XDG_DATA_HOME", home.path().toLocal8Bit().constData(), 1);
+        ProgramTest::SetUp();
+        std::filesystem::copy_file(MIRAFEN_MODULES_DAT, dataFolder / "Modules.dat");
         // The instrument holds a setup of its own: leads 1 and 2 named, lead 2 skipped, 20 Hz.
         writeFile(statePath(),
                   "REG80=005365656431202020\r\nREG81=015365656432202020\r\nREG40=02\r\n");
+    }
+    // The simulator ends before its world is removed.
+    void TearDown() override {
+        sim.reset();
+        ProgramTest::TearDown();
     }
 
     // The stored COM 1 names the instrument by a link of its own, as a by-id path names an
@@ -51,8 +48,7 @@ protected:
         simulatorArguments.insert(simulatorArguments.end(), faults.begin(), faults.end());
         sim = std::make_unique<SimulatorProcess>(simulatorArguments);
         ASSERT_FALSE(sim->terminalPath().empty());
-        writeFile(dataFile("zenset.sys").toStdString(),
-                  "COMMPORT=1\r\nCOMMDEVICE1=" + linkPath() + "\r\n");
+        storePort(linkPath());
     }
 
     // Unplugs the instrument, waits until the program has missed two polls, plugs it in again
@@ -70,19 +66,13 @@ protected:
     }
 
     // Runs the program; the session runs inside its main window once the caution has been
-    // answered, and the window is closed after it.
+    // answered, and the window is closed after it. The transfer dialogs run to their end.
     void runProgram(const std::function<void(MainWindow&)>& session) {
-        modals.answer("Mirafen for Zentiq ", [](QWidget&) {});
         modals.answer("Zentiq Transfer", [](QWidget&) {});
-        modals.answer("CAUTION", [session](QWidget& caution) {
-            dynamic_cast<QDialog&>(caution).accept();
-            MainWindow* window = Application::instance()->mainWindow();
-            QTimer::singleShot(0, window, [window, session] {
-                session(*window);
-                QTest::mouseClick(window->findChild<QPushButton*>("closeButton"), Qt::LeftButton);
-            });
+        ProgramTest::runProgram([session](MainWindow& window) {
+            session(window);
+            QTest::mouseClick(window.findChild<QPushButton*>("closeButton"), Qt::LeftButton);
         });
-        EXPECT_EQ(Application::instance()->run(), 0);
     }
 
     template <typename Widget> static Widget& find(MainWindow& window, const char* name) {
@@ -113,9 +103,8 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&window] { return serialShown(window) == kSerial; }, 5000));
     }
 
-    QString dataFile(const char* name) const { return home.filePath("Orvell/Mirafen/") + name; }
-    std::string statePath() const { return home.filePath("instrument.state").toStdString(); }
-    std::string linkPath() const { return home.filePath("zentiq-link").toStdString(); }
+    std::string statePath() const { return root / "instrument.state"; }
+    std::string linkPath() const { return root / "zentiq-link"; }
     // The value of one register line of the simulator's state file.
     std::string stateValue(const std::string& key) const {
         std::ifstream state(statePath());
@@ -129,8 +118,6 @@ protected:
         return {};
     }
 
-    QTemporaryDir home;
     std::vector<std::string> simulatorArguments;
     std::unique_ptr<SimulatorProcess> sim;
-    ModalRecorder modals;
 };

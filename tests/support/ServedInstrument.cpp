@@ -1,4 +1,4 @@
-#include "ServedInstrument.h"
+#include "support/ServedInstrument.h"
 
 #include "device/Frame.h"
 #include "device/Registers.h"
