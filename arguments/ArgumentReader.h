@@ -3,14 +3,23 @@
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 // An option a program takes, as its table names it.
 struct OptionName {
     std::string_view longName;  // "--port"
     std::string_view shortName; // "-o", or empty
-    bool takesValue = false;
+    std::string_view valueName; // "FILE"; empty for an option that takes no value
+
+    bool takesValue() const { return !valueName.empty(); }
+    // As the help names it: "-o, --output FILE".
+    std::string label() const;
 };
+
+// A line of a program's help: "  label", its help from the column on, and the help's further
+// lines under the first; a label too long for the column stands on a line of its own.
+std::string helpEntry(std::string_view label, std::string_view help, std::size_t column);
 
 // One argument of a command line, as the option table reads it.
 struct ArgumentItem {

@@ -79,11 +79,10 @@ void checkComplete(const Invocation& invocation) {
 // "--" asks for the command's help instead.
 Invocation commandInvocation(const CommandRow& command,
                              std::span<const std::string_view> arguments) {
-    static constexpr OptionName kHelp{"--help", "-h", false};
+    static constexpr OptionName kHelp{"--help", "-h", ""};
     std::vector<OptionName> names;
     for (const TakenOption& taken : command.options)
-        names.push_back(
-            {taken.option->longName, taken.option->shortName, !taken.option->valueName.empty()});
+        names.push_back(taken.option->name);
     names.push_back(kHelp);
 
     Invocation invocation;

@@ -62,14 +62,14 @@ std::string path(std::string_view text, std::string_view option, std::string_vie
 
 // The options, in the order of the help.
 
-constexpr OptionRow kPort{"--port", "", "N",
+constexpr OptionRow kPort{{"--port", "", "N"},
                           [](Invocation& invocation, std::string_view value) {
                               invocation.comNumbers.push_back(
                                   wholeNumber(value, 1, kComPortCount, "--port"));
                           },
                           "the instrument is on COM N (1 to 16), as zenset.sys names it"};
 
-constexpr OptionRow kDevice{"--device", "", "PATH",
+constexpr OptionRow kDevice{{"--device", "", "PATH"},
                             [](Invocation& invocation, std::string_view value) {
                                 invocation.devicePaths.push_back(
                                     path(value, "--device", "a serial device"));
@@ -77,16 +77,17 @@ constexpr OptionRow kDevice{"--device", "", "PATH",
                             "the instrument is on the serial device PATH"};
 
 constexpr OptionRow kAll{
-    "--all", "", "", [](Invocation& invocation, std::string_view) { invocation.allPorts = true; },
+    {"--all", "", ""},
+    [](Invocation& invocation, std::string_view) { invocation.allPorts = true; },
     "every free serial port where an instrument answers"};
 
-constexpr OptionRow kOutput{"--output", "-o", "FILE",
+constexpr OptionRow kOutput{{"--output", "-o", "FILE"},
                             [](Invocation& invocation, std::string_view value) {
                                 invocation.file = path(value, "--output", "a setup file");
                             },
                             "the setup file to write; - for standard output (one instrument)"};
 
-constexpr OptionRow kPdf{"--pdf", "", "OUT",
+constexpr OptionRow kPdf{{"--pdf", "", "OUT"},
                          [](Invocation& invocation, std::string_view value) {
                              invocation.pdf = path(value, "--pdf", "a PDF file");
                          },
@@ -96,7 +97,7 @@ constexpr OptionRow kPdf{"--pdf", "", "OUT",
                          "skipped, the digest, and lines to sign; on A4, or Letter where the\n"
                          "locale (LC_PAPER) measures in inches"};
 
-constexpr OptionRow kSerial{"--serial", "", "DIGITS",
+constexpr OptionRow kSerial{{"--serial", "", "DIGITS"},
                             [](Invocation& invocation, std::string_view value) {
                                 invocation.serialText = serialDigits(value, "--serial");
                             },
@@ -104,13 +105,13 @@ constexpr OptionRow kSerial{"--serial", "", "DIGITS",
                             "00000042); one instrument only"};
 
 constexpr OptionRow kNextSerial{
-    "--next-serial", "", "",
+    {"--next-serial", "", ""},
     [](Invocation& invocation, std::string_view) { invocation.nextSerial = true; },
     "write each instrument's serial number plus one; an instrument "
     "whose\nserial number is not a number fails"};
 
 constexpr OptionRow kSerialFrom{
-    "--serial-from", "", "DIGITS",
+    {"--serial-from", "", "DIGITS"},
     [](Invocation& invocation, std::string_view value) {
         invocation.firstSerial =
             static_cast<std::uint32_t>(std::stoul(serialDigits(value, "--serial-from")));
@@ -118,7 +119,7 @@ constexpr OptionRow kSerialFrom{
     "number the instruments DIGITS, DIGITS+1, ... in the order their ports\n"
     "were named (not with --all)"};
 
-constexpr OptionRow kModule{"--module", "", "CODE",
+constexpr OptionRow kModule{{"--module", "", "CODE"},
                             [](Invocation& invocation, std::string_view value) {
                                 invocation.moduleType =
                                     wholeNumber(value, 1, kHighestModuleType, "--module");
@@ -126,17 +127,18 @@ constexpr OptionRow kModule{"--module", "", "CODE",
                             "write module type CODE (1 to 255, in the module catalogue)"};
 
 constexpr OptionRow kVerify{
-    "--verify", "", "", [](Invocation& invocation, std::string_view) { invocation.verify = true; },
+    {"--verify", "", ""},
+    [](Invocation& invocation, std::string_view) { invocation.verify = true; },
     "read every written register back, the identity included, and "
     "fail\nnaming the registers that differ"};
 
 constexpr OptionRow kWait{
-    "--wait", "", "SECONDS",
+    {"--wait", "", "SECONDS"},
     [](Invocation& invocation, std::string_view value) { invocation.wait = waitTime(value); },
     "how long to wait for the instrument's identity (default 5)"};
 
 constexpr OptionRow kMinSpacing{
-    "--min-spacing", "", "MS",
+    {"--min-spacing", "", "MS"},
     [](Invocation& invocation, std::string_view value) {
         invocation.minimumSpacing = std::chrono::milliseconds(
             wholeNumber(value, 0, static_cast<int>(SessionTiming::kLongestMinimumSpacing.count()),
@@ -147,32 +149,34 @@ constexpr OptionRow kMinSpacing{
     "zenset.sys, else 0)"};
 
 constexpr OptionRow kQuiet{
-    "--quiet", "-q", "", [](Invocation& invocation, std::string_view) { invocation.quiet = true; },
+    {"--quiet", "-q", ""},
+    [](Invocation& invocation, std::string_view) { invocation.quiet = true; },
     "no progress and no summary line"};
 
-constexpr OptionRow kJson{"--json", "", "",
+constexpr OptionRow kJson{{"--json", "", ""},
                           [](Invocation& invocation, std::string_view) { invocation.json = true; },
                           "print a JSON object instead of the text"};
 
 constexpr OptionRow kDigest{
-    "--digest", "", "", [](Invocation& invocation, std::string_view) { invocation.digest = true; },
+    {"--digest", "", ""},
+    [](Invocation& invocation, std::string_view) { invocation.digest = true; },
     "print only the setup's SHA-256 digest, as the column setup_sha256\n"
     "of the record of transfers names the setup (see history)"};
 
 // history's --serial picks rows: any text, digits standing for the eight-digit number.
 constexpr OptionRow kSerialWanted{
-    "--serial", "", "S",
+    {"--serial", "", "S"},
     [](Invocation& invocation, std::string_view value) { invocation.serialText = value; },
     "only the rows of the instrument whose serial number was S before or\n"
     "after the transfer (digits: 42 is 00000042)"};
 
-constexpr OptionRow kSince{"--since", "", "WHEN",
+constexpr OptionRow kSince{{"--since", "", "WHEN"},
                            [](Invocation& invocation, std::string_view value) {
                                invocation.since = userTime(value, "--since").begin;
                            },
                            "only the rows from WHEN on"};
 
-constexpr OptionRow kUntil{"--until", "", "WHEN",
+constexpr OptionRow kUntil{{"--until", "", "WHEN"},
                            [](Invocation& invocation, std::string_view value) {
                                // A date is until the end of that day, a time until the end of its
                                // minute or second.
@@ -464,25 +468,6 @@ constexpr std::size_t kHelpColumn = 20;
 // The program's help lists the commands' summaries from this column.
 constexpr std::size_t kSummaryColumn = 42;
 
-// "  --port N          the instrument ...", further lines of the help under the first.
-std::string helpLines(std::string_view label, std::string_view help, std::size_t column) {
-    std::string text = "  " + std::string(label);
-    text += text.size() < column ? std::string(column - text.size(), ' ')
-                                 : "\n" + std::string(column, ' ');
-    for (std::size_t end = 0; (end = help.find('\n')) != std::string_view::npos;
-         help.remove_prefix(end + 1))
-        text += std::string(help.substr(0, end)) + "\n" + std::string(column, ' ');
-    return text + std::string(help) + "\n";
-}
-
-std::string optionLabel(const OptionRow& option) {
-    std::string label = option.shortName.empty() ? "" : std::string(option.shortName) + ", ";
-    label += option.longName;
-    if (!option.valueName.empty())
-        label += " " + std::string(option.valueName);
-    return label;
-}
-
 std::string commandList() {
     std::string text;
     for (const CommandRow& command : kCommands) {
@@ -491,10 +476,10 @@ std::string commandList() {
         std::string label(command.name);
         if (!command.brief.empty())
             label += " " + std::string(command.brief);
-        text += helpLines(label, command.summary, kSummaryColumn);
+        text += helpEntry(label, command.summary, kSummaryColumn);
     }
     const CommandRow& help = kCommands.front();
-    return text + helpLines(std::string(help.name) + " " + std::string(help.brief), help.summary,
+    return text + helpEntry(std::string(help.name) + " " + std::string(help.brief), help.summary,
                             kSummaryColumn);
 }
 
@@ -530,7 +515,7 @@ std::string helpText(const CommandRow& command) {
     else if (!command.options.empty())
         text += "\n";
     for (const TakenOption& taken : command.options)
-        text += helpLines(optionLabel(*taken.option),
+        text += helpEntry(taken.option->name.label(),
                           taken.help.empty() ? taken.option->help : taken.help, kHelpColumn);
     if (!command.epilogue.empty())
         text += "\n" + std::string(command.epilogue);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "arguments/ArgumentReader.h"
 #include "cli/CommandLine.h"
 #include "config/ProgramSettings.h"
 
@@ -75,9 +76,7 @@ struct UsageError {
 // invocation from its value (throwing UsageError for a value it does not take) and its help line,
 // whose further lines go under the first in the help.
 struct OptionRow {
-    std::string_view longName;
-    std::string_view shortName;
-    std::string_view valueName;
+    OptionName name;
     void (*fill)(Invocation& invocation, std::string_view value);
     std::string_view help;
 };
