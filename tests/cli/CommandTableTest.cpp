@@ -1,6 +1,9 @@
 #include "cli/CommandTable.h"
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
+#include <map>
 #include <gtest/gtest.h>
 #include <regex>
 #include <set>
