@@ -108,7 +108,7 @@ Invocation commandInvocation(const CommandRow& command,
         case Kind::Option:
             if (item->option == command.options.size()) {
                 Invocation help;
-                help.command = commandTable().data();
+                help.command = &helpCommand();
                 help.helpTopic = &command;
                 return help;
             }
@@ -129,7 +129,7 @@ Invocation parseCommandLine(std::span<const std::string_view> arguments) {
     Invocation invocation;
     if (arguments[0] == "--help" || arguments[0] == "-h") {
         expectNoMore(arguments, 1);
-        invocation.command = commandTable().data();
+        invocation.command = &helpCommand();
         return invocation;
     }
     if (arguments[0] == "--version") {
@@ -153,7 +153,7 @@ int runCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
     } catch (const UsageError& error) {
         // What was wrong in one line, and where the help is, as other tools say it.
         const CommandRow* command = arguments.empty() ? nullptr : commandNamed(arguments[0]);
-        const bool ofCommand = command != nullptr && command != commandTable().data();
+        const bool ofCommand = command != nullptr && command != &helpCommand();
         err << "mirafen-cli: " << error.text << "\nTry 'mirafen-cli "
             << (ofCommand ? std::string(command->name) + " " : "") << "--help'.\n";
         return kExitUsage;

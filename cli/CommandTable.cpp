@@ -471,14 +471,14 @@ constexpr std::size_t kSummaryColumn = 42;
 std::string commandList() {
     std::string text;
     for (const CommandRow& command : kCommands) {
-        if (&command == &kCommands.front())
+        if (&command == &helpCommand())
             continue;
         std::string label(command.name);
         if (!command.brief.empty())
             label += " " + std::string(command.brief);
         text += helpEntry(label, command.summary, kSummaryColumn);
     }
-    const CommandRow& help = kCommands.front();
+    const CommandRow& help = helpCommand();
     return text + helpEntry(std::string(help.name) + " " + std::string(help.brief), help.summary,
                             kSummaryColumn);
 }
@@ -502,6 +502,10 @@ std::span<const CommandRow> commandTable() {
     return kCommands;
 }
 
+const CommandRow& helpCommand() {
+    return kCommands.front();
+}
+
 const CommandRow* commandNamed(std::string_view name) {
     const auto found = std::ranges::find(kCommands, name, &CommandRow::name);
     return found != kCommands.end() ? &*found : nullptr;
@@ -510,7 +514,7 @@ const CommandRow* commandNamed(std::string_view name) {
 std::string helpText(const CommandRow& command) {
     std::string text = "Usage: mirafen-cli " + std::string(command.synopsis) + "\n" +
                        std::string(command.description);
-    if (&command == &kCommands.front())
+    if (&command == &helpCommand())
         text += "\nCommands:\n" + commandList();
     else if (!command.options.empty())
         text += "\n";
@@ -525,6 +529,6 @@ std::string helpText(const CommandRow& command) {
 int printHelp(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
     context.out << helpText(invocation.helpTopic != nullptr ? *invocation.helpTopic
-                                                            : kCommands.front());
+                                                            : helpCommand());
     return kExitSuccess;
 }

@@ -121,8 +121,10 @@ struct CommandRow {
     bool writesFileForEachInstrument() const;
 };
 
-// Every command, "help", the program itself, first.
+// Every command, "help" first.
 std::span<const CommandRow> commandTable();
+// "help", whose help is the program's.
+const CommandRow& helpCommand();
 const CommandRow* commandNamed(std::string_view name);
 // The help of one command, or of the program.
 std::string helpText(const CommandRow& command);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <map>
 #include <gtest/gtest.h>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
