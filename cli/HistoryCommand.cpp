@@ -1,9 +1,5 @@
-#include "cli/HistoryCommand.h"
-
-#include "cli/CommandContext.h"
-#include "cli/ExitStatus.h"
-#include "cli/JsonText.h"
-#include "cli/TextColumns.h"
+#include "cli/CommandTable.h"
+#include "cli/OutputFormats.h"
 #include "config/HistoryTime.h"
 #include "config/TransferHistory.h"
 #include "device/DeviceInfo.h"

@@ -1,12 +1,7 @@
-#include "cli/InstrumentCommands.h"
-
-#include "cli/CommandContext.h"
-#include "cli/ExitStatus.h"
+#include "cli/CommandTable.h"
+#include "cli/FileCommands.h"
 #include "cli/InstrumentJob.h"
-#include "cli/InstrumentReport.h"
-#include "cli/ProgressLine.h"
-#include "cli/SetupFileInput.h"
-#include "cli/TextColumns.h"
+#include "cli/OutputFormats.h"
 #include "config/ComPorts.h"
 #include "config/TransferHistory.h"
 #include "device/InstrumentFinder.h"
@@ -22,6 +17,47 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
+
+namespace {
+
+// "COMM 1, COMM 3": the COM numbers that stand for the port.
+std::string boundComNumbers(const ProgramSettings& settings, const DiscoveredPort& port) {
+    std::string text;
+    for (int comNumber = 1; comNumber <= kComPortCount; ++comNumber) {
+        const std::string device = settings.commDevice(comNumber);
+        if (device == port.devicePath || isSameDevice(device, port.devicePath))
+            text += (text.empty() ? "COMM " : ", COMM ") + std::to_string(comNumber);
+    }
+    return text;
+}
+
+} // namespace
+
+int listPorts(const CommandContext& context) {
+    const std::vector<DiscoveredPort> ports = discoverSerialPorts();
+    if (ports.empty()) {
+        context.err << "No serial ports were found on this computer.\n";
+        return kExitSuccess;
+    }
+    std::vector<std::array<std::string, 3>> rows;
+    std::size_t pathWidth = 0;
+    std::size_t descriptionWidth = 0;
+    for (const DiscoveredPort& port : ports) {
+        std::string description = portDescription(port);
+        rows.push_back({terminalSafe(port.devicePath),
+                        description.empty() ? "-" : terminalSafe(description),
+                        boundComNumbers(context.settings, port)});
+        pathWidth = std::max(pathWidth, rows.back()[0].size());
+        descriptionWidth = std::max(descriptionWidth, rows.back()[1].size());
+    }
+    for (const auto& [path, description, comNumbers] : rows) {
+        std::string line = padded(path, pathWidth) + "  " + description;
+        if (!comNumbers.empty())
+            line = padded(line, pathWidth + 2 + descriptionWidth) + "  " + comNumbers;
+        context.out << line << '\n';
+    }
+    return kExitSuccess;
+}
 
 namespace {
 
@@ -140,16 +176,16 @@ std::optional<Failure> run(const CommandContext& context, Task task, InstrumentJ
     return recordFailure;
 }
 
-// A record that could not be written fails the command once its results are out.
-void requireRecorded(const CommandContext& context, const std::optional<Failure>& recordFailure) {
+// A record that could not be written leaves what was done with the instruments as it is, and
+// says so: the command fails once its results are out.
+void requireRecorded(Task task, const std::optional<Failure>& recordFailure) {
     if (!recordFailure)
         return;
-    const Command command = context.invocation.command;
-    const std::string done = command == Command::Write  ? "Written into"
-                             : command == Command::Diff ? "Compared with"
-                                                        : "Read from";
-    throw Failure(done +
-                  " the instrument, but the record could not be written: " + recordFailure->what());
+    const std::string done = task == Task::Write     ? "Written into"
+                             : task == Task::Compare ? "Compared with"
+                                                     : "Read from";
+    throw Failure(done + " the instrument, but the record could not be written: " +
+                  recordFailure->what());
 }
 
 // Says, beside an instrument's failure, that the record could not be written either.
@@ -170,19 +206,14 @@ const InstrumentJob& onlyJob(const CommandContext& context, const InstrumentJobs
     return job;
 }
 
-bool isBatch(const CommandContext& context) {
-    const Invocation& invocation = context.invocation;
-    return invocation.allPorts || invocation.comNumbers.size() + invocation.devicePaths.size() > 1;
-}
-
 // A batch's report: one line per instrument on standard output (or one JSON document), and a
 // line on standard error for each that failed. Throws when any failed, so that the exit status
 // says so.
-void reportBatch(const CommandContext& context, const InstrumentJobs& jobs,
+void reportBatch(const CommandContext& context, Task task, const InstrumentJobs& jobs,
                  const std::optional<Failure>& recordFailure) {
     if (context.invocation.json)
         context.out << batchJson(jobs);
-    else if (!context.invocation.quiet || context.invocation.command == Command::Identify)
+    else if (!context.invocation.quiet)
         context.out << batchText(jobs);
     const auto counted = [&jobs](auto&& condition) {
         return std::ranges::count_if(jobs, condition);
@@ -195,7 +226,7 @@ void reportBatch(const CommandContext& context, const InstrumentJobs& jobs,
         throw Failure(std::to_string(failed) + " of " + std::to_string(instruments) +
                       " instruments failed.");
     }
-    requireRecorded(context, recordFailure);
+    requireRecorded(task, recordFailure);
 }
 
 // Serves the instruments of the jobs. A batch is reported here; the one instrument of a command
@@ -203,10 +234,10 @@ void reportBatch(const CommandContext& context, const InstrumentJobs& jobs,
 void serve(const CommandContext& context, Task task, InstrumentJobs& jobs,
            const std::function<void(const InstrumentJob&)>& reportOne) {
     const std::optional<Failure> recordFailure = run(context, task, jobs);
-    if (isBatch(context))
-        return reportBatch(context, jobs, recordFailure);
+    if (context.invocation.isBatch())
+        return reportBatch(context, task, jobs, recordFailure);
     reportOne(onlyJob(context, jobs, recordFailure));
-    requireRecorded(context, recordFailure);
+    requireRecorded(task, recordFailure);
 }
 
 std::string moduleText(const InstrumentJob& job) {

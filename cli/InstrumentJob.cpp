@@ -1,13 +1,14 @@
 #include "cli/InstrumentJob.h"
 
-#include "cli/Invocation.h"
-#include "cli/ProgressLine.h"
-#include "cli/SessionLoop.h"
+#include "cli/CommandTable.h"
 #include "device/PortError.h"
 #include "device/SerialNumberText.h"
 #include "setup/SetupFile.h"
 
 #include <algorithm>
+#include <functional>
+#include <poll.h>
+#include <span>
 #include <vector>
 
 namespace {
@@ -87,16 +88,87 @@ std::string InstrumentJob::fileRead() const {
     return plan_.task == Task::Read ? outcome().setupFile : "";
 }
 
-void runJobs(InstrumentJobs& jobs, ProgressLine& progress) {
-    using Clock = InstrumentSession::Clock;
-    std::vector<DrivenSession> sessions;
-    for (InstrumentJob& job : jobs) {
-        job.start(Clock::now());
-        sessions.push_back({&job.session(), &job.port()});
+ProgressLine::ProgressLine(std::ostream& stream, bool shown, std::string_view label)
+    : stream(stream)
+    , shown(shown)
+    , label(label) {}
+
+ProgressLine::~ProgressLine() {
+    clear();
+}
+
+void ProgressLine::setTotal(int count) {
+    total = count;
+}
+
+void ProgressLine::show(int request) {
+    if (!shown)
+        return;
+    const std::string text = label + " " + std::to_string(request) + "/" + std::to_string(total);
+    stream << '\r' << text << std::flush;
+    width = text.size();
+}
+
+void ProgressLine::clear() {
+    if (width == 0)
+        return;
+    stream << '\r' << std::string(width, ' ') << '\r' << std::flush;
+    width = 0;
+}
+
+namespace {
+
+using Clock = InstrumentSession::Clock;
+
+// The longest single wait; a loop with nothing pending still looks at done() this often.
+constexpr std::chrono::milliseconds kLongestWait{1000};
+
+int waitMilliseconds(Clock::time_point next) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now());
+    return static_cast<int>(std::clamp(left, std::chrono::milliseconds(0), kLongestWait).count());
+}
+
+// Drives the jobs' sessions from poll(2): waits until a port has bytes or room for what is to
+// be sent, or a session's next call is due, tells the sessions, and stops as soon as done()
+// holds.
+void driveSessions(InstrumentJobs& jobs, const std::function<bool()>& done) {
+    std::vector<pollfd> ports(jobs.size());
+    while (true) {
+        for (InstrumentJob& job : jobs) {
+            job.session().timePassed(Clock::now());
+            job.port().flush();
+        }
+        if (done())
+            return;
+        Clock::time_point next = Clock::time_point::max();
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            const SessionPort& port = jobs[i].port();
+            // A negative descriptor is left out by poll(2).
+            ports[i] = {port.descriptor(),
+                        static_cast<short>(POLLIN | (port.wantsToWrite() ? POLLOUT : 0)), 0};
+            next = std::min(next, jobs[i].session().nextCall());
+        }
+        if (::poll(ports.data(), ports.size(), waitMilliseconds(next)) <= 0)
+            continue;
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            if ((ports[i].revents & ~POLLOUT) != 0)
+                jobs[i].port().portReadable(Clock::now());
+            else if (ports[i].revents != 0)
+                jobs[i].port().flush();
+        }
+        if (done())
+            return;
     }
+}
+
+} // namespace
+
+void runJobs(InstrumentJobs& jobs, ProgressLine& progress) {
+    for (InstrumentJob& job : jobs)
+        job.start(Clock::now());
     int shownRequest = 0;
     int shownTotal = 0;
-    driveSessions(sessions, [&] {
+    driveSessions(jobs, [&] {
         int underWay = 0;
         int known = 0;
         for (const InstrumentJob& job : jobs) {

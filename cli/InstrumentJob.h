@@ -3,15 +3,21 @@
 #include "config/ModuleCatalogue.h"
 #include "config/TransferRow.h"
 #include "device/InstrumentSession.h"
+#include "device/Registers.h"
 #include "device/SessionPort.h"
 #include "operations/InstrumentOperation.h"
 #include "setup/SetupRecord.h"
 
 #include <chrono>
+#include <cstddef>
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
+
+struct CommandContext;
 
 // What mirafen-cli does with one instrument: its port, its session and the operation on it, so
 // that many instruments run at once on one poll(2) loop.
@@ -69,8 +75,55 @@ private:
 // Jobs stay where they were made: each holds an open port.
 using InstrumentJobs = std::deque<InstrumentJob>;
 
-class ProgressLine;
+// "Writing 37/136", rewritten in place on standard error while a transfer runs; only when a
+// person watches standard error on a terminal, so that logs and pipes stay clean.
+class ProgressLine {
+public:
+    ProgressLine(std::ostream& stream, bool shown, std::string_view label);
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+    ~ProgressLine();
+
+    void setTotal(int count);
+    // The request under way, counted from 1.
+    void show(int request);
+
+private:
+    // Blanks the line, so that what follows starts on a clean one.
+    void clear();
+
+    std::ostream& stream;
+    bool shown;
+    std::string label;
+    int total = 0;
+    std::size_t width = 0; // of the text last shown
+};
 
 // Runs the jobs at once on one poll(2) loop until every one is over, with one progress line for
 // the whole batch: the requests under way against the requests known so far.
 void runJobs(InstrumentJobs& jobs, ProgressLine& progress);
+
+// What the instrument commands print.
+
+// identify: the port, the serial number, the module type with its catalogue text and lead count
+// (none when the catalogue does not know it) and the firmware revision.
+std::string identityText(const std::string& devicePath, const DeviceIdentity& identity,
+                         const std::optional<ModuleCatalogue::Module>& module);
+std::string identityJson(const std::string& devicePath, const DeviceIdentity& identity,
+                         const std::optional<ModuleCatalogue::Module>& module);
+
+// A batch: one line per instrument (the ports of a search where none answered left out), its
+// device, its serial number and what became of it
+// ("written", "written, verified", "read into FILE", its module for identify, "same" or the
+// number of differences with its module for diff, then the differences, or "failed: " and the
+// reason).
+std::string batchText(const InstrumentJobs& jobs);
+// The same as one JSON document.
+std::string batchJson(const InstrumentJobs& jobs);
+
+// diff with one instrument: its identity, whether it holds the file, and the differences.
+std::string comparisonText(const InstrumentJob& job);
+std::string comparisonJson(const InstrumentJob& job);
+
+// diff with instruments: the setup each holds against setup; kExitDiffers when any differs.
+int compareWithInstruments(const CommandContext& context, const SetupRecord& setup);

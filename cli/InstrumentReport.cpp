@@ -1,8 +1,6 @@
-#include "cli/InstrumentReport.h"
-
-#include "cli/DifferenceText.h"
-#include "cli/JsonText.h"
-#include "cli/TextColumns.h"
+#include "cli/FileCommands.h"
+#include "cli/InstrumentJob.h"
+#include "cli/OutputFormats.h"
 #include "device/DeviceInfo.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the bash completion of mirafen-cli against the program itself: it completes the
-# commands, offers every option that 'mirafen-cli COMMAND --help' names and no other, and
+# commands the help lists, offers every option that 'mirafen-cli COMMAND --help' names and no other, and
 # completes a setup file and an option's value.
 # Usage: CompletionCheck.bash COMPLETION_FILE MIRAFEN_CLI
 set -uo pipefail
@@ -27,11 +27,13 @@ expect() {
     fi
 }
 
-expect "commands" "$(printf '%s\n' --help --version diff help history identify ports read show write)" \
-    "$(complete_words '')"
+# The commands as the program's help lists them, which its command table makes.
+commands=$("$cli" help | sed -n '/^Commands:/,/^$/s/^  \([a-z][a-z-]*\).*/\1/p')
+expect "commands" "$(printf '%s\n' --help --version $commands | sort)" "$(complete_words '')"
 expect "help topics" "$(printf '%s\n' read)" "$(complete_words help r)"
 
-for command in ports identify read write show diff history; do
+for command in $commands; do
+    [[ $command == help ]] && continue
     named=$("$cli" "$command" --help | grep -oE '(^|[][ (|,])--?[a-z][a-z-]*' | sed 's/^[^-]*//')
     expect "options of $command" "$(printf '%s\n' --help "$named" | sed '/^$/d' | sort -u)" \
         "$(complete_words "$command" - | sort -u)"
