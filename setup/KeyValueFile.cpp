@@ -89,7 +89,9 @@ KeyValueText KeyValueFile::read() {
 }
 
 std::optional<std::string> KeyValueFile::getValue(std::string_view key) {
-    const auto found = read().getValue(key);
+    // The content stays alive while its value is copied out.
+    const KeyValueText content = read();
+    const auto found = content.getValue(key);
     return found ? std::optional<std::string>(*found) : std::nullopt;
 }
 
