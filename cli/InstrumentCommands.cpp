@@ -184,8 +184,8 @@ void requireRecorded(Task task, const std::optional<Failure>& recordFailure) {
     const std::string done = task == Task::Write     ? "Written into"
                              : task == Task::Compare ? "Compared with"
                                                      : "Read from";
-    throw Failure(done + " the instrument, but the record could not be written: " +
-                  recordFailure->what());
+    throw Failure(done +
+                  " the instrument, but the record could not be written: " + recordFailure->what());
 }
 
 // Says, beside an instrument's failure, that the record could not be written either.

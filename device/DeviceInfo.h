@@ -21,4 +21,3 @@ struct DeviceInfo {
     std::string firmwareText;    // "%d.%d"
     std::uint8_t leadCount = 0;  // of the current module type, at most 128
 };
-
