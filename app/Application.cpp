@@ -3,6 +3,8 @@
 #include "ui/MainWindow.h"
 
 #include <QIcon>
+#include <cstdlib>
+#include <iostream>
 
 Application::Application(int& argc, char** argv)
     : QApplication(argc, argv) {
@@ -14,7 +16,9 @@ Application* Application::instance() {
 }
 
 int Application::run(const std::optional<std::string>& setupFile) {
-    MainWindow window;
+    // MIRAFEN_TRACE asks for every frame on the instrument's line on standard error.
+    MainWindow window(nullptr, {}, {},
+                      FrameTrace::fromSetting(std::getenv("MIRAFEN_TRACE"), std::cerr));
     mainWindow_ = &window;
     if (setupFile)
         window.openSetupFile(*setupFile);

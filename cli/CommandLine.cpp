@@ -5,6 +5,7 @@
 #include "cli/OutputFormats.h"
 #include "setup/Failure.h"
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -165,8 +166,10 @@ int runCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
     if (command.usesDataFolder)
         settings.establishDataFolder();
     try {
-        const CommandContext context{invocation, out, err, errIsTerminal && !invocation.quiet,
-                                     settings};
+        const CommandContext context{
+            invocation, out,
+            err,        errIsTerminal && !invocation.quiet,
+            settings,   FrameTrace::fromSetting(std::getenv("MIRAFEN_TRACE"), err)};
         return command.run(context);
     } catch (const Failure& failure) {
         err << failure.what() << '\n';

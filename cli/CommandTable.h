@@ -3,6 +3,7 @@
 #include "arguments/ArgumentReader.h"
 #include "cli/CommandLine.h"
 #include "config/ProgramSettings.h"
+#include "device/FrameTrace.h"
 
 #include <chrono>
 #include <cstdint>
@@ -65,6 +66,8 @@ struct CommandContext {
     std::ostream& err;
     bool progressShown; // standard error is a terminal and --quiet is off
     ProgramSettings settings;
+    // Every frame on the instrument lines, when MIRAFEN_TRACE asks for it.
+    FrameTrace trace;
 };
 
 // A command line that is wrong; text says what was wrong, in one line.

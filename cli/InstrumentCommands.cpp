@@ -3,8 +3,8 @@
 #include "cli/InstrumentJob.h"
 #include "cli/OutputFormats.h"
 #include "config/ComPorts.h"
-#include "config/TransferHistory.h"
 #include "device/InstrumentFinder.h"
+#include "device/SerialNumberText.h"
 #include "device/SerialPortDiscovery.h"
 #include "operations/InstrumentInfo.h"
 #include "setup/Failure.h"
@@ -61,8 +61,6 @@ int listPorts(const CommandContext& context) {
 
 namespace {
 
-using Task = InstrumentJob::Task;
-
 constexpr std::chrono::milliseconds kDefaultWait{5000};
 
 // For --all: every serial port of this computer, then each device zenset.sys gives a COM number
@@ -101,90 +99,73 @@ std::string serialNumberText(std::uint32_t number) {
 }
 
 // One job for each port, with what the command line asks of it.
-InstrumentJobs plannedJobs(const CommandContext& context, Task task,
+InstrumentJobs plannedJobs(const CommandContext& context, const OperationKind& kind,
                            const ModuleCatalogue& catalogue, const SetupRecord& setup = {}) {
     const Invocation& invocation = context.invocation;
-    InstrumentJob::Plan plan;
-    plan.task = task;
+    OperationRequest request;
+    request.kind = &kind;
+    request.program = "mirafen-cli";
     // Looking through every port, a silent one is given no longer than the port search gives.
-    plan.wait = invocation.wait.value_or(invocation.allPorts ? InstrumentFinder::kAnswerTime
-                                                             : kDefaultWait);
-    plan.minimumSpacing = invocation.minimumSpacing.value_or(context.settings.minimumSpacing());
-    plan.passOverSilentPort = invocation.allPorts;
-    plan.fileName = invocation.file;
-    plan.setup = setup;
-    plan.serialText = invocation.serialText;
-    plan.nextSerial = invocation.nextSerial;
+    request.wait = invocation.wait.value_or(invocation.allPorts ? InstrumentFinder::kAnswerTime
+                                                                : kDefaultWait);
+    request.setup = setup;
+    request.setupFile = invocation.file;
+    // As the Serial Number edit commits a number typed.
+    if (invocation.serialText)
+        request.serialText = normalizedSerialText(*invocation.serialText);
+    request.nextSerial = invocation.nextSerial;
     if (invocation.moduleType)
-        plan.module = requireModule(catalogue, *invocation.moduleType);
-    plan.verify = invocation.verify;
+        request.module = requireModule(catalogue, *invocation.moduleType);
+    request.verify = invocation.verify;
+    if (&kind == &Operations::read)
+        nameReadFiles(request, invocation.file);
 
     InstrumentJobs jobs;
     const std::vector<std::string> paths = devicePaths(context);
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        plan.devicePath = paths[i];
+        request.devicePath = paths[i];
         if (invocation.firstSerial)
-            plan.serialText =
+            request.serialText =
                 serialNumberText(*invocation.firstSerial + static_cast<std::uint32_t>(i));
-        jobs.emplace_back(plan, catalogue);
+        jobs.emplace_back(request, catalogue, context, invocation.allPorts);
     }
     return jobs;
 }
 
-std::string_view progressLabel(Task task) {
-    switch (task) {
-    case Task::Write:
-        return "Writing";
-    case Task::Read:
-        return "Reading";
-    case Task::Compare:
-        return "Comparing";
-    case Task::Identify:
-        break;
-    }
-    return "Identifying";
-}
-
-// Every transfer the jobs began, into the record. A record that cannot be written leaves what
-// was done with the instruments as it is: its failure is kept, and the command fails with it
-// once its results are out.
-std::optional<Failure> recordTransfers(const CommandContext& context, const InstrumentJobs& jobs) {
-    try {
-        for (const InstrumentJob& job : jobs)
-            for (const TransferRow& row : job.outcome().rows)
-                appendTransferRow(context.settings, row);
-    } catch (const Failure& failure) {
-        return failure;
-    }
+// The record's failure, when a job's rows could not be written: what was done with the
+// instruments stands, and the command fails with it once its results are out.
+std::optional<Failure> recordFailure(const InstrumentJobs& jobs) {
+    for (const InstrumentJob& job : jobs)
+        if (job.outcome().recordFailure)
+            return Failure(*job.outcome().recordFailure);
     return std::nullopt;
 }
 
-// Runs the jobs and records their transfers; a search where no instrument answered on any port
-// is a failure. Returns the record's failure, if any.
-std::optional<Failure> run(const CommandContext& context, Task task, InstrumentJobs& jobs) {
+// Runs the jobs, whose rows are in the record as each ends; a search where no instrument
+// answered on any port is a failure. Returns the record's failure, if any.
+std::optional<Failure> run(const CommandContext& context, InstrumentJobs& jobs) {
+    const OperationKind& kind = jobs.front().kind();
     {
-        std::string label(progressLabel(task));
+        std::string label(kind.progressLabel);
         if (jobs.size() > 1)
             label += " " + std::to_string(jobs.size()) + " instruments";
-        ProgressLine progress(context.err, context.progressShown && task != Task::Identify, label);
-        runJobs(jobs, progress);
+        ProgressLine progress(context.err, context.progressShown && &kind != &Operations::identify,
+                              label);
+        runJobs(jobs, context.invocation.minimumSpacing.value_or(context.settings.minimumSpacing()),
+                progress);
     }
-    std::optional<Failure> recordFailure = recordTransfers(context, jobs);
     if (context.invocation.allPorts &&
         std::ranges::all_of(jobs, [](const InstrumentJob& job) { return job.passedOver(); }))
         throw Failure("No instrument answered on any free serial port.");
-    return recordFailure;
+    return recordFailure(jobs);
 }
 
 // A record that could not be written leaves what was done with the instruments as it is, and
 // says so: the command fails once its results are out.
-void requireRecorded(Task task, const std::optional<Failure>& recordFailure) {
+void requireRecorded(const OperationKind& kind, const std::optional<Failure>& recordFailure) {
     if (!recordFailure)
         return;
-    const std::string done = task == Task::Write     ? "Written into"
-                             : task == Task::Compare ? "Compared with"
-                                                     : "Read from";
-    throw Failure(done +
+    throw Failure(std::string(kind.doneText) +
                   " the instrument, but the record could not be written: " + recordFailure->what());
 }
 
@@ -209,7 +190,7 @@ const InstrumentJob& onlyJob(const CommandContext& context, const InstrumentJobs
 // A batch's report: one line per instrument on standard output (or one JSON document), and a
 // line on standard error for each that failed. Throws when any failed, so that the exit status
 // says so.
-void reportBatch(const CommandContext& context, Task task, const InstrumentJobs& jobs,
+void reportBatch(const CommandContext& context, const InstrumentJobs& jobs,
                  const std::optional<Failure>& recordFailure) {
     if (context.invocation.json)
         context.out << batchJson(jobs);
@@ -226,18 +207,18 @@ void reportBatch(const CommandContext& context, Task task, const InstrumentJobs&
         throw Failure(std::to_string(failed) + " of " + std::to_string(instruments) +
                       " instruments failed.");
     }
-    requireRecorded(task, recordFailure);
+    requireRecorded(jobs.front().kind(), recordFailure);
 }
 
 // Serves the instruments of the jobs. A batch is reported here; the one instrument of a command
 // that named one is handed to reportOne, unless it failed, which fails the command.
-void serve(const CommandContext& context, Task task, InstrumentJobs& jobs,
+void serve(const CommandContext& context, InstrumentJobs& jobs,
            const std::function<void(const InstrumentJob&)>& reportOne) {
-    const std::optional<Failure> recordFailure = run(context, task, jobs);
+    const std::optional<Failure> recordFailure = run(context, jobs);
     if (context.invocation.isBatch())
-        return reportBatch(context, task, jobs, recordFailure);
+        return reportBatch(context, jobs, recordFailure);
     reportOne(onlyJob(context, jobs, recordFailure));
-    requireRecorded(task, recordFailure);
+    requireRecorded(jobs.front().kind(), recordFailure);
 }
 
 std::string moduleText(const InstrumentJob& job) {
@@ -257,9 +238,9 @@ SetupSheet readSetupSheet(const InstrumentJob& job) {
 
 int identifyInstrument(const CommandContext& context) {
     const ModuleCatalogue catalogue(context.settings.dataFolder());
-    InstrumentJobs jobs = plannedJobs(context, Task::Identify, catalogue);
-    serve(context, Task::Identify, jobs, [&context](const InstrumentJob& job) {
-        const std::string& device = job.plan().devicePath;
+    InstrumentJobs jobs = plannedJobs(context, Operations::identify, catalogue);
+    serve(context, jobs, [&context](const InstrumentJob& job) {
+        const std::string& device = job.request().devicePath;
         const DeviceIdentity& identity = *job.outcome().identityBefore;
         const auto& module = job.outcome().module;
         context.out << (context.invocation.json ? identityJson(device, identity, module)
@@ -273,8 +254,8 @@ int readFromInstrument(const CommandContext& context) {
     if (context.invocation.pdf)
         sheet.emplace(*context.invocation.pdf, context.out);
     const ModuleCatalogue catalogue(context.settings.dataFolder());
-    InstrumentJobs jobs = plannedJobs(context, Task::Read, catalogue);
-    serve(context, Task::Read, jobs, [&context, &sheet](const InstrumentJob& job) {
+    InstrumentJobs jobs = plannedJobs(context, Operations::read, catalogue);
+    serve(context, jobs, [&context, &sheet](const InstrumentJob& job) {
         if (job.fileRead() == "-")
             context.out << newSetupFileText(job.outcome().setup);
         else if (!context.invocation.quiet)
@@ -292,10 +273,10 @@ int writeToInstrument(const CommandContext& context) {
     const SetupToWrite toWrite = readSetupFileToWrite(invocation.file);
     const ModuleCatalogue catalogue(context.settings.dataFolder());
     // A module type that cannot be written is refused before any instrument is asked anything.
-    InstrumentJobs jobs = plannedJobs(context, Task::Write, catalogue, toWrite.setup);
+    InstrumentJobs jobs = plannedJobs(context, Operations::write, catalogue, toWrite.setup);
     if (!toWrite.missingSettings.empty())
         context.err << toWrite.missingSettings << '\n';
-    serve(context, Task::Write, jobs, [&invocation, &context](const InstrumentJob& job) {
+    serve(context, jobs, [&invocation, &context](const InstrumentJob& job) {
         if (!invocation.quiet)
             context.out << "Wrote " << invocation.file << " into instrument "
                         << terminalText(job.serialWritten()) << " (" << moduleText(job) << ")"
@@ -307,8 +288,8 @@ int writeToInstrument(const CommandContext& context) {
 int compareWithInstruments(const CommandContext& context, const SetupRecord& setup) {
     const Invocation& invocation = context.invocation;
     const ModuleCatalogue catalogue(context.settings.dataFolder());
-    InstrumentJobs jobs = plannedJobs(context, Task::Compare, catalogue, setup);
-    serve(context, Task::Compare, jobs, [&invocation, &context](const InstrumentJob& job) {
+    InstrumentJobs jobs = plannedJobs(context, Operations::compare, catalogue, setup);
+    serve(context, jobs, [&invocation, &context](const InstrumentJob& job) {
         if (!invocation.quiet)
             context.out << (invocation.json ? comparisonJson(job) : comparisonText(job));
     });

@@ -1,13 +1,13 @@
 #include "cli/InstrumentJob.h"
 
 #include "cli/CommandTable.h"
+#include "config/TransferHistory.h"
+#include "device/LineLoop.h"
 #include "device/PortError.h"
-#include "device/SerialNumberText.h"
 #include "setup/SetupFile.h"
 
 #include <algorithm>
 #include <functional>
-#include <poll.h>
 #include <span>
 #include <vector>
 
@@ -32,60 +32,50 @@ std::string withSerial(std::string pattern, std::string_view serial) {
     return pattern;
 }
 
-OperationRequest requestOf(const InstrumentJob::Plan& plan) {
-    OperationRequest request;
-    request.kind = plan.task;
-    request.program = "mirafen-cli";
-    request.devicePath = plan.devicePath;
-    request.wait = plan.wait;
-    request.module = plan.module;
-    // As the Serial Number edit commits a number typed.
-    if (plan.serialText)
-        request.serialText = normalizedSerialText(*plan.serialText);
-    request.nextSerial = plan.nextSerial;
-    request.verify = plan.verify;
-    request.setup = plan.setup;
-    request.setupFile = plan.fileName;
-    if (plan.task == InstrumentJob::Task::Read) {
-        request.setupFileFor = [pattern = plan.fileName](const DeviceIdentity& identity) {
-            std::string file = withSerial(pattern, identity.serialText);
-            // A setup file that could not be written fails before the transfer is spent on it.
-            if (file != "-")
-                requireSetupFileWritable(file);
-            return file;
-        };
-        request.keep = [](const SetupRecord& setup, const std::string& file) {
-            if (file != "-")
-                writeSetupFile(setup, file);
-        };
-    }
-    return request;
-}
-
 } // namespace
 
-InstrumentJob::InstrumentJob(Plan plan, const ModuleCatalogue& catalogue)
-    : plan_(std::move(plan))
-    , operation(session_, requestOf(plan_), catalogue) {}
+void nameReadFiles(OperationRequest& request, std::string pattern) {
+    request.setupFileFor = [pattern = std::move(pattern)](const DeviceIdentity& identity) {
+        std::string file = withSerial(pattern, identity.serialText);
+        // A setup file that could not be written fails before the transfer is spent on it.
+        if (file != "-")
+            requireSetupFileWritable(file);
+        return file;
+    };
+    request.keep = [](const SetupRecord& setup, const std::string& file) {
+        if (file != "-")
+            writeSetupFile(setup, file);
+    };
+}
 
-void InstrumentJob::start(InstrumentSession::TimePoint now) {
+InstrumentJob::InstrumentJob(OperationRequest request, const ModuleCatalogue& catalogue,
+                             const CommandContext& context, bool passOverSilentPort)
+    : line_(context.trace)
+    , runner(line_.session(), std::move(request), catalogue,
+             [&settings = context.settings](const TransferRow& row) {
+                 appendTransferRow(settings, row);
+             })
+    , passOverSilentPort(passOverSilentPort) {}
+
+void InstrumentJob::start(InstrumentSession::TimePoint now,
+                          std::chrono::milliseconds minimumSpacing) {
     try {
-        port_.open(plan_.devicePath);
+        line_.open(request().devicePath);
     } catch (const PortError& error) {
-        operation.failToOpen(error);
+        runner.failToOpen(error);
         return;
     }
-    session_.setMinimumSpacing(plan_.minimumSpacing);
-    operation.start(now);
-    port_.flush();
+    line_.session().setMinimumSpacing(minimumSpacing);
+    runner.start(now);
+    line_.portWritable();
 }
 
 std::string InstrumentJob::serialWritten() const {
-    return plan_.task == Task::Write && outcome().module ? outcome().device.serialText : "";
+    return &kind() == &Operations::write && outcome().module ? outcome().device.serialText : "";
 }
 
 std::string InstrumentJob::fileRead() const {
-    return plan_.task == Task::Read ? outcome().setupFile : "";
+    return &kind() == &Operations::read ? outcome().setupFile : "";
 }
 
 ProgressLine::ProgressLine(std::ostream& stream, bool shown, std::string_view label)
@@ -116,59 +106,16 @@ void ProgressLine::clear() {
     width = 0;
 }
 
-namespace {
-
-using Clock = InstrumentSession::Clock;
-
-// The longest single wait; a loop with nothing pending still looks at done() this often.
-constexpr std::chrono::milliseconds kLongestWait{1000};
-
-int waitMilliseconds(Clock::time_point next) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now());
-    return static_cast<int>(std::clamp(left, std::chrono::milliseconds(0), kLongestWait).count());
-}
-
-// Drives the jobs' sessions from poll(2): waits until a port has bytes or room for what is to
-// be sent, or a session's next call is due, tells the sessions, and stops as soon as done()
-// holds.
-void driveSessions(InstrumentJobs& jobs, const std::function<bool()>& done) {
-    std::vector<pollfd> ports(jobs.size());
-    while (true) {
-        for (InstrumentJob& job : jobs) {
-            job.session().timePassed(Clock::now());
-            job.port().flush();
-        }
-        if (done())
-            return;
-        Clock::time_point next = Clock::time_point::max();
-        for (std::size_t i = 0; i < jobs.size(); ++i) {
-            const SessionPort& port = jobs[i].port();
-            // A negative descriptor is left out by poll(2).
-            ports[i] = {port.descriptor(),
-                        static_cast<short>(POLLIN | (port.wantsToWrite() ? POLLOUT : 0)), 0};
-            next = std::min(next, jobs[i].session().nextCall());
-        }
-        if (::poll(ports.data(), ports.size(), waitMilliseconds(next)) <= 0)
-            continue;
-        for (std::size_t i = 0; i < jobs.size(); ++i) {
-            if ((ports[i].revents & ~POLLOUT) != 0)
-                jobs[i].port().portReadable(Clock::now());
-            else if (ports[i].revents != 0)
-                jobs[i].port().flush();
-        }
-        if (done())
-            return;
+void runJobs(InstrumentJobs& jobs, std::chrono::milliseconds minimumSpacing,
+             ProgressLine& progress) {
+    std::vector<SessionLine*> lines;
+    for (InstrumentJob& job : jobs) {
+        job.start(InstrumentSession::Clock::now(), minimumSpacing);
+        lines.push_back(&job.line());
     }
-}
-
-} // namespace
-
-void runJobs(InstrumentJobs& jobs, ProgressLine& progress) {
-    for (InstrumentJob& job : jobs)
-        job.start(Clock::now());
     int shownRequest = 0;
     int shownTotal = 0;
-    driveSessions(jobs, [&] {
+    driveLines(lines, [&] {
         int underWay = 0;
         int known = 0;
         for (const InstrumentJob& job : jobs) {

@@ -2,10 +2,9 @@
 
 #include "config/ModuleCatalogue.h"
 #include "config/TransferRow.h"
-#include "device/InstrumentSession.h"
 #include "device/Registers.h"
-#include "device/SessionPort.h"
-#include "operations/InstrumentOperation.h"
+#include "device/SessionLine.h"
+#include "operations/OperationRunner.h"
 #include "setup/SetupRecord.h"
 
 #include <chrono>
@@ -19,57 +18,37 @@
 
 struct CommandContext;
 
-// What mirafen-cli does with one instrument: its port, its session and the operation on it, so
-// that many instruments run at once on one poll(2) loop.
+// What mirafen-cli does with one instrument: its line and the operation run on it, so that many
+// instruments run at once on one poll(2) loop.
 class InstrumentJob {
 public:
-    using Task = OperationRequest::Kind;
+    // A port that will not open or where nothing answers holds no instrument of ours (the
+    // search of every port), rather than a failure, when passOverSilentPort.
+    InstrumentJob(OperationRequest request, const ModuleCatalogue& catalogue,
+                  const CommandContext& context, bool passOverSilentPort);
 
-    struct Plan {
-        Task task = Task::Identify;
-        std::string devicePath;
-        std::chrono::milliseconds wait{5000};
-        std::chrono::milliseconds minimumSpacing{0};
-        // A port that will not open or where nothing answers holds no instrument of ours (the
-        // search of every port), rather than a failure.
-        bool passOverSilentPort = false;
-        // Read: the file written, kSerialPlaceholder standing for the serial number; write and
-        // compare: the file read, for the record.
-        std::string fileName;
-        // Write: what goes in; compare: what the instrument's setup is compared with.
-        SetupRecord setup;
-        // Write:
-        std::optional<std::string> serialText; // else the instrument's own, or the next one
-        bool nextSerial = false;
-        std::optional<ModuleCatalogue::Module> module; // else the instrument's own
-        bool verify = false;
-    };
-
-    InstrumentJob(Plan plan, const ModuleCatalogue& catalogue);
-
-    const Plan& plan() const { return plan_; }
-    InstrumentSession& session() { return session_; }
-    SessionPort& port() { return port_; }
+    const OperationRequest& request() const { return runner.request(); }
+    const OperationKind& kind() const { return runner.kind(); }
+    SessionLine& line() { return line_; }
     // Opens the port and starts the operation.
-    void start(InstrumentSession::TimePoint now);
-    bool finished() const { return operation.finished(); }
-    const OperationOutcome& outcome() const { return operation.outcome(); }
+    void start(InstrumentSession::TimePoint now, std::chrono::milliseconds minimumSpacing);
+    bool finished() const { return runner.finished(); }
+    const OperationOutcome& outcome() const { return runner.outcome(); }
     // A port of the search without an instrument.
-    bool passedOver() const { return plan_.passOverSilentPort && !outcome().instrumentAnswered; }
+    bool passedOver() const { return passOverSilentPort && !outcome().instrumentAnswered; }
     // The failure of the operation; none when the job succeeded.
     const std::optional<OperationFailure>& failure() const { return outcome().failure; }
     // Write: the serial number written, once the operation got as far as choosing it.
     std::string serialWritten() const;
     // Read: the file the setup went to.
     std::string fileRead() const;
-    int requestsUnderWay() const { return operation.requestsUnderWay(); }
-    int requestsKnown() const { return operation.requestsKnown(); }
+    int requestsUnderWay() const { return runner.requestsUnderWay(); }
+    int requestsKnown() const { return runner.requestsKnown(); }
 
 private:
-    Plan plan_;
-    InstrumentSession session_;
-    SessionPort port_{session_};
-    InstrumentOperation operation;
+    SessionLine line_;
+    OperationRunner runner;
+    bool passOverSilentPort;
 };
 
 // Jobs stay where they were made: each holds an open port.
@@ -101,7 +80,12 @@ private:
 
 // Runs the jobs at once on one poll(2) loop until every one is over, with one progress line for
 // the whole batch: the requests under way against the requests known so far.
-void runJobs(InstrumentJobs& jobs, ProgressLine& progress);
+void runJobs(InstrumentJobs& jobs, std::chrono::milliseconds minimumSpacing,
+             ProgressLine& progress);
+
+// A read's setup goes into the file pattern names, kSerialPlaceholder standing for the
+// instrument's serial number; "-" is standard output.
+void nameReadFiles(OperationRequest& request, std::string pattern);
 
 // What the instrument commands print.
 

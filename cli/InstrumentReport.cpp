@@ -31,8 +31,6 @@ std::string identityJson(const std::string& devicePath, const DeviceIdentity& id
 
 namespace {
 
-using Task = InstrumentJob::Task;
-
 // "2 (4 Lead Quad), firmware 2.1"
 std::string moduleAndFirmware(const OperationOutcome& outcome) {
     return std::to_string(outcome.identityBefore->moduleType) + " (" +
@@ -45,7 +43,7 @@ std::string differenceCount(std::size_t count) {
 }
 
 std::string comparedLines(const InstrumentJob& job, std::string_view indent = {}) {
-    return differenceLines(job.outcome().differences, inFile(job.plan().fileName),
+    return differenceLines(job.outcome().differences, inFile(job.request().setupFile),
                            "in the instrument", indent);
 }
 
@@ -56,40 +54,34 @@ std::string serialOf(const InstrumentJob& job) {
     return outcome.identityBefore ? outcome.identityBefore->serialText : "-";
 }
 
+std::string comparisonResult(const OperationOutcome& outcome) {
+    return outcome.differences.empty() ? "same" : "differs";
+}
+
 std::string resultOf(const InstrumentJob& job) {
     const OperationOutcome& outcome = job.outcome();
     if (job.failure())
         return "failed";
-    switch (job.plan().task) {
-    case Task::Identify:
-        return "identified";
-    case Task::Read:
-        return "read";
-    case Task::Compare:
-        return outcome.differences.empty() ? "same" : "differs";
-    case Task::Write:
-        break;
-    }
-    return outcome.verified ? "verified" : "written";
+    if (outcome.compared)
+        return comparisonResult(outcome);
+    return std::string(outcome.verified ? Operations::verify.resultWord : job.kind().resultWord);
 }
 
 std::string whatBecameOf(const InstrumentJob& job) {
     const OperationOutcome& outcome = job.outcome();
     if (const std::optional<OperationFailure>& failure = job.failure())
         return "failed: " + failure->line;
-    switch (job.plan().task) {
-    case Task::Identify:
+    // An identity asked for is told as it came.
+    if (&job.kind() == &Operations::identify)
         return moduleAndFirmware(outcome);
-    case Task::Read:
-        return "read into " + job.fileRead();
-    case Task::Compare:
-        return (outcome.differences.empty() ? "same"
+    if (outcome.compared)
+        return (outcome.differences.empty() ? comparisonResult(outcome)
                                             : differenceCount(outcome.differences.size())) +
                ", module " + moduleAndFirmware(outcome);
-    case Task::Write:
-        break;
-    }
-    return outcome.verified ? "written, verified" : "written";
+    std::string text(job.kind().resultWord);
+    if (const std::string file = job.fileRead(); !file.empty())
+        text += " into " + file;
+    return outcome.verified ? text + ", " + std::string(Operations::verify.resultWord) : text;
 }
 
 } // namespace
@@ -97,15 +89,15 @@ std::string whatBecameOf(const InstrumentJob& job) {
 std::string batchText(const InstrumentJobs& jobs) {
     std::size_t deviceWidth = 0;
     for (const InstrumentJob& job : jobs)
-        deviceWidth = std::max(deviceWidth, terminalSafe(job.plan().devicePath).size());
+        deviceWidth = std::max(deviceWidth, terminalSafe(job.request().devicePath).size());
     std::string text;
     for (const InstrumentJob& job : jobs) {
         if (job.passedOver())
             continue;
-        text += padded(terminalSafe(job.plan().devicePath), deviceWidth) + "  " +
+        text += padded(terminalSafe(job.request().devicePath), deviceWidth) + "  " +
                 terminalText(padded(serialOf(job), kSerialTextWidth)) + "  " +
                 terminalSafe(whatBecameOf(job)) + "\n";
-        if (job.plan().task == Task::Compare)
+        if (job.outcome().compared)
             text += comparedLines(job, "    ");
     }
     return text;
@@ -117,7 +109,7 @@ namespace {
 JsonObject jobJson(const InstrumentJob& job, bool oneLine) {
     const OperationOutcome& outcome = job.outcome();
     JsonObject item;
-    item.add("device", jsonString(job.plan().devicePath))
+    item.add("device", jsonString(job.request().devicePath))
         .add("serialNumber", outcome.identityBefore ? jsonString(serialOf(job)) : "null")
         .add("result", jsonString(resultOf(job)));
     if (outcome.identityBefore)
@@ -125,10 +117,10 @@ JsonObject jobJson(const InstrumentJob& job, bool oneLine) {
             .add("firmware", jsonString(outcome.identityBefore->firmwareText()));
     if (const std::string file = job.fileRead(); !file.empty())
         item.add("file", jsonString(file));
-    if (job.plan().task == Task::Compare) {
+    if (job.outcome().compared) {
         const std::vector<std::string> differences =
             differencesJson(outcome.differences, "file", "instrument");
-        item.add("file", jsonString(job.plan().fileName))
+        item.add("file", jsonString(job.request().setupFile))
             .add("differences", oneLine ? jsonArrayLine(differences) : jsonArray(differences, 1));
     }
     const std::optional<OperationFailure>& failure = job.failure();
@@ -148,7 +140,8 @@ std::string batchJson(const InstrumentJobs& jobs) {
 
 std::string comparisonText(const InstrumentJob& job) {
     const OperationOutcome& outcome = job.outcome();
-    const std::string file = job.plan().fileName == "-" ? "standard input" : job.plan().fileName;
+    const std::string file =
+        job.request().setupFile == "-" ? "standard input" : job.request().setupFile;
     const std::string result =
         outcome.differences.empty()
             ? "the same setup as " + file + "."

@@ -36,16 +36,6 @@ inline constexpr std::string_view kResultCancelled = "cancelled";
 inline constexpr std::string_view kResultSame = "same";
 inline constexpr std::string_view kResultDiffers = "differs";
 
-// The serial number an instrument holds after a transfer: a load changes nothing; a save
-// changes it once its identity is written, which a failure says (identityWritten); after a
-// cancelled save it is unknown (empty).
-inline std::string serialAfterTransfer(bool writing, std::string_view result, bool identityWritten,
-                                       const std::string& before, const std::string& written) {
-    if (!writing || (result == kResultFailed && !identityWritten))
-        return before;
-    return result == kResultCancelled ? std::string() : written;
-}
-
 struct TransferColumn {
     std::string_view name;
     std::string TransferRow::*field;

@@ -1,7 +1,6 @@
 #include "device/FrameTrace.h"
 
 #include <array>
-#include <cstdlib>
 #include <ctime>
 #include <iomanip>
 #include <sstream>
@@ -38,8 +37,7 @@ std::string traceLine(std::chrono::milliseconds timeOfDay, TraceDirection direct
     return line.str();
 }
 
-FrameTrace FrameTrace::fromEnvironment(std::ostream& out) {
-    const char* setting = std::getenv("MIRAFEN_TRACE");
+FrameTrace FrameTrace::fromSetting(const char* setting, std::ostream& out) {
     const bool on = setting != nullptr && *setting != '\0' && std::string_view(setting) != "0";
     return on ? FrameTrace(out) : FrameTrace();
 }

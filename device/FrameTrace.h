@@ -2,7 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
-#include <iostream>
+#include <ostream>
 #include <span>
 #include <string>
 
@@ -23,8 +23,9 @@ public:
     FrameTrace() = default;
     explicit FrameTrace(std::ostream& out)
         : out(&out) {}
-    // On, writing to out, when MIRAFEN_TRACE is set to anything but "" or "0".
-    static FrameTrace fromEnvironment(std::ostream& out = std::cerr);
+    // On, writing to out, when setting (MIRAFEN_TRACE, which each front end reads) is anything
+    // but none, "" or "0".
+    static FrameTrace fromSetting(const char* setting, std::ostream& out);
 
     bool enabled() const { return out != nullptr; }
     void write(TraceDirection direction, std::span<const std::uint8_t> bytes) const;

@@ -2,44 +2,63 @@
 
 #include "device/PortError.h"
 
+#include <algorithm>
+
 InstrumentFinder::InstrumentFinder(const std::vector<std::string>& devicePaths,
-                                   Clock::time_point now)
-    : deadline(now + kAnswerTime) {
+                                   Clock::time_point now, FrameTrace trace) {
     for (const std::string& path : devicePaths) {
-        auto probe = std::make_unique<Probe>();
+        auto probe = std::make_unique<SessionLine>(trace);
         try {
-            probe->port.open(path);
+            probe->open(path);
         } catch (const PortError& error) {
             passedOver_.push_back(error.reason());
             continue;
         }
-        probe->session.askIdentity(now, kAnswerTime);
-        probe->port.flush();
         probes.push_back(std::move(probe));
     }
-    if (probes.empty())
+    if (probes.empty()) {
         end();
+        return;
+    }
+    for (const std::unique_ptr<SessionLine>& probe : probes) {
+        SessionLine& line = *probe;
+        line.session().askIdentity(now, kAnswerTime, [this, &line] { answered(line); });
+        line.portWritable();
+    }
 }
 
-bool InstrumentFinder::tick(Clock::time_point now) {
+std::vector<SessionLine*> InstrumentFinder::lines() {
+    std::vector<SessionLine*> driven;
+    for (const std::unique_ptr<SessionLine>& probe : probes)
+        driven.push_back(probe.get());
+    return driven;
+}
+
+void InstrumentFinder::onEnded(std::function<void()> listener) {
+    endedListener = std::move(listener);
+    if (ended && endedListener)
+        endedListener();
+}
+
+void InstrumentFinder::answered(SessionLine& line) {
     if (ended)
-        return true;
-    for (const std::unique_ptr<Probe>& probe : probes) {
-        probe->port.portReadable(now);
-        probe->session.timePassed(now);
-        probe->port.flush();
-        if (const std::optional<DeviceIdentity> identity = probe->session.identity()) {
-            found_ = Found{probe->port.devicePath(), *identity};
-            end();
-            return true;
-        }
-    }
-    if (now >= deadline)
+        return;
+    if (const std::optional<DeviceIdentity> identity = line.session().identity()) {
+        found_ = Found{line.port().devicePath(), *identity};
         end();
-    return ended;
+        return;
+    }
+    if (std::ranges::none_of(probes, [](const std::unique_ptr<SessionLine>& probe) {
+            return probe->session().identityPending();
+        }))
+        end();
 }
 
 void InstrumentFinder::end() {
-    probes.clear();
     ended = true;
+    // The other ports are asked no more; they close when the finder goes.
+    for (const std::unique_ptr<SessionLine>& probe : probes)
+        probe->session().cancelIdentity();
+    if (endedListener)
+        endedListener();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "device/InstrumentSession.h"
 #include "device/Registers.h"
-#include "device/SessionPort.h"
+#include "device/SessionLine.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,7 +13,8 @@
 // Looks for the instrument on several serial ports at once: each port that is free is opened and
 // asked for the identity as a session asks for it, and the first answer wins. Ports another
 // program holds are left alone. Nothing but the identity request is ever written, and every
-// port opened is closed again when the search ends. Driven by tick(); has no timer itself.
+// port opened is closed again when the finder goes. Its lines are driven as any other line
+// (lines()); it has no timer itself and ends from its sessions' events.
 class InstrumentFinder {
 public:
     using Clock = std::chrono::steady_clock;
@@ -27,10 +28,17 @@ public:
     static constexpr std::chrono::milliseconds kAnswerTime{1500};
 
     // Opens the free ports among devicePaths and asks each for the identity.
-    InstrumentFinder(const std::vector<std::string>& devicePaths, Clock::time_point now);
+    InstrumentFinder(const std::vector<std::string>& devicePaths, Clock::time_point now,
+                     FrameTrace trace = {});
+    InstrumentFinder(const InstrumentFinder&) = delete;
+    InstrumentFinder& operator=(const InstrumentFinder&) = delete;
 
-    // Reads what has arrived; true once the search has ended (an answer, or the time is up).
-    bool tick(Clock::time_point now);
+    // The lines to drive until finished().
+    std::vector<SessionLine*> lines();
+    // An answer came, or every port has had its time.
+    bool finished() const { return ended; }
+    // Runs once the search has ended; at once when it already has.
+    void onEnded(std::function<void()> listener);
 
     const std::optional<Found>& found() const { return found_; }
     // The ports that could not be opened (held by another program, missing, not permitted),
@@ -38,18 +46,12 @@ public:
     const std::vector<std::string>& passedOver() const { return passedOver_; }
 
 private:
-    struct Probe {
-        Probe()
-            : port(session) {}
-        InstrumentSession session;
-        SessionPort port;
-    };
-
+    void answered(SessionLine& line);
     void end();
 
-    std::vector<std::unique_ptr<Probe>> probes;
-    Clock::time_point deadline;
+    std::vector<std::unique_ptr<SessionLine>> probes;
     std::optional<Found> found_;
     std::vector<std::string> passedOver_;
+    std::function<void()> endedListener;
     bool ended = false;
 };

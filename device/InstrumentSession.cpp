@@ -85,7 +85,7 @@ void InstrumentSession::timePassed(TimePoint now) {
 }
 
 InstrumentSession::TimePoint InstrumentSession::nextCall() const {
-    TimePoint next = polling ? nextPoll : TimePoint::max();
+    TimePoint next = polling && pollHolds == 0 ? nextPoll : TimePoint::max();
     if (transferRunning())
         next = std::min(next, transfer->nextCall());
     if (identityPending())
@@ -99,8 +99,13 @@ void InstrumentSession::startPolling(TimePoint now, PollReport report) {
     nextPoll = now + SessionTiming::kPollPeriod;
 }
 
+void InstrumentSession::releasePoll(TimePoint now) {
+    if (pollHolds > 0 && --pollHolds == 0)
+        nextPoll = now + SessionTiming::kPollPeriod;
+}
+
 void InstrumentSession::pollIfDue(TimePoint now) {
-    if (!polling || now < nextPoll)
+    if (!polling || pollHolds > 0 || now < nextPoll)
         return;
     // A driver held up for longer than a period catches up with one tick, not a burst.
     nextPoll = std::max(nextPoll + SessionTiming::kPollPeriod, now);

@@ -34,7 +34,7 @@ public:
         std::function<void()> ended;
     };
 
-    explicit InstrumentSession(FrameTrace trace = FrameTrace::fromEnvironment());
+    explicit InstrumentSession(FrameTrace trace = {});
 
     // A line was opened for the session: nothing sent or received before counts any more.
     void lineOpened();
@@ -66,6 +66,11 @@ public:
     // while no line is open or it hung up (the instrument is then lost after the tolerated
     // misses). The poll stands still while the session is busy.
     void startPolling(TimePoint now, PollReport report);
+    // Holds the poll still, as a busy session does, until as many releases as holds: a front end
+    // keeps it still from the start of a transfer until its message is dismissed. After the
+    // last release the poll asks again one period later.
+    void holdPoll() { ++pollHolds; }
+    void releasePoll(TimePoint now);
     bool connected() const { return state.connected; }
     // The poll's view: connected, and the polls missed since the last answer.
     const LinkState& pollState() const { return state; }
@@ -105,6 +110,7 @@ private:
     IdentificationPoll poll;
     PollReport pollReport;
     bool polling = false;
+    int pollHolds = 0;
     TimePoint nextPoll{};
     TimePoint lastPollRequest{};
     bool pollAnswerOwed = false; // the poll's last request has had no frame in answer yet

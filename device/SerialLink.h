@@ -15,7 +15,7 @@ class SerialLink {
 public:
     // trace gets the frames sent and cut and the bytes dropped; by default it is on, on
     // standard error, when MIRAFEN_TRACE is set.
-    explicit SerialLink(FrameTrace trace = FrameTrace::fromEnvironment());
+    explicit SerialLink(FrameTrace trace = {});
 
     // Queues one frame for the line and returns its size; a payload longer than kMaxFrameData is
     // refused and nothing is queued.

@@ -36,7 +36,15 @@ ModuleCatalogue::Module requireModule(const ModuleCatalogue& catalogue, int modu
     if (auto module = catalogue.lookup(moduleType))
         return *module;
     throw Failure("Module type " + std::to_string(moduleType) + " is not in the module catalogue" +
-                  catalogueWhereabouts(catalogue) + ".");
+                  catalogueWhereabouts(catalogue) +
+                  ". Choose the instrument's module type, or provide a module catalogue that "
+                  "knows it.");
+}
+
+ModuleCatalogue::Module moduleToUse(const ModuleCatalogue& catalogue,
+                                    const std::optional<ModuleCatalogue::Module>& chosen,
+                                    int reportedType) {
+    return chosen ? *chosen : requireModule(catalogue, reportedType);
 }
 
 std::string serialToWrite(const std::string& current, const std::optional<std::string>& chosen,

@@ -45,9 +45,6 @@ TransferRow transferRow(const TransferFacts& facts) {
         row.detail = transferFailureText(*facts.transferFailure);
     else if (facts.failure != nullptr)
         row.detail = facts.failure->line;
-    const bool identityWritten =
-        facts.transferFailure == nullptr || facts.transferFailure->identityWritten;
-    row.serialAfter = serialAfterTransfer(facts.action == kActionWrite, row.result, identityWritten,
-                                          row.serialBefore, facts.device.serialText);
+    row.serialAfter = facts.serialAfter;
     return row;
 }

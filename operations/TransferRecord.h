@@ -3,7 +3,7 @@
 #include "config/TransferRow.h"
 #include "device/DeviceInfo.h"
 #include "device/TransferFailure.h"
-#include "operations/InstrumentOperation.h"
+#include "operations/OperationRequest.h"
 
 #include <string>
 #include <string_view>
@@ -15,6 +15,7 @@ struct TransferFacts {
     std::string_view action;
     std::string devicePath;
     std::string serialBefore; // the instrument's serial number before the transfer
+    std::string serialAfter;  // and after it, as the operation knows it; empty when unknown
     DeviceInfo device;        // what was written or read with
     std::string setupFile;    // "-" and empty name none
     const SetupRecord* setup = nullptr;

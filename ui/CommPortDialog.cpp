@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -87,7 +88,6 @@ CommPortDialog::CommPortDialog(QWidget* parent, std::uint8_t currentPort, Servic
     refreshPorts();
     connect(&refreshTimer, &QTimer::timeout, this, &CommPortDialog::refreshPorts);
     refreshTimer.start(kRefreshMs);
-    connect(&searchTimer, &QTimer::timeout, this, &CommPortDialog::searchTick);
 }
 
 QLayout* CommPortDialog::buildDeviceRows() {
@@ -148,28 +148,40 @@ QLayout* CommPortDialog::buildSearchRow() {
 void CommPortDialog::done(int result) {
     // However the window closes, the search lets go of every port it opened before the choice
     // is applied, so that the chosen port can be opened.
-    searchTimer.stop();
+    searchDrivers.clear();
     finder.reset();
     QDialog::done(result);
 }
 
 void CommPortDialog::findInstrument() {
-    if (services.releasePort)
-        services.releasePort();
+    // The port this program holds is asked first: the instrument is most likely there.
     std::vector<std::string> paths;
+    if (services.releasePort)
+        if (std::string held = services.releasePort(); !held.empty())
+            paths.push_back(std::move(held));
     for (const DiscoveredPort& port : shownPorts)
-        paths.push_back(port.devicePath);
+        if (std::ranges::none_of(paths, [&port](const std::string& path) {
+                return isSameDevice(path, port.devicePath);
+            }))
+            paths.push_back(port.devicePath);
     finder = std::make_unique<InstrumentFinder>(paths, InstrumentFinder::Clock::now());
     findButton->setEnabled(false);
     searchResult->setText(tr("Looking for the instrument..."));
-    searchTimer.start(kSearchTickMs);
+    for (SessionLine* line : finder->lines()) {
+        searchDrivers.push_back(std::make_unique<SessionDriver>(*line, nullptr));
+        searchDrivers.back()->wake();
+    }
+    // The end is taken from the dialog's loop: the search's own call is still under way.
+    finder->onEnded([this] {
+        QMetaObject::invokeMethod(this, &CommPortDialog::searchEnded, Qt::QueuedConnection);
+    });
 }
 
-void CommPortDialog::searchTick() {
-    if (!finder || !finder->tick(InstrumentFinder::Clock::now()))
+void CommPortDialog::searchEnded() {
+    if (!finder)
         return;
-    searchTimer.stop();
     showSearchResult();
+    searchDrivers.clear();
     finder.reset();
     findButton->setEnabled(true);
 }

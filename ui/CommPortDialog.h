@@ -2,6 +2,7 @@
 
 #include "device/InstrumentFinder.h"
 #include "device/SerialPortDiscovery.h"
+#include "ui/SessionDriver.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -33,13 +34,13 @@ public:
     struct Services {
         DeviceNamer deviceOf;
         PortLister listPorts;
-        // Lets go of the program's own port, so that a search can ask it too.
-        std::function<void()> releasePort;
+        // Lets go of the program's own port, so that a search can ask it too; the device it held,
+        // empty for none.
+        std::function<std::string()> releasePort;
     };
 
     // How often the list of ports is read again, so an adapter plugged in shows by itself.
     static constexpr int kRefreshMs = 1000;
-    static constexpr int kSearchTickMs = 20;
 
     CommPortDialog(QWidget* parent, std::uint8_t currentPort, Services services);
 
@@ -57,7 +58,7 @@ private:
     QLayout* buildDeviceRows();
     QLayout* buildSearchRow();
     void findInstrument();
-    void searchTick();
+    void searchEnded();
     void showSearchResult();
     // Checks the first COM n that stands for the device at path, or gives it to the checked one.
     int checkComNumberOf(const std::string& path);
@@ -70,8 +71,9 @@ private:
     QButtonGroup* ports;
     QPushButton* findButton = nullptr;
     QLabel* searchResult = nullptr;
-    QTimer searchTimer;
     std::unique_ptr<InstrumentFinder> finder;
+    // Drive the finder's lines; they go before it.
+    std::vector<std::unique_ptr<SessionDriver>> searchDrivers;
     QLabel* checkedDevice = nullptr;
     QListWidget* portList = nullptr;
     QLineEdit* pathEdit = nullptr;

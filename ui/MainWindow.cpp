@@ -57,11 +57,10 @@ QHBoxLayout* sideBySide(std::initializer_list<QWidget*> widgets) {
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
-                       SessionDriver::Clock clock)
+                       SessionDriver::Clock clock, FrameTrace trace)
     : QDialog(parent)
     , listPorts(listPorts ? std::move(listPorts) : [] { return discoverSerialPorts(); })
-    , driver(new SessionDriver(session, port, this, std::move(clock)))
-    , connection(settings, port) {
+    , link(new InstrumentLink(settings, trace, std::move(clock), this)) {
     setWindowTitle(tr("Mirafen for Zentiq "));
     setWindowFlag(Qt::WindowMinimizeButtonHint);
     // The module list comes from a catalogue that may lie in the data folder.
@@ -73,6 +72,7 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
     auto* catalogueWatch =
         new CatalogueWatch(this, ModuleCatalogue(settings.dataFolder()).places());
     connect(catalogueWatch, &CatalogueWatch::changed, this, &MainWindow::showModuleCatalogue);
+    connect(link, &InstrumentLink::polled, this, &MainWindow::showPollOutcome);
 
     new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { showHelp(this); });
     sheetActions = new SetupSheetActions(*this);
@@ -152,13 +152,19 @@ std::optional<std::string> MainWindow::exampleCatalogue() {
 void MainWindow::showModuleCatalogue() {
     const ModuleCatalogue catalogue(settings.dataFolder());
     devicePanel->fillModuleList(catalogue.modules(), exampleCatalogue().has_value());
-    // A lead count changed in the catalogue holds for the current module from now on.
     const DeviceInfo& info = document.info;
-    if (info.moduleType == 0)
+    const std::optional<ModuleCatalogue::Module> current = catalogue.lookup(info.moduleType);
+    // A connected instrument's module is taken up again when none is current, or the current one
+    // has left the catalogue: as on connecting, none when the catalogue does not know it.
+    if (const std::optional<DeviceIdentity>& reported = link->reportedIdentity();
+        reported && !current) {
+        if (!selectModuleType(reported->moduleType))
+            selectModuleType(0);
         return;
-    if (const auto module = catalogue.lookup(info.moduleType);
-        module && module->leadCount != info.leadCount)
-        selectModuleType(module->code);
+    }
+    // A lead count changed in the catalogue holds for the current module from now on.
+    if (current && current->leadCount != info.leadCount)
+        selectModuleType(current->code);
 }
 
 void MainWindow::copyExampleCatalogue() {

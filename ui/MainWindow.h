@@ -3,11 +3,10 @@
 #include "config/ProgramSettings.h"
 #include "device/DeviceInfo.h"
 #include "device/InstrumentSession.h"
-#include "device/SessionPort.h"
-#include "operations/InstrumentOperation.h"
+#include "operations/OperationRunner.h"
 #include "setup/SetupRecord.h"
 #include "ui/CommPortDialog.h"
-#include "ui/PortConnection.h"
+#include "ui/InstrumentLink.h"
 #include "ui/SessionDriver.h"
 #include "ui/SetupDocument.h"
 
@@ -31,9 +30,10 @@ class MainWindow : public QDialog {
 
 public:
     // listPorts finds the serial ports the port dialog offers, the machine's own by default;
-    // clock is the instrument session's, the steady clock by default.
+    // clock is the instrument session's, the steady clock by default; trace takes the frames on
+    // the instrument's line.
     explicit MainWindow(QWidget* parent = nullptr, CommPortDialog::PortLister listPorts = {},
-                        SessionDriver::Clock clock = {});
+                        SessionDriver::Clock clock = {}, FrameTrace trace = {});
     ~MainWindow() override;
 
     void setAutoProxy(QObject* proxy) { autoProxy_ = proxy; }
@@ -42,13 +42,13 @@ public:
     const SetupRecord& setup() const { return document.record; }
     const DeviceInfo& deviceInfo() const { return document.info; }
     const SetupDocument& setupDocument() const { return document; }
-    const InstrumentSession& instrumentSession() const { return session; }
-    const SessionPort& instrumentPort() const { return port; }
+    const InstrumentSession& instrumentSession() const { return link->line().session(); }
+    const SessionPort& instrumentPort() const { return link->line().port(); }
     const ProgramSettings& programSettings() const { return settings; }
     // The setup file the setup was last loaded from or saved to; empty when it has none.
     const std::string& setupFilePath() const { return document.fileName; }
     // What drives the instrument session; tests move its clock on and wake it.
-    SessionDriver& instrumentDriver() { return *driver; }
+    SessionDriver& instrumentDriver() { return link->driver(); }
 
     // What the window's edits hold, taken into the setup and the device information.
     void commitEdits();
@@ -116,23 +116,18 @@ private:
     // Reads the instrument as a load does, changing nothing in the window, and shows how the
     // window's setup differs from what it holds.
     void compareWithDevice();
-    // Runs an operation of kind on the attached instrument in the transfer dialog, records it
-    // and reports its failure.
-    OperationOutcome runOperation(OperationRequest::Kind kind);
-    // Appends the operation's rows to the record of transfers; says so when it cannot.
-    void recordTransfers(const OperationOutcome& outcome);
+    // Runs an operation of kind on the attached instrument in the transfer dialog, then reports
+    // its failure; its rows are in the record by then. The poll stays still until the report is
+    // dismissed.
+    OperationOutcome runOperation(const OperationKind& kind);
     void setVerifiesSaves(bool on);
     void showHistory();
-    void startPolling();
     void runPortDialog(bool firstRun);
 
     CommPortDialog::PortLister listPorts;
     ProgramSettings settings;
     SetupDocument document;
-    InstrumentSession session;
-    SessionPort port{session};
-    SessionDriver* driver;
-    PortConnection connection;
+    InstrumentLink* link;
     QPointer<QObject> autoProxy_;
     bool firstShowDone = false;
 

@@ -14,17 +14,6 @@
 #include <QPushButton>
 #include <algorithm>
 
-void MainWindow::startPolling() {
-    session.setMinimumSpacing(settings.minimumSpacing());
-    session.startPolling(driver->now(), [this](const IdentificationPoll::Outcome& outcome) {
-        showPollOutcome(outcome);
-        // A port that hung up or would not open is tried again at every tick, so an adapter
-        // plugged back in is polled at the next.
-        connection.reopenIfLost();
-    });
-    driver->wake();
-}
-
 void MainWindow::showPollOutcome(const IdentificationPoll::Outcome& outcome) {
     const DeviceIdentity& identity = outcome.identity;
     switch (outcome.event) {
@@ -58,12 +47,11 @@ void MainWindow::takeInstrument(const DeviceIdentity& identity) {
         document.record.clearLeads();
         grid->restorePage();
     }
-    // Module type 0 is none; one the catalogue does not know leaves the module as it was.
-    const std::optional<ModuleCatalogue::Module> module =
-        identity.moduleType == 0
-            ? ModuleCatalogue::Module{0, 0, {}}
-            : ModuleCatalogue(settings.dataFolder()).lookup(identity.moduleType);
-    devicePanel->showInstrument(identity, module);
+    // A module type the catalogue does not know is none: nothing is written that the instrument
+    // did not report or the technician did not choose from the catalogue.
+    devicePanel->showInstrument(identity, ModuleCatalogue(settings.dataFolder())
+                                              .lookup(identity.moduleType)
+                                              .value_or(ModuleCatalogue::Module{0, 0, {}}));
     grid->rebuildGrid();
 }
 
@@ -89,51 +77,48 @@ bool MainWindow::selectModuleType(int code) {
     return true;
 }
 
-OperationOutcome MainWindow::runOperation(OperationRequest::Kind kind) {
+OperationOutcome MainWindow::runOperation(const OperationKind& kind) {
     const DeviceInfo& info = document.info;
     OperationRequest request;
-    request.kind = kind;
+    request.kind = &kind;
     request.program = "mirafen";
-    request.devicePath = port.devicePath();
-    // The poll knows the instrument; the window's module and serial number are what goes in.
-    DeviceIdentity identity = writtenIdentity(info);
-    identity.serialText = document.instrumentSerial;
-    request.identity = identity;
-    request.module = ModuleCatalogue::Module{info.moduleType, info.leadCount, {}};
+    request.devicePath = instrumentPort().devicePath();
+    // The poll knows the instrument; the window's module, when one is current, and serial
+    // number are what goes in.
+    request.identity = link->reportedIdentity();
+    if (info.moduleType != 0)
+        request.module = ModuleCatalogue::Module{info.moduleType, info.leadCount, {}};
     request.serialText = info.serialText;
-    request.verify = kind == OperationRequest::Kind::Write && settings.verifiesSaves();
+    request.verify = &kind == &Operations::write && settings.verifiesSaves();
     request.setup = document.record;
     request.setupFile = document.fileName;
 
+    const InstrumentLink::PollHold pollStill(*link);
     const ModuleCatalogue catalogue(settings.dataFolder());
-    InstrumentOperation operation(session, std::move(request), catalogue);
-    TransferDialog dialog(this, operation, *driver);
-    dialog.exec();
-    const OperationOutcome& outcome = operation.outcome();
-    if (!outcome.rows.empty() && !outcome.rows.front().serialAfter.empty()) {
-        document.instrumentSerial = outcome.rows.front().serialAfter;
+    OperationRunner runner(link->session(), std::move(request), catalogue,
+                           [this](const TransferRow& row) { appendTransferRow(settings, row); });
+    runner.start(link->driver().now());
+    link->driver().wake();
+    if (!runner.finished())
+        TransferDialog(this, runner).exec();
+    const OperationOutcome& outcome = runner.outcome();
+    if (outcome.identityAfter) {
+        link->instrumentHolds(*outcome.identityAfter);
+        document.instrumentSerial = outcome.identityAfter->serialText;
         devicePanel->instrumentHolds(document.instrumentSerial);
     }
     if (outcome.failure)
         showWarning(this, tr(outcome.failure->text.c_str()),
                     QString::fromLocal8Bit(outcome.failure->detail));
-    recordTransfers(outcome);
-    return outcome;
-}
-
-void MainWindow::recordTransfers(const OperationOutcome& outcome) {
-    try {
-        for (const TransferRow& row : outcome.rows)
-            appendTransferRow(settings, row);
-    } catch (const Failure& failure) {
+    if (outcome.recordFailure)
         showWarning(this, tr("This transfer could not be added to the transfer history."),
-                    QString::fromLocal8Bit(failure.what()));
-    }
+                    QString::fromLocal8Bit(*outcome.recordFailure));
+    return outcome;
 }
 
 void MainWindow::saveToDevice() {
     commitEdits();
-    const OperationOutcome outcome = runOperation(OperationRequest::Kind::Write);
+    const OperationOutcome outcome = runOperation(Operations::write);
     if (outcome.result == OperationOutcome::Result::Completed)
         markSetupUnchanged();
 }
@@ -141,7 +126,7 @@ void MainWindow::saveToDevice() {
 void MainWindow::loadFromDevice() {
     if (!mayDropSetup(EditsDroppedBy::Loading))
         return;
-    const OperationOutcome outcome = runOperation(OperationRequest::Kind::Read);
+    const OperationOutcome outcome = runOperation(Operations::read);
     // A load that does not complete leaves the setup as it was before it began.
     // What the instrument held comes from no setup file.
     if (outcome.result == OperationOutcome::Result::Completed) {
@@ -156,7 +141,7 @@ void MainWindow::loadFromDevice() {
 
 void MainWindow::compareWithDevice() {
     commitEdits();
-    const OperationOutcome outcome = runOperation(OperationRequest::Kind::Compare);
+    const OperationOutcome outcome = runOperation(Operations::compare);
     if (outcome.result != OperationOutcome::Result::Completed)
         return;
     const DeviceIdentity& identity = *outcome.identityBefore;
@@ -181,13 +166,15 @@ void MainWindow::setVerifiesSaves(bool on) {
 }
 
 void MainWindow::runPortDialog(bool firstRun) {
+    PortConnection& connection = link->connection();
     connection.rememberCurrentPort();
     CommPortDialog dialog(this, connection.currentPort(),
                           {[this](int comNumber) { return settings.commDevice(comNumber); },
                            listPorts,
                            [this] {
-                               port.close();
-                               driver->wake();
+                               const std::string held = instrumentPort().devicePath();
+                               link->releasePort();
+                               return held;
                            }});
     // A first run offers the USB adapter plugged in, unless the port already names a device.
     if (firstRun && !settings.boundDevice(dialog.chosenPort())) {
@@ -197,9 +184,10 @@ void MainWindow::runPortDialog(bool firstRun) {
             dialog.bindCheckedPort(storedPortPath(*adapter));
     }
     dialog.exec();
-    reportPortFailure(
-        [this, &dialog] { connection.applyChoice(dialog.chosenPort(), dialog.changedDevices()); });
-    driver->wake();
+    reportPortFailure([&connection, &dialog] {
+        connection.applyChoice(dialog.chosenPort(), dialog.changedDevices());
+    });
+    link->driver().wake();
 }
 
 void MainWindow::reportPortFailure(const std::function<void()>& portWork) {

@@ -14,14 +14,14 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::runStartUpWork() {
     bool portStored = true;
-    reportPortFailure([this, &portStored] { portStored = connection.openStoredPort(); });
+    reportPortFailure([this, &portStored] { portStored = link->connection().openStoredPort(); });
     if (!portStored) {
         WelcomeDialog(this).exec();
         runPortDialog(true);
     }
     grid->restorePage();
     setConnected(false);
-    startPolling();
+    link->startPolling(settings.minimumSpacing());
     grid->updateAllNone();
     CautionDialog(this).exec();
     grid->rebuildGrid();

@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <chrono>
 
-SessionDriver::SessionDriver(InstrumentSession& session, SessionPort& port, QObject* parent,
-                             Clock clock)
+SessionDriver::SessionDriver(SessionLine& line, QObject* parent, Clock clock)
     : QObject(parent)
-    , session(session)
-    , port(port)
+    , line(line)
     , clock(clock ? std::move(clock) : [] { return InstrumentSession::Clock::now(); }) {
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
@@ -15,18 +13,17 @@ SessionDriver::SessionDriver(InstrumentSession& session, SessionPort& port, QObj
 }
 
 void SessionDriver::wake() {
-    session.timePassed(clock());
-    port.flush();
+    line.timePassed(clock());
     waitAgain();
 }
 
 void SessionDriver::portReadable() {
-    port.portReadable(clock());
+    line.portReadable(clock());
     waitAgain();
 }
 
 void SessionDriver::portWritable() {
-    port.flush();
+    line.portWritable();
     waitAgain();
 }
 
@@ -43,11 +40,11 @@ void SessionDriver::waitAgain() {
             connect(notifier.get(), &QSocketNotifier::activated, this, handler);
         }
     };
-    const int descriptor = port.descriptor();
+    const int descriptor = line.descriptor();
     watch(readable, descriptor, QSocketNotifier::Read, &SessionDriver::portReadable);
-    watch(writable, port.wantsToWrite() ? descriptor : -1, QSocketNotifier::Write,
+    watch(writable, line.wantsToWrite() ? descriptor : -1, QSocketNotifier::Write,
           &SessionDriver::portWritable);
-    const TimePoint next = session.nextCall();
+    const TimePoint next = line.nextCall();
     if (next == TimePoint::max()) {
         timer.stop();
         return;

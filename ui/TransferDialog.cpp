@@ -1,7 +1,5 @@
 #include "ui/TransferDialog.h"
 
-#include "ui/SessionDriver.h"
-
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -24,11 +22,9 @@ int resultCode(OperationOutcome::Result result) {
 
 } // namespace
 
-TransferDialog::TransferDialog(QWidget* parent, InstrumentOperation& operation,
-                               SessionDriver& driver)
+TransferDialog::TransferDialog(QWidget* parent, OperationRunner& runner)
     : QDialog(parent)
-    , operation(operation)
-    , driver(driver)
+    , runner(runner)
     , progress(new QProgressBar(this)) {
     setWindowTitle(tr("Zentiq Transfer"));
     setModal(true);
@@ -46,33 +42,35 @@ TransferDialog::TransferDialog(QWidget* parent, InstrumentOperation& operation,
     layout->addWidget(text);
     layout->addWidget(progress);
     layout->addWidget(cancel, 0, Qt::AlignHCenter);
+
+    showProgress();
+    runner.onProgress([this] { showProgress(); });
+    // The end is taken from the dialog's own loop: it may come before exec() has a loop that
+    // done() could end.
+    const auto finishLater = [this] {
+        QMetaObject::invokeMethod(this, &TransferDialog::finish, Qt::QueuedConnection);
+    };
+    if (runner.finished())
+        finishLater();
+    else
+        runner.onEnded(finishLater);
 }
 
-void TransferDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (started)
-        return;
-    started = true;
-    progress->setValue(0);
-    operation.onProgress([this] { showProgress(); });
-    // The end is taken from the dialog's own loop: it may come within show(), before exec()
-    // has a loop that done() could end.
-    operation.start(driver.now(), [this] {
-        QMetaObject::invokeMethod(this, &TransferDialog::finish, Qt::QueuedConnection);
-    });
-    driver.wake();
+TransferDialog::~TransferDialog() {
+    runner.onProgress({});
+    runner.onEnded({});
 }
 
 void TransferDialog::showProgress() {
-    progress->setRange(0, operation.requestsKnown());
-    progress->setValue(std::max(0, operation.requestsUnderWay() - 1));
+    progress->setRange(0, runner.requestsKnown());
+    progress->setValue(std::max(0, runner.requestsUnderWay() - 1));
 }
 
 void TransferDialog::reject() {
-    if (!started || operation.finished())
-        done(resultCode(started ? result() : OperationOutcome::Result::Cancelled));
+    if (runner.finished())
+        done(resultCode(result()));
     else
-        operation.cancel();
+        runner.cancel();
 }
 
 void TransferDialog::finish() {

@@ -1,36 +1,30 @@
 #pragma once
 
-#include "operations/InstrumentOperation.h"
+#include "operations/OperationRunner.h"
 
 #include <QDialog>
 
 class QProgressBar;
-class QShowEvent;
-class SessionDriver;
 
-// "Zentiq Transfer": runs one instrument operation under a progress bar until it ends or the
-// user cancels. exec() ends with 240 (completed), 239 (failed) or 238 (cancelled); result()
-// says the same by name. An operation that ends at once (a line that has hung up) ends the
-// dialog as soon as its loop runs.
+// "Zentiq Transfer": shows an operation that runs under a progress bar until it ends or the user
+// cancels; the window starts it. exec() ends with 240 (completed), 239 (failed) or 238
+// (cancelled) as soon as the operation has ended, at once for one that already has; result()
+// says the same by name.
 class TransferDialog : public QDialog {
     Q_OBJECT
 public:
-    TransferDialog(QWidget* parent, InstrumentOperation& operation, SessionDriver& driver);
+    TransferDialog(QWidget* parent, OperationRunner& runner);
+    ~TransferDialog() override;
 
-    OperationOutcome::Result result() const { return operation.outcome().result; }
+    OperationOutcome::Result result() const { return runner.outcome().result; }
 
     // "&Cancel", Escape and the close box end the transfer at once.
     void reject() override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     void showProgress();
     void finish();
 
-    InstrumentOperation& operation;
-    SessionDriver& driver;
+    OperationRunner& runner;
     QProgressBar* progress;
-    bool started = false;
 };

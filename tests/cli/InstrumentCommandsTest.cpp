@@ -260,6 +260,10 @@ INSTANTIATE_TEST_SUITE_P(
         IdentityCase{"NextSerial", {"--next-serial"}, hexOf("00004712") + "00020201", true},
         IdentityCase{"Module", {"--module", "1"}, hexOf("00004711") + "00010201", false}));
 
+// What a module type outside the catalogue is followed by.
+constexpr std::string_view kWhatToDoText =
+    " Choose the instrument's module type, or provide a module catalogue that knows it.";
+
 struct VerifyCase {
     std::string name;
     std::vector<std::string> instrumentOptions;
@@ -286,14 +290,36 @@ INSTANTIATE_TEST_SUITE_P(
                       VerifyCase{"ForgettingTheIdentity",
                                  {"--forget-register", "0x10"},
                                  1,
-                                 "Verify failed: register 0x10 differs.\n"},
+                                 "Verify failed: Serial Number: \"00004712\" written, "
+                                 "\"00004711\" in the instrument.\n"},
                       VerifyCase{"ForgettingALeadAndASetting",
                                  {"--forget-register", "0x40", "--forget-register", "81"},
                                  1,
-                                 "Verify failed: registers 0x81 0x40 differ.\n"},
+                                 "Verify failed: Lead 2 name: \"Two     \" written, \"        \" "
+                                 "in the instrument; Test Frequency: \"30 Hz\" written, \"10 Hz\" "
+                                 "in the instrument.\n"},
                       // Writing blanks over blanks leaves nothing to tell.
                       VerifyCase{
                           "ForgettingAnUnchangedLead", {"--forget-register", "0x82"}, 0, ""}));
+
+// The module type is judged by what the instrument reports after the save, not by what was sent.
+TEST_F(CliInstrumentTest, VerifyTellsAModuleTypeTheInstrumentDidNotKeep) {
+    writeFile(workFolder / "setup.prp", setupLines({}));
+    startInstrument({"--module", "1", "--forget-register", "0x10"});
+
+    const CliRun run =
+        runCli(withDevice({"write", "setup.prp", "--module", "2", "--verify", "--quiet"}));
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Verify failed: Module Type: \"2\" written, \"1\" in the instrument.\n");
+    const std::vector<TransferRow> rows =
+        readTransferHistory((dataFolder / "history.csv").string()).rows;
+    ASSERT_EQ(rows.size(), 2U);
+    EXPECT_EQ(rows[1].action, "verify");
+    EXPECT_EQ(rows[1].result, "failed");
+    EXPECT_EQ(rows[1].detail,
+              "Verify failed: Module Type: \"2\" written, \"1\" in the instrument.");
+}
 
 // Names shorter than the instrument's come back padded with blanks; the record still names the
 // setup written, its check and a later read of it by the digest of the file that went in.
@@ -365,11 +391,13 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"ModuleOutsideTheCatalogue",
                     {"--module", "9"},
                     {"read", "-o", "setup.prp", "--device", "{device}"},
-                    "Module type 9 is not in the module catalogue (./Modules.dat).\n"},
+                    "Module type 9 is not in the module catalogue (./Modules.dat)." +
+                        std::string(kWhatToDoText) + "\n"},
         FailureCase{"ChosenModuleOutsideTheCatalogue",
                     {},
                     {"write", "setup.prp", "--module", "3", "--device", "{device}"},
-                    "Module type 3 is not in the module catalogue (./Modules.dat).\n"},
+                    "Module type 3 is not in the module catalogue (./Modules.dat)." +
+                        std::string(kWhatToDoText) + "\n"},
         // Refused before the instrument is written: it would keep only the first 8 digits.
         FailureCase{"SerialNumbersRunOut",
                     {"--serial", "99999999"},
@@ -405,7 +433,8 @@ TEST_F(CliInstrumentTest, WithoutACatalogueTheFailureNamesEveryPlaceLookedAt) {
     EXPECT_EQ(run.err, "Module type 1 is not in the module catalogue: no Modules.dat found; "
                        "looked for ./Modules.dat, " +
                            (dataFolder / "Modules.dat").string() + ", " +
-                           (root / "system" / "mirafen" / "Modules.dat").string() + ".\n");
+                           (root / "system" / "mirafen" / "Modules.dat").string() + "." +
+                           std::string(kWhatToDoText) + "\n");
 }
 
 TEST_F(CliInstrumentTest, WriteRefusesAFileWithoutASetupKey) {

@@ -1,6 +1,5 @@
 #include "device/FrameTrace.h"
 
-#include "support/EnvironmentVariable.h"
 #include "support/FrameBytes.h"
 #include "support/TraceLines.h"
 
@@ -46,22 +45,17 @@ TEST(FrameTraceTest, WritesOneStampedLineForEachCall) {
     EXPECT_EQ(traceLines(out.str()), (std::vector<std::string>{"send 55 00 61 61", "noise FE"}));
 }
 
-TEST(FrameTraceTest, EnvironmentSwitchesItOn) {
+TEST(FrameTraceTest, TheSettingSwitchesItOn) {
     struct Case {
         const char* value; // nullptr: not set
         bool on;
     };
     // MIRAFEN_TRACE as the program finds it at start-up.
-    const EnvironmentVariable setting{"MIRAFEN_TRACE"};
     for (const Case c :
          {Case{"1", true}, Case{"0", false}, Case{"", false}, Case{nullptr, false}}) {
         SCOPED_TRACE(c.value ? c.value : "not set");
-        if (c.value)
-            setting.set(c.value);
-        else
-            setting.unset();
         std::ostringstream out;
-        const FrameTrace trace = FrameTrace::fromEnvironment(out);
+        const FrameTrace trace = FrameTrace::fromSetting(c.value, out);
         trace.write(TraceDirection::Send, Bytes{0x55});
 
         EXPECT_EQ(trace.enabled(), c.on);

@@ -1,5 +1,6 @@
 #include "device/InstrumentFinder.h"
 
+#include "device/LineLoop.h"
 #include "device/SerialPort.h"
 #include "support/FrameBytes.h"
 #include "support/PortRefusal.h"
@@ -7,16 +8,15 @@
 #include "support/SimulatorProcess.h"
 
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace {
 
 using Clock = InstrumentFinder::Clock;
 
-// Ticks the search as the port dialog does until it ends; the time it took.
+// Drives the search's lines until it ends; the time it took.
 Clock::duration runToTheEnd(InstrumentFinder& finder, Clock::time_point begin) {
-    while (!finder.tick(Clock::now()))
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::vector<SessionLine*> lines = finder.lines();
+    driveLines(lines, [&finder] { return finder.finished(); });
     return Clock::now() - begin;
 }
 
@@ -33,17 +33,17 @@ TEST(InstrumentFinder, FindsTheInstrumentBesideASilentPortAndLeavesAHeldPortAlon
     SerialPort otherProgram;
     otherProgram.open(held.slavePath(), LineSettings::kInstrumentBaudRate);
 
-    const auto begin = Clock::now();
-    InstrumentFinder finder({held.slavePath(), silent.slavePath(), instrument.terminalPath()},
-                            begin);
-    runToTheEnd(finder, begin);
+    auto finder = std::make_unique<InstrumentFinder>(
+        std::vector{held.slavePath(), silent.slavePath(), instrument.terminalPath()}, Clock::now());
+    runToTheEnd(*finder, Clock::now());
 
-    ASSERT_TRUE(finder.found().has_value());
-    EXPECT_EQ(finder.found()->devicePath, instrument.terminalPath());
-    EXPECT_EQ(finder.found()->identity.serialText, "00012345");
-    EXPECT_EQ(finder.found()->identity.moduleType, 3);
-    ASSERT_EQ(finder.passedOver().size(), 1U);
-    EXPECT_NE(finder.passedOver()[0].find(held.slavePath()), std::string::npos);
+    ASSERT_TRUE(finder->found().has_value());
+    EXPECT_EQ(finder->found()->devicePath, instrument.terminalPath());
+    EXPECT_EQ(finder->found()->identity.serialText, "00012345");
+    EXPECT_EQ(finder->found()->identity.moduleType, 3);
+    ASSERT_EQ(finder->passedOver().size(), 1U);
+    EXPECT_NE(finder->passedOver()[0].find(held.slavePath()), std::string::npos);
+    finder.reset();
     // The silent port was asked the poll's question and nothing else.
     const std::vector<std::uint8_t> asked = silent.receive(64);
     ASSERT_FALSE(asked.empty());
@@ -60,11 +60,13 @@ TEST(InstrumentFinder, WithOnlySilentPortsItEndsWithinItsTimeWithNone) {
     PseudoTerminal first;
     PseudoTerminal second;
     const auto begin = Clock::now();
-    InstrumentFinder finder({first.slavePath(), second.slavePath()}, begin);
+    auto finder = std::make_unique<InstrumentFinder>(
+        std::vector{first.slavePath(), second.slavePath()}, begin);
 
-    const auto took = runToTheEnd(finder, begin);
+    const auto took = runToTheEnd(*finder, begin);
 
-    EXPECT_FALSE(finder.found().has_value());
+    EXPECT_FALSE(finder->found().has_value());
+    finder.reset();
     EXPECT_GE(took, InstrumentFinder::kAnswerTime);
     EXPECT_LT(took, InstrumentFinder::kAnswerTime + std::chrono::seconds(2));
     EXPECT_TRUE(opensAgain(first.slavePath()));
@@ -85,7 +87,10 @@ TEST(InstrumentFinder, AFrameThatIsNoIdentityIsNotTakenForTheInstrument) {
 
 TEST(InstrumentFinder, NoPortsToAskEndsAtOnce) {
     InstrumentFinder finder({"/nonexistent/ttyUSB9"}, Clock::now());
-    EXPECT_TRUE(finder.tick(Clock::now()));
+    bool told = false;
+    finder.onEnded([&told] { told = true; });
+    EXPECT_TRUE(finder.finished());
+    EXPECT_TRUE(told);
     EXPECT_FALSE(finder.found().has_value());
     EXPECT_EQ(finder.passedOver().size(), 1U);
 }

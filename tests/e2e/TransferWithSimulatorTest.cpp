@@ -58,7 +58,6 @@ std::size_t tracedBytes(const std::string& trace) {
     return bytes;
 }
 
-using Direction = OperationRequest::Kind;
 using Result = OperationOutcome::Result;
 
 struct TransferRun {
@@ -82,30 +81,32 @@ protected:
 
     // Runs one transfer as the window does: the real dialog on the session, driven by the
     // event loop, with the poll's identity request just sent, its answer still on the way.
-    TransferRun transfer(SetupRecord& record, Direction direction) {
+    TransferRun transfer(SetupRecord& record, const OperationKind& kind) {
         trace.str({});
         session.startPolling(Clock::now() - SessionTiming::kPollPeriod, {});
         driver.wake();
-        InstrumentOperation operation(session, transferRequest(direction, record, info), catalogue);
-        TransferDialog dialog(nullptr, operation, driver);
         const auto begin = Clock::now();
+        OperationRunner operation(session, transferRequest(kind, record, info), catalogue, {});
+        operation.start(driver.now());
+        driver.wake();
+        TransferDialog dialog(nullptr, operation);
         dialog.exec();
         if (dialog.result() == Result::Completed)
             record = operation.outcome().setup;
         const std::chrono::duration<double> elapsed = Clock::now() - begin;
         // The dialog's requests are known from the write and read lists: 136 and 135.
-        const std::size_t requests = direction == Direction::Write ? 136U : 135U;
+        const std::size_t requests = &kind == &Operations::write ? 136U : 135U;
         return {dialog.result(), elapsed, requests, tracedBytes(trace.str())};
     }
 
     // Writes a full setup, reads it back into a record of defaults and compares.
     void roundTrip() {
         SetupRecord written = fullSetup();
-        saved = transfer(written, Direction::Write);
+        saved = transfer(written, Operations::write);
         ASSERT_EQ(saved.result, Result::Completed);
 
         SetupRecord read;
-        loaded = transfer(read, Direction::Read);
+        loaded = transfer(read, Operations::read);
         ASSERT_EQ(loaded.result, Result::Completed);
         EXPECT_EQ(read, fullSetup());
     }
@@ -129,9 +130,10 @@ protected:
 
     std::ostringstream trace;
     std::unique_ptr<SimulatorProcess> sim;
-    InstrumentSession session{FrameTrace(trace)};
-    SessionPort port{session};
-    SessionDriver driver{session, port, nullptr};
+    SessionLine line{FrameTrace(trace)};
+    InstrumentSession& session = line.session();
+    SessionPort& port = line.port();
+    SessionDriver driver{line, nullptr};
     const ModuleCatalogue catalogue{""};
     DeviceInfo info;
     TransferRun saved{};

@@ -1,6 +1,6 @@
 #include "config/SetupDigest.h"
 #include "device/Registers.h"
-#include "operations/InstrumentOperation.h"
+#include "operations/OperationRunner.h"
 #include "support/InMemoryLine.h"
 #include "support/TransferRequest.h"
 
@@ -36,9 +36,9 @@ protected:
     // Runs the comparison to its end, answering each request as it comes; every request sent is
     // kept in requests.
     OperationOutcome compare() {
-        OperationRequest request = transferRequest(OperationRequest::Kind::Compare, setup, info);
+        OperationRequest request = transferRequest(Operations::compare, setup, info);
         request.setupFile = "ward4.prp";
-        InstrumentOperation operation(session, request, ModuleCatalogue(""));
+        OperationRunner operation(session, request, catalogue, {});
         operation.start(now);
         while (!operation.finished()) {
             for (Bytes sent = instrument.nextRequest(); !sent.empty();
@@ -55,6 +55,7 @@ protected:
         return operation.outcome();
     }
 
+    const ModuleCatalogue catalogue{""};
     InstrumentSession session{FrameTrace()};
     InstrumentInMemory instrument{session};
     InstrumentSession::TimePoint now = InstrumentSession::TimePoint{} + 1h;

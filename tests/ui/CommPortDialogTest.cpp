@@ -212,6 +212,7 @@ protected:
             },
             [this] {
                 ++released;
+                return std::string();
             }};
     }
 
@@ -232,6 +233,28 @@ TEST_F(FindTheInstrument, ChecksTheComNumberThatStandsForTheAnsweringPort) {
                           .arg(QString::fromStdString(instrument.terminalPath())));
     EXPECT_EQ(dialog.chosenPort(), 6);
     EXPECT_TRUE(dialog.changedDevices().empty());
+    EXPECT_EQ(released, 1);
+}
+
+// The program's own port, a pseudo-terminal that the list of this computer's ports leaves out,
+// is let go of and asked first.
+TEST_F(FindTheInstrument, AsksThePortTheProgramHolds) {
+    CommPortDialog dialog(nullptr, 1,
+                          {[this](int comNumber) {
+                               return comNumber == 1 ? instrument.terminalPath()
+                                                     : fakeDevice(comNumber);
+                           },
+                           [this] { return std::vector{portAt(silent.slavePath())}; },
+                           [this] {
+                               ++released;
+                               return instrument.terminalPath();
+                           }});
+
+    const QString result = search(dialog);
+
+    EXPECT_EQ(result, QString("Zentiq 00012345 found on %1, COMM 1.")
+                          .arg(QString::fromStdString(instrument.terminalPath())));
+    EXPECT_EQ(dialog.chosenPort(), 1);
     EXPECT_EQ(released, 1);
 }
 

@@ -21,9 +21,10 @@ protected:
     }
 
     PseudoTerminal terminal;
-    InstrumentSession session{FrameTrace()};
-    SessionPort port{session};
-    SessionDriver driver{session, port, nullptr};
+    SessionLine line;
+    InstrumentSession& session = line.session();
+    SessionPort& port = line.port();
+    SessionDriver driver{line, nullptr};
 };
 
 TEST_F(SessionDriverTest, AReplyInPiecesIsTakenOnceCompleteAsItsBytesArrive) {

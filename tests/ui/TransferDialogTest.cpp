@@ -1,7 +1,7 @@
 #include "ui/TransferDialog.h"
 
 #include "device/DeviceInfo.h"
-#include "device/SessionPort.h"
+#include "device/SessionLine.h"
 #include "setup/KeyValueFile.h"
 #include "setup/SetupRecord.h"
 #include "support/Closings.h"
@@ -23,8 +23,8 @@
 namespace {
 
 using Result = OperationOutcome::Result;
-constexpr auto kWrite = OperationRequest::Kind::Write;
-constexpr auto kRead = OperationRequest::Kind::Read;
+const OperationKind& kWrite = Operations::write;
+const OperationKind& kRead = Operations::read;
 
 // The simulator on a pseudo-terminal and the program's session with it, on a clock twenty times
 // faster than real time and woken every 5 ms, so that time-outs come twenty times sooner.
@@ -36,7 +36,7 @@ protected:
         sim = std::make_unique<SimulatorProcess>(arguments);
         const std::string path = sim->terminalPath();
         ASSERT_FALSE(path.empty());
-        port.open(path);
+        line.open(path);
         QObject::connect(&wakeUp, &QTimer::timeout, &driver, &SessionDriver::wake);
         wakeUp.start(5);
         info.serialText = "00001234";
@@ -59,10 +59,13 @@ protected:
     };
 
     // Runs the dialog modally; act, when given, runs on it once it is open.
-    Run transfer(SetupRecord& record, OperationRequest::Kind kind,
+    Run transfer(SetupRecord& record, const OperationKind& kind,
                  std::function<void(QWidget&)> act = nullptr, int actAfterMs = 0) {
-        InstrumentOperation operation(session, transferRequest(kind, record, info), catalogue);
-        TransferDialog dialog(nullptr, operation, driver);
+        OperationRunner operation(line.session(), transferRequest(kind, record, info), catalogue,
+                                  {});
+        operation.start(driver.now());
+        driver.wake();
+        TransferDialog dialog(nullptr, operation);
         Run run{};
         auto* bar = dialog.findChild<QProgressBar*>("transferProgress");
         EXPECT_NE(bar, nullptr);
@@ -83,10 +86,9 @@ protected:
 
     QTemporaryDir folder;
     std::unique_ptr<SimulatorProcess> sim;
-    InstrumentSession session;
-    SessionPort port{session};
+    SessionLine line;
     TestClock clock{20};
-    SessionDriver driver{session, port, nullptr, clock.function()};
+    SessionDriver driver{line, nullptr, clock.function()};
     const ModuleCatalogue catalogue{""};
     QTimer wakeUp;
     DeviceInfo info;
@@ -143,10 +145,10 @@ TEST_F(TransferDialogTest, CancelEscapeAndTheCloseBoxEndTheTransferAtOnce) {
 TEST_F(TransferDialogTest, ATransferOnALineThatHasHungUpEndsAtOnceWithTheFailure) {
     start();
     sim.reset(); // the adapter pulled out
-    ASSERT_TRUE(QTest::qWaitFor([this] { return session.hungUp(); }, 5000));
-    for (const auto kind : {kWrite, kRead}) {
+    ASSERT_TRUE(QTest::qWaitFor([this] { return line.session().hungUp(); }, 5000));
+    for (const OperationKind* kind : {&kWrite, &kRead}) {
         SetupRecord record = sampleSetup();
-        const Run run = transfer(record, kind);
+        const Run run = transfer(record, *kind);
         EXPECT_EQ(run.result, Result::Failed);
         EXPECT_EQ(run.exitCode, 239);
     }
