@@ -2,7 +2,7 @@
 
 #include "cli/CommandTable.h"
 #include "device/PortError.h"
-#include "device/SerialNumberText.h"
+#include "device/SerialNumber.h"
 #include "setup/SetupFile.h"
 
 #include <algorithm>

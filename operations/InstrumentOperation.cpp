@@ -1,7 +1,7 @@
 #include "operations/InstrumentOperation.h"
 
-#include "device/FailureTexts.h"
 #include "operations/InstrumentInfo.h"
+#include "operations/OperationTexts.h"
 #include "operations/TransferRecord.h"
 #include "setup/Failure.h"
 
@@ -202,7 +202,9 @@ void InstrumentOperation::compareReadBack() {
     }
     // A save the instrument did not keep is a failed save; its detail names the fields.
     const std::string reason = verifyFailedText(notKept);
-    setFailure({kTransferErrorText, reason + "\n" + differencesText(outcome_.differences), reason});
+    setFailure({kTransferErrorText,
+                reason + "\n" + differencesText(outcome_.differences, "here", "in the instrument"),
+                reason});
 }
 
 void InstrumentOperation::keepReadSetup() {

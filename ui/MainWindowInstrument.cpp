@@ -33,18 +33,20 @@ void MainWindow::showPollOutcome(const IdentificationPoll::Outcome& outcome) {
         takeInstrument(identity);
         setConnected(true);
         break;
-    case IdentificationPoll::Event::IdentityRefreshed:
-        document.instrumentSerial = identity.serialText;
+    case IdentificationPoll::Event::IdentityRefreshed: {
         // The cable went to another instrument, or the port changed, without the 11 silent
         // seconds that would have lost the first one.
-        if (devicePanel->isAnotherInstrument(identity.serialText))
+        const bool another = devicePanel->isAnotherInstrument(identity.serialText);
+        document.instrumentSerial = identity.serialText;
+        if (another)
             takeInstrument(identity);
         else
             devicePanel->setFirmwareText(identity.firmwareText());
         break;
+    }
     case IdentificationPoll::Event::InstrumentLost:
         setConnected(false);
-        devicePanel->setSerialText(std::string(kNotConnectedText));
+        devicePanel->showNotConnected();
         break;
     case IdentificationPoll::Event::None:
         break;
@@ -110,10 +112,8 @@ OperationOutcome MainWindow::runOperation(OperationRequest::Kind kind) {
     TransferDialog dialog(this, operation, *driver);
     dialog.exec();
     const OperationOutcome& outcome = operation.outcome();
-    if (!outcome.rows.empty() && !outcome.rows.front().serialAfter.empty()) {
+    if (!outcome.rows.empty() && !outcome.rows.front().serialAfter.empty())
         document.instrumentSerial = outcome.rows.front().serialAfter;
-        devicePanel->instrumentHolds(document.instrumentSerial);
-    }
     if (outcome.failure)
         showWarning(this, tr(outcome.failure->text.c_str()),
                     QString::fromLocal8Bit(outcome.failure->detail));
