@@ -4,7 +4,6 @@
 #include "cli/InstrumentJob.h"
 #include "cli/OutputFormats.h"
 #include "config/SetupDigest.h"
-#include "setup/Failure.h"
 #include "setup/KeyValueFile.h"
 #include "setup/SetupFields.h"
 #include "setup/SetupFile.h"
