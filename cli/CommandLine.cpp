@@ -3,14 +3,13 @@
 #include "arguments/ArgumentReader.h"
 #include "cli/CommandTable.h"
 #include "cli/OutputFormats.h"
+#include "device/SerialNumber.h"
 #include "setup/Failure.h"
 
 #include <cstdlib>
 #include <vector>
 
 namespace {
-
-constexpr std::uint32_t kHighestSerial = 99'999'999;
 
 void expectNoMore(std::span<const std::string_view> arguments, std::size_t count) {
     if (arguments.size() > count)
@@ -43,9 +42,10 @@ void checkPorts(const Invocation& invocation) {
         if (invocation.allPorts)
             throw UsageError{"--serial-from numbers the ports in the order named, which "
                              "--all does not give"};
-        if (*invocation.firstSerial + named - 1 > kHighestSerial)
+        if (*invocation.firstSerial + named - 1 > kLastSerialNumber)
             throw UsageError{"--serial-from " + std::to_string(*invocation.firstSerial) +
-                             " runs past 99999999 for " + std::to_string(named) + " instruments"};
+                             " runs past " + std::to_string(kLastSerialNumber) + " for " +
+                             std::to_string(named) + " instruments"};
     }
     if (invocation.command->writesFileForEachInstrument() && invocation.isBatch() &&
         invocation.file.find(kSerialPlaceholder) == std::string::npos)

@@ -2,6 +2,7 @@
 
 #include "config/ComPorts.h"
 #include "config/HistoryTime.h"
+#include "device/SerialNumber.h"
 #include "device/SessionTiming.h"
 
 #include <algorithm>
@@ -13,7 +14,6 @@ namespace {
 
 constexpr double kLongestWaitSeconds = 3600;
 constexpr int kHighestModuleType = 255; // the instrument reports its module type in one byte
-constexpr std::size_t kSerialDigits = 8;
 
 // The whole text as a whole number from minimum to maximum.
 int wholeNumber(std::string_view text, int minimum, int maximum, std::string_view option) {
@@ -36,12 +36,12 @@ std::chrono::milliseconds waitTime(std::string_view text) {
     return std::chrono::milliseconds(std::lround(seconds * 1000));
 }
 
-std::string serialDigits(std::string_view text, std::string_view option) {
-    if (text.empty() || text.size() > kSerialDigits ||
-        !std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; }))
+std::uint32_t serialNumber(std::string_view text, std::string_view option) {
+    const std::optional<std::uint32_t> number = parseSerialNumber(text);
+    if (!number)
         throw UsageError{std::string(option) + " takes a serial number of 1 to 8 digits, not '" +
                          std::string(text) + "'"};
-    return std::string(text);
+    return *number;
 }
 
 UserTimeSpan userTime(std::string_view text, std::string_view option) {
@@ -99,7 +99,8 @@ constexpr OptionRow kPdf{{"--pdf", "", "OUT"},
 
 constexpr OptionRow kSerial{{"--serial", "", "DIGITS"},
                             [](Invocation& invocation, std::string_view value) {
-                                invocation.serialText = serialDigits(value, "--serial");
+                                serialNumber(value, "--serial");
+                                invocation.serialText = value;
                             },
                             "write this serial number (1 to 8 digits, written as eight: 42 is\n"
                             "00000042); one instrument only"};
@@ -113,8 +114,7 @@ constexpr OptionRow kNextSerial{
 constexpr OptionRow kSerialFrom{
     {"--serial-from", "", "DIGITS"},
     [](Invocation& invocation, std::string_view value) {
-        invocation.firstSerial =
-            static_cast<std::uint32_t>(std::stoul(serialDigits(value, "--serial-from")));
+        invocation.firstSerial = serialNumber(value, "--serial-from");
     },
     "number the instruments DIGITS, DIGITS+1, ... in the order their ports\n"
     "were named (not with --all)"};
@@ -390,6 +390,7 @@ instrument now holds.
 frequency, the good and poor limits in kilohms, the failure criterion and response, the
 start-up mode and the shut-off time, then the leads that have a name (other than blanks) or
 are skipped, and how many others there are. Codes out of range show as the window shows them.
+A file in which no setup key is found is refused, as write refuses it.
 )",
         .options = kShowOptions,
         .positionals = kFilePositionals,

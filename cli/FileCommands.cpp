@@ -4,7 +4,6 @@
 #include "cli/InstrumentJob.h"
 #include "cli/OutputFormats.h"
 #include "config/SetupDigest.h"
-#include "setup/Failure.h"
 #include "setup/KeyValueFile.h"
 #include "setup/SetupFields.h"
 #include "setup/SetupFile.h"
@@ -17,69 +16,16 @@
 
 namespace {
 
-bool holdsSetupKey(const KeyValueText& content) {
-    return std::ranges::any_of(setupEntries(SetupRecord{}), [&content](const auto& entry) {
-        return content.getValue(entry.first).has_value();
-    });
-}
-
 KeyValueText contentOf(const std::string& path) {
     if (path == "-")
         return KeyValueText(std::string{std::istreambuf_iterator<char>(std::cin), {}});
     return readKeyValueFile(path);
 }
 
-std::string missingSettingsText(const std::string& path, const KeyValueText& content) {
-    const SetupRecord defaults;
-    std::string missing;
-    int count = 0;
-    for (const SetupField& field : kSetupFields) {
-        if (content.getValue(field.key))
-            continue;
-        missing += std::string(count++ == 0 ? "" : ", ") + std::string(field.key) + " (" +
-                   std::string(field.label) + " " + field.valueText(defaults) +
-                   std::string(field.unit) + ")";
-    }
-    if (count == 0)
-        return {};
-    return terminalSafe(path) + " lacks " + std::to_string(count) +
-           (count == 1 ? " setting, whose default goes in: "
-                       : " settings, whose defaults go in: ") +
-           missing + ".";
-}
-
-SetupRecord setupIn(const KeyValueText& content) {
-    SetupRecord record;
-    readSetup(record, content);
-    record.normalizeCodes();
-    return record;
-}
-
 } // namespace
 
-SetupRecord readExistingSetupFile(const std::string& path) {
-    return setupIn(contentOf(path));
-}
-
 SetupToWrite readSetupFileToWrite(const std::string& path) {
-    const KeyValueText content = contentOf(path);
-    if (!holdsSetupKey(content))
-        throw Failure(terminalSafe(path) + " is not a setup file: it holds no setup key.");
-    return {setupIn(content), missingSettingsText(path, content)};
-}
-
-SetupRecord readSetupFileHoldingSetup(const std::string& path) {
-    return readSetupFileToWrite(path).setup;
-}
-
-std::string differenceLines(const std::vector<SetupDifference>& differences,
-                            std::string_view expectedPlace, std::string_view foundPlace,
-                            std::string_view indent) {
-    std::string text;
-    for (const SetupDifference& difference : differences)
-        text += std::string(indent) +
-                terminalSafe(differenceLine(difference, expectedPlace, foundPlace)) + "\n";
-    return text;
+    return setupToWrite(contentOf(path), terminalSafe(path));
 }
 
 std::vector<std::string> differencesJson(const std::vector<SetupDifference>& differences,
@@ -172,12 +118,12 @@ std::string setupJson(const SetupRecord& record) {
 
 int showSetupFile(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
+    const SetupRecord record = readSetupFileToWrite(invocation.file).setup;
     if (invocation.pdf) {
         SetupSheetOutput sheet(*invocation.pdf, context.out);
-        sheet.write(setupSheetOf(readExistingSetupFile(invocation.file), invocation.file));
+        sheet.write(setupSheetOf(record, invocation.file));
         return kExitSuccess;
     }
-    const SetupRecord record = readExistingSetupFile(invocation.file);
     if (invocation.digest)
         context.out << setupDigest(record) << '\n';
     else
@@ -190,7 +136,7 @@ namespace {
 // Two files each hold all of their leads.
 int compareFiles(const CommandContext& context, const SetupRecord& first) {
     const Invocation& invocation = context.invocation;
-    const SetupRecord second = readSetupFileHoldingSetup(invocation.secondFile);
+    const SetupRecord second = readSetupFileToWrite(invocation.secondFile).setup;
     const std::vector<SetupDifference> differences =
         setupDifferences(first, second, SetupRecord::kMaxLeads);
     if (invocation.json)
@@ -203,15 +149,15 @@ int compareFiles(const CommandContext& context, const SetupRecord& first) {
                            .text()
                     << '\n';
     else if (!invocation.quiet)
-        context.out << differenceLines(differences, inFile(invocation.file),
-                                       inFile(invocation.secondFile));
+        context.out << terminalSafeLines(
+            differencesText(differences, inFile(invocation.file), inFile(invocation.secondFile)));
     return differences.empty() ? kExitSuccess : kExitDiffers;
 }
 
 } // namespace
 
 int diffSetups(const CommandContext& context) {
-    const SetupRecord setup = readSetupFileHoldingSetup(context.invocation.file);
+    const SetupRecord setup = readSetupFileToWrite(context.invocation.file).setup;
     if (!context.invocation.secondFile.empty())
         return compareFiles(context, setup);
     return compareWithInstruments(context, setup);

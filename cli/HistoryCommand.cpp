@@ -2,8 +2,7 @@
 #include "cli/OutputFormats.h"
 #include "config/HistoryTime.h"
 #include "config/TransferHistory.h"
-#include "device/DeviceInfo.h"
-#include "device/SerialNumberText.h"
+#include "device/SerialNumber.h"
 #include "setup/Failure.h"
 
 #include <algorithm>
@@ -14,9 +13,8 @@ namespace {
 
 // A serial number typed as digits stands for the eight-digit one an instrument reports.
 std::string serialWanted(const std::string& typed) {
-    const bool digits = !typed.empty() && typed.size() <= kSerialTextWidth &&
-                        std::ranges::all_of(typed, [](char c) { return c >= '0' && c <= '9'; });
-    return digits ? normalizedSerialText(typed) : typed;
+    const std::optional<std::uint32_t> number = parseSerialNumber(typed);
+    return number ? serialNumberText(*number) : typed;
 }
 
 bool isWanted(const TransferRow& row, const Invocation& invocation) {

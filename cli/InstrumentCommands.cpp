@@ -4,7 +4,7 @@
 #include "cli/OutputFormats.h"
 #include "config/ComPorts.h"
 #include "device/InstrumentFinder.h"
-#include "device/SerialNumberText.h"
+#include "device/SerialNumber.h"
 #include "device/SerialPortDiscovery.h"
 #include "operations/InstrumentInfo.h"
 #include "setup/Failure.h"
@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -90,12 +89,6 @@ std::vector<std::string> devicePaths(const CommandContext& context) {
     for (const int comNumber : invocation.comNumbers)
         paths.push_back(context.settings.commDevice(comNumber));
     return paths;
-}
-
-std::string serialNumberText(std::uint32_t number) {
-    std::array<char, 16> text{};
-    std::snprintf(text.data(), text.size(), "%08u", number);
-    return text.data();
 }
 
 // One job for each port, with what the command line asks of it.

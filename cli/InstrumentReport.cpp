@@ -2,6 +2,7 @@
 #include "cli/InstrumentJob.h"
 #include "cli/OutputFormats.h"
 #include "device/DeviceInfo.h"
+#include "operations/SetupComparison.h"
 
 #include <algorithm>
 
@@ -43,8 +44,8 @@ std::string differenceCount(std::size_t count) {
 }
 
 std::string comparedLines(const InstrumentJob& job, std::string_view indent = {}) {
-    return differenceLines(job.outcome().differences, inFile(job.request().setupFile),
-                           "in the instrument", indent);
+    return terminalSafeLines(differencesText(
+        job.outcome().differences, inFile(job.request().setupFile), "in the instrument", indent));
 }
 
 std::string serialOf(const InstrumentJob& job) {

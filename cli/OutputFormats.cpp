@@ -12,15 +12,25 @@ std::string padded(std::string text, std::size_t width) {
     return text;
 }
 
+namespace {
+
+bool isControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || (byte >= 0x7F && byte <= 0x9F);
+}
+
+} // namespace
+
 std::string terminalSafe(std::string_view text) {
     std::string safe(text);
+    std::ranges::replace_if(safe, isControl, '?');
+    return safe;
+}
+
+std::string terminalSafeLines(std::string_view text) {
+    std::string safe(text);
     std::ranges::replace_if(
-        safe,
-        [](char c) {
-            const auto byte = static_cast<unsigned char>(c);
-            return byte < 0x20 || (byte >= 0x7F && byte <= 0x9F);
-        },
-        '?');
+        safe, [](char c) { return c != '\n' && isControl(c); }, '?');
     return safe;
 }
 

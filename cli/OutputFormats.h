@@ -14,6 +14,8 @@ std::string padded(std::string text, std::size_t width);
 // serial number may hold any byte, and control bytes (C0, DEL, C1) would act on the terminal
 // instead of showing. Each becomes a '?', so columns keep their widths.
 std::string terminalSafe(std::string_view text);
+// terminalSafe for a text of whole lines, each ending in "\n".
+std::string terminalSafeLines(std::string_view text);
 
 // Latin-1 text from a setup file, the instrument or the module catalogue, terminalSafe, in the
 // encoding of the terminal's locale (LC_CTYPE): "\xC4rm" prints as "Ärm" in a UTF-8 terminal. A

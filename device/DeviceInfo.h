@@ -1,14 +1,9 @@
 #pragma once
 
+#include "device/SerialNumber.h"
+
 #include <cstdint>
 #include <string>
-#include <string_view>
-
-// Serial numbers are at most this many characters in the window and on the wire.
-inline constexpr std::size_t kSerialTextWidth = 8;
-
-// What the serial number shows, and a save writes, while no instrument has answered.
-inline constexpr std::string_view kNotConnectedText = "Not Connected";
 
 // The instrument a transfer is done with, as the window's Device Information shows it and a
 // save to the instrument writes it: the serial number as typed or reported, the module type, the
@@ -16,7 +11,7 @@ inline constexpr std::string_view kNotConnectedText = "Not Connected";
 // instrument does not report it). What the instrument reports of itself is DeviceIdentity
 // (Registers.h).
 struct DeviceInfo {
-    std::string serialText{kNotConnectedText};
+    std::string serialText;
     std::int32_t moduleType = 0; // 0 = none
     std::string firmwareText;    // "%d.%d"
     std::uint8_t leadCount = 0;  // of the current module type, at most 128

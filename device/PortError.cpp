@@ -1,6 +1,5 @@
 #include "device/PortError.h"
 
-#include "device/FailureTexts.h"
 #include "device/PortAccess.h"
 
 #include <utility>
@@ -8,7 +7,7 @@
 namespace {
 
 std::string lineOf(const std::string& reason, const std::string& accessHint) {
-    std::string line = std::string(kPortNotAvailableText) + " " + reason + ".";
+    std::string line = reason + ".";
     if (!accessHint.empty())
         line += " " + accessHint;
     return line;

@@ -4,8 +4,8 @@
 
 #include <string>
 
-// A serial port that would not open. what() is the one line a terminal shows: the designed
-// message, the system's reason and, for a device this user may not open, what to do about it.
+// A serial port that would not open. what() says why in one line: the system's reason and, for a
+// device this user may not open, what to do about it.
 class PortError : public Failure {
 public:
     // reason: "<device path>: <the system's reason>".

@@ -1,6 +1,6 @@
 #include "operations/InstrumentInfo.h"
 
-#include "device/SerialNumberText.h"
+#include "device/SerialNumber.h"
 #include "setup/Failure.h"
 
 #include <algorithm>
@@ -19,10 +19,6 @@ std::string catalogueWhereabouts(const ModuleCatalogue& catalogue) {
         separator = ", ";
     }
     return looked;
-}
-
-bool isNumber(std::string_view text) {
-    return !text.empty() && std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; });
 }
 
 } // namespace
@@ -53,12 +49,11 @@ std::string serialToWrite(const std::string& current, const std::optional<std::s
         return *chosen;
     if (!next)
         return current;
-    if (!isNumber(current))
+    if (!parseSerialNumber(current))
         throw Failure("The serial number " + current +
-                      " is not a number: --next-serial cannot count on from it.");
+                      " is not a number: no next one can be counted on from it.");
     const std::optional<std::string> following = nextSerialText(current);
     if (!following)
-        throw Failure("The serial numbers have run out: " + current +
-                      " is the last one of 8 digits.");
+        throw SerialNumbersRunOut(current);
     return *following;
 }

@@ -24,7 +24,7 @@ ModuleCatalogue::Module moduleToUse(const ModuleCatalogue& catalogue,
 
 // The serial number a write puts into an instrument that holds current: chosen when given, the
 // next one when asked for, else its own.
-// Throws Failure for the next one when current is no number or the series has run out of
-// digits.
+// Throws Failure for the next one when current is no number, SerialNumbersRunOut when the series
+// has run out of digits.
 std::string serialToWrite(const std::string& current, const std::optional<std::string>& chosen,
                           bool next);

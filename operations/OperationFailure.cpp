@@ -1,6 +1,6 @@
 #include "operations/OperationFailure.h"
 
-#include "device/FailureTexts.h"
+#include "operations/OperationTexts.h"
 
 #include <array>
 #include <cstdio>
@@ -17,7 +17,8 @@ std::string secondsText(std::chrono::milliseconds wait) {
 } // namespace
 
 OperationFailure portFailure(const PortError& error) {
-    OperationFailure failure{kPortNotAvailableText, error.reason(), error.what()};
+    OperationFailure failure{kPortNotAvailableText, error.reason(),
+                             std::string(kPortNotAvailableText) + " " + error.what()};
     if (!error.accessHint().empty())
         failure.detail += "\n\n" + error.accessHint();
     return failure;

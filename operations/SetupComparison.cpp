@@ -73,10 +73,12 @@ std::string differenceLine(const SetupDifference& difference, std::string_view e
            std::string(foundPlace);
 }
 
-std::string differencesText(const std::vector<SetupDifference>& differences) {
+std::string differencesText(const std::vector<SetupDifference>& differences,
+                            std::string_view expectedPlace, std::string_view foundPlace,
+                            std::string_view indent) {
     std::string text;
     for (const SetupDifference& difference : differences)
-        text += differenceLine(difference, "here", "in the instrument") + "\n";
+        text += std::string(indent) + differenceLine(difference, expectedPlace, foundPlace) + "\n";
     return text;
 }
 

@@ -34,8 +34,11 @@ std::vector<SetupDifference> setupDifferences(const SetupRecord& expected, const
 // "Lead 5 name: "ARM     " here, "LEG     " in the instrument", the places as given.
 std::string differenceLine(const SetupDifference& difference, std::string_view expectedPlace,
                            std::string_view foundPlace);
-// One differenceLine a line, with the places of a verify.
-std::string differencesText(const std::vector<SetupDifference>& differences);
+// One differenceLine a line, each after indent: "here" and "in the instrument" in the window,
+// "in ward4.prp" and "in the instrument" from the command line.
+std::string differencesText(const std::vector<SetupDifference>& differences,
+                            std::string_view expectedPlace, std::string_view foundPlace,
+                            std::string_view indent = {});
 
 // Compares what a write of record and info sent, register by register and the identity
 // included, with what was read back from the instrument afterwards: the registers whose content

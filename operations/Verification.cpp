@@ -1,6 +1,6 @@
 #include "operations/Verification.h"
 
-#include "device/FailureTexts.h"
+#include "operations/OperationTexts.h"
 
 #include <string>
 
@@ -45,9 +45,11 @@ Verification verifyWritten(const SetupRecord& written, const DeviceInfo& written
         }
         reason += ".";
     }
-    const std::string detail = verification.differences.empty()
-                                   ? reason
-                                   : "Verify failed.\n" + differencesText(verification.differences);
+    const std::string detail =
+        verification.differences.empty()
+            ? reason
+            : "Verify failed.\n" +
+                  differencesText(verification.differences, "here", "in the instrument");
     verification.failure = OperationFailure{kTransferErrorText, detail, reason};
     return verification;
 }

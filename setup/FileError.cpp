@@ -1,12 +1,9 @@
 #include "setup/FileError.h"
 
 #include <cerrno>
-#include <string_view>
 #include <utility>
 
 namespace {
-
-constexpr std::string_view kPathMark = "%1";
 
 FileError::Cause causeOfErrno(int error) {
     switch (error) {
@@ -32,16 +29,10 @@ FileError::Cause causeOfErrno(int error) {
     }
 }
 
-std::string standardText(FileError::Cause cause, const std::string& path) {
-    std::string text = FileError::standardTextPattern(cause);
-    text.replace(text.find(kPathMark), kPathMark.size(), path);
-    return text;
-}
-
 } // namespace
 
 FileError::FileError(Cause cause, std::string path)
-    : Failure(standardText(cause, path))
+    : Failure(filledPattern(standardTextPattern(cause), path))
     , cause_(cause)
     , path_(std::move(path)) {}
 

@@ -3,6 +3,7 @@
 #include "setup/DecimalText.h"
 #include "setup/FileError.h"
 #include "setup/KeyValueFile.h"
+#include "setup/NotASetupFile.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -18,6 +19,26 @@ std::string leadKey(std::string_view stem, int lead) {
 
 constexpr std::string_view kLeadName = "LEADNAME";
 constexpr std::string_view kLeadSkip = "LEADSKIP";
+
+// The settings a file lacks, whose defaults go in; empty when it holds them all.
+std::string missingSettingsText(const std::string& name, const KeyValueText& content) {
+    const SetupRecord defaults;
+    std::string missing;
+    int count = 0;
+    for (const SetupField& field : kSetupFields) {
+        if (content.getValue(field.key))
+            continue;
+        missing += std::string(count++ == 0 ? "" : ", ") + std::string(field.key) + " (" +
+                   std::string(field.label) + " " + field.valueText(defaults) +
+                   std::string(field.unit) + ")";
+    }
+    if (count == 0)
+        return {};
+    return name + " lacks " + std::to_string(count) +
+           (count == 1 ? " setting, whose default goes in: "
+                       : " settings, whose defaults go in: ") +
+           missing + ".";
+}
 
 } // namespace
 
@@ -56,16 +77,25 @@ std::string newSetupFileText(const SetupRecord& record) {
     return content.text();
 }
 
-void readSetup(SetupRecord& record, const KeyValueText& content) {
+bool readSetup(SetupRecord& record, const KeyValueText& content) {
+    bool found = false;
     for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead) {
-        if (const auto name = content.getValue(leadKey(kLeadName, lead)))
+        if (const auto name = content.getValue(leadKey(kLeadName, lead))) {
             record.leadName[lead] = *name;
-        if (const auto skip = content.getValue(leadKey(kLeadSkip, lead)))
+            found = true;
+        }
+        if (const auto skip = content.getValue(leadKey(kLeadSkip, lead))) {
             record.leadSkip[lead] = skip->starts_with('1');
+            found = true;
+        }
     }
-    for (const SetupField& field : kSetupFields)
-        if (const auto value = content.getValue(field.key))
+    for (const SetupField& field : kSetupFields) {
+        if (const auto value = content.getValue(field.key)) {
             field.store(record, parseDecimal(*value));
+            found = true;
+        }
+    }
+    return found;
 }
 
 void writeSetupFile(const SetupRecord& record, const std::string& path) {
@@ -75,5 +105,15 @@ void writeSetupFile(const SetupRecord& record, const std::string& path) {
 }
 
 void readSetupFile(SetupRecord& record, const std::string& path) {
-    readSetup(record, readKeyValueFile(path));
+    if (!readSetup(record, readKeyValueFile(path)))
+        throw NotASetupFile(path);
+}
+
+SetupToWrite setupToWrite(const KeyValueText& content, const std::string& name) {
+    SetupToWrite toWrite;
+    if (!readSetup(toWrite.setup, content))
+        throw NotASetupFile(name);
+    toWrite.setup.normalizeCodes();
+    toWrite.missingSettings = missingSettingsText(name, content);
+    return toWrite;
 }

@@ -1,6 +1,6 @@
 #include "ui/DeviceInfoGroup.h"
 
-#include "device/SerialNumberText.h"
+#include "device/SerialNumber.h"
 #include "operations/InstrumentInfo.h"
 #include "ui/EditCommit.h"
 #include "ui/Latin1Text.h"
@@ -32,12 +32,13 @@ QLabel* captionFor(QWidget* buddy, const QString& text) {
 
 } // namespace
 
-DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
+DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, SetupDocument& document)
     : QGroupBox(tr("Device Information"), parent)
-    , info(info)
+    , info(document.info)
     , moduleList(new NamedComboBox(this))
     , serialEdit(new QLineEdit(this))
-    , firmwareLabel(new QLabel(this)) {
+    , firmwareLabel(new QLabel(this))
+    , instrumentSerial(document.instrumentSerial) {
     setObjectName("deviceGroup");
     moduleList->setObjectName("moduleList");
     moduleList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -75,7 +76,7 @@ DeviceInfoGroup::DeviceInfoGroup(QWidget* parent, DeviceInfo& info)
     connect(moduleList, &QComboBox::activated, this, &DeviceInfoGroup::moduleActivated);
     connect(increment, &QPushButton::clicked, this, &DeviceInfoGroup::incrementSerialNumber);
     connect(connectionSetup, &QPushButton::clicked, this, &DeviceInfoGroup::connectionSetupClicked);
-    showSerialText();
+    showNotConnected();
 }
 
 QWidget* DeviceInfoGroup::buildCatalogueNotice() {
@@ -144,13 +145,8 @@ void DeviceInfoGroup::showInstrument(const DeviceIdentity& identity,
         info.serialText = identity.serialText;
         info.firmwareText = identity.firmwareText();
     }
-    instrumentSerial = identity.serialText;
     showSerialText();
     setFirmwareText(info.firmwareText);
-}
-
-void DeviceInfoGroup::instrumentHolds(const std::string& serialText) {
-    instrumentSerial = serialText;
 }
 
 bool DeviceInfoGroup::isAnotherInstrument(const std::string& serialText) const {
@@ -169,6 +165,10 @@ void DeviceInfoGroup::showSerialText() {
 void DeviceInfoGroup::setSerialText(const std::string& text) {
     info.serialText = text;
     showSerialText();
+}
+
+void DeviceInfoGroup::showNotConnected() {
+    setSerialText(tr("Not Connected").toLatin1().toStdString());
 }
 
 void DeviceInfoGroup::setFirmwareText(const std::string& text) {
@@ -198,8 +198,8 @@ void DeviceInfoGroup::incrementSerialNumber() {
     if (const std::optional<std::string> next = nextSerialText(info.serialText))
         setSerialText(*next);
     else
-        showWarning(this, tr("The serial numbers have run out: %1 is the last one of 8 digits.")
-                              .arg(QString::fromLatin1(info.serialText)));
+        showWarning(
+            this, tr(SerialNumbersRunOut::kTextPattern).arg(QString::fromLatin1(info.serialText)));
 }
 
 #include "moc_DeviceInfoGroup.cpp"

@@ -91,7 +91,7 @@ MainWindow::~MainWindow() {
 QLayout* MainWindow::buildLayout() {
     grid = new LeadGrid(this, document.record, document.info);
     options = new OptionGroups(this, document.record);
-    devicePanel = new DeviceInfoGroup(this, document.info);
+    devicePanel = new DeviceInfoGroup(this, document);
     connect(devicePanel, &DeviceInfoGroup::moduleChosen, this, &MainWindow::selectModuleType);
     connect(devicePanel, &DeviceInfoGroup::connectionSetupClicked, this,
             [this] { runPortDialog(false); });

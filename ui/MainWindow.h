@@ -60,10 +60,11 @@ public:
     // Whether the setup, with what the edits hold, differs from the one last loaded or saved.
     bool setupChanged();
     // The setup file commands without their file dialogs. Throw FileError when the file cannot
-    // be opened or fails midway.
+    // be opened or fails midway; a load throws NotASetupFile for a file without a setup key.
     void loadSetupFile(const std::string& path);
     // Loads a setup file as the Load From command does once its file is chosen: a file that
-    // cannot be read is reported in a warning and the setup stays as it was.
+    // cannot be read or holds no setup key is reported in a warning, and the setup and its
+    // file name stay as they were.
     void openSetupFile(const std::string& path);
     void saveSetupFile(const std::string& path);
     // Makes a module type current, as choosing it in the list does; false when the catalogue

@@ -1,4 +1,5 @@
 #include "setup/FileError.h"
+#include "setup/NotASetupFile.h"
 #include "setup/SetupFile.h"
 #include "ui/LeadGrid.h"
 #include "ui/MainWindow.h"
@@ -19,6 +20,9 @@ void MainWindow::reportFileError(const std::function<void()>& fileWork) {
         fileWork();
     } catch (const FileError& error) {
         showFileError(this, error);
+    } catch (const NotASetupFile& refused) {
+        showWarning(this,
+                    tr(NotASetupFile::kTextPattern).arg(QFile::decodeName(refused.path().c_str())));
     }
 }
 

@@ -22,18 +22,20 @@ void MainWindow::showPollOutcome(const IdentificationPoll::Outcome& outcome) {
         takeInstrument(identity);
         setConnected(true);
         break;
-    case IdentificationPoll::Event::IdentityRefreshed:
-        document.instrumentSerial = identity.serialText;
+    case IdentificationPoll::Event::IdentityRefreshed: {
         // The cable went to another instrument, or the port changed, without the 11 silent
         // seconds that would have lost the first one.
-        if (devicePanel->isAnotherInstrument(identity.serialText))
+        const bool another = devicePanel->isAnotherInstrument(identity.serialText);
+        document.instrumentSerial = identity.serialText;
+        if (another)
             takeInstrument(identity);
         else
             devicePanel->setFirmwareText(identity.firmwareText());
         break;
+    }
     case IdentificationPoll::Event::InstrumentLost:
         setConnected(false);
-        devicePanel->setSerialText(std::string(kNotConnectedText));
+        devicePanel->showNotConnected();
         break;
     case IdentificationPoll::Event::None:
         break;
@@ -105,7 +107,6 @@ OperationOutcome MainWindow::runOperation(const OperationKind& kind) {
     if (outcome.identityAfter) {
         link->instrumentHolds(*outcome.identityAfter);
         document.instrumentSerial = outcome.identityAfter->serialText;
-        devicePanel->instrumentHolds(document.instrumentSerial);
     }
     if (outcome.failure)
         showWarning(this, tr(outcome.failure->text.c_str()),

@@ -16,7 +16,8 @@ struct SetupDocument {
     std::string fileName;
     // The instrument as the Device Information shows it; a save writes it.
     DeviceInfo info;
-    // The serial number the instrument last reported, whatever the Serial Number edit shows.
+    // The serial number the instrument last reported or a save wrote into it, whatever the Serial
+    // Number edit shows.
     std::string instrumentSerial;
 
     void markUnchanged() { unchangedRecord = record; }

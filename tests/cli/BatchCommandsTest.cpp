@@ -1,4 +1,4 @@
-#include "device/FailureTexts.h"
+#include "operations/OperationTexts.h"
 #include "setup/SetupFile.h"
 #include "setup/SetupRecord.h"
 #include "support/CliProcess.h"
@@ -162,43 +162,50 @@ TEST_F(CliBatchTest, ARecordThatCannotBeWrittenFailsTheCommandButNotTheWrite) {
 TEST_F(CliBatchTest, SerialNumbersForABatchNeverRepeatAndNeverInventOne) {
     struct Case {
         const char* name;
+        std::vector<std::string> instruments; // their serial numbers, in the order of the ports
         std::vector<std::string> options;
-        std::vector<std::string> serials; // held afterwards, in the order of the ports
-        int status;
+        std::vector<std::string> serials; // held afterwards; empty: none written
+        std::string failure;              // the line of the one that failed
     };
     const std::vector<Case> cases{
         {"--serial-from counts up in the order named",
+         {"00000041", "00000043", "ZQ000044"},
          {"--serial-from", "41"},
          {"00000041", "00000042", "00000043"},
-         0},
+         ""},
+        {"--serial-from counts up to the last of 8 digits",
+         {"00000041", "00000043"},
+         {"--serial-from", "99999998"},
+         {"99999998", "99999999"},
+         ""},
         {"--next-serial counts on from each one's own",
+         {"00000041", "00000043", "ZQ000044"},
          {"--next-serial"},
-         {"00000042", "00000044", "00000044"},
-         1},
+         {"00000042", "00000044", ""},
+         "ZQ000044  failed: The serial number ZQ000044 is not a number"},
+        {"--next-serial stops at the last of 8 digits",
+         {"99999998", "99999999"},
+         {"--next-serial"},
+         {"99999999", ""},
+         "99999999  failed: The serial numbers have run out: 99999999 is the last one of 8 "
+         "digits."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         sims.clear();
         devices.clear();
         states.clear();
-        startInstrument("00000041");
-        startInstrument("00000043");
-        startInstrument("ZQ000044");
+        for (const std::string& serial : c.instruments)
+            startInstrument(serial);
         std::vector<std::string> arguments = onEvery({"write", "batch.prp"});
         arguments.insert(arguments.end(), c.options.begin(), c.options.end());
 
         const CliRun run = runCli(arguments);
 
-        EXPECT_EQ(run.status, c.status) << run.err;
-        for (std::size_t i = 0; i < c.serials.size(); ++i) {
-            const bool untouched = c.status == 1 && i == 2;
-            EXPECT_EQ(serialHeld(i), untouched ? "none" : hexOf(c.serials[i])) << i;
-        }
-        if (c.status == 1) {
-            EXPECT_NE(run.out.find("ZQ000044  failed: The serial number ZQ000044 is not a number"),
-                      std::string::npos)
-                << run.out;
-        }
+        EXPECT_EQ(run.status, c.failure.empty() ? 0 : 1) << run.err;
+        for (std::size_t i = 0; i < c.serials.size(); ++i)
+            EXPECT_EQ(serialHeld(i), c.serials[i].empty() ? "none" : hexOf(c.serials[i])) << i;
+        EXPECT_NE(run.out.find(c.failure), std::string::npos) << run.out;
     }
 }
 

@@ -1,8 +1,8 @@
 #include "cli/CommandLine.h"
 #include "config/TransferHistory.h"
-#include "device/FailureTexts.h"
 #include "device/LineSettings.h"
 #include "device/SerialPort.h"
+#include "operations/OperationTexts.h"
 #include "setup/SetupFields.h"
 #include "setup/SetupFile.h"
 #include "support/CliProcess.h"
@@ -437,22 +437,29 @@ TEST_F(CliInstrumentTest, WithoutACatalogueTheFailureNamesEveryPlaceLookedAt) {
                            std::string(kWhatToDoText) + "\n");
 }
 
-TEST_F(CliInstrumentTest, WriteRefusesAFileWithoutASetupKey) {
+TEST_F(CliInstrumentTest, WriteAndShowRefuseAFileWithoutASetupKey) {
     std::mt19937 random(17);
     std::string noise(3000, '\0');
     std::ranges::generate(noise, [&random] { return static_cast<char>(random()); });
     const std::string notSetups[] = {"", noise, lines({"COMMPORT=3", "MODULE1_LEADS=8"}),
                                      lines({"leadname1=abc", "FREQUENCY3=1"})};
+    const std::vector<std::string> commands[] = {
+        {"write", "noise.prp", "--device", "/dev/absent"},
+        {"show", "noise.prp"},
+        {"show", "noise.prp", "--pdf", "noise.pdf"},
+    };
     for (const std::string& content : notSetups) {
         SCOPED_TRACE(content.substr(0, 40));
         writeFile(workFolder / "noise.prp", content);
+        for (const std::vector<std::string>& command : commands) {
+            const CliRun run = runCli(command);
 
-        const CliRun run = runCli({"write", "noise.prp", "--device", "/dev/absent"});
-
-        EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err, "noise.prp is not a setup file: it holds no setup key.\n");
+            EXPECT_EQ(run.status, 1) << command.back();
+            EXPECT_EQ(run.out, "");
+            EXPECT_EQ(run.err, "noise.prp is not a setup file: it holds no setup key.\n");
+        }
     }
+    EXPECT_FALSE(std::filesystem::exists(workFolder / "noise.pdf"));
 }
 
 // The holder keeps a lock file besides its flock, which names it.

@@ -1,4 +1,4 @@
-#include "device/FailureTexts.h"
+#include "operations/OperationTexts.h"
 #include "support/ProgramWithSimulator.h"
 
 #include <QLineEdit>

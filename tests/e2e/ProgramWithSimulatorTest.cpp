@@ -1,6 +1,6 @@
 #include "support/ProgramWithSimulator.h"
 
-#include "device/FailureTexts.h"
+#include "operations/OperationTexts.h"
 
 #include <QCheckBox>
 #include <QLabel>

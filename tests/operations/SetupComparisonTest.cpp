@@ -107,6 +107,11 @@ TEST(SetupComparisonTest, ListsEveryFieldComparedAndLinesShowTrailingBlanks) {
     EXPECT_EQ(std::ranges::count_if(fields, &ComparedField::differs), 1);
     EXPECT_EQ(differenceLine(fields[2], "in ward4.prp", "in the instrument"),
               "Lead 2 name: \"        \" in ward4.prp, \"Leg     \" in the instrument");
+    found.frequency = 3;
+    EXPECT_EQ(
+        differencesText(setupDifferences(expected, found, 2), "here", "in the instrument", "  "),
+        "  Lead 2 name: \"        \" here, \"Leg     \" in the instrument\n"
+        "  Test Frequency: \"10 Hz\" here, \"30 Hz\" in the instrument\n");
 }
 
 } // namespace

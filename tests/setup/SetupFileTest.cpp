@@ -2,6 +2,7 @@
 
 #include "setup/FileError.h"
 #include "setup/KeyValueFile.h"
+#include "setup/NotASetupFile.h"
 #include "support/AsOutsider.h"
 #include "support/TempFolder.h"
 
@@ -140,6 +141,57 @@ TEST_F(SetupFileTest, ReadsOnlyTheKeysPresent) {
     SetupRecord expected = sampleRecord('a');
     expected.frequency = 3;
     EXPECT_EQ(record, expected);
+}
+
+// The window's load keeps what a file does not hold; a setup to write starts from the defaults
+// and names the settings that took them. A file without any setup key is refused by both.
+TEST_F(SetupFileTest, TheTwoReadingsOfOneFile) {
+    struct Case {
+        std::string content;
+        std::function<void(SetupRecord&)> held; // what the file changes
+        std::string missingSettings;            // empty: refused
+    };
+    const Case cases[] = {
+        {"LEADNAME1=Kept\r\nFREQUENCY=3\r\nGOODLIMIT=50\r\nPOORLIMIT=80\r\nSHUTOFFTIME=90\r\n",
+         [](SetupRecord& setup) {
+             setup.leadName[1] = "Kept";
+             setup.frequency = 3;
+             setup.goodLimit = 50;
+             setup.poorLimit = 80;
+             setup.shutOffTime = 90;
+         },
+         "a.prp lacks 3 settings, whose defaults go in: STARTUPMODE (Start-up mode Auto), "
+         "FAILURERESPONSE (Failure response Stop), FAILURELIMIT (Failure criterion Good Limit)."},
+        {fileContent(setupLines(sampleRecord('b'))),
+         [](SetupRecord& setup) { setup = sampleRecord('b'); }, ""},
+        {"", nullptr, ""},
+        {"COMMPORT=3\r\nleadname1=abc\r\nFREQUENCY3=1\r\n", nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content.substr(0, 40));
+        writeFile(setupPath(), c.content);
+        record = sampleRecord('a');
+        SetupRecord loaded = record;
+        SetupRecord written;
+        if (c.held) {
+            c.held(loaded);
+            c.held(written);
+            ASSERT_NO_THROW(readSetupFile(record, setupPath()));
+        } else {
+            EXPECT_THROW(readSetupFile(record, setupPath()), NotASetupFile);
+        }
+        EXPECT_EQ(record, loaded);
+
+        try {
+            const SetupToWrite toWrite = setupToWrite(KeyValueText(c.content), "a.prp");
+            EXPECT_TRUE(c.held) << "taken";
+            EXPECT_EQ(toWrite.setup, written);
+            EXPECT_EQ(toWrite.missingSettings, c.missingSettings);
+        } catch (const NotASetupFile& refused) {
+            EXPECT_FALSE(c.held) << "refused";
+            EXPECT_STREQ(refused.what(), "a.prp is not a setup file: it holds no setup key.");
+        }
+    }
 }
 
 TEST_F(SetupFileTest, ASkipFlagIsSetExactlyWhenItsValueStartsWithOne) {

@@ -45,6 +45,7 @@ TEST_F(DevicePanelTest, SerialNumberPlusOneCountsUpWithinEightDigits) {
         {"00000009", "00000010"},
         {"abc", "00000001"},
         // Past 8 digits an instrument would keep a cut number: refused, the number stays.
+        {"99999998", "99999999"},
         {"99999999", "99999999"},
         {"2147483647", "2147483647"},
     };

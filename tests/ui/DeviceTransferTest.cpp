@@ -1,7 +1,7 @@
 #include "config/HistoryTime.h"
 #include "config/SetupDigest.h"
 #include "config/TransferHistory.h"
-#include "device/FailureTexts.h"
+#include "operations/OperationTexts.h"
 #include "setup/SetupFile.h"
 #include "support/ServedInstrument.h"
 #include "support/WindowTest.h"

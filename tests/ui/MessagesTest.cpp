@@ -1,8 +1,8 @@
 #include "ui/Messages.h"
 
-#include "device/FailureTexts.h"
 #include "device/SerialPortDiscovery.h"
 #include "operations/OperationFailure.h"
+#include "operations/OperationTexts.h"
 #include "setup/FileError.h"
 #include "support/AsOutsider.h"
 #include "support/ModalRecorder.h"

@@ -180,6 +180,33 @@ TEST_F(SetupFileCommandsTest, ALoadedCodeOutOfRangeShowsTheFirstChoice) {
     EXPECT_TRUE(radio("freq20")->isChecked());
 }
 
+// A file that holds some setup keys leaves the other fields as they were; one that holds none is
+// refused in a warning, chosen in the dialog as named at start-up, and the setup keeps its file.
+TEST_F(SetupFileCommandsTest, AFileWithoutASetupKeyIsRefusedAndTheSetupKeepsItsFile) {
+    writeFile(workFolder / "part.prp", "LEADNAME1=Part\r\n");
+    writeFile(workFolder / "notes.prp", "COMMPORT=3\r\nleadname1=abc\r\n");
+    startWindow();
+    pickModule(Leads16);
+    typeName(2, "Own");
+    radio("freq30")->click();
+    saveThroughTheDialog("bench.prp");
+
+    loadThroughTheDialog("part.prp");
+    EXPECT_EQ(leadEdit(1)->text(), "Part");
+    EXPECT_EQ(leadEdit(2)->text(), "Own");
+    EXPECT_TRUE(radio("freq30")->isChecked());
+    const SetupRecord loaded = window->setup();
+
+    loadThroughTheDialog("notes.prp");
+    window->openSetupFile(workFolder / "notes.prp");
+
+    const QString refused = pathOf("notes.prp") + " is not a setup file: it holds no setup key.";
+    EXPECT_EQ(modals.messages, QStringList({refused, refused}));
+    EXPECT_EQ(window->setup(), loaded);
+    EXPECT_EQ(window->setupFilePath(), (workFolder / "part.prp").string());
+    EXPECT_FALSE(window->setupChanged());
+}
+
 TEST_F(SetupFileCommandsTest, FileDialogsOfferSetupFilesInTheConfigurationFolderWhenThereIsOne) {
     startWindow();
     QStringList folders;
