@@ -94,6 +94,7 @@ public:
     std::optional<TransferFailure> transferFailure() const;
 
 private:
+    void lineEnded(TransferFailure::Cause cause);
     void frameArrived(TimePoint now);
     void endTransferIfFinished();
     void endQueryIfFinished();
