@@ -76,9 +76,12 @@ std::string differenceLines(const std::vector<SetupDifference>& differences,
                             std::string_view expectedPlace, std::string_view foundPlace,
                             std::string_view indent) {
     std::string text;
-    for (const SetupDifference& difference : differences)
+    for (const SetupDifference& difference : differences) {
+        const SetupDifference shown{difference.field, terminalText(difference.expected),
+                                    terminalText(difference.found)};
         text += std::string(indent) +
-                terminalSafe(differenceLine(difference, expectedPlace, foundPlace)) + "\n";
+                differenceLine(shown, terminalSafe(expectedPlace), terminalSafe(foundPlace)) + "\n";
+    }
     return text;
 }
 

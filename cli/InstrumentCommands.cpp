@@ -280,7 +280,7 @@ int readFromInstrument(const CommandContext& context) {
         else if (!context.invocation.quiet)
             context.out << "Read the setup of instrument "
                         << terminalText(job.outcome().identityBefore->serialText) << " ("
-                        << moduleText(job) << ") into " << job.fileRead() << ".\n";
+                        << moduleText(job) << ") into " << terminalSafe(job.fileRead()) << ".\n";
         if (sheet)
             sheet->write(readSetupSheet(job));
     });
@@ -297,7 +297,7 @@ int writeToInstrument(const CommandContext& context) {
         context.err << toWrite.missingSettings << '\n';
     serve(context, Task::Write, jobs, [&invocation, &context](const InstrumentJob& job) {
         if (!invocation.quiet)
-            context.out << "Wrote " << invocation.file << " into instrument "
+            context.out << "Wrote " << terminalSafe(invocation.file) << " into instrument "
                         << terminalText(job.serialWritten()) << " (" << moduleText(job) << ")"
                         << (invocation.verify ? ", verified" : "") << ".\n";
     });

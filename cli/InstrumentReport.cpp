@@ -33,10 +33,11 @@ namespace {
 
 using Task = InstrumentJob::Task;
 
-// "2 (4 Lead Quad), firmware 2.1"
+// "2 (4 Lead Quad), firmware 2.1", as a terminal prints it
 std::string moduleAndFirmware(const OperationOutcome& outcome) {
     return std::to_string(outcome.identityBefore->moduleType) + " (" +
-           (outcome.module ? outcome.module->listText : "not in the module catalogue") +
+           (outcome.module ? terminalText(outcome.module->listText)
+                           : "not in the module catalogue") +
            "), firmware " + outcome.identityBefore->firmwareText();
 }
 
@@ -73,15 +74,16 @@ std::string resultOf(const InstrumentJob& job) {
     return outcome.verified ? "verified" : "written";
 }
 
+// As a terminal prints it.
 std::string whatBecameOf(const InstrumentJob& job) {
     const OperationOutcome& outcome = job.outcome();
     if (const std::optional<OperationFailure>& failure = job.failure())
-        return "failed: " + failure->line;
+        return "failed: " + terminalSafe(failure->line);
     switch (job.plan().task) {
     case Task::Identify:
         return moduleAndFirmware(outcome);
     case Task::Read:
-        return "read into " + job.fileRead();
+        return "read into " + terminalSafe(job.fileRead());
     case Task::Compare:
         return (outcome.differences.empty() ? "same"
                                             : differenceCount(outcome.differences.size())) +
@@ -103,8 +105,8 @@ std::string batchText(const InstrumentJobs& jobs) {
         if (job.passedOver())
             continue;
         text += padded(terminalSafe(job.plan().devicePath), deviceWidth) + "  " +
-                terminalText(padded(serialOf(job), kSerialTextWidth)) + "  " +
-                terminalSafe(whatBecameOf(job)) + "\n";
+                terminalText(padded(serialOf(job), kSerialTextWidth)) + "  " + whatBecameOf(job) +
+                "\n";
         if (job.plan().task == Task::Compare)
             text += comparedLines(job, "    ");
     }
@@ -148,14 +150,14 @@ std::string batchJson(const InstrumentJobs& jobs) {
 
 std::string comparisonText(const InstrumentJob& job) {
     const OperationOutcome& outcome = job.outcome();
-    const std::string file = job.plan().fileName == "-" ? "standard input" : job.plan().fileName;
+    const std::string file =
+        job.plan().fileName == "-" ? "standard input" : terminalSafe(job.plan().fileName);
     const std::string result =
         outcome.differences.empty()
             ? "the same setup as " + file + "."
             : differenceCount(outcome.differences.size()) + " from " + file + ":";
-    return terminalSafe("Instrument " + outcome.identityBefore->serialText + ", module " +
-                        moduleAndFirmware(outcome) + ": " + result) +
-           "\n" + comparedLines(job);
+    return "Instrument " + terminalText(outcome.identityBefore->serialText) + ", module " +
+           moduleAndFirmware(outcome) + ": " + result + "\n" + comparedLines(job);
 }
 
 std::string comparisonJson(const InstrumentJob& job) {

@@ -2,6 +2,7 @@
 #include "setup/SetupFile.h"
 #include "setup/SetupRecord.h"
 #include "support/CliProcess.h"
+#include "support/EnvironmentVariable.h"
 #include "support/SimulatorProcess.h"
 #include "support/TempDataFolder.h"
 
@@ -20,7 +21,6 @@ protected:
     void SetUp() override {
         TempDataFolder::SetUp();
         writeFile(workFolder / "Modules.dat", kEightLeads);
-        SetupRecord ward;
         ward.resetToDefaults();
         ward.leadName[1] = "Arm";
         ward.leadSkip[2] = true;
@@ -53,6 +53,7 @@ protected:
         return arguments;
     }
 
+    SetupRecord ward;
     std::vector<std::unique_ptr<SimulatorProcess>> sims;
     std::vector<std::string> devices;
     std::vector<std::string> states;
@@ -168,6 +169,37 @@ TEST_F(CliDiffTest, TwoFilesCompareAsTheInstrumentWouldHoldThem) {
         const CliRun run = runCli(c.arguments, (workFolder / "ward.prp").string());
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_EQ(run.out, c.out);
+    }
+}
+
+// Lead names and the catalogue's module names are Latin-1; a UTF-8 terminal shows them as such,
+// whichever way diff reports.
+TEST_F(CliDiffTest, LatinOneTextsPrintInTheTerminalsEncoding) {
+    const EnvironmentVariable locale{"LC_ALL"};
+    locale.set("C.UTF-8");
+    writeFile(workFolder / "Modules.dat", "MODULE3_LEADS=8\r\nMODULE3_DESC=Oct\xE9t\r\n");
+    SetupRecord degrees = ward;
+    degrees.leadName[7] = "Temp\xB0"
+                          "C";
+    writeSetupFile(degrees, (workFolder / "degrees.prp").string());
+    startInstrument("00000001", "ward.prp");
+    startInstrument("00000002", "ward.prp");
+    const std::string module = "module 3 (8 Lead Oct\xC3\xA9t), firmware 1.0";
+    const std::string lead = "Lead 7 name: \"Temp\xC2\xB0"
+                             "C  \" in degrees.prp, \"        \" in ";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"diff", "degrees.prp", "ward.prp"}, lead + "ward.prp\n"},
+        {{"diff", "degrees.prp", "--device", devices[0]},
+         "Instrument 00000001, " + module + ": 1 difference from degrees.prp:\n" + lead +
+             "the instrument\n"},
+        {onEvery({"diff", "degrees.prp"}),
+         "  00000002  1 difference, " + module + "\n    " + lead + "the instrument\n"},
+    };
+    for (const auto& [arguments, out] : cases) {
+        SCOPED_TRACE(arguments.back());
+        const CliRun run = runCli(arguments);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_TRUE(run.out.ends_with(out)) << run.out;
     }
 }
 
