@@ -116,8 +116,9 @@ TEST_F(CliBatchTest, EightInstrumentsAreWrittenAtOnceAndOneFallingSilentIsNamed)
 }
 
 // Pseudo-terminals are not among the ports the kernel lists: --all finds them through zenset.sys,
-// asks each device once however many names it has, and passes over one that is gone.
-TEST_F(CliBatchTest, AllAsksTheDevicesThatZensetNamesAsWellEachOnce) {
+// asks each device once however many names it has, and passes over one that is gone; ports lists
+// each once with the COM numbers that stand for it.
+TEST_F(CliBatchTest, AllAndPortsTakeTheDevicesThatZensetNamesAsWellEachOnce) {
     startInstrument("00000051");
     startInstrument("00000052");
     const std::string link = (root / "by-id-link").string();
@@ -143,6 +144,18 @@ TEST_F(CliBatchTest, AllAsksTheDevicesThatZensetNamesAsWellEachOnce) {
             return line.starts_with(devices[i]) && line.find(serial) != std::string::npos;
         })) << run.out;
     }
+
+    const CliRun ports = runCli({"ports"});
+    EXPECT_EQ(ports.status, 0) << ports.err;
+    std::vector<std::string> listed;
+    for (const std::string& line : linesOf(ports.out))
+        if (line.starts_with(root.string()) || line.starts_with(devices[0]) ||
+            line.starts_with(devices[1]))
+            listed.push_back(std::regex_replace(line, std::regex("   +"), "  "));
+    EXPECT_EQ(listed, (std::vector<std::string>{
+                          devices[0] + "  -  COMM 1, COMM 3", devices[1] + "  -  COMM 5",
+                          (root / "unplugged").string() + "  not present  COMM 6"}))
+        << ports.out;
 }
 
 TEST_F(CliBatchTest, ARecordThatCannotBeWrittenFailsTheCommandButNotTheWrite) {
