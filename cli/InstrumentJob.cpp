@@ -6,6 +6,7 @@
 #include "setup/SetupFile.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <poll.h>
 #include <span>
@@ -32,6 +33,14 @@ std::string withSerial(std::string pattern, std::string_view serial) {
     return pattern;
 }
 
+// The record names a setup file by its full path, as the window does, so that files of one name
+// in different folders are told apart; "-" (standard input or output) and none stay.
+std::string recordedPath(const std::string& file) {
+    if (file.empty() || file == "-")
+        return file;
+    return std::filesystem::absolute(file).lexically_normal().string();
+}
+
 OperationRequest requestOf(const InstrumentJob::Plan& plan) {
     OperationRequest request;
     request.kind = plan.task;
@@ -45,14 +54,14 @@ OperationRequest requestOf(const InstrumentJob::Plan& plan) {
     request.nextSerial = plan.nextSerial;
     request.verify = plan.verify;
     request.setup = plan.setup;
-    request.setupFile = plan.fileName;
+    request.setupFile = recordedPath(plan.fileName);
     if (plan.task == InstrumentJob::Task::Read) {
         request.setupFileFor = [pattern = plan.fileName](const DeviceIdentity& identity) {
-            std::string file = withSerial(pattern, identity.serialText);
+            const std::string file = withSerial(pattern, identity.serialText);
             // A setup file that could not be written fails before the transfer is spent on it.
             if (file != "-")
                 requireSetupFileWritable(file);
-            return file;
+            return recordedPath(file);
         };
         request.keep = [](const SetupRecord& setup, const std::string& file) {
             if (file != "-")
@@ -85,7 +94,11 @@ std::string InstrumentJob::serialWritten() const {
 }
 
 std::string InstrumentJob::fileRead() const {
-    return plan_.task == Task::Read ? outcome().setupFile : "";
+    if (plan_.task != Task::Read)
+        return "";
+    // As the command line named it.
+    const std::optional<DeviceIdentity>& identity = outcome().identityBefore;
+    return identity ? withSerial(plan_.fileName, identity->serialText) : plan_.fileName;
 }
 
 ProgressLine::ProgressLine(std::ostream& stream, bool shown, std::string_view label)

@@ -101,9 +101,9 @@ TEST_F(CliBatchTest, EightInstrumentsAreWrittenAtOnceAndOneFallingSilentIsNamed)
     const std::string record = readFile(dataFolder / "history.csv");
     EXPECT_EQ(linesOf(record).size(), 1U + 8U) << record;
     const std::regex written(",mirafen-cli,write,[^,]+,0000000[1-8],0000000[1-8],1,1\\.0,"
-                             "batch\\.prp,[0-9a-f]{64},ok,,");
+                             "/[^,]+/batch\\.prp,[0-9a-f]{64},ok,,");
     const std::regex failed(
-        ",mirafen-cli,write,[^,]+,00000006,00000006,1,1\\.0,batch\\.prp,"
+        ",mirafen-cli,write,[^,]+,00000006,00000006,1,1\\.0,/[^,]+/batch\\.prp,"
         "[0-9a-f]{64},failed,\"request 4 of 10: write register 0x40, no answer; ");
     int writtenRows = 0;
     int failedRows = 0;

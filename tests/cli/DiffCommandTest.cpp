@@ -238,8 +238,9 @@ TEST_F(CliDiffTest, ABenchIsComparedAtOnceOneLineEachAndEveryComparisonRecorded)
         if (row.action == "compare")
             compared.push_back(
                 {row.serialBefore, row.setupFile, row.setupSha256 + "\n", row.result, row.detail});
-    const std::vector<std::string> same{"00000001", "ward.prp", digest.out, "same", ""};
-    const std::vector<std::string> differs{"00000002", "ward.prp", digest.out, "differs",
+    const std::string ward = (std::filesystem::canonical(workFolder) / "ward.prp").string();
+    const std::vector<std::string> same{"00000001", ward, digest.out, "same", ""};
+    const std::vector<std::string> differs{"00000002", ward, digest.out, "differs",
                                            "Lead 5 name, Test Frequency"};
     EXPECT_EQ(compared, (std::vector{same, differs, same, differs}));
 }
