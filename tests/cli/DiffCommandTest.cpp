@@ -172,27 +172,31 @@ TEST_F(CliDiffTest, TwoFilesCompareAsTheInstrumentWouldHoldThem) {
     }
 }
 
-// Lead names and the catalogue's module names are Latin-1; a UTF-8 terminal shows them as such,
-// whichever way diff reports.
-TEST_F(CliDiffTest, LatinOneTextsPrintInTheTerminalsEncoding) {
+// Lead names and the catalogue's module names are Latin-1, file names are in the terminal's own
+// encoding; a UTF-8 terminal shows both as such, whichever way diff reports.
+TEST_F(CliDiffTest, TextsPrintInTheTerminalsEncoding) {
     const EnvironmentVariable locale{"LC_ALL"};
     locale.set("C.UTF-8");
     writeFile(workFolder / "Modules.dat", "MODULE3_LEADS=8\r\nMODULE3_DESC=Oct\xE9t\r\n");
+    // "Übung.prp": the second byte of its "Ü" is that of a C1 control character in Latin-1.
+    const std::string file = "\xC3\x9C"
+                             "bung.prp";
     SetupRecord degrees = ward;
     degrees.leadName[7] = "Temp\xB0"
                           "C";
-    writeSetupFile(degrees, (workFolder / "degrees.prp").string());
+    writeSetupFile(degrees, (workFolder / file).string());
     startInstrument("00000001", "ward.prp");
     startInstrument("00000002", "ward.prp");
     const std::string module = "module 3 (8 Lead Oct\xC3\xA9t), firmware 1.0";
     const std::string lead = "Lead 7 name: \"Temp\xC2\xB0"
-                             "C  \" in degrees.prp, \"        \" in ";
+                             "C  \" in " +
+                             file + ", \"        \" in ";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"diff", "degrees.prp", "ward.prp"}, lead + "ward.prp\n"},
-        {{"diff", "degrees.prp", "--device", devices[0]},
-         "Instrument 00000001, " + module + ": 1 difference from degrees.prp:\n" + lead +
+        {{"diff", file, "ward.prp"}, lead + "ward.prp\n"},
+        {{"diff", file, "--device", devices[0]},
+         "Instrument 00000001, " + module + ": 1 difference from " + file + ":\n" + lead +
              "the instrument\n"},
-        {onEvery({"diff", "degrees.prp"}),
+        {onEvery({"diff", file}),
          "  00000002  1 difference, " + module + "\n    " + lead + "the instrument\n"},
     };
     for (const auto& [arguments, out] : cases) {
