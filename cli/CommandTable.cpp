@@ -312,7 +312,9 @@ differs, 2 when a comparison could not be made.
         .description =
             R"(Lists the serial ports of this computer, one a line: the device, what it is when the
 kernel says, and the COMM n (1 to 16) that stands for it. COMM n is the device named
-by COMMDEVICE<n> in zenset.sys in the data folder, else /dev/ttyS<n-1>.
+by COMMDEVICE<n> in zenset.sys in the data folder, else /dev/ttyS<n-1>. A device
+that zenset.sys names and the kernel does not list (a pseudo-terminal) is listed
+too, or said to be not present.
 )",
         .options = kNoOptions,
         .positionals = kNoPositionals,

@@ -28,6 +28,16 @@ SetupToWrite readSetupFileToWrite(const std::string& path) {
     return setupToWrite(contentOf(path), terminalSafe(path));
 }
 
+std::string differenceLines(const std::vector<SetupDifference>& differences,
+                            std::string_view expectedPlace, std::string_view foundPlace,
+                            std::string_view indent) {
+    std::vector<SetupDifference> shown;
+    for (const SetupDifference& difference : differences)
+        shown.push_back(
+            {difference.field, terminalText(difference.expected), terminalText(difference.found)});
+    return differencesText(shown, terminalSafe(expectedPlace), terminalSafe(foundPlace), indent);
+}
+
 std::vector<std::string> differencesJson(const std::vector<SetupDifference>& differences,
                                          std::string_view expectedName,
                                          std::string_view foundName) {
@@ -149,8 +159,8 @@ int compareFiles(const CommandContext& context, const SetupRecord& first) {
                            .text()
                     << '\n';
     else if (!invocation.quiet)
-        context.out << terminalSafeLines(
-            differencesText(differences, inFile(invocation.file), inFile(invocation.secondFile)));
+        context.out << differenceLines(differences, inFile(invocation.file),
+                                       inFile(invocation.secondFile));
     return differences.empty() ? kExitSuccess : kExitDiffers;
 }
 

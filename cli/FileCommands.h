@@ -22,6 +22,13 @@ SetupToWrite readSetupFileToWrite(const std::string& path);
 std::vector<std::string> differencesJson(const std::vector<SetupDifference>& differences,
                                          std::string_view expectedName, std::string_view foundName);
 
+// What diff prints of the differences it found: one line each, after indent, the field and both
+// values in quotes, so that trailing blanks show, the values in the terminal's encoding
+// ("Lead 5 name: "Arm     " in ward4.prp, "Leg     " in the instrument").
+std::string differenceLines(const std::vector<SetupDifference>& differences,
+                            std::string_view expectedPlace, std::string_view foundPlace,
+                            std::string_view indent = {});
+
 // Where a file's value comes from in a difference's line: "in ward4.prp", "in standard input"
 // for "-".
 std::string inFile(const std::string& file);

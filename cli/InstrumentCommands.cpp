@@ -14,26 +14,41 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <vector>
 
 namespace {
 
+bool isDeviceOf(const DiscoveredPort& port, const std::string& device) {
+    return device == port.devicePath || isSameDevice(device, port.devicePath);
+}
+
 // "COMM 1, COMM 3": the COM numbers that stand for the port.
 std::string boundComNumbers(const ProgramSettings& settings, const DiscoveredPort& port) {
     std::string text;
     for (int comNumber = 1; comNumber <= kComPortCount; ++comNumber) {
-        const std::string device = settings.commDevice(comNumber);
-        if (device == port.devicePath || isSameDevice(device, port.devicePath))
+        if (isDeviceOf(port, settings.commDevice(comNumber)))
             text += (text.empty() ? "COMM " : ", COMM ") + std::to_string(comNumber);
     }
     return text;
 }
 
+// Every serial port of this computer and each device zenset.sys names, each once.
+std::vector<DiscoveredPort> everyPort(const ProgramSettings& settings);
+
+// What ports says of a port: the system's description, "-" when it has none, "not present"
+// for a device zenset.sys names that is not there.
+std::string listedDescription(const DiscoveredPort& port) {
+    if (const std::string description = portDescription(port); !description.empty())
+        return terminalSafe(description);
+    return port.name.empty() && !std::filesystem::exists(port.devicePath) ? "not present" : "-";
+}
+
 } // namespace
 
 int listPorts(const CommandContext& context) {
-    const std::vector<DiscoveredPort> ports = discoverSerialPorts();
+    const std::vector<DiscoveredPort> ports = everyPort(context.settings);
     if (ports.empty()) {
         context.err << "No serial ports were found on this computer.\n";
         return kExitSuccess;
@@ -42,9 +57,7 @@ int listPorts(const CommandContext& context) {
     std::size_t pathWidth = 0;
     std::size_t descriptionWidth = 0;
     for (const DiscoveredPort& port : ports) {
-        std::string description = portDescription(port);
-        rows.push_back({terminalSafe(port.devicePath),
-                        description.empty() ? "-" : terminalSafe(description),
+        rows.push_back({terminalSafe(port.devicePath), listedDescription(port),
                         boundComNumbers(context.settings, port)});
         pathWidth = std::max(pathWidth, rows.back()[0].size());
         descriptionWidth = std::max(descriptionWidth, rows.back()[1].size());
@@ -62,30 +75,31 @@ namespace {
 
 constexpr std::chrono::milliseconds kDefaultWait{5000};
 
-// For --all: every serial port of this computer, then each device zenset.sys gives a COM number
-// (an adapter or a pseudo-terminal the kernel's list leaves out), each device once.
-std::vector<std::string> everyPort(const ProgramSettings& settings) {
-    std::vector<std::string> paths;
-    const auto add = [&paths](const std::string& path) {
-        if (std::ranges::none_of(
-                paths, [&path](const std::string& known) { return isSameDevice(known, path); }))
-            paths.push_back(path);
-    };
-    for (const DiscoveredPort& port : discoverSerialPorts())
-        add(port.devicePath);
+// Every serial port of this computer, then each device zenset.sys gives a COM number (an
+// adapter or a pseudo-terminal the kernel's list leaves out), each device once; of these only
+// the path is known.
+std::vector<DiscoveredPort> everyPort(const ProgramSettings& settings) {
+    std::vector<DiscoveredPort> ports = discoverSerialPorts();
     for (int comNumber = 1; comNumber <= kComPortCount; ++comNumber) {
-        if (const std::optional<std::string> device = settings.boundDevice(comNumber))
-            add(*device);
+        const std::optional<std::string> device = settings.boundDevice(comNumber);
+        if (device && std::ranges::none_of(ports, [&device](const DiscoveredPort& port) {
+                return isDeviceOf(port, *device);
+            }))
+            ports.push_back({.devicePath = *device});
     }
-    return paths;
+    return ports;
 }
 
 // The ports the command line names, in the order named; every port for --all.
 std::vector<std::string> devicePaths(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
-    if (invocation.allPorts)
-        return everyPort(context.settings);
-    std::vector<std::string> paths = invocation.devicePaths;
+    std::vector<std::string> paths;
+    if (invocation.allPorts) {
+        for (const DiscoveredPort& port : everyPort(context.settings))
+            paths.push_back(port.devicePath);
+        return paths;
+    }
+    paths = invocation.devicePaths;
     for (const int comNumber : invocation.comNumbers)
         paths.push_back(context.settings.commDevice(comNumber));
     return paths;
@@ -254,7 +268,7 @@ int readFromInstrument(const CommandContext& context) {
         else if (!context.invocation.quiet)
             context.out << "Read the setup of instrument "
                         << terminalText(job.outcome().identityBefore->serialText) << " ("
-                        << moduleText(job) << ") into " << job.fileRead() << ".\n";
+                        << moduleText(job) << ") into " << terminalSafe(job.fileRead()) << ".\n";
         if (sheet)
             sheet->write(readSetupSheet(job));
     });
@@ -271,7 +285,7 @@ int writeToInstrument(const CommandContext& context) {
         context.err << toWrite.missingSettings << '\n';
     serve(context, jobs, [&invocation, &context](const InstrumentJob& job) {
         if (!invocation.quiet)
-            context.out << "Wrote " << invocation.file << " into instrument "
+            context.out << "Wrote " << terminalSafe(invocation.file) << " into instrument "
                         << terminalText(job.serialWritten()) << " (" << moduleText(job) << ")"
                         << (invocation.verify ? ", verified" : "") << ".\n";
     });

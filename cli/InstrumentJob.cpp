@@ -7,6 +7,7 @@
 #include "setup/SetupFile.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <span>
 #include <vector>
@@ -32,6 +33,23 @@ std::string withSerial(std::string pattern, std::string_view serial) {
     return pattern;
 }
 
+// The record names a setup file by its full path, as the window does, so that files of one name
+// in different folders are told apart; "-" (standard input or output) and none stay.
+std::string recordedPath(const std::string& file) {
+    if (file.empty() || file == "-")
+        return file;
+    return std::filesystem::absolute(file).lexically_normal().string();
+}
+
+} // namespace
+
+namespace {
+
+OperationRequest withRecordedPath(OperationRequest request) {
+    request.setupFile = recordedPath(request.setupFile);
+    return request;
+}
+
 } // namespace
 
 void nameReadFiles(OperationRequest& request, std::string pattern) {
@@ -40,7 +58,7 @@ void nameReadFiles(OperationRequest& request, std::string pattern) {
         // A setup file that could not be written fails before the transfer is spent on it.
         if (file != "-")
             requireSetupFileWritable(file);
-        return file;
+        return recordedPath(file);
     };
     request.keep = [](const SetupRecord& setup, const std::string& file) {
         if (file != "-")
@@ -51,11 +69,12 @@ void nameReadFiles(OperationRequest& request, std::string pattern) {
 InstrumentJob::InstrumentJob(OperationRequest request, const ModuleCatalogue& catalogue,
                              const CommandContext& context, bool passOverSilentPort)
     : line_(context.trace)
-    , runner(line_.session(), std::move(request), catalogue,
+    , runner(line_.session(), withRecordedPath(std::move(request)), catalogue,
              [&settings = context.settings](const TransferRow& row) {
                  appendTransferRow(settings, row);
              })
-    , passOverSilentPort(passOverSilentPort) {}
+    , passOverSilentPort(passOverSilentPort)
+    , namedFile_(context.invocation.file) {}
 
 void InstrumentJob::start(InstrumentSession::TimePoint now,
                           std::chrono::milliseconds minimumSpacing) {
@@ -75,7 +94,11 @@ std::string InstrumentJob::serialWritten() const {
 }
 
 std::string InstrumentJob::fileRead() const {
-    return &kind() == &Operations::read ? outcome().setupFile : "";
+    if (&kind() != &Operations::read)
+        return "";
+    // As the command line named it.
+    const std::optional<DeviceIdentity>& identity = outcome().identityBefore;
+    return identity ? withSerial(namedFile_, identity->serialText) : namedFile_;
 }
 
 ProgressLine::ProgressLine(std::ostream& stream, bool shown, std::string_view label)

@@ -40,8 +40,10 @@ public:
     const std::optional<OperationFailure>& failure() const { return outcome().failure; }
     // Write: the serial number written, once the operation got as far as choosing it.
     std::string serialWritten() const;
-    // Read: the file the setup went to.
+    // Read: the file the setup went to, as the command line named it.
     std::string fileRead() const;
+    // The setup file as the command line named it; the record names it by its full path.
+    const std::string& namedFile() const { return namedFile_; }
     int requestsUnderWay() const { return runner.requestsUnderWay(); }
     int requestsKnown() const { return runner.requestsKnown(); }
 
@@ -49,6 +51,7 @@ private:
     SessionLine line_;
     OperationRunner runner;
     bool passOverSilentPort;
+    std::string namedFile_;
 };
 
 // Jobs stay where they were made: each holds an open port.

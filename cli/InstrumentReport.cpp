@@ -2,7 +2,6 @@
 #include "cli/InstrumentJob.h"
 #include "cli/OutputFormats.h"
 #include "device/DeviceInfo.h"
-#include "operations/SetupComparison.h"
 
 #include <algorithm>
 
@@ -32,10 +31,11 @@ std::string identityJson(const std::string& devicePath, const DeviceIdentity& id
 
 namespace {
 
-// "2 (4 Lead Quad), firmware 2.1"
+// "2 (4 Lead Quad), firmware 2.1", as a terminal prints it
 std::string moduleAndFirmware(const OperationOutcome& outcome) {
     return std::to_string(outcome.identityBefore->moduleType) + " (" +
-           (outcome.module ? outcome.module->listText : "not in the module catalogue") +
+           (outcome.module ? terminalText(outcome.module->listText)
+                           : "not in the module catalogue") +
            "), firmware " + outcome.identityBefore->firmwareText();
 }
 
@@ -44,8 +44,8 @@ std::string differenceCount(std::size_t count) {
 }
 
 std::string comparedLines(const InstrumentJob& job, std::string_view indent = {}) {
-    return terminalSafeLines(differencesText(
-        job.outcome().differences, inFile(job.request().setupFile), "in the instrument", indent));
+    return differenceLines(job.outcome().differences, inFile(job.namedFile()), "in the instrument",
+                           indent);
 }
 
 std::string serialOf(const InstrumentJob& job) {
@@ -68,10 +68,11 @@ std::string resultOf(const InstrumentJob& job) {
     return std::string(outcome.verified ? Operations::verify.resultWord : job.kind().resultWord);
 }
 
+// As a terminal prints it.
 std::string whatBecameOf(const InstrumentJob& job) {
     const OperationOutcome& outcome = job.outcome();
     if (const std::optional<OperationFailure>& failure = job.failure())
-        return "failed: " + failure->line;
+        return "failed: " + terminalSafe(failure->line);
     // An identity asked for is told as it came.
     if (&job.kind() == &Operations::identify)
         return moduleAndFirmware(outcome);
@@ -81,7 +82,7 @@ std::string whatBecameOf(const InstrumentJob& job) {
                ", module " + moduleAndFirmware(outcome);
     std::string text(job.kind().resultWord);
     if (const std::string file = job.fileRead(); !file.empty())
-        text += " into " + file;
+        text += " into " + terminalSafe(file);
     return outcome.verified ? text + ", " + std::string(Operations::verify.resultWord) : text;
 }
 
@@ -96,8 +97,8 @@ std::string batchText(const InstrumentJobs& jobs) {
         if (job.passedOver())
             continue;
         text += padded(terminalSafe(job.request().devicePath), deviceWidth) + "  " +
-                terminalText(padded(serialOf(job), kSerialTextWidth)) + "  " +
-                terminalSafe(whatBecameOf(job)) + "\n";
+                terminalText(padded(serialOf(job), kSerialTextWidth)) + "  " + whatBecameOf(job) +
+                "\n";
         if (job.outcome().compared)
             text += comparedLines(job, "    ");
     }
@@ -121,7 +122,7 @@ JsonObject jobJson(const InstrumentJob& job, bool oneLine) {
     if (job.outcome().compared) {
         const std::vector<std::string> differences =
             differencesJson(outcome.differences, "file", "instrument");
-        item.add("file", jsonString(job.request().setupFile))
+        item.add("file", jsonString(job.namedFile()))
             .add("differences", oneLine ? jsonArrayLine(differences) : jsonArray(differences, 1));
     }
     const std::optional<OperationFailure>& failure = job.failure();
@@ -142,14 +143,13 @@ std::string batchJson(const InstrumentJobs& jobs) {
 std::string comparisonText(const InstrumentJob& job) {
     const OperationOutcome& outcome = job.outcome();
     const std::string file =
-        job.request().setupFile == "-" ? "standard input" : job.request().setupFile;
+        job.namedFile() == "-" ? "standard input" : terminalSafe(job.namedFile());
     const std::string result =
         outcome.differences.empty()
             ? "the same setup as " + file + "."
             : differenceCount(outcome.differences.size()) + " from " + file + ":";
-    return terminalSafe("Instrument " + outcome.identityBefore->serialText + ", module " +
-                        moduleAndFirmware(outcome) + ": " + result) +
-           "\n" + comparedLines(job);
+    return "Instrument " + terminalText(outcome.identityBefore->serialText) + ", module " +
+           moduleAndFirmware(outcome) + ": " + result + "\n" + comparedLines(job);
 }
 
 std::string comparisonJson(const InstrumentJob& job) {

@@ -4,6 +4,8 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cwchar>
+#include <cwctype>
 #include <iconv.h>
 #include <langinfo.h>
 
@@ -22,20 +24,28 @@ bool isControl(char c) {
 } // namespace
 
 std::string terminalSafe(std::string_view text) {
-    std::string safe(text);
-    std::ranges::replace_if(safe, isControl, '?');
-    return safe;
-}
-
-std::string terminalSafeLines(std::string_view text) {
-    std::string safe(text);
-    std::ranges::replace_if(
-        safe, [](char c) { return c != '\n' && isControl(c); }, '?');
+    std::string safe;
+    std::mbstate_t state{};
+    while (!text.empty()) {
+        wchar_t character = 0;
+        const std::size_t length = std::mbrtowc(&character, text.data(), text.size(), &state);
+        // A NUL, or bytes that are no character of the encoding (sizes -1 and -2).
+        if (length == 0 || length > text.size()) {
+            safe += '?';
+            text.remove_prefix(1);
+            state = {};
+            continue;
+        }
+        safe += std::iswcntrl(static_cast<wint_t>(character)) ? std::string_view("?")
+                                                              : text.substr(0, length);
+        text.remove_prefix(length);
+    }
     return safe;
 }
 
 std::string terminalText(std::string_view latin1) {
-    std::string safe = terminalSafe(latin1);
+    std::string safe(latin1);
+    std::ranges::replace_if(safe, isControl, '?');
     const std::string encoding = nl_langinfo(CODESET);
     const iconv_t converter = iconv_open((encoding + "//TRANSLIT").c_str(), "ISO-8859-1");
     if (converter == reinterpret_cast<iconv_t>(-1))

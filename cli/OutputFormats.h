@@ -10,16 +10,19 @@
 // The text followed by blanks up to width; a longer text stays whole.
 std::string padded(std::string text, std::size_t width);
 
-// Text from the instrument, a file or the system as a terminal may print it: a lead name or a
-// serial number may hold any byte, and control bytes (C0, DEL, C1) would act on the terminal
-// instead of showing. Each becomes a '?', so columns keep their widths.
-std::string terminalSafe(std::string_view text);
-// terminalSafe for a text of whole lines, each ending in "\n".
-std::string terminalSafeLines(std::string_view text);
+// Every text mirafen-cli prints passes one of these two once, by where it comes from; a line
+// made of their results is not passed again.
 
-// Latin-1 text from a setup file, the instrument or the module catalogue, terminalSafe, in the
-// encoding of the terminal's locale (LC_CTYPE): "\xC4rm" prints as "Ärm" in a UTF-8 terminal. A
-// character the encoding lacks is transliterated, or shown as '?'.
+// Text of the system (a path, a device's description, a message) as a terminal may print it:
+// it is in the encoding of the locale (LC_CTYPE), whose characters stay whole ("Übung.prp");
+// a control character (C0, DEL, C1), which would act on the terminal instead of showing, and a
+// byte that is no character become '?'.
+std::string terminalSafe(std::string_view text);
+
+// Latin-1 text from a setup file, the instrument or the module catalogue (a lead name or a
+// serial number may hold any byte) in the encoding of the terminal's locale: "\xC4rm" prints as
+// "Ärm" in a UTF-8 terminal. Control bytes become '?', so columns keep their widths; a character
+// the encoding lacks is transliterated, or shown as '?'.
 std::string terminalText(std::string_view latin1);
 
 // The text as a JSON string: the program's 8-bit text read as Latin-1 and written as UTF-8,

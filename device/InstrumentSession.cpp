@@ -17,19 +17,23 @@ void InstrumentSession::lineOpened() {
 }
 
 void InstrumentSession::lineClosed() {
-    lineHungUp();
-    lineHungUp_ = false;
     open = false;
+    lineHungUp_ = false;
+    lineEnded(TransferFailure::Cause::LineClosed);
 }
 
 void InstrumentSession::lineHungUp() {
+    lineHungUp_ = true;
+    lineEnded(TransferFailure::Cause::LineHungUp);
+}
+
+void InstrumentSession::lineEnded(TransferFailure::Cause cause) {
     // Nothing will go out or come in on this line again; what is under way would only run into
     // its time-outs.
-    lineHungUp_ = true;
     pollAnswerOwed = false;
     link.reset();
     if (transfer)
-        transfer->lineHungUp();
+        transfer->lineEnded(cause);
     if (query)
         query->giveUp();
     endTransferIfFinished();
@@ -107,8 +111,12 @@ void InstrumentSession::releasePoll(TimePoint now) {
 void InstrumentSession::pollIfDue(TimePoint now) {
     if (!polling || pollHolds > 0 || now < nextPoll)
         return;
-    // A driver held up for longer than a period catches up with one tick, not a burst.
-    nextPoll = std::max(nextPoll + SessionTiming::kPollPeriod, now);
+    // A tick a little late keeps the cadence; a driver held up past the next tick as well
+    // catches up with this one tick and the next a whole period later, so that its answer has
+    // time to come.
+    nextPoll += SessionTiming::kPollPeriod;
+    if (nextPoll <= now)
+        nextPoll = now + SessionTiming::kPollPeriod;
     if (busy())
         return;
     const IdentificationPoll::Outcome outcome = poll.tick();
@@ -160,7 +168,8 @@ void InstrumentSession::startTransfer(SetupRecord& record, DeviceInfo& info, Dir
     transfer->start(identityAnswerOwed ? lastIdentityRequest() + SessionTiming::kIdentityAnswerWait
                                        : now);
     if (!lineUsable())
-        transfer->lineHungUp();
+        transfer->lineEnded(open ? TransferFailure::Cause::LineHungUp
+                                 : TransferFailure::Cause::LineClosed);
     else
         transfer->timePassed(now);
     endTransferIfFinished();

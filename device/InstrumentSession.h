@@ -99,6 +99,7 @@ public:
     std::optional<TransferFailure> transferFailure() const;
 
 private:
+    void lineEnded(TransferFailure::Cause cause);
     void frameArrived(TimePoint now);
     void endTransferIfFinished();
     void endQueryIfFinished();

@@ -75,9 +75,9 @@ void TransferExchange::timePassed(TimePoint now) {
     }
 }
 
-void TransferExchange::lineHungUp() {
+void TransferExchange::lineEnded(TransferFailure::Cause cause) {
     if (state == State::Pausing || state == State::Waiting)
-        fail(TransferFailure::Cause::LineHungUp);
+        fail(cause);
 }
 
 void TransferExchange::cancel() {

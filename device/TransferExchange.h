@@ -49,8 +49,8 @@ public:
     void frameArrived(TimePoint now);
     // Sends what is due and counts the time-out.
     void timePassed(TimePoint now);
-    // The port hung up: the transfer fails at once.
-    void lineHungUp();
+    // The port hung up or was closed (cause): the transfer fails at once.
+    void lineEnded(TransferFailure::Cause cause);
     void cancel();
     // When timePassed next has something to do; TimePoint::max() once finished.
     TimePoint nextCall() const;

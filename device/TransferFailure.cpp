@@ -12,6 +12,8 @@ std::string causeText(TransferFailure::Cause cause) {
         return "wrong answer";
     case TransferFailure::Cause::LineHungUp:
         return "the line hung up";
+    case TransferFailure::Cause::LineClosed:
+        return "the port was closed";
     }
     return {};
 }

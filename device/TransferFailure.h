@@ -10,6 +10,7 @@ struct TransferFailure {
         NoAnswer,    // the last attempt was not answered in time
         WrongAnswer, // the last attempt was answered with something else than it asked for
         LineHungUp,  // the port reported a hang-up: the instrument or its adapter is gone
+        LineClosed,  // the port was closed (another chosen, the program ending) or never opened
     };
 
     Cause cause = Cause::NoAnswer;

@@ -101,9 +101,9 @@ TEST_F(CliBatchTest, EightInstrumentsAreWrittenAtOnceAndOneFallingSilentIsNamed)
     const std::string record = readFile(dataFolder / "history.csv");
     EXPECT_EQ(linesOf(record).size(), 1U + 8U) << record;
     const std::regex written(",mirafen-cli,write,[^,]+,0000000[1-8],0000000[1-8],1,1\\.0,"
-                             "batch\\.prp,[0-9a-f]{64},ok,,");
+                             "/[^,]+/batch\\.prp,[0-9a-f]{64},ok,,");
     const std::regex failed(
-        ",mirafen-cli,write,[^,]+,00000006,00000006,1,1\\.0,batch\\.prp,"
+        ",mirafen-cli,write,[^,]+,00000006,00000006,1,1\\.0,/[^,]+/batch\\.prp,"
         "[0-9a-f]{64},failed,\"request 4 of 10: write register 0x40, no answer; ");
     int writtenRows = 0;
     int failedRows = 0;
@@ -116,8 +116,9 @@ TEST_F(CliBatchTest, EightInstrumentsAreWrittenAtOnceAndOneFallingSilentIsNamed)
 }
 
 // Pseudo-terminals are not among the ports the kernel lists: --all finds them through zenset.sys,
-// asks each device once however many names it has, and passes over one that is gone.
-TEST_F(CliBatchTest, AllAsksTheDevicesThatZensetNamesAsWellEachOnce) {
+// asks each device once however many names it has, and passes over one that is gone; ports lists
+// each once with the COM numbers that stand for it.
+TEST_F(CliBatchTest, AllAndPortsTakeTheDevicesThatZensetNamesAsWellEachOnce) {
     startInstrument("00000051");
     startInstrument("00000052");
     const std::string link = (root / "by-id-link").string();
@@ -143,6 +144,18 @@ TEST_F(CliBatchTest, AllAsksTheDevicesThatZensetNamesAsWellEachOnce) {
             return line.starts_with(devices[i]) && line.find(serial) != std::string::npos;
         })) << run.out;
     }
+
+    const CliRun ports = runCli({"ports"});
+    EXPECT_EQ(ports.status, 0) << ports.err;
+    std::vector<std::string> listed;
+    for (const std::string& line : linesOf(ports.out))
+        if (line.starts_with(root.string()) || line.starts_with(devices[0]) ||
+            line.starts_with(devices[1]))
+            listed.push_back(std::regex_replace(line, std::regex("   +"), "  "));
+    EXPECT_EQ(listed, (std::vector<std::string>{
+                          devices[0] + "  -  COMM 1, COMM 3", devices[1] + "  -  COMM 5",
+                          (root / "unplugged").string() + "  not present  COMM 6"}))
+        << ports.out;
 }
 
 TEST_F(CliBatchTest, ARecordThatCannotBeWrittenFailsTheCommandButNotTheWrite) {

@@ -2,6 +2,7 @@
 #include "setup/SetupFile.h"
 #include "setup/SetupRecord.h"
 #include "support/CliProcess.h"
+#include "support/EnvironmentVariable.h"
 #include "support/SimulatorProcess.h"
 #include "support/TempDataFolder.h"
 
@@ -21,7 +22,6 @@ protected:
     void SetUp() override {
         TempDataFolder::SetUp();
         writeFile(workFolder / "Modules.dat", kEightLeads);
-        SetupRecord ward;
         ward.resetToDefaults();
         ward.leadName[1] = "Arm";
         ward.leadSkip[2] = true;
@@ -54,6 +54,7 @@ protected:
         return arguments;
     }
 
+    SetupRecord ward;
     std::vector<std::unique_ptr<SimulatorProcess>> sims;
     std::vector<std::string> devices;
     std::vector<std::string> states;
@@ -172,6 +173,41 @@ TEST_F(CliDiffTest, TwoFilesCompareAsTheInstrumentWouldHoldThem) {
     }
 }
 
+// Lead names and the catalogue's module names are Latin-1, file names are in the terminal's own
+// encoding; a UTF-8 terminal shows both as such, whichever way diff reports.
+TEST_F(CliDiffTest, TextsPrintInTheTerminalsEncoding) {
+    const EnvironmentVariable locale{"LC_ALL"};
+    locale.set("C.UTF-8");
+    writeFile(workFolder / "Modules.dat", "MODULE3_LEADS=8\r\nMODULE3_DESC=Oct\xE9t\r\n");
+    // "Übung.prp": the second byte of its "Ü" is that of a C1 control character in Latin-1.
+    const std::string file = "\xC3\x9C"
+                             "bung.prp";
+    SetupRecord degrees = ward;
+    degrees.leadName[7] = "Temp\xB0"
+                          "C";
+    writeSetupFile(degrees, (workFolder / file).string());
+    startInstrument("00000001", "ward.prp");
+    startInstrument("00000002", "ward.prp");
+    const std::string module = "module 3 (8 Lead Oct\xC3\xA9t), firmware 1.0";
+    const std::string lead = "Lead 7 name: \"Temp\xC2\xB0"
+                             "C  \" in " +
+                             file + ", \"        \" in ";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"diff", file, "ward.prp"}, lead + "ward.prp\n"},
+        {{"diff", file, "--device", devices[0]},
+         "Instrument 00000001, " + module + ": 1 difference from " + file + ":\n" + lead +
+             "the instrument\n"},
+        {onEvery({"diff", file}),
+         "  00000002  1 difference, " + module + "\n    " + lead + "the instrument\n"},
+    };
+    for (const auto& [arguments, out] : cases) {
+        SCOPED_TRACE(arguments.back());
+        const CliRun run = runCli(arguments);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_TRUE(run.out.ends_with(out)) << run.out;
+    }
+}
+
 TEST_F(CliDiffTest, ABenchIsComparedAtOnceOneLineEachAndEveryComparisonRecorded) {
     startInstrument("00000001", "ward.prp");
     startInstrument("00000002", "changed.prp");
@@ -207,8 +243,9 @@ TEST_F(CliDiffTest, ABenchIsComparedAtOnceOneLineEachAndEveryComparisonRecorded)
         if (row.action == "compare")
             compared.push_back(
                 {row.serialBefore, row.setupFile, row.setupSha256 + "\n", row.result, row.detail});
-    const std::vector<std::string> same{"00000001", "ward.prp", digest.out, "same", ""};
-    const std::vector<std::string> differs{"00000002", "ward.prp", digest.out, "differs",
+    const std::string ward = (std::filesystem::canonical(workFolder) / "ward.prp").string();
+    const std::vector<std::string> same{"00000001", ward, digest.out, "same", ""};
+    const std::vector<std::string> differs{"00000002", ward, digest.out, "differs",
                                            "Lead 5 name, Test Frequency"};
     // Each instrument's row goes in as its comparison ends, whichever ends first.
     std::ranges::sort(compared);

@@ -323,22 +323,33 @@ TEST_F(CliInstrumentTest, VerifyTellsAModuleTypeTheInstrumentDidNotKeep) {
 
 // Names shorter than the instrument's come back padded with blanks; the record still names the
 // setup written, its check and a later read of it by the digest of the file that went in.
-TEST_F(CliInstrumentTest, WriteVerifyAndReadBackAreRecordedWithTheFilesDigest) {
+// The record names each setup file by its full path, as the window does, so that files of one
+// name in different folders are told apart; the messages name it as it was typed.
+TEST_F(CliInstrumentTest, TransfersAreRecordedWithTheSetupFilesFullPathAndDigest) {
     writeFile(workFolder / "setup.prp",
               setupLines({"LEADNAME1=Arm", "LEADSKIP1=1", "LEADNAME4=Leg", "FREQUENCY=3"}));
+    std::filesystem::create_directory(workFolder / "ward");
     startInstrument();
 
     ASSERT_EQ(runCli(withDevice({"write", "setup.prp", "--verify", "--quiet"})).status, 0);
-    ASSERT_EQ(runCli(withDevice({"read", "-o", "back.prp", "--quiet"})).status, 0);
+    const CliRun read = runCli(withDevice({"read", "-o", "ward/../ward/{serial}.prp"}));
+    EXPECT_TRUE(read.out.ends_with(" into ward/../ward/00004711.prp.\n")) << read.out;
+    ASSERT_EQ(runCli(withDevice({"read", "-o", "-"})).status, 0);
+    ASSERT_EQ(runCli(withDevice({"diff", "setup.prp", "--quiet"})).status, 0);
 
     const CliRun digest = runCli({"show", "setup.prp", "--digest"});
     ASSERT_EQ(digest.status, 0);
+    const std::string here = std::filesystem::canonical(workFolder).string();
     const TransferHistory history = readTransferHistory((dataFolder / "history.csv").string());
-    std::vector<std::pair<std::string, std::string>> recorded;
+    std::vector<std::vector<std::string>> recorded;
     for (const TransferRow& row : history.rows)
-        recorded.emplace_back(row.action, row.setupSha256 + "\n");
-    EXPECT_EQ(recorded, (std::vector<std::pair<std::string, std::string>>{
-                            {"write", digest.out}, {"verify", digest.out}, {"read", digest.out}}));
+        recorded.push_back({row.action, row.setupFile, row.setupSha256 + "\n"});
+    EXPECT_EQ(recorded, (std::vector<std::vector<std::string>>{
+                            {"write", here + "/setup.prp", digest.out},
+                            {"verify", here + "/setup.prp", digest.out},
+                            {"read", here + "/ward/00004711.prp", digest.out},
+                            {"read", "", digest.out},
+                            {"compare", here + "/setup.prp", digest.out}}));
 }
 
 struct FailureCase {

@@ -18,6 +18,8 @@ using TimePoint = InstrumentSession::TimePoint;
 // own.
 class InstrumentSessionTest : public ::testing::Test {
 protected:
+    InstrumentSessionTest() { info.leadCount = 4; }
+
     int answerRequests() { return instrument.answerRequests(now); }
 
     // Moves the clock on to the session's next call and makes it.
@@ -26,10 +28,24 @@ protected:
         session.timePassed(now);
     }
 
+    // Starts a transfer of record at now; ended counts how often it said it ended.
+    void startTransfer(InstrumentSession::Direction direction) {
+        session.startTransfer(record, info, direction, now,
+                              {{[](int, int) {},
+                                [](int) {
+                                }},
+                               [this] {
+                                   ++ended;
+                               }});
+    }
+
     InstrumentSession session{FrameTrace()};
     InstrumentInMemory instrument{session};
     TimePoint now = TimePoint{} + 1h;
     std::vector<Event> events;
+    SetupRecord record;
+    DeviceInfo info;
+    int ended = 0;
 };
 
 TEST_F(InstrumentSessionTest, PollsOnceAPeriodAndFindsTheInstrumentOnTheSecondTick) {
@@ -119,14 +135,7 @@ TEST_F(InstrumentSessionTest, TheFirstRequestOfATransferWaitsForThePollsAnswerUn
         const TimePoint asked = now;
         if (c.answeredBeforeTheTransfer)
             answerRequests();
-        SetupRecord record;
-        DeviceInfo info;
-        info.leadCount = 4;
-        session.startTransfer(record, info, InstrumentSession::Direction::Read, now,
-                              {{[](int, int) {},
-                                [](int) {
-                                }},
-                               {}});
+        startTransfer(InstrumentSession::Direction::Read);
         if (c.answeredBeforeTheTransfer) {
             EXPECT_EQ(instrument.nextRequest(), frameBytes(0x01, Bytes{0x80}));
         } else {
@@ -145,41 +154,47 @@ TEST_F(InstrumentSessionTest, TheFirstRequestOfATransferWaitsForThePollsAnswerUn
     }
 }
 
-TEST_F(InstrumentSessionTest, AHangUpEndsATransferAtOnceAndSendsNothingMore) {
-    SetupRecord record;
-    DeviceInfo info;
-    info.leadCount = 4;
-    bool ended = false;
-    session.startTransfer(record, info, InstrumentSession::Direction::Write, now,
-                          {{[](int, int) {},
-                            [](int) {
-                            }},
-                           [&] {
-                               ended = true;
-                           }});
-    ASSERT_FALSE(instrument.nextRequest().empty());
+// A hang-up (the adapter pulled out) and a port closed (another chosen) both end a transfer at
+// once, each saying what happened; so does a transfer started after it.
+TEST_F(InstrumentSessionTest, ALineThatEndsEndsATransferAtOnceSayingHow) {
+    struct Case {
+        void (InstrumentSession::*end)();
+        TransferFailure::Cause cause;
+        const char* detail;
+    };
+    const Case cases[] = {
+        {&InstrumentSession::lineHungUp, TransferFailure::Cause::LineHungUp,
+         "request 1 of 12: write register 0x10, the line hung up"},
+        {&InstrumentSession::lineClosed, TransferFailure::Cause::LineClosed,
+         "request 1 of 12: write register 0x10, the port was closed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.detail);
+        session.lineOpened();
+        ended = 0;
+        startTransfer(InstrumentSession::Direction::Write);
+        ASSERT_EQ(instrument.nextRequest()[2], 0x10);
 
-    session.lineHungUp();
+        (session.*c.end)();
 
-    EXPECT_TRUE(ended);
-    EXPECT_EQ(session.transferResult(), InstrumentSession::Result::Failed);
-    EXPECT_EQ(session.transferFailure()->cause, TransferFailure::Cause::LineHungUp);
-    EXPECT_FALSE(session.hasOutput());
+        EXPECT_EQ(ended, 1);
+        EXPECT_FALSE(session.lineUsable());
+        EXPECT_EQ(session.transferResult(), InstrumentSession::Result::Failed);
+        ASSERT_TRUE(session.transferFailure());
+        EXPECT_EQ(session.transferFailure()->cause, c.cause);
+        EXPECT_EQ(failedRequestText(*session.transferFailure()), c.detail);
+        EXPECT_FALSE(session.hasOutput());
 
-    // Asking for the identity on the hung-up line ends at once, and so does a transfer.
-    session.askIdentity(now, 5s);
-    EXPECT_FALSE(session.identityPending());
-    EXPECT_TRUE(session.hungUp());
-    ended = false;
-    session.startTransfer(record, info, InstrumentSession::Direction::Read, now,
-                          {{[](int, int) {},
-                            [](int) {
-                            }},
-                           [&] {
-                               ended = true;
-                           }});
-    EXPECT_TRUE(ended);
-    EXPECT_EQ(session.transferResult(), InstrumentSession::Result::Failed);
+        // Asking for the identity on that line ends at once, and so does a transfer.
+        session.askIdentity(now, 5s);
+        EXPECT_FALSE(session.identityPending());
+        startTransfer(InstrumentSession::Direction::Write);
+        EXPECT_EQ(ended, 2);
+        ASSERT_TRUE(session.transferFailure());
+        EXPECT_EQ(failedRequestText(*session.transferFailure()), c.detail);
+        while (!instrument.nextRequest().empty()) {
+        }
+    }
 }
 
 TEST_F(InstrumentSessionTest, BytesBehindAFrameWaitingForThePollAreDroppedNotHeldForever) {
@@ -197,6 +212,41 @@ TEST_F(InstrumentSessionTest, BytesBehindAFrameWaitingForThePollAreDroppedNotHel
     answerRequests();
     advance();
     EXPECT_EQ(events, (std::vector{Event::None, Event::InstrumentFound}));
+}
+
+// A driver held up (a busy machine, a modal dialog) ticks late. The tick it then makes asks
+// once, and the next waits a whole period, so that the answer to the first has time to come and
+// is not cleared away by a second request a moment later.
+TEST_F(InstrumentSessionTest, APollTickMadeLateAsksOnceAndTheNextAPeriodAfterIt) {
+    struct Case {
+        const char* what;
+        std::chrono::milliseconds late;    // after the tick was due
+        std::chrono::milliseconds nextDue; // the tick after it, from the late tick
+    };
+    const Case cases[] = {
+        {"a moment late: the cadence stays", 10ms, 990ms},
+        {"a period late", 1000ms, 1000ms},
+        {"several periods late", 5500ms, 1000ms},
+    };
+    session.startPolling(now, [this](const IdentificationPoll::Outcome& outcome) {
+        events.push_back(outcome.event);
+    });
+    advance();
+    answerRequests();
+    advance();
+    ASSERT_EQ(events.back(), Event::InstrumentFound);
+    answerRequests();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        now = session.nextCall() + c.late;
+        session.timePassed(now);
+        EXPECT_EQ(events.back(), Event::IdentityRefreshed);
+        EXPECT_EQ(session.nextCall(), now + c.nextDue);
+
+        session.timePassed(now + 1ms);
+        EXPECT_EQ(answerRequests(), 1) << "one request, not a second right after it";
+        EXPECT_EQ(session.pollState().missedPolls, 0);
+    }
 }
 
 TEST_F(InstrumentSessionTest, ThePollStandsStillWhileATransferOrAnIdentityRequestHoldsTheLine) {
@@ -238,17 +288,7 @@ TEST_F(InstrumentSessionTest, ALineClosedOrHungUpLosesTheInstrumentAfterTheToler
 }
 
 TEST_F(InstrumentSessionTest, CancellingEndsTheTransferOnceAndLeavesTheLinkToThePoll) {
-    SetupRecord record;
-    DeviceInfo info;
-    info.leadCount = 4;
-    int ended = 0;
-    session.startTransfer(record, info, InstrumentSession::Direction::Read, now,
-                          {{[](int, int) {},
-                            [](int) {
-                            }},
-                           [&] {
-                               ++ended;
-                           }});
+    startTransfer(InstrumentSession::Direction::Read);
     session.cancelTransfer();
     session.cancelTransfer();
 
@@ -259,18 +299,11 @@ TEST_F(InstrumentSessionTest, CancellingEndsTheTransferOnceAndLeavesTheLinkToThe
 }
 
 TEST_F(InstrumentSessionTest, MinimumSpacingIsKeptWithinItsLimit) {
-    SetupRecord record;
-    DeviceInfo info;
     info.leadCount = 1;
     using Spacing = std::pair<std::chrono::milliseconds, std::chrono::milliseconds>;
     for (const auto& [given, kept] : {Spacing{-5ms, 0ms}, Spacing{40ms, 40ms}, Spacing{5s, 1s}}) {
         session.setMinimumSpacing(given);
-        session.startTransfer(record, info, InstrumentSession::Direction::Read, now,
-                              {{[](int, int) {},
-                                [](int) {
-                                }},
-                               [] {
-                               }});
+        startTransfer(InstrumentSession::Direction::Read);
         instrument.send(instrument.responder.answer(instrument.nextRequest())->bytes(), now);
         // Without a spacing the next request is already out and waits for its answer.
         EXPECT_EQ(session.nextCall(),
@@ -280,6 +313,25 @@ TEST_F(InstrumentSessionTest, MinimumSpacingIsKeptWithinItsLimit) {
         while (!instrument.nextRequest().empty()) {
         }
     }
+}
+
+// A slow instrument loses a request sent as soon as its wrong answer is in; the request goes
+// again after the spacing set for it.
+TEST_F(InstrumentSessionTest, ARequestAnsweredWronglyGoesAgainAfterTheMinimumSpacing) {
+    session.setMinimumSpacing(200ms);
+    startTransfer(InstrumentSession::Direction::Read);
+    const Bytes request = instrument.nextRequest();
+    ASSERT_FALSE(request.empty());
+
+    now += 30ms;
+    instrument.send(instrument.responder.answer(kIdentityRequest)->bytes(), now);
+    EXPECT_EQ(instrument.unreadRequestBytes(), 0U) << "resent at once";
+    EXPECT_EQ(session.nextCall(), now + 200ms);
+    session.timePassed(now + 199ms);
+    EXPECT_EQ(instrument.unreadRequestBytes(), 0U);
+    advance();
+    EXPECT_EQ(instrument.nextRequest(), request);
+    EXPECT_TRUE(session.transferRunning());
 }
 
 } // namespace

@@ -262,7 +262,7 @@ TEST(TransferExchangeTest, AHungUpLineFailsTheTransferAtOnce) {
     save.timePassed(bench.now);
     ASSERT_FALSE(bench.line.nextRequest().empty());
 
-    save.lineHungUp();
+    save.lineEnded(TransferFailure::Cause::LineHungUp);
 
     EXPECT_EQ(save.result(), Result::Failed);
     EXPECT_EQ(save.nextCall(), TimePoint::max());
