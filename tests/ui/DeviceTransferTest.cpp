@@ -567,3 +567,88 @@ TEST_F(DeviceTransferTest, CompareWithInstrumentShowsTheDifferencesAndChangesNot
 }
 
 } // namespace
+
+namespace {
+
+// Nothing goes into an instrument that it did not report or the technician did not choose: a
+// module type the catalogue does not know is refused with what to do, nothing is written, and
+// the record says why.
+TEST_F(DeviceTransferTest, ASaveWithoutAModuleTypeOfTheCatalogueIsRefusedAndRecorded) {
+    instrument.setIdentity({"00001234", 9, 2, 5});
+    startWindow();
+    connectInstrument();
+    EXPECT_EQ(window->deviceInfo().moduleType, 0);
+    const Bytes identity = instrument.content(0x10);
+    const int answered = instrument.answeredCount();
+
+    button("deviceSaveButton")->click();
+
+    ASSERT_EQ(modals.messages.size(), 1);
+    EXPECT_TRUE(modals.messages[0].startsWith("Module type 9 is not in the module catalogue ("))
+        << modals.messages[0].toStdString();
+    EXPECT_TRUE(modals.messages[0].endsWith(
+        "Choose the instrument's module type, or provide a module catalogue that knows it."));
+    EXPECT_EQ(instrument.answeredCount(), answered);
+    EXPECT_EQ(instrument.content(0x10), identity);
+    const std::vector<TransferRow> rows = readTransferHistory(dataFolder / "history.csv").rows;
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].action, "write");
+    EXPECT_EQ(rows[0].result, "failed");
+    EXPECT_EQ(rows[0].module, "9");
+    EXPECT_EQ(rows[0].serialAfter, "00001234");
+    EXPECT_EQ(rows[0].detail, modals.messages[0].toStdString());
+}
+
+// A catalogue that appears while an instrument is connected gives the window its module, so a
+// save writes the module the instrument reported rather than none.
+TEST_F(DeviceTransferTest, ACatalogueThatAppearsGivesTheConnectedInstrumentItsModule) {
+    const std::string catalogue = readFile(workFolder / "Modules.dat");
+    std::filesystem::remove(workFolder / "Modules.dat");
+    startWindow();
+    connectInstrument();
+    EXPECT_EQ(window->deviceInfo().moduleType, 0);
+
+    writeFile(dataFolder / "Modules.dat.new", catalogue);
+    std::filesystem::rename(dataFolder / "Modules.dat.new", dataFolder / "Modules.dat");
+    ASSERT_TRUE(waitUntil([this] { return window->deviceInfo().moduleType == Leads2; }));
+    EXPECT_EQ(window->deviceInfo().leadCount, 2);
+
+    button("deviceSaveButton")->click();
+    EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
+    EXPECT_EQ(instrument.content(0x10), bytes("00001234\x00\x08\x02\x05", 12));
+}
+
+// A failed save's row is in the record before its message shows, and the poll asks nothing
+// until the message is dismissed; then it asks one period later.
+TEST_F(DeviceTransferTest, AFailureIsRecordedBeforeItsMessageAndThePollWaitsForItsDismissal) {
+    startWindow();
+    connectInstrument();
+    instrument.setFaults(wrongRegisters());
+    std::vector<TransferRow> rowsWhileShown;
+    int answeredWhileShown = 0;
+    int answeredAfterTicks = -1;
+    modals.answer(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(),
+                  [&](QWidget& box) {
+                      rowsWhileShown = readTransferHistory(dataFolder / "history.csv").rows;
+                      answeredWhileShown = instrument.answeredCount();
+                      for (int tick = 0; tick < 3; ++tick) {
+                          pollTick();
+                          QCoreApplication::processEvents();
+                      }
+                      answeredAfterTicks = instrument.answeredCount();
+                      qobject_cast<QDialog*>(&box)->accept();
+                  });
+
+    button("deviceSaveButton")->click();
+
+    ASSERT_EQ(rowsWhileShown.size(), 1u);
+    EXPECT_EQ(rowsWhileShown[0].action, "write");
+    EXPECT_EQ(rowsWhileShown[0].result, "failed");
+    EXPECT_EQ(answeredAfterTicks, answeredWhileShown);
+    instrument.setFaults({});
+    const int answered = instrument.answeredCount();
+    pollTick();
+    EXPECT_TRUE(waitUntil([&] { return instrument.answeredCount() == answered + 1; }));
+}
+
+} // namespace
