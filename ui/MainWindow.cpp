@@ -9,6 +9,7 @@
 #include "ui/DeviceInfoGroup.h"
 #include "ui/Help.h"
 #include "ui/HistoryDialog.h"
+#include "ui/InstrumentCommands.h"
 #include "ui/LeadGrid.h"
 #include "ui/Messages.h"
 #include "ui/OptionGroups.h"
@@ -73,13 +74,15 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
         new CatalogueWatch(this, ModuleCatalogue(settings.dataFolder()).places());
     connect(catalogueWatch, &CatalogueWatch::changed, this, &MainWindow::showModuleCatalogue);
     connect(link, &InstrumentLink::polled, this, &MainWindow::showPollOutcome);
+    connect(&document, &SetupDocument::replaced, this, &MainWindow::showRecord);
 
     new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { showHelp(this); });
     sheetActions = new SetupSheetActions(*this);
     compareAction = new QAction(tr("&Compare with Instrument..."), this);
     compareAction->setObjectName("compareAction");
     compareAction->setEnabled(false);
-    connect(compareAction, &QAction::triggered, this, &MainWindow::compareWithDevice);
+    connect(compareAction, &QAction::triggered, instrumentCommands,
+            &InstrumentCommands::compareWithDevice);
 }
 
 MainWindow::~MainWindow() {
@@ -117,8 +120,16 @@ QLayout* MainWindow::buildLayout() {
 QWidget* MainWindow::buildInstrumentGroup() {
     deviceLoadButton = pushButton(tr("&Load From"), "deviceLoadButton", tr("Load From Instrument"));
     deviceSaveButton = pushButton(tr("&Save To"), "deviceSaveButton", tr("Save To Instrument"));
-    connect(deviceLoadButton, &QPushButton::clicked, this, &MainWindow::loadFromDevice);
-    connect(deviceSaveButton, &QPushButton::clicked, this, &MainWindow::saveToDevice);
+    instrumentCommands = new InstrumentCommands(
+        *this, document, *link, settings,
+        {[this] { commitEdits(); }, [this] { return mayDropSetup(EditsDroppedBy::Loading); },
+         [this] {
+             showRecord();
+         }});
+    connect(deviceLoadButton, &QPushButton::clicked, instrumentCommands,
+            &InstrumentCommands::loadFromDevice);
+    connect(deviceSaveButton, &QPushButton::clicked, instrumentCommands,
+            &InstrumentCommands::saveToDevice);
     return buttonGroup(this, tr("Zentiq"), deviceLoadButton, deviceSaveButton);
 }
 
@@ -270,6 +281,7 @@ void MainWindow::showRecord() {
     grid->restorePage();
     options->showRecord();
     devicePanel->setSerialText(document.info.serialText);
+    grid->rebuildGrid();
 }
 
 #include "moc_MainWindow.cpp"

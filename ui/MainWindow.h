@@ -16,6 +16,7 @@
 #include <string>
 
 class DeviceInfoGroup;
+class InstrumentCommands;
 enum class EditsDroppedBy;
 class LeadGrid;
 class OptionGroups;
@@ -105,6 +106,7 @@ private:
     // Runs work that opens the instrument's port or stores the choice of one, and shows what
     // stopped it: a port that would not open, or zenset.sys that could not store the choice.
     void reportPortFailure(const std::function<void()>& portWork);
+    // Shows the document's setup anew in every view.
     void showRecord();
 
     void loadFromFile();
@@ -112,15 +114,6 @@ private:
     void reportFileError(const std::function<void()>& fileWork);
     QString setupFileFolder() const;
 
-    void loadFromDevice();
-    void saveToDevice();
-    // Reads the instrument as a load does, changing nothing in the window, and shows how the
-    // window's setup differs from what it holds.
-    void compareWithDevice();
-    // Runs an operation of kind on the attached instrument in the transfer dialog, then reports
-    // its failure; its rows are in the record by then. The poll stays still until the report is
-    // dismissed.
-    OperationOutcome runOperation(const OperationKind& kind);
     void setVerifiesSaves(bool on);
     void showHistory();
     void runPortDialog(bool firstRun);
@@ -129,6 +122,7 @@ private:
     ProgramSettings settings;
     SetupDocument document;
     InstrumentLink* link;
+    InstrumentCommands* instrumentCommands = nullptr;
     QPointer<QObject> autoProxy_;
     bool firstShowDone = false;
 

@@ -49,8 +49,7 @@ void MainWindow::saveToFile() {
 void MainWindow::saveSetupFile(const std::string& path) {
     commitEdits();
     writeSetupFile(document.record, path);
-    document.fileName = path;
-    markSetupUnchanged();
+    document.saved(path);
 }
 
 void MainWindow::loadSetupFile(const std::string& path) {
@@ -58,8 +57,5 @@ void MainWindow::loadSetupFile(const std::string& path) {
     readSetupFile(loaded, path);
     // Shown as the window shows an option, and so saved.
     loaded.normalizeCodes();
-    document.record = loaded;
-    document.fileName = path;
-    showRecord();
-    markSetupUnchanged();
+    document.load(loaded, path);
 }

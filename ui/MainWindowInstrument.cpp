@@ -1,15 +1,10 @@
 #include "config/ModuleCatalogue.h"
-#include "config/TransferHistory.h"
-#include "device/DeviceImage.h"
 #include "device/PortError.h"
 #include "setup/FileError.h"
-#include "ui/CompareDialog.h"
 #include "ui/DeviceInfoGroup.h"
 #include "ui/LeadGrid.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
-#include "ui/OptionGroups.h"
-#include "ui/TransferDialog.h"
 
 #include <QPushButton>
 #include <algorithm>
@@ -77,85 +72,6 @@ bool MainWindow::selectModuleType(int code) {
     devicePanel->setModule(module);
     grid->rebuildGrid();
     return true;
-}
-
-OperationOutcome MainWindow::runOperation(const OperationKind& kind) {
-    const DeviceInfo& info = document.info;
-    OperationRequest request;
-    request.kind = &kind;
-    request.program = "mirafen";
-    request.devicePath = instrumentPort().devicePath();
-    // The poll knows the instrument; the window's module, when one is current, and serial
-    // number are what goes in.
-    request.identity = link->reportedIdentity();
-    if (info.moduleType != 0)
-        request.module = ModuleCatalogue::Module{info.moduleType, info.leadCount, {}};
-    request.serialText = info.serialText;
-    request.verify = &kind == &Operations::write && settings.verifiesSaves();
-    request.setup = document.record;
-    request.setupFile = document.fileName;
-
-    const InstrumentLink::PollHold pollStill(*link);
-    const ModuleCatalogue catalogue(settings.dataFolder());
-    OperationRunner runner(link->session(), std::move(request), catalogue,
-                           [this](const TransferRow& row) { appendTransferRow(settings, row); });
-    runner.start(link->driver().now());
-    link->driver().wake();
-    if (!runner.finished())
-        TransferDialog(this, runner).exec();
-    const OperationOutcome& outcome = runner.outcome();
-    if (outcome.identityAfter) {
-        link->instrumentHolds(*outcome.identityAfter);
-        document.instrumentSerial = outcome.identityAfter->serialText;
-    }
-    if (outcome.failure)
-        showWarning(this, tr(outcome.failure->text.c_str()),
-                    QString::fromLocal8Bit(outcome.failure->detail));
-    if (outcome.recordFailure)
-        showWarning(this, tr("This transfer could not be added to the transfer history."),
-                    QString::fromLocal8Bit(*outcome.recordFailure));
-    return outcome;
-}
-
-void MainWindow::saveToDevice() {
-    commitEdits();
-    const OperationOutcome outcome = runOperation(Operations::write);
-    if (outcome.result == OperationOutcome::Result::Completed)
-        markSetupUnchanged();
-}
-
-void MainWindow::loadFromDevice() {
-    if (!mayDropSetup(EditsDroppedBy::Loading))
-        return;
-    const OperationOutcome outcome = runOperation(Operations::read);
-    // A load that does not complete leaves the setup as it was before it began.
-    // What the instrument held comes from no setup file.
-    if (outcome.result == OperationOutcome::Result::Completed) {
-        document.record = outcome.setup;
-        document.fileName.clear();
-    }
-    showRecord();
-    grid->rebuildGrid();
-    if (outcome.result == OperationOutcome::Result::Completed)
-        markSetupUnchanged();
-}
-
-void MainWindow::compareWithDevice() {
-    commitEdits();
-    const OperationOutcome outcome = runOperation(Operations::compare);
-    if (outcome.result != OperationOutcome::Result::Completed)
-        return;
-    const DeviceIdentity& identity = *outcome.identityBefore;
-    const auto module = ModuleCatalogue(settings.dataFolder()).lookup(outcome.device.moduleType);
-    const QString instrument =
-        tr("Instrument %1, module %2 (%3), firmware %4")
-            .arg(QString::fromLatin1(identity.serialText))
-            .arg(outcome.device.moduleType)
-            .arg(module ? QString::fromLatin1(module->listText) : tr("not in the module catalogue"))
-            .arg(QString::fromStdString(identity.firmwareText()));
-    CompareDialog(this, comparedFields(document.record, outcome.setup, outcome.device.leadCount),
-                  instrument)
-        .exec();
 }
 
 void MainWindow::setVerifiesSaves(bool on) {
