@@ -1,7 +1,6 @@
 #include "config/SetupDigest.h"
 #include "device/Registers.h"
-#include "operations/OperationRunner.h"
-#include "support/InMemoryLine.h"
+#include "support/RunnerInMemory.h"
 #include "support/TransferRequest.h"
 
 #include <gtest/gtest.h>
@@ -39,19 +38,8 @@ protected:
         OperationRequest request = transferRequest(Operations::compare, setup, info);
         request.setupFile = "ward4.prp";
         OperationRunner operation(session, request, catalogue, {});
-        operation.start(now);
-        while (!operation.finished()) {
-            for (Bytes sent = instrument.nextRequest(); !sent.empty();
-                 sent = instrument.nextRequest()) {
-                requests.push_back(sent);
-                if (const auto reply = instrument.responder.answer(sent))
-                    instrument.send(reply->bytes(), now);
-            }
-            if (!operation.finished()) {
-                now = session.nextCall();
-                session.timePassed(now);
-            }
-        }
+        runToTheEnd(operation, session, instrument, now,
+                    [this](const Bytes& sent) { requests.push_back(sent); });
         return operation.outcome();
     }
 

@@ -1,6 +1,4 @@
-#include "operations/OperationRunner.h"
-
-#include "support/InMemoryLine.h"
+#include "support/RunnerInMemory.h"
 #include "support/TransferRequest.h"
 
 #include <gtest/gtest.h>
@@ -26,22 +24,7 @@ protected:
     // Runs the operation to its end; stopWhen(answered) may cancel it or silence the instrument.
     const OperationOutcome& run(OperationRunner& runner,
                                 const std::function<void(int answered)>& stopWhen = {}) {
-        runner.start(now);
-        int answered = 0;
-        while (!runner.finished()) {
-            for (Bytes sent = instrument.nextRequest(); !sent.empty() && !runner.finished();
-                 sent = instrument.nextRequest()) {
-                if (const auto reply = instrument.responder.answer(sent)) {
-                    instrument.send(reply->bytes(), now);
-                    if (stopWhen)
-                        stopWhen(++answered);
-                }
-            }
-            if (!runner.finished()) {
-                now = session.nextCall();
-                session.timePassed(now);
-            }
-        }
+        runToTheEnd(runner, session, instrument, now, {}, stopWhen);
         return runner.outcome();
     }
 
