@@ -8,15 +8,13 @@ AutomationProxy::AutomationProxy(QObject* parent)
     Application* app = Application::instance();
     if (app == nullptr)
         return;
+    // Held, the application keeps running when its last window closes, and the main window
+    // only hides.
     app->lock();
     dialog_ = app->mainWindow();
-    if (dialog_)
-        dialog_->setAutoProxy(this);
 }
 
 AutomationProxy::~AutomationProxy() {
-    if (dialog_ && dialog_->autoProxy() == this)
-        dialog_->setAutoProxy(nullptr);
     if (Application* app = Application::instance())
         app->unlock();
 }

@@ -20,6 +20,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -220,12 +221,12 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
 
 void MainWindow::accept() {
     devicePanel->takeSerialText();
-    if (!hideForProxy() && mayDropSetup(EditsDroppedBy::Closing))
+    if (!hideWhileHeld() && mayDropSetup(EditsDroppedBy::Closing))
         QDialog::accept();
 }
 
 void MainWindow::reject() {
-    if (!hideForProxy() && mayDropSetup(EditsDroppedBy::Closing))
+    if (!hideWhileHeld() && mayDropSetup(EditsDroppedBy::Closing))
         QDialog::reject();
 }
 
@@ -263,11 +264,11 @@ bool MainWindow::setupChanged() {
     return document.changed();
 }
 
-bool MainWindow::hideForProxy() {
-    if (!autoProxy_)
+bool MainWindow::hideWhileHeld() {
+    if (QGuiApplication::quitOnLastWindowClosed())
         return false;
-    // The dialog's own hiding would end its modal run, which has to go on while the proxy holds
-    // the program.
+    // The dialog's own hiding would end its modal run, which has to go on while the program is
+    // held.
     QWidget::setVisible(false);
     return true;
 }

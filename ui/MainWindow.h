@@ -24,8 +24,8 @@ class QPushButton;
 class SetupSheetActions;
 
 // The program's one main window: edits the setup, moves it to and from setup files and the
-// instrument, and shows the attached instrument. Closing it ends the program unless an
-// automation proxy holds on to it; then closing only hides it.
+// instrument, and shows the attached instrument. Closing it ends the program unless an outside
+// client (the automation proxy) holds the program; then closing only hides it.
 class MainWindow : public QDialog {
     Q_OBJECT
 
@@ -36,9 +36,6 @@ public:
     explicit MainWindow(QWidget* parent = nullptr, CommPortDialog::PortLister listPorts = {},
                         SessionDriver::Clock clock = {}, FrameTrace trace = {});
     ~MainWindow() override;
-
-    void setAutoProxy(QObject* proxy) { autoProxy_ = proxy; }
-    QObject* autoProxy() const { return autoProxy_; }
 
     const SetupRecord& setup() const { return document.record; }
     const DeviceInfo& deviceInfo() const { return document.info; }
@@ -92,8 +89,9 @@ private:
     static std::optional<std::string> exampleCatalogue();
     void copyExampleCatalogue();
     void showAbout();
-    // Closes as the automation proxy allows: hidden while it is set, ended otherwise.
-    bool hideForProxy();
+    // While an outside client holds the program (the application then does not quit when its
+    // last window closes), closing only hides the window; true when it did.
+    bool hideWhileHeld();
     // True when closing or a load may replace the setup: it is unchanged, or the user lets the
     // edits go.
     bool mayDropSetup(EditsDroppedBy droppedBy);
@@ -123,7 +121,6 @@ private:
     SetupDocument document;
     InstrumentLink* link;
     InstrumentCommands* instrumentCommands = nullptr;
-    QPointer<QObject> autoProxy_;
     bool firstShowDone = false;
 
     LeadGrid* grid = nullptr;

@@ -6,6 +6,7 @@
 #include "support/TestClock.h"
 #include "ui/MainWindow.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -23,6 +24,16 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 inline void PrintTo(const QStringList& texts, std::ostream* out) {
     *out << '{' << texts.join("\", \"").toStdString() << '}';
 }
+
+// An outside client holds the program while this lives, as the automation proxy does: the
+// application goes on when its last window closes.
+class ProgramHeld {
+public:
+    ProgramHeld() { QGuiApplication::setQuitOnLastWindowClosed(false); }
+    ProgramHeld(const ProgramHeld&) = delete;
+    ProgramHeld& operator=(const ProgramHeld&) = delete;
+    ~ProgramHeld() { QGuiApplication::setQuitOnLastWindowClosed(true); }
+};
 
 // The real main window in a temporary world: XDG_DATA_HOME and the working directory are
 // folders of their own, the working directory holds a module catalogue, and COM 1 is a

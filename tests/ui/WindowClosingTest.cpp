@@ -154,8 +154,7 @@ TEST_F(WindowClosingTest, ClosingAsksNothingForASetupAsLastLoadedOrSaved) {
 
 TEST_F(WindowClosingTest, WhileAProxyHoldsTheProgramClosingOnlyHidesAndAsksNothing) {
     startActiveWindow();
-    QObject proxy;
-    window->setAutoProxy(&proxy);
+    const ProgramHeld held;
     for (const Closing& closing : closings()) {
         SCOPED_TRACE(closing.name);
         typeInto("goodLimitEdit", "42");
