@@ -28,9 +28,9 @@ SetupSheetActions::SetupSheetActions(MainWindow& window)
 }
 
 SetupSheet SetupSheetActions::currentSheet() {
-    window.commitFocusedEdit();
-    window.commitEdits();
-    SetupSheet sheet = setupSheetOf(window.setup(), window.setupFilePath());
+    // Edits made since the setup was last loaded or saved are in no file and no instrument.
+    SetupSheet sheet = window.setupChanged() ? unsavedSetupSheetOf(window.setup())
+                                             : setupSheetOf(window.setup(), window.setupFilePath());
     const DeviceInfo& info = window.deviceInfo();
     if (window.instrumentSession().connected())
         sheet.instrument = SheetInstrument{info.serialText, info.firmwareText};
@@ -42,7 +42,8 @@ SetupSheet SetupSheetActions::currentSheet() {
 
 void SetupSheetActions::printSheet(QPrinter& printer) {
     const SetupSheet sheet = currentSheet();
-    printer.setDocName(setupSheetTitle(sheet));
+    // Qt's Print to File offers the document's name as the file's.
+    printer.setDocName(setupSheetFileName(sheet));
     drawSetupSheet(sheet, printer);
 }
 
@@ -57,7 +58,7 @@ void SetupSheetActions::showPreview() {
 }
 
 void SetupSheetActions::exportSheet() {
-    // The setup file's name with .pdf, beside it.
+    const SetupSheet sheet = currentSheet();
     const QFileInfo setupFile(QFile::decodeName(window.setupFilePath().c_str()));
     QFileDialog dialog(&window, tr("Export Setup Sheet as PDF"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -66,14 +67,12 @@ void SetupSheetActions::exportSheet() {
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
     if (!window.setupFilePath().empty())
         dialog.setDirectory(setupFile.absolutePath());
-    dialog.selectFile((setupFile.completeBaseName().isEmpty() ? tr("Setup Sheet")
-                                                              : setupFile.completeBaseName()) +
-                      ".pdf");
+    dialog.selectFile(setupSheetFileName(sheet));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const std::string path = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
     try {
-        SetupSheetOutput(path, std::cout).write(currentSheet());
+        SetupSheetOutput(path, std::cout).write(sheet);
     } catch (const FileError& error) {
         showFileError(&window, error);
     }

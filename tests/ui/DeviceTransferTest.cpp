@@ -191,7 +191,7 @@ TEST_F(DeviceTransferTest, TheSheetOfALoadedSetupNamesTheInstrumentItCameFrom) {
     const std::string text = printedSheet();
 
     // The setup is the instrument's now, no longer the file's.
-    EXPECT_EQ(text.rfind("Setup Sheet Made ", 0), 0U) << text;
+    EXPECT_EQ(text.rfind("Setup Sheet Instrument 00001234 Setup Sheet Made ", 0), 0U) << text;
     for (const char* expected :
          {"Instrument serial number 00001234 Module 8 \u2013 2 Lead Pair Firmware revision 2.5",
           "Lead Name Skipped 1 Left yes 2 Right no Sign-off"})
