@@ -1,7 +1,9 @@
 #include "ui/SetupSheetActions.h"
 
 #include "config/ModuleCatalogue.h"
+#include "setup/Failure.h"
 #include "setup/FileError.h"
+#include "setup/SetupFile.h"
 #include "sheet/SetupSheet.h"
 #include "sheet/SetupSheetLayout.h"
 #include "sheet/SetupSheetOutput.h"
@@ -27,10 +29,33 @@ SetupSheetActions::SetupSheetActions(MainWindow& window)
     window.addAction(print);
 }
 
+namespace {
+
+// Whether the setup file at path holds setup: every setting and lead as a load of it into the
+// defaults takes them. A setup saved into the instrument after the file was loaded, or a file
+// changed since, is not the file's.
+bool fileHolds(const std::string& path, const SetupRecord& setup) {
+    if (path.empty())
+        return false;
+    SetupRecord held;
+    try {
+        readSetupFile(held, path);
+    } catch (const Failure&) {
+        return false;
+    }
+    held.normalizeCodes();
+    return held == setup;
+}
+
+} // namespace
+
 SetupSheet SetupSheetActions::currentSheet() {
     // Edits made since the setup was last loaded or saved are in no file and no instrument.
-    SetupSheet sheet = window.setupChanged() ? unsavedSetupSheetOf(window.setup())
-                                             : setupSheetOf(window.setup(), window.setupFilePath());
+    const SetupRecord& setup = window.setup();
+    SetupSheet sheet = window.setupChanged() ? unsavedSetupSheetOf(setup)
+                       : fileHolds(window.setupFilePath(), setup)
+                           ? setupSheetOf(setup, window.setupFilePath())
+                           : setupSheetOf(setup, "-");
     const DeviceInfo& info = window.deviceInfo();
     if (window.instrumentSession().connected())
         sheet.instrument = SheetInstrument{info.serialText, info.firmwareText};

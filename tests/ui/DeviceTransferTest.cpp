@@ -245,6 +245,22 @@ TEST_F(DeviceTransferTest, ALoadThatDoesNotCompleteLeavesTheSetupAsItWas) {
     EXPECT_EQ(readFile(workFolder / "Transfer.xxx"), "mine");
 }
 
+TEST_F(DeviceTransferTest, TheSheetOfEditsSavedIntoTheInstrumentNoLongerNamesTheirFile) {
+    const std::filesystem::path earlier = workFolder / "earlier.prp";
+    writeFile(earlier, "LEADNAME1=Earlier\r\n");
+    startWindow();
+    window->openSetupFile(earlier);
+    connectInstrument();
+    typeName(2, "Probe");
+    button("deviceSaveButton")->click();
+
+    const std::string text = printedSheet();
+
+    EXPECT_EQ(text.rfind("Setup Sheet Instrument 00001234 Setup Sheet Made ", 0), 0U) << text;
+    EXPECT_EQ(text.find("earlier"), std::string::npos) << text;
+    EXPECT_NE(text.find("1 Earlier no 2 Probe no"), std::string::npos) << text;
+}
+
 TEST_F(DeviceTransferTest, ASaveWritesTheWindowsSetupAndIdentity) {
     startWindow();
     connectInstrument();

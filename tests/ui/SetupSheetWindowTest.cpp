@@ -47,7 +47,8 @@ TEST_F(SetupSheetWindowTest, PrintedSheetHoldsTheSetupWithWhatTheEditsHoldNotYet
 struct SheetStateCase {
     const char* name;
     QStringList goodLimitsTyped;
-    const char* savedAs; // nullptr: not saved
+    const char* savedAs;       // nullptr: not saved
+    const char* fileRewritten; // what another program writes into the file; nullptr: nothing
     std::string title;
     QString printedFileName;
 };
@@ -80,6 +81,8 @@ TEST_P(SetupSheetStateTest, SheetIsTitledWithTheFileThatHoldsTheSetupOrAsUnsaved
         window->commitFocusedEdit();
         window->saveSetupFile(workFolder / GetParam().savedAs);
     }
+    if (GetParam().fileRewritten != nullptr)
+        writeFile(setupPath, GetParam().fileRewritten);
 
     const std::string text = printedSheet();
 
@@ -87,25 +90,37 @@ TEST_P(SetupSheetStateTest, SheetIsTitledWithTheFileThatHoldsTheSetupOrAsUnsaved
     EXPECT_EQ(printedDocumentName(), GetParam().printedFileName);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    States, SetupSheetStateTest,
-    ::testing::Values(
-        SheetStateCase{"as loaded", {}, nullptr, "Setup Sheet: ward4.prp", "ward4 setup sheet.pdf"},
-        SheetStateCase{"edited",
-                       {"7.5"},
-                       nullptr,
-                       "Setup Sheet: unsaved changes",
-                       "setup sheet (unsaved changes).pdf"},
-        SheetStateCase{"edited and typed back",
-                       {"7.5", "5.0"},
-                       nullptr,
-                       "Setup Sheet: ward4.prp",
-                       "ward4 setup sheet.pdf"},
-        SheetStateCase{"edited and saved",
-                       {"7.5"},
-                       "ward5.prp",
-                       "Setup Sheet: ward5.prp",
-                       "ward5 setup sheet.pdf"}));
+INSTANTIATE_TEST_SUITE_P(States, SetupSheetStateTest,
+                         ::testing::Values(SheetStateCase{"as loaded",
+                                                          {},
+                                                          nullptr,
+                                                          nullptr,
+                                                          "Setup Sheet: ward4.prp",
+                                                          "ward4 setup sheet.pdf"},
+                                           SheetStateCase{"edited",
+                                                          {"7.5"},
+                                                          nullptr,
+                                                          nullptr,
+                                                          "Setup Sheet: unsaved changes",
+                                                          "setup sheet (unsaved changes).pdf"},
+                                           SheetStateCase{"edited and typed back",
+                                                          {"7.5", "5.0"},
+                                                          nullptr,
+                                                          nullptr,
+                                                          "Setup Sheet: ward4.prp",
+                                                          "ward4 setup sheet.pdf"},
+                                           SheetStateCase{"edited and saved",
+                                                          {"7.5"},
+                                                          "ward5.prp",
+                                                          nullptr,
+                                                          "Setup Sheet: ward5.prp",
+                                                          "ward5 setup sheet.pdf"},
+                                           SheetStateCase{"its file changed since",
+                                                          {},
+                                                          nullptr,
+                                                          "GOODLIMIT=70\r\n",
+                                                          "Setup Sheet",
+                                                          "setup sheet.pdf"}));
 
 TEST_F(SetupSheetWindowTest, CtrlPPreviewsEveryPageOfTheSheet) {
     int pages = 0;
