@@ -17,6 +17,17 @@ SetupSheet setupSheetOf(const SetupRecord& setup, std::string_view filePath) {
     return sheet;
 }
 
+SetupSheet unsavedSetupSheetOf(const SetupRecord& setup) {
+    SetupSheet sheet = setupSheetOf(setup, "-");
+    sheet.unsavedChanges = true;
+    return sheet;
+}
+
+SheetLeadName sheetLeadName(std::string_view name) {
+    const std::string_view kept = name.substr(0, kLeadNameWidth);
+    return {kept, name.size() - kept.size()};
+}
+
 std::vector<SheetSetting> sheetSettings(const SetupRecord& setup) {
     std::vector<SheetSetting> settings;
     for (const SetupField* field : listedSetupFields())

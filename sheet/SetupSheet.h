@@ -3,6 +3,7 @@
 #include "config/ModuleCatalogue.h"
 #include "setup/SetupRecord.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,8 +19,11 @@ struct SheetInstrument {
 // file, when the sheet was made, the instrument and its module, and the digest by which the
 // record of transfers names the setup.
 struct SetupSheet {
-    std::string fileName; // the setup file's name without its folder; empty when it has none
-    std::string madeAt;   // as the record of transfers writes a time
+    // The setup file that holds the setup, without its folder; empty when none does.
+    std::string fileName;
+    // The setup was changed after it was last loaded or saved: nothing is known to hold it.
+    bool unsavedChanges = false;
+    std::string madeAt; // as the record of transfers writes a time
     std::optional<SheetInstrument> instrument;
     std::optional<ModuleCatalogue::Module> module; // none when no module is known
     SetupRecord setup;
@@ -36,6 +40,17 @@ struct SheetSetting {
 // The sheet of setup as it is now, kept in filePath ("" or "-" for none); the caller adds the
 // instrument and the module when it knows them.
 SetupSheet setupSheetOf(const SetupRecord& setup, std::string_view filePath);
+
+// The sheet of a setup changed after it was last loaded or saved, which no file holds.
+SetupSheet unsavedSetupSheetOf(const SetupRecord& setup);
+
+// A lead name as an instrument takes it: the characters it keeps, and how many after them it
+// drops.
+struct SheetLeadName {
+    std::string_view kept;
+    std::size_t dropped;
+};
+SheetLeadName sheetLeadName(std::string_view name);
 
 // The settings in the order show lists them.
 std::vector<SheetSetting> sheetSettings(const SetupRecord& setup);

@@ -98,6 +98,7 @@ QLayout* CommPortDialog::buildDeviceRows() {
 
     portList = new QListWidget(this);
     portList->setObjectName("discoveredPorts");
+    portList->setAccessibleName(tr("Serial ports on this computer"));
     portList->setMinimumWidth(360);
     connect(portList, &QListWidget::itemActivated, this, &CommPortDialog::portPicked);
     connect(portList, &QListWidget::itemClicked, this, &CommPortDialog::portPicked);

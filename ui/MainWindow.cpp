@@ -64,6 +64,7 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
     , listPorts(listPorts ? std::move(listPorts) : [] { return discoverSerialPorts(); })
     , link(new InstrumentLink(settings, trace, std::move(clock), this)) {
     setWindowTitle(tr("Mirafen for Zentiq "));
+    setAccessibleName(tr("Mirafen for Zentiq"));
     setWindowFlag(Qt::WindowMinimizeButtonHint);
     // The module list comes from a catalogue that may lie in the data folder.
     settings.establishDataFolder();

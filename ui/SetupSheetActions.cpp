@@ -1,7 +1,9 @@
 #include "ui/SetupSheetActions.h"
 
 #include "config/ModuleCatalogue.h"
+#include "setup/Failure.h"
 #include "setup/FileError.h"
+#include "setup/SetupFile.h"
 #include "sheet/SetupSheet.h"
 #include "sheet/SetupSheetLayout.h"
 #include "sheet/SetupSheetOutput.h"
@@ -27,10 +29,33 @@ SetupSheetActions::SetupSheetActions(MainWindow& window)
     window.addAction(print);
 }
 
+namespace {
+
+// Whether the setup file at path holds setup: every setting and lead as a load of it into the
+// defaults takes them. A setup saved into the instrument after the file was loaded, or a file
+// changed since, is not the file's.
+bool fileHolds(const std::string& path, const SetupRecord& setup) {
+    if (path.empty())
+        return false;
+    SetupRecord held;
+    try {
+        readSetupFile(held, path);
+    } catch (const Failure&) {
+        return false;
+    }
+    held.normalizeCodes();
+    return held == setup;
+}
+
+} // namespace
+
 SetupSheet SetupSheetActions::currentSheet() {
-    window.commitFocusedEdit();
-    window.commitEdits();
-    SetupSheet sheet = setupSheetOf(window.setup(), window.setupFilePath());
+    // Edits made since the setup was last loaded or saved are in no file and no instrument.
+    const SetupRecord& setup = window.setup();
+    SetupSheet sheet = window.setupChanged() ? unsavedSetupSheetOf(setup)
+                       : fileHolds(window.setupFilePath(), setup)
+                           ? setupSheetOf(setup, window.setupFilePath())
+                           : setupSheetOf(setup, "-");
     const DeviceInfo& info = window.deviceInfo();
     if (window.instrumentSession().connected())
         sheet.instrument = SheetInstrument{info.serialText, info.firmwareText};
@@ -42,7 +67,8 @@ SetupSheet SetupSheetActions::currentSheet() {
 
 void SetupSheetActions::printSheet(QPrinter& printer) {
     const SetupSheet sheet = currentSheet();
-    printer.setDocName(setupSheetTitle(sheet));
+    // Qt's Print to File offers the document's name as the file's.
+    printer.setDocName(setupSheetFileName(sheet));
     drawSetupSheet(sheet, printer);
 }
 
@@ -57,7 +83,7 @@ void SetupSheetActions::showPreview() {
 }
 
 void SetupSheetActions::exportSheet() {
-    // The setup file's name with .pdf, beside it.
+    const SetupSheet sheet = currentSheet();
     const QFileInfo setupFile(QFile::decodeName(window.setupFilePath().c_str()));
     QFileDialog dialog(&window, tr("Export Setup Sheet as PDF"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -66,14 +92,12 @@ void SetupSheetActions::exportSheet() {
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
     if (!window.setupFilePath().empty())
         dialog.setDirectory(setupFile.absolutePath());
-    dialog.selectFile((setupFile.completeBaseName().isEmpty() ? tr("Setup Sheet")
-                                                              : setupFile.completeBaseName()) +
-                      ".pdf");
+    dialog.selectFile(setupSheetFileName(sheet));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const std::string path = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
     try {
-        SetupSheetOutput(path, std::cout).write(currentSheet());
+        SetupSheetOutput(path, std::cout).write(sheet);
     } catch (const FileError& error) {
         showFileError(&window, error);
     }

@@ -32,6 +32,7 @@ TransferDialog::TransferDialog(QWidget* parent, OperationRunner& runner)
     auto* text = new QLabel(tr("Transfering. Please Wait."), this);
     text->setAlignment(Qt::AlignCenter);
     progress->setObjectName("transferProgress");
+    progress->setAccessibleName(tr("Transfer progress"));
     progress->setTextVisible(false);
     progress->setMinimumWidth(280);
     auto* cancel = new QPushButton(tr("&Cancel"), this);

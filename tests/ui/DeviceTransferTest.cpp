@@ -191,7 +191,7 @@ TEST_F(DeviceTransferTest, TheSheetOfALoadedSetupNamesTheInstrumentItCameFrom) {
     const std::string text = printedSheet();
 
     // The setup is the instrument's now, no longer the file's.
-    EXPECT_EQ(text.rfind("Setup Sheet Made ", 0), 0U) << text;
+    EXPECT_EQ(text.rfind("Setup Sheet Instrument 00001234 Setup Sheet Made ", 0), 0U) << text;
     for (const char* expected :
          {"Instrument serial number 00001234 Module 8 \u2013 2 Lead Pair Firmware revision 2.5",
           "Lead Name Skipped 1 Left yes 2 Right no Sign-off"})
@@ -243,6 +243,22 @@ TEST_F(DeviceTransferTest, ALoadThatDoesNotCompleteLeavesTheSetupAsItWas) {
         EXPECT_TRUE(radio("freq20")->isChecked());
     }
     EXPECT_EQ(readFile(workFolder / "Transfer.xxx"), "mine");
+}
+
+TEST_F(DeviceTransferTest, TheSheetOfEditsSavedIntoTheInstrumentNoLongerNamesTheirFile) {
+    const std::filesystem::path earlier = workFolder / "earlier.prp";
+    writeFile(earlier, "LEADNAME1=Earlier\r\n");
+    startWindow();
+    window->openSetupFile(earlier);
+    connectInstrument();
+    typeName(2, "Probe");
+    button("deviceSaveButton")->click();
+
+    const std::string text = printedSheet();
+
+    EXPECT_EQ(text.rfind("Setup Sheet Instrument 00001234 Setup Sheet Made ", 0), 0U) << text;
+    EXPECT_EQ(text.find("earlier"), std::string::npos) << text;
+    EXPECT_NE(text.find("1 Earlier no 2 Probe no"), std::string::npos) << text;
 }
 
 TEST_F(DeviceTransferTest, ASaveWritesTheWindowsSetupAndIdentity) {

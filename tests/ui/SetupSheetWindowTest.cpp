@@ -1,11 +1,13 @@
 #include "config/SetupDigest.h"
 #include "support/PdfText.h"
 #include "support/WindowTest.h"
+#include "ui/SetupSheetActions.h"
 
 #include <QAccessible>
 #include <QFileDialog>
 #include <QMenu>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QTest>
 
 namespace {
@@ -30,7 +32,9 @@ TEST_F(SetupSheetWindowTest, PrintedSheetHoldsTheSetupWithWhatTheEditsHoldNotYet
 
     const std::string text = printedSheet();
 
-    EXPECT_EQ(text.rfind("Setup Sheet: ward4.prp Made ", 0), 0U) << text;
+    // ward4.prp does not hold these edits: the sheet does not carry its name.
+    EXPECT_EQ(text.rfind("Setup Sheet: unsaved changes ", 0), 0U) << text;
+    EXPECT_EQ(text.find("ward4"), std::string::npos) << text;
     for (const std::string& expected :
          {std::string("Module 8 \u2013 2 Lead Pair Setup digest"),
           "Setup digest (SHA-256): " + setupDigest(window->setup()),
@@ -39,6 +43,84 @@ TEST_F(SetupSheetWindowTest, PrintedSheetHoldsTheSetupWithWhatTheEditsHoldNotYet
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\nin: " << text;
     EXPECT_EQ(window->setup().goodLimit, 75);
 }
+
+struct SheetStateCase {
+    const char* name;
+    QStringList goodLimitsTyped;
+    const char* savedAs;       // nullptr: not saved
+    const char* fileRewritten; // what another program writes into the file; nullptr: nothing
+    std::string title;
+    QString printedFileName;
+};
+
+void PrintTo(const SheetStateCase& state, std::ostream* out) {
+    *out << state.name;
+}
+
+class SetupSheetStateTest : public SetupSheetWindowTest,
+                            public ::testing::WithParamInterface<SheetStateCase> {
+protected:
+    // The name Print to File offers: the document's name.
+    QString printedDocumentName() {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString((workFolder / "named.pdf").string()));
+        window->findChild<SetupSheetActions*>()->printSheet(printer);
+        return printer.docName();
+    }
+};
+
+// The sheet names a setup file only while the setup is the one that file holds.
+TEST_P(SetupSheetStateTest, SheetIsTitledWithTheFileThatHoldsTheSetupOrAsUnsavedChanges) {
+    startWindow();
+    window->openSetupFile(setupPath);
+    for (const QString& typed : GetParam().goodLimitsTyped)
+        typeInto("goodLimitEdit", typed);
+    if (GetParam().savedAs != nullptr) {
+        // As the Save To button takes the focus from the edit.
+        window->commitFocusedEdit();
+        window->saveSetupFile(workFolder / GetParam().savedAs);
+    }
+    if (GetParam().fileRewritten != nullptr)
+        writeFile(setupPath, GetParam().fileRewritten);
+
+    const std::string text = printedSheet();
+
+    EXPECT_EQ(text.rfind(GetParam().title + " ", 0), 0U) << text;
+    EXPECT_EQ(printedDocumentName(), GetParam().printedFileName);
+}
+
+INSTANTIATE_TEST_SUITE_P(States, SetupSheetStateTest,
+                         ::testing::Values(SheetStateCase{"as loaded",
+                                                          {},
+                                                          nullptr,
+                                                          nullptr,
+                                                          "Setup Sheet: ward4.prp",
+                                                          "ward4 setup sheet.pdf"},
+                                           SheetStateCase{"edited",
+                                                          {"7.5"},
+                                                          nullptr,
+                                                          nullptr,
+                                                          "Setup Sheet: unsaved changes",
+                                                          "setup sheet (unsaved changes).pdf"},
+                                           SheetStateCase{"edited and typed back",
+                                                          {"7.5", "5.0"},
+                                                          nullptr,
+                                                          nullptr,
+                                                          "Setup Sheet: ward4.prp",
+                                                          "ward4 setup sheet.pdf"},
+                                           SheetStateCase{"edited and saved",
+                                                          {"7.5"},
+                                                          "ward5.prp",
+                                                          nullptr,
+                                                          "Setup Sheet: ward5.prp",
+                                                          "ward5 setup sheet.pdf"},
+                                           SheetStateCase{"its file changed since",
+                                                          {},
+                                                          nullptr,
+                                                          "GOODLIMIT=70\r\n",
+                                                          "Setup Sheet",
+                                                          "setup sheet.pdf"}));
 
 TEST_F(SetupSheetWindowTest, CtrlPPreviewsEveryPageOfTheSheet) {
     int pages = 0;
@@ -70,9 +152,10 @@ TEST_F(SetupSheetWindowTest, ExportSuggestsTheSetupsNameBesideItAndWritesTheShee
 
     pickFromContextMenu(Qt::Key_E);
 
-    EXPECT_EQ(suggested, "ward4.pdf");
+    EXPECT_EQ(suggested, "ward4 setup sheet.pdf");
     EXPECT_EQ(folder.toStdString(), workFolder.string());
-    EXPECT_EQ(pdfText(workFolder / "ward4.pdf").rfind("Setup Sheet: ward4.prp Made ", 0), 0U);
+    EXPECT_EQ(pdfText(workFolder / "ward4 setup sheet.pdf").rfind("Setup Sheet: ward4.prp ", 0),
+              0U);
     EXPECT_TRUE(modals.messages.isEmpty()) << modals.messages.join('|').toStdString();
 }
 

@@ -12,6 +12,7 @@
 #include "support/TransferRequest.h"
 #include "ui/SessionDriver.h"
 
+#include <QAccessible>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -117,6 +118,22 @@ TEST_F(TransferDialogTest, SavesIntoTheInstrumentAndLoadsTheSameSetupBack) {
         EXPECT_EQ(run.positions.back(), count - 1);
         EXPECT_TRUE(std::is_sorted(run.positions.begin(), run.positions.end()));
     }
+}
+
+TEST_F(TransferDialogTest, AScreenReaderHearsTheProgressBarByNameWithHowFarItGoes) {
+    start();
+    SetupRecord record;
+    QString name;
+    QVariant maximum;
+    transfer(record, kRead, [&name, &maximum](QWidget& dialog) {
+        QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(
+            dialog.findChild<QProgressBar*>("transferProgress"));
+        name = bar->text(QAccessible::Name);
+        maximum = bar->valueInterface()->maximumValue();
+    });
+
+    EXPECT_EQ(name, "Transfer progress");
+    EXPECT_EQ(maximum.toInt(), 9);
 }
 
 TEST_F(TransferDialogTest, AnInstrumentThatNeverAnswersFailsTheTransfer) {
