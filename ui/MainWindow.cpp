@@ -79,7 +79,10 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
     connect(&document, &SetupDocument::replaced, this, &MainWindow::showRecord);
 
     new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { showHelp(this); });
-    sheetActions = new SetupSheetActions(*this);
+    sheetActions = new SetupSheetActions(*this, document, *link, settings, [this] {
+        commitFocusedEdit();
+        commitEdits();
+    });
     compareAction = new QAction(tr("&Compare with Instrument..."), this);
     compareAction->setObjectName("compareAction");
     compareAction->setEnabled(false);

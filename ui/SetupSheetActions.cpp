@@ -1,14 +1,16 @@
 #include "ui/SetupSheetActions.h"
 
 #include "config/ModuleCatalogue.h"
+#include "config/ProgramSettings.h"
 #include "setup/Failure.h"
 #include "setup/FileError.h"
 #include "setup/SetupFile.h"
 #include "sheet/SetupSheet.h"
 #include "sheet/SetupSheetLayout.h"
 #include "sheet/SetupSheetOutput.h"
-#include "ui/MainWindow.h"
+#include "ui/InstrumentLink.h"
 #include "ui/Messages.h"
+#include "ui/SetupDocument.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -17,9 +19,15 @@
 #include <QPrinter>
 #include <iostream>
 
-SetupSheetActions::SetupSheetActions(MainWindow& window)
+SetupSheetActions::SetupSheetActions(QWidget& window, SetupDocument& document,
+                                     const InstrumentLink& link, const ProgramSettings& settings,
+                                     std::function<void()> commitEdits)
     : QObject(&window)
     , window(window)
+    , document(document)
+    , link(link)
+    , settings(settings)
+    , commitEdits(std::move(commitEdits))
     , print(new QAction(tr("&Print Setup Sheet..."), this))
     , exportPdf(new QAction(tr("&Export Setup Sheet as PDF..."), this)) {
     print->setShortcut(QKeySequence::Print);
@@ -50,18 +58,18 @@ bool fileHolds(const std::string& path, const SetupRecord& setup) {
 } // namespace
 
 SetupSheet SetupSheetActions::currentSheet() {
+    commitEdits();
     // Edits made since the setup was last loaded or saved are in no file and no instrument.
-    const SetupRecord& setup = window.setup();
-    SetupSheet sheet = window.setupChanged() ? unsavedSetupSheetOf(setup)
-                       : fileHolds(window.setupFilePath(), setup)
-                           ? setupSheetOf(setup, window.setupFilePath())
+    const SetupRecord& setup = document.record;
+    SetupSheet sheet = document.changed() ? unsavedSetupSheetOf(setup)
+                       : fileHolds(document.fileName, setup)
+                           ? setupSheetOf(setup, document.fileName)
                            : setupSheetOf(setup, "-");
-    const DeviceInfo& info = window.deviceInfo();
-    if (window.instrumentSession().connected())
+    const DeviceInfo& info = document.info;
+    if (link.line().session().connected())
         sheet.instrument = SheetInstrument{info.serialText, info.firmwareText};
     if (info.moduleType != 0)
-        sheet.module =
-            ModuleCatalogue(window.programSettings().dataFolder()).lookup(info.moduleType);
+        sheet.module = ModuleCatalogue(settings.dataFolder()).lookup(info.moduleType);
     return sheet;
 }
 
@@ -84,13 +92,13 @@ void SetupSheetActions::showPreview() {
 
 void SetupSheetActions::exportSheet() {
     const SetupSheet sheet = currentSheet();
-    const QFileInfo setupFile(QFile::decodeName(window.setupFilePath().c_str()));
+    const QFileInfo setupFile(QFile::decodeName(document.fileName.c_str()));
     QFileDialog dialog(&window, tr("Export Setup Sheet as PDF"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({tr("PDF Files (*.pdf)"), tr("All Files (*)")});
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    if (!window.setupFilePath().empty())
+    if (!document.fileName.empty())
         dialog.setDirectory(setupFile.absolutePath());
     dialog.selectFile(setupSheetFileName(sheet));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -1,25 +1,32 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
 struct SetupSheet;
-class MainWindow;
+class InstrumentLink;
+class ProgramSettings;
 class QAction;
 class QPrinter;
+class QWidget;
+class SetupDocument;
 
-// The setup sheet of the main window's setup, edits included: "Print Setup Sheet..." (Ctrl+P)
+// The setup sheet of the document's setup, edits included: "Print Setup Sheet..." (Ctrl+P)
 // shows it in a preview whose Print button leads to Qt's print dialog; "Export Setup Sheet as
-// PDF..." writes it into a PDF file chosen in a file dialog.
+// PDF..." writes it into a PDF file chosen in a file dialog. The actions work in window, whose
+// shortcut Ctrl+P is.
 class SetupSheetActions : public QObject {
     Q_OBJECT
 
 public:
-    explicit SetupSheetActions(MainWindow& window);
+    // commitEdits takes what the window's edits hold into the document.
+    SetupSheetActions(QWidget& window, SetupDocument& document, const InstrumentLink& link,
+                      const ProgramSettings& settings, std::function<void()> commitEdits);
 
     QAction* printAction() const { return print; }
     QAction* exportAction() const { return exportPdf; }
 
-    // The sheet of the window's setup as it is now, what the edits hold taken in first.
+    // The sheet of the document's setup as it is now, what the edits hold taken in first.
     SetupSheet currentSheet();
     // Draws that sheet on printer's pages, named after it: what the preview and its Print draw.
     void printSheet(QPrinter& printer);
@@ -28,7 +35,11 @@ private:
     void showPreview();
     void exportSheet();
 
-    MainWindow& window;
+    QWidget& window;
+    SetupDocument& document;
+    const InstrumentLink& link;
+    const ProgramSettings& settings;
+    std::function<void()> commitEdits;
     QAction* print;
     QAction* exportPdf;
 };
