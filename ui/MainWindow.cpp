@@ -79,10 +79,8 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
     connect(&document, &SetupDocument::replaced, this, &MainWindow::showRecord);
 
     new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { showHelp(this); });
-    sheetActions = new SetupSheetActions(*this, document, *link, settings, [this] {
-        commitFocusedEdit();
-        commitEdits();
-    });
+    sheetActions =
+        new SetupSheetActions(*this, document, *link, settings, [this] { commitEdits(); });
     compareAction = new QAction(tr("&Compare with Instrument..."), this);
     compareAction->setObjectName("compareAction");
     compareAction->setEnabled(false);
@@ -263,7 +261,6 @@ void MainWindow::markSetupUnchanged() {
 }
 
 bool MainWindow::setupChanged() {
-    commitFocusedEdit();
     commitEdits();
     return document.changed();
 }
@@ -278,6 +275,8 @@ bool MainWindow::hideWhileHeld() {
 }
 
 void MainWindow::commitEdits() {
+    // A command reached by its shortcut leaves the focus in the edit typed into.
+    commitFocusedEdit();
     devicePanel->takeSerialText();
     grid->savePage();
 }

@@ -634,6 +634,16 @@ TEST_F(DeviceTransferTest, ACatalogueThatAppearsGivesTheConnectedInstrumentItsMo
     EXPECT_EQ(instrument.content(0x10), bytes("00001234\x00\x08\x02\x05", 12));
 }
 
+// A button pressed by its shortcut (Alt+S) leaves the focus in the edit typed into; what it
+// holds goes into the instrument all the same.
+TEST_F(DeviceTransferTest, AValueStillBeingTypedIsSaved) {
+    startWindow();
+    connectInstrument();
+    typeInto("goodLimitEdit", "42");
+    button("deviceSaveButton")->click();
+    EXPECT_EQ(instrument.content(0x70), (Bytes{0x01, 0xA4}));
+}
+
 // A failed save's row is in the record before its message shows, and the poll asks nothing
 // until the message is dismissed; then it asks one period later.
 TEST_F(DeviceTransferTest, AFailureIsRecordedBeforeItsMessageAndThePollWaitsForItsDismissal) {
