@@ -69,12 +69,23 @@ InstrumentJob::InstrumentJob(Plan plan, const ModuleCatalogue& catalogue)
     , operation(session_, requestOf(plan_), catalogue) {}
 
 void InstrumentJob::start(InstrumentSession::TimePoint now) {
+    // A network port goes on opening in the poll loop and begins the operation once connected.
+    SessionPort::OpenEvents events{.opened = [this] { begin(InstrumentSession::Clock::now()); },
+                                   .failed =
+                                       [this](const PortError& error) {
+                                           operation.failToOpen(error);
+                                       }};
     try {
-        port_.open(plan_.devicePath);
+        port_.open(plan_.devicePath, {}, std::move(events));
     } catch (const PortError& error) {
         operation.failToOpen(error);
         return;
     }
+    if (!port_.opening())
+        begin(now);
+}
+
+void InstrumentJob::begin(InstrumentSession::TimePoint now) {
     session_.setMinimumSpacing(plan_.minimumSpacing);
     operation.start(now);
     port_.flush();

@@ -66,6 +66,9 @@ public:
     int requestsKnown() const { return operation.requestsKnown(); }
 
 private:
+    // Starts the operation on the open port.
+    void begin(InstrumentSession::TimePoint now);
+
     Plan plan_;
     InstrumentSession session_;
     SessionPort port_{session_};

@@ -13,8 +13,8 @@ InstrumentFinder::InstrumentFinder(const std::vector<std::string>& devicePaths,
             passedOver_.push_back(error.reason());
             continue;
         }
-        probe->session.askIdentity(now, kAnswerTime);
-        probe->port.flush();
+        if (!probe->port.opening())
+            probe->ask(now, deadline);
         probes.push_back(std::move(probe));
     }
     if (probes.empty())
@@ -26,6 +26,9 @@ bool InstrumentFinder::tick(Clock::time_point now) {
         return true;
     for (const std::unique_ptr<Probe>& probe : probes) {
         probe->port.portReadable(now);
+        // A network port asks once it has connected, in the time that is left.
+        if (!probe->asked && probe->port.isOpen() && !probe->port.opening())
+            probe->ask(now, deadline);
         probe->session.timePassed(now);
         probe->port.flush();
         if (const std::optional<DeviceIdentity> identity = probe->session.identity()) {
@@ -37,6 +40,12 @@ bool InstrumentFinder::tick(Clock::time_point now) {
     if (now >= deadline)
         end();
     return ended;
+}
+
+void InstrumentFinder::Probe::ask(Clock::time_point now, Clock::time_point deadline) {
+    asked = true;
+    session.askIdentity(now, std::chrono::ceil<std::chrono::milliseconds>(deadline - now));
+    port.flush();
 }
 
 void InstrumentFinder::end() {

@@ -41,8 +41,11 @@ private:
     struct Probe {
         Probe()
             : port(session) {}
+        void ask(Clock::time_point now, Clock::time_point deadline);
+
         InstrumentSession session;
         SessionPort port;
+        bool asked = false;
     };
 
     void end();
