@@ -165,10 +165,8 @@ std::size_t NetworkConnection::read(std::span<std::uint8_t> destination) {
 std::size_t NetworkConnection::write(std::span<const std::uint8_t> bytes) {
     if (socket < 0 || opening || ended || bytes.empty())
         return 0;
+    // A failed send leaves the end to read(): what the server said before it went is still
+    // waiting there, and the poll reports the hang-up.
     const ssize_t count = ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (count > 0)
-        return static_cast<std::size_t>(count);
-    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-        ended = true;
-    return 0;
+    return count > 0 ? static_cast<std::size_t>(count) : 0;
 }

@@ -41,7 +41,3 @@ std::size_t TelnetStream::write(std::span<const std::uint8_t> bytes) {
 void TelnetStream::sendHeld() {
     telnet->drop(connection.write(telnet->output()));
 }
-
-TelnetComPort::PortAnswers TelnetStream::portAnswers() const {
-    return telnet ? telnet->portAnswers() : TelnetComPort::PortAnswers{};
-}

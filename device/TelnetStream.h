@@ -29,9 +29,6 @@ public:
     bool hungUp() const override { return connection.hungUp(); }
     std::string refusal() const override { return firstWords.refusal(connection.hungUp()); }
 
-    // What the server reported of its port.
-    TelnetComPort::PortAnswers portAnswers() const;
-
 private:
     void sendHeld();
 

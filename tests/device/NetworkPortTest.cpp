@@ -5,36 +5,18 @@
 #include "sim/Responder.h"
 #include "support/FrameBytes.h"
 #include "support/LoopbackServer.h"
+#include "support/PortDriving.h"
 #include "support/PortRefusal.h"
 
 #include <algorithm>
-#include <functional>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 
 namespace {
 
 using Clock = InstrumentSession::Clock;
-
-// Only a broken test waits this long for the line.
-constexpr int kStuckMilliseconds = 20000;
-
-// Drives the port as the front ends do, from its descriptor, until done holds.
-void driveUntil(SessionPort& port, const std::function<bool()>& done) {
-    while (!done()) {
-        const short events = static_cast<short>(POLLIN | (port.wantsToWrite() ? POLLOUT : 0));
-        pollfd waiting{port.descriptor(), events, 0};
-        ASSERT_GE(waiting.fd, 0) << "nothing to wait on";
-        ASSERT_EQ(::poll(&waiting, 1, kStuckMilliseconds), 1) << "the line is stuck";
-        if ((waiting.revents & ~POLLOUT) != 0)
-            port.portReadable(Clock::now());
-        else
-            port.flush();
-    }
-}
 
 // The far end's view of the client's data: Telnet's commands taken out for an RFC 2217 port.
 class FarEnd {
