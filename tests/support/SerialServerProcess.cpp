@@ -37,8 +37,10 @@ int freePort() {
 
 std::string connection(const std::string& name, const std::string& accepter,
                        const std::string& device) {
+    // Without chardelay the server passes each reply on at once instead of holding it for two
+    // characters' time.
     return "connection: &" + name + "\n  accepter: " + accepter + "\n  connector: serialdev," +
-           device + ",9600n81,local\n";
+           device + ",9600n81,local\n  options:\n    chardelay: false\n";
 }
 
 } // namespace
