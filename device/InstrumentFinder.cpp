@@ -26,9 +26,14 @@ bool InstrumentFinder::tick(Clock::time_point now) {
         return true;
     for (const std::unique_ptr<Probe>& probe : probes) {
         probe->port.portReadable(now);
-        // A network port asks once it has connected, in the time that is left.
+        // A network port asks once it has connected, in the time that is left; one that could
+        // not connect is passed over as a port that would not open.
         if (!probe->asked && probe->port.isOpen() && !probe->port.opening())
             probe->ask(now, deadline);
+        if (!probe->asked && probe->port.openFailure()) {
+            probe->asked = true;
+            passedOver_.push_back(probe->port.openFailure()->reason());
+        }
         probe->session.timePassed(now);
         probe->port.flush();
         if (const std::optional<DeviceIdentity> identity = probe->session.identity()) {

@@ -45,7 +45,7 @@ private:
 
         InstrumentSession session;
         SessionPort port;
-        bool asked = false;
+        bool asked = false; // or passed over, having failed to connect
     };
 
     void end();

@@ -28,6 +28,12 @@ std::string systemReason(int errorNumber) {
     return text;
 }
 
+// "5 s", or "250 ms" for a time of no whole seconds.
+std::string durationText(std::chrono::milliseconds time) {
+    return time.count() % 1000 == 0 ? std::to_string(time.count() / 1000) + " s"
+                                    : std::to_string(time.count()) + " ms";
+}
+
 void watch(int waiter, int descriptor, std::uint32_t events) {
     epoll_event event{};
     event.events = events;
@@ -41,12 +47,14 @@ void setOption(int socket, int level, int name, int value) {
 
 } // namespace
 
-NetworkConnection::Opening::Opening(const NetworkAddress& address)
+NetworkConnection::Opening::Opening(const NetworkAddress& address,
+                                    std::chrono::milliseconds connectTime)
     : lookup(address.host, address.port)
     , waiter(epoll_create1(EPOLL_CLOEXEC))
     , timer(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)) {
     itimerspec time{};
-    time.it_value.tv_sec = kConnectTime.count();
+    time.it_value.tv_sec = connectTime.count() / 1000;
+    time.it_value.tv_nsec = connectTime.count() % 1000 * 1000000;
     timerfd_settime(timer, 0, &time, nullptr);
     watch(waiter, timer, EPOLLIN);
     watch(waiter, lookup.descriptor(), EPOLLIN);
@@ -63,7 +71,7 @@ NetworkConnection::~NetworkConnection() {
 
 void NetworkConnection::open() {
     close();
-    opening.emplace(address);
+    opening.emplace(address, connectTime);
     if (opening->waiter < 0 || opening->timer < 0)
         fail(systemReason(errno));
     proceed();
@@ -99,7 +107,7 @@ void NetworkConnection::proceed() {
     }
     std::uint64_t expired = 0;
     if (opening && ::read(opening->timer, &expired, sizeof expired) > 0)
-        fail("no answer within " + std::to_string(kConnectTime.count()) + " s");
+        fail("no answer within " + durationText(connectTime));
 }
 
 void NetworkConnection::connectNext() {

@@ -15,11 +15,13 @@
 // time for connecting is up. Keep-alive finds a server that is gone without closing.
 class NetworkConnection {
 public:
-    // How long the lookup and the connection may take together.
+    // How long the lookup and the connection may take together, unless told otherwise.
     static constexpr std::chrono::seconds kConnectTime{5};
 
-    explicit NetworkConnection(NetworkAddress address)
-        : address(std::move(address)) {}
+    explicit NetworkConnection(NetworkAddress address,
+                               std::chrono::milliseconds connectTime = kConnectTime)
+        : address(std::move(address))
+        , connectTime(connectTime) {}
     ~NetworkConnection();
     NetworkConnection(const NetworkConnection&) = delete;
     NetworkConnection& operator=(const NetworkConnection&) = delete;
@@ -44,7 +46,7 @@ public:
 
 private:
     struct Opening {
-        Opening(const NetworkAddress& address);
+        Opening(const NetworkAddress& address, std::chrono::milliseconds connectTime);
         ~Opening();
         Opening(const Opening&) = delete;
         Opening& operator=(const Opening&) = delete;
@@ -63,6 +65,7 @@ private:
     [[noreturn]] void fail(std::string detail);
 
     NetworkAddress address;
+    std::chrono::milliseconds connectTime;
     std::optional<Opening> opening;
     int socket = -1;
     bool ended = false;

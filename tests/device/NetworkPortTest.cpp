@@ -1,4 +1,5 @@
 #include "device/NetworkAddress.h"
+#include "device/NetworkConnection.h"
 #include "device/SessionPort.h"
 #include "device/TelnetComPort.h"
 #include "sim/RegisterStore.h"
@@ -9,10 +10,13 @@
 #include "support/PortRefusal.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <string>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -180,6 +184,34 @@ TEST_F(NetworkPortTest, AServerTurningThisClientAwayIsABusyPortAndOneGoneAHangUp
         EXPECT_EQ(port.openFailure().has_value(), !c.failure.empty());
         EXPECT_EQ(session.hungUp(), c.failure.empty()) << "a refusal closes the line";
     }
+}
+
+TEST(NetworkConnectionTest, AServerThatNeverAnswersIsGivenUpWhenTheTimeIsUp) {
+    // A server whose queue of connections is full leaves the next one unanswered.
+    LoopbackServer server(false, 0);
+    const int waiting = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(std::stoi(server.port())));
+    ASSERT_EQ(::connect(waiting, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    NetworkConnection connection(*NetworkAddress::of("tcp://127.0.0.1:" + server.port()),
+                                 std::chrono::milliseconds(1));
+    const std::string failure = portRefusal([&] {
+        connection.open();
+        while (connection.connecting()) {
+            pollfd ready{connection.descriptor(), POLLIN, 0};
+            ASSERT_EQ(::poll(&ready, 1, 20000), 1);
+            connection.proceed();
+        }
+    });
+
+    EXPECT_EQ(failure,
+              "could not connect to 127.0.0.1:" + server.port() + ": no answer within 1 ms");
+    EXPECT_FALSE(connection.isOpen());
+    EXPECT_EQ(connection.descriptor(), -1);
+    ::close(waiting);
 }
 
 TEST(NetworkAddressTest, ReadsANetworkPortsName) {

@@ -14,7 +14,7 @@ constexpr int kClientMilliseconds = 20000;
 
 } // namespace
 
-LoopbackServer::LoopbackServer(bool ipv6) {
+LoopbackServer::LoopbackServer(bool ipv6, int backlog) {
     listening = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_storage address{};
     socklen_t length = 0;
@@ -30,7 +30,7 @@ LoopbackServer::LoopbackServer(bool ipv6) {
         length = sizeof v4;
     }
     EXPECT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), length), 0);
-    EXPECT_EQ(::listen(listening, 4), 0);
+    EXPECT_EQ(::listen(listening, backlog), 0);
     EXPECT_EQ(getsockname(listening, reinterpret_cast<sockaddr*>(&address), &length), 0);
     portNumber = ntohs(ipv6 ? reinterpret_cast<sockaddr_in6&>(address).sin6_port
                             : reinterpret_cast<sockaddr_in&>(address).sin_port);

@@ -8,8 +8,8 @@
 // device server looks like from the network. Every wait is for the client, never for a time.
 class LoopbackServer {
 public:
-    // On 127.0.0.1, or ::1 when ipv6.
-    explicit LoopbackServer(bool ipv6 = false);
+    // On 127.0.0.1, or ::1 when ipv6, keeping backlog connections waiting to be accepted.
+    explicit LoopbackServer(bool ipv6 = false, int backlog = 4);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
