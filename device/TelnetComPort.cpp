@@ -114,6 +114,8 @@ void TelnetComPort::drop(std::size_t count) {
 }
 
 void TelnetComPort::command(std::uint8_t verb, std::uint8_t option) {
+    if (outgoing.size() >= kLongestWaitingAnswers)
+        return;
     if (verb == kDo || verb == kDont)
         negotiate(local, option, verb == kDo, kWill, kWont, refusedLocal);
     else

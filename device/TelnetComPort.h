@@ -18,6 +18,9 @@ class TelnetComPort {
 public:
     // A subnegotiation longer than this is dropped whole.
     static constexpr std::size_t kLongestSubnegotiation = 32;
+    // While this much waits to go out, the server's commands go unanswered: a server that sends
+    // commands without reading the answers cannot make the client hold ever more.
+    static constexpr std::size_t kLongestWaitingAnswers = 4096;
 
     // What the server reported of its port; what it has not answered stays empty.
     struct PortAnswers {

@@ -77,6 +77,19 @@ TEST(TelnetComPortTest, AnswersTheServerOncePerChangeAndNeverLoops) {
     }
 }
 
+TEST(TelnetComPortTest, HoldsBoundedAnswersForAServerThatNeverReadsThem) {
+    TelnetComPort port = openedClient();
+    Bytes flood;
+    for (int i = 0; i < 10000; ++i)
+        flood.insert(flood.end(), {IAC, DO, BINARY, IAC, DONT, BINARY});
+    flood.push_back(0x42);
+    Bytes data;
+    port.received(flood, data);
+
+    EXPECT_LE(port.output().size(), TelnetComPort::kLongestWaitingAnswers + 3);
+    EXPECT_EQ(data, Bytes{0x42});
+}
+
 TEST(TelnetComPortTest, TakesTheDataOutOfTheServersStream) {
     struct Case {
         std::string what;
