@@ -86,6 +86,8 @@ void NetworkConnection::proceed() {
         opening->addresses = opening->lookup.addresses();
         if (opening->addresses.empty())
             fail(opening->lookup.failure());
+        // Its end stays readable: from now on only the connection and the time wake the driver.
+        epoll_ctl(opening->waiter, EPOLL_CTL_DEL, opening->lookup.descriptor(), nullptr);
         connectNext();
     } else {
         int error = 0;

@@ -190,14 +190,22 @@ TEST(NetworkConnectionTest, AServerThatNeverAnswersIsGivenUpWhenTheTimeIsUp) {
     // A server whose queue of connections is full leaves the next one unanswered.
     LoopbackServer server(false, 0);
     const int waiting = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(std::stoi(server.port())));
-    ASSERT_EQ(::connect(waiting, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    sockaddr_in queued{};
+    queued.sin_family = AF_INET;
+    queued.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    queued.sin_port = htons(static_cast<std::uint16_t>(std::stoi(server.port())));
+    ASSERT_EQ(::connect(waiting, reinterpret_cast<sockaddr*>(&queued), sizeof queued), 0);
 
-    NetworkConnection connection(*NetworkAddress::of("tcp://127.0.0.1:" + server.port()),
-                                 std::chrono::milliseconds(1));
+    const NetworkAddress unanswering = *NetworkAddress::of("tcp://127.0.0.1:" + server.port());
+    {
+        // Nothing wakes the driver while the server has not answered.
+        NetworkConnection patient(unanswering);
+        patient.open();
+        ASSERT_TRUE(patient.connecting());
+        pollfd ready{patient.descriptor(), POLLIN, 0};
+        EXPECT_EQ(::poll(&ready, 1, 0), 0);
+    }
+    NetworkConnection connection(unanswering, std::chrono::milliseconds(1));
     const std::string failure = portRefusal([&] {
         connection.open();
         while (connection.connecting()) {
