@@ -76,14 +76,15 @@ void SessionPort::proceed() {
 void SessionPort::opened() {
     session.lineOpened();
     flush();
-    if (events.opened)
-        events.opened();
+    // A copy runs: the event may open or close this port, which replaces the events held.
+    if (const std::function<void()> event = events.opened)
+        event();
 }
 
 void SessionPort::failed(const PortError& error) {
     openFailure_ = error;
-    if (events.failed)
-        events.failed(error);
+    if (const std::function<void(const PortError&)> event = events.failed)
+        event(error);
 }
 
 void SessionPort::flush() {
