@@ -74,7 +74,8 @@ constexpr OptionRow kDevice{{"--device", "", "PATH"},
                                 invocation.devicePaths.push_back(
                                     path(value, "--device", "a serial device"));
                             },
-                            "the instrument is on the serial device PATH"};
+                            "the instrument is on PATH: a serial device, rfc2217://HOST:PORT "
+                            "or tcp://HOST:PORT"};
 
 constexpr OptionRow kAll{
     {"--all", "", ""},

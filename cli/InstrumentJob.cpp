@@ -76,14 +76,25 @@ InstrumentJob::InstrumentJob(OperationRequest request, const ModuleCatalogue& ca
     , passOverSilentPort(passOverSilentPort)
     , namedFile_(context.invocation.file) {}
 
-void InstrumentJob::start(InstrumentSession::TimePoint now,
-                          std::chrono::milliseconds minimumSpacing) {
+void InstrumentJob::start(InstrumentSession::TimePoint now, std::chrono::milliseconds spacing) {
+    minimumSpacing = spacing;
+    // A network port goes on opening in the poll loop and begins the operation once connected.
+    SessionPort::OpenEvents events{.opened = [this] { begin(InstrumentSession::Clock::now()); },
+                                   .failed =
+                                       [this](const PortError& error) {
+                                           runner.failToOpen(error);
+                                       }};
     try {
-        line_.open(request().devicePath);
+        line_.open(request().devicePath, {}, std::move(events));
     } catch (const PortError& error) {
         runner.failToOpen(error);
         return;
     }
+    if (!line_.port().opening())
+        begin(now);
+}
+
+void InstrumentJob::begin(InstrumentSession::TimePoint now) {
     line_.session().setMinimumSpacing(minimumSpacing);
     runner.start(now);
     line_.portWritable();

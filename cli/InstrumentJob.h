@@ -48,10 +48,14 @@ public:
     int requestsKnown() const { return runner.requestsKnown(); }
 
 private:
+    // Starts the operation on the open port.
+    void begin(InstrumentSession::TimePoint now);
+
     SessionLine line_;
     OperationRunner runner;
     bool passOverSilentPort;
     std::string namedFile_;
+    std::chrono::milliseconds minimumSpacing{0};
 };
 
 // Jobs stay where they were made: each holds an open port.

@@ -10,7 +10,7 @@ struct TransferRow {
     std::string time;         // ISO 8601 with the UTC offset: 2026-12-10T22:31:05+01:00
     std::string program;      // mirafen or mirafen-cli
     std::string action;       // read, write, verify or compare
-    std::string device;       // the serial device's path
+    std::string device;       // the serial device's path, or the network port's name
     std::string serialBefore; // the instrument's serial number before the transfer
     std::string serialAfter;  // and after it; empty when a cancel leaves it unknown
     std::string module;       // the module type's code

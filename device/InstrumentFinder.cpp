@@ -5,11 +5,18 @@
 #include <algorithm>
 
 InstrumentFinder::InstrumentFinder(const std::vector<std::string>& devicePaths,
-                                   Clock::time_point now, FrameTrace trace) {
+                                   Clock::time_point now, FrameTrace trace)
+    : deadline(now + kAnswerTime) {
     for (const std::string& path : devicePaths) {
         auto probe = std::make_unique<SessionLine>(trace);
+        SessionLine& line = *probe;
         try {
-            probe->open(path);
+            line.open(path, {},
+                      {[this, &line] { ask(line, Clock::now()); },
+                       [this](const PortError& error) {
+                           passedOver_.push_back(error.reason());
+                           endWhenAllAnswered();
+                       }});
         } catch (const PortError& error) {
             passedOver_.push_back(error.reason());
             continue;
@@ -20,11 +27,9 @@ InstrumentFinder::InstrumentFinder(const std::vector<std::string>& devicePaths,
         end();
         return;
     }
-    for (const std::unique_ptr<SessionLine>& probe : probes) {
-        SessionLine& line = *probe;
-        line.session().askIdentity(now, kAnswerTime, [this, &line] { answered(line); });
-        line.portWritable();
-    }
+    for (const std::unique_ptr<SessionLine>& probe : probes)
+        if (!probe->port().opening())
+            ask(*probe, now);
 }
 
 std::vector<SessionLine*> InstrumentFinder::lines() {
@@ -40,6 +45,13 @@ void InstrumentFinder::onEnded(std::function<void()> listener) {
         endedListener();
 }
 
+void InstrumentFinder::ask(SessionLine& line, Clock::time_point now) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+    line.session().askIdentity(now, std::max(left, std::chrono::milliseconds(0)),
+                               [this, &line] { answered(line); });
+    line.portWritable();
+}
+
 void InstrumentFinder::answered(SessionLine& line) {
     if (ended)
         return;
@@ -48,10 +60,15 @@ void InstrumentFinder::answered(SessionLine& line) {
         end();
         return;
     }
-    if (std::ranges::none_of(probes, [](const std::unique_ptr<SessionLine>& probe) {
-            return probe->session().identityPending();
+    endWhenAllAnswered();
+}
+
+void InstrumentFinder::endWhenAllAnswered() {
+    if (ended || std::ranges::any_of(probes, [](const std::unique_ptr<SessionLine>& probe) {
+            return probe->port().opening() || probe->session().identityPending();
         }))
-        end();
+        return;
+    end();
 }
 
 void InstrumentFinder::end() {

@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
-// Looks for the instrument on several serial ports at once: each port that is free is opened and
-// asked for the identity as a session asks for it, and the first answer wins. Ports another
-// program holds are left alone. Nothing but the identity request is ever written, and every
-// port opened is closed again when the finder goes. Its lines are driven as any other line
-// (lines()); it has no timer itself and ends from its sessions' events.
+// Looks for the instrument on several ports at once: each port that is free is opened and asked
+// for the identity as a session asks for it, and the first answer wins. Ports another program
+// holds are left alone; a network port is asked once it has connected, in the time that is left,
+// and one that could not connect is passed over with its reason. Nothing but the identity request
+// is ever written, and every port opened is closed again when the finder goes. Its lines are
+// driven as any other line (lines()); it has no timer itself and ends from its lines' events.
 class InstrumentFinder {
 public:
     using Clock = std::chrono::steady_clock;
@@ -46,10 +47,14 @@ public:
     const std::vector<std::string>& passedOver() const { return passedOver_; }
 
 private:
+    void ask(SessionLine& line, Clock::time_point now);
     void answered(SessionLine& line);
+    // Ends the search once no port is still opening or waiting for its answer.
+    void endWhenAllAnswered();
     void end();
 
     std::vector<std::unique_ptr<SessionLine>> probes;
+    Clock::time_point deadline;
     std::optional<Found> found_;
     std::vector<std::string> passedOver_;
     std::function<void()> endedListener;

@@ -25,9 +25,11 @@ public:
     SessionPort& port() { return port_; }
     const SessionPort& port() const { return port_; }
 
-    // Throws PortError when the port will not open.
-    void open(const std::string& devicePath, LineSettings settings = {}) {
-        port_.open(devicePath, settings);
+    // Throws PortError when the port will not open; a network port still opening tells events
+    // when it has opened or failed (SessionPort::open).
+    void open(const std::string& devicePath, LineSettings settings = {},
+              SessionPort::OpenEvents events = {}) {
+        port_.open(devicePath, settings, std::move(events));
     }
 
     int descriptor() const { return port_.descriptor(); }

@@ -1,8 +1,11 @@
 #include "ui/CommPortDialog.h"
 
 #include "config/ComPorts.h"
+#include "device/NetworkAddress.h"
+#include "device/PortError.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,9 +15,11 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -43,6 +48,29 @@ constexpr std::array<PortChoice, kComPortCount> kPortChoices{{
     {16, QT_TRANSLATE_NOOP("CommPortDialog", "COMM 16")},
 }};
 constexpr int kRowsPerColumn = 8;
+// A serial device server's first port, as many number them.
+constexpr int kFirstServerPort = 4001;
+
+struct ProtocolChoice {
+    NetworkAddress::Protocol protocol;
+    const char* text;
+};
+
+constexpr std::array<ProtocolChoice, 2> kProtocolChoices{{
+    {NetworkAddress::Protocol::Rfc2217,
+     QT_TRANSLATE_NOOP("CommPortDialog", "RFC 2217 (Mirafen sets the line)")},
+    {NetworkAddress::Protocol::Tcp,
+     QT_TRANSLATE_NOOP("CommPortDialog", "Raw TCP (the server's settings stand)")},
+}};
+
+// The network port a name gives; none for a device path or a name that is not whole.
+std::optional<NetworkAddress> networkAddressOf(const std::string& name) {
+    try {
+        return NetworkAddress::of(name);
+    } catch (const PortError&) {
+        return std::nullopt;
+    }
+}
 
 } // namespace
 
@@ -70,7 +98,9 @@ CommPortDialog::CommPortDialog(QWidget* parent, std::uint8_t currentPort, Servic
     });
 
     auto* devices = new QGroupBox(tr("Device"), this);
-    devices->setLayout(buildDeviceRows());
+    auto* deviceRows = new QVBoxLayout(devices);
+    deviceRows->addLayout(buildDeviceRows());
+    deviceRows->addLayout(buildNetworkRows());
 
     auto* ok = new QPushButton(tr("&OK"), this);
     ok->setObjectName("okButton");
@@ -125,10 +155,66 @@ QLayout* CommPortDialog::buildDeviceRows() {
 
     auto* rows = new QVBoxLayout;
     rows->addWidget(checkedDevice);
-    rows->addWidget(new QLabel(tr("Serial ports on this computer (click one to use it):"), this));
+    rows->addWidget(new QLabel(tr("Ports (click one to use it):"), this));
     rows->addWidget(portList);
     rows->addLayout(typed);
     return rows;
+}
+
+QLayout* CommPortDialog::buildNetworkRows() {
+    networkProtocol = new QComboBox(this);
+    networkProtocol->setObjectName("networkProtocol");
+    for (const ProtocolChoice& choice : kProtocolChoices)
+        networkProtocol->addItem(tr(choice.text));
+    networkHost = new QLineEdit(this);
+    networkHost->setObjectName("networkHostEdit");
+    networkHost->setPlaceholderText(tr("bench3"));
+    networkPort = new QSpinBox(this);
+    networkPort->setObjectName("networkPortSpin");
+    networkPort->setRange(1, 65535);
+    networkPort->setValue(kFirstServerPort);
+    auto* use = new QPushButton(tr("Use &Network Port"), this);
+    use->setObjectName("useNetworkButton");
+    use->setAutoDefault(false);
+    connect(use, &QPushButton::clicked, this, &CommPortDialog::useNetworkPort);
+    connect(networkHost, &QLineEdit::returnPressed, this, &CommPortDialog::useNetworkPort);
+
+    auto* entry = new QHBoxLayout;
+    entry->addWidget(new QLabel(tr("Network port:"), this));
+    entry->addWidget(networkProtocol);
+    entry->addWidget(networkHost, 1);
+    entry->addWidget(new QLabel(tr("TCP port:"), this));
+    entry->addWidget(networkPort);
+    entry->addWidget(use);
+    auto* note = new QLabel(tr("A serial device server's port has no password and its traffic "
+                               "is not encrypted: use one on a trusted network or through a "
+                               "tunnel."),
+                            this);
+    note->setObjectName("networkNote");
+    note->setWordWrap(true);
+
+    auto* rows = new QVBoxLayout;
+    rows->addLayout(entry);
+    rows->addWidget(note);
+    return rows;
+}
+
+void CommPortDialog::useNetworkPort() {
+    std::string host = networkHost->text().trimmed().toStdString();
+    if (host.empty())
+        return;
+    // An IPv6 address may come in its brackets or without.
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    NetworkAddress address{
+        kProtocolChoices[static_cast<std::size_t>(networkProtocol->currentIndex())].protocol, host,
+        std::to_string(networkPort->value())};
+    const std::string name = address.name();
+    if (networkAddressOf(name))
+        bindCheckedPort(name);
+    else
+        searchResult->setText(
+            tr("%1 is no host name or address.").arg(QString::fromStdString(host)));
 }
 
 QLayout* CommPortDialog::buildSearchRow() {
@@ -160,11 +246,16 @@ void CommPortDialog::findInstrument() {
     if (services.releasePort)
         if (std::string held = services.releasePort(); !held.empty())
             paths.push_back(std::move(held));
-    for (const DiscoveredPort& port : shownPorts)
-        if (std::ranges::none_of(paths, [&port](const std::string& path) {
-                return isSameDevice(path, port.devicePath);
+    const auto add = [&paths](const std::string& path) {
+        if (std::ranges::none_of(paths, [&path](const std::string& known) {
+                return known == path || isSameDevice(known, path);
             }))
-            paths.push_back(port.devicePath);
+            paths.push_back(path);
+    };
+    for (const DiscoveredPort& port : shownPorts)
+        add(port.devicePath);
+    for (const std::string& networkPort : shownNetworkPorts)
+        add(networkPort);
     finder = std::make_unique<InstrumentFinder>(paths, InstrumentFinder::Clock::now());
     findButton->setEnabled(false);
     searchResult->setText(tr("Looking for the instrument..."));
@@ -207,7 +298,8 @@ void CommPortDialog::showSearchResult() {
 
 int CommPortDialog::checkComNumberOf(const std::string& path) {
     for (QAbstractButton* radio : ports->buttons()) {
-        if (isSameDevice(deviceOfPort(ports->id(radio)), path)) {
+        const std::string device = deviceOfPort(ports->id(radio));
+        if (device == path || isSameDevice(device, path)) {
             radio->setChecked(true);
             return ports->id(radio);
         }
@@ -235,20 +327,36 @@ void CommPortDialog::portPicked(QListWidgetItem* item) {
     const auto index = static_cast<std::size_t>(portList->row(item));
     if (index < shownPorts.size())
         bindCheckedPort(storedPortPath(shownPorts[index]));
+    else if (index - shownPorts.size() < shownNetworkPorts.size())
+        bindCheckedPort(shownNetworkPorts[index - shownPorts.size()]);
 }
 
 void CommPortDialog::refreshPorts() {
     std::vector<DiscoveredPort> found =
         services.listPorts ? services.listPorts() : std::vector<DiscoveredPort>{};
-    if (found == shownPorts && portList->count() > 0)
+    std::vector<std::string> network = networkPortsOfComNumbers();
+    if (found == shownPorts && network == shownNetworkPorts && portList->count() > 0)
         return;
     shownPorts = std::move(found);
+    shownNetworkPorts = std::move(network);
     portList->clear();
     for (const DiscoveredPort& port : shownPorts)
         portList->addItem(QString::fromLocal8Bit(portLabel(port)));
-    if (shownPorts.empty())
+    for (const std::string& name : shownNetworkPorts)
+        portList->addItem(tr("%1 (network)").arg(QString::fromStdString(name)));
+    if (shownPorts.empty() && shownNetworkPorts.empty())
         portList->addItem(tr("No serial ports were found."));
     showCheckedDevice();
+}
+
+std::vector<std::string> CommPortDialog::networkPortsOfComNumbers() const {
+    std::vector<std::string> names;
+    for (int comNumber = 1; comNumber <= kComPortCount; ++comNumber) {
+        const std::string device = deviceOfPort(comNumber);
+        if (networkAddressOf(device) && std::ranges::find(names, device) == names.end())
+            names.push_back(device);
+    }
+    return names;
 }
 
 void CommPortDialog::showCheckedDevice() {

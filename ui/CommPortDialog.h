@@ -14,16 +14,19 @@
 #include <vector>
 
 class QButtonGroup;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
+class QSpinBox;
 
 // "Comm Port Setting": picks COM 1 to 16 and shows what device each stands for, with the serial
-// ports this computer has, from which the checked COM n can be given another device. Every way
-// of closing it counts as a choice: the caller stores changedDevices() and applies chosenPort()
-// after exec() whatever it returned.
+// ports this computer has and the network ports COM numbers stand for, from which the checked
+// COM n can be given another device, or a serial device server's port entered by host and port.
+// Every way of closing it counts as a choice: the caller stores changedDevices() and applies
+// chosenPort() after exec() whatever it returned.
 class CommPortDialog : public QDialog {
     Q_OBJECT
 public:
@@ -56,6 +59,9 @@ public:
 
 private:
     QLayout* buildDeviceRows();
+    QLayout* buildNetworkRows();
+    // Gives the checked COM n the network port entered, when it is whole.
+    void useNetworkPort();
     QLayout* buildSearchRow();
     void findInstrument();
     void searchEnded();
@@ -63,6 +69,7 @@ private:
     // Checks the first COM n that stands for the device at path, or gives it to the checked one.
     int checkComNumberOf(const std::string& path);
     void refreshPorts();
+    std::vector<std::string> networkPortsOfComNumbers() const;
     void showCheckedDevice();
     void portPicked(QListWidgetItem* item);
     std::string deviceOfPort(int comNumber) const;
@@ -78,6 +85,11 @@ private:
     QListWidget* portList = nullptr;
     QLineEdit* pathEdit = nullptr;
     QTimer refreshTimer;
+    QComboBox* networkProtocol = nullptr;
+    QLineEdit* networkHost = nullptr;
+    QSpinBox* networkPort = nullptr;
     std::vector<DiscoveredPort> shownPorts;
+    // The network ports the COM numbers stand for, listed after the serial ports.
+    std::vector<std::string> shownNetworkPorts;
     std::map<int, std::string> changed;
 };

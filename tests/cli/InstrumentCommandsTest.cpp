@@ -2,23 +2,29 @@
 #include "config/TransferHistory.h"
 #include "device/LineSettings.h"
 #include "device/SerialPort.h"
+#include "device/SessionPort.h"
 #include "operations/OperationTexts.h"
 #include "setup/SetupFields.h"
 #include "setup/SetupFile.h"
 #include "support/CliProcess.h"
 #include "support/FrameBytes.h"
 #include "support/PdfText.h"
+#include "support/PortDriving.h"
+#include "support/SerialServerProcess.h"
 #include "support/SimulatorProcess.h"
 #include "support/TempDataFolder.h"
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <poll.h>
 #include <random>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -594,6 +600,154 @@ TEST_F(CliInstrumentTest, ProgressLineOnlyOnATerminalAndNotWhenQuiet) {
     // The last request shown, then the line blanked for what follows.
     EXPECT_TRUE(progress.ends_with("\rReading 11/11\r             \r")) << progress;
     EXPECT_EQ(quiet, "");
+}
+
+} // namespace
+
+namespace {
+
+// The simulator's trace read as it is written, through a pipe: the test waits for a frame to
+// pass, never for a time.
+class TraceWatch {
+public:
+    explicit TraceWatch(const std::filesystem::path& path)
+        : path(path.string()) {
+        mkfifo(this->path.c_str(), 0600);
+        reading = ::open(this->path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    }
+    ~TraceWatch() { ::close(reading); }
+    TraceWatch(const TraceWatch&) = delete;
+    TraceWatch& operator=(const TraceWatch&) = delete;
+
+    // Waits until text has passed; false when the trace ended first.
+    bool waitFor(const std::string& text) {
+        while (seen.find(text) == std::string::npos) {
+            pollfd waiting{reading, POLLIN, 0};
+            if (::poll(&waiting, 1, 20000) != 1)
+                return false;
+            char block[512];
+            const ssize_t count = ::read(reading, block, sizeof block);
+            if (count <= 0)
+                return false;
+            seen.append(block, static_cast<std::size_t>(count));
+        }
+        return true;
+    }
+
+    const std::string path;
+
+private:
+    int reading = -1;
+    std::string seen;
+};
+
+class CliNetworkTest : public CliInstrumentTest {
+protected:
+    void SetUp() override {
+        CliInstrumentTest::SetUp();
+        writeFile(workFolder / "setup.prp", setupLines({"LEADNAME1=Arm", "LEADNAME4=Leg"}));
+    }
+};
+
+TEST_F(CliNetworkTest, EveryInstrumentCommandWorksThroughBothKindsOfServer) {
+    startInstrument();
+    std::vector<std::string> expected;
+    for (const bool telnet : {true, false}) {
+        // A server of its own for each kind: a server lets go of a device some time after its
+        // client has gone.
+        SerialServerProcess server(root, device, device);
+        const std::string name = telnet ? server.rfc2217Name() : server.tcpName();
+        SCOPED_TRACE(name);
+        writeFile(dataFolder / "zenset.sys", lines({"COMMPORT=1", "COMMDEVICE4=" + name}));
+
+        const CliRun identify = runCli({"identify", "--port", "4", "--json"});
+        EXPECT_EQ(identify.status, 0) << identify.err;
+        EXPECT_NE(identify.out.find("\"device\": \"" + name + "\""), std::string::npos)
+            << identify.out;
+        EXPECT_NE(identify.out.find("00004711"), std::string::npos) << identify.out;
+
+        const CliRun write = runCli({"write", "setup.prp", "--device", name, "--verify"});
+        EXPECT_EQ(write.status, 0) << write.err;
+        EXPECT_EQ(stateOf("83"), leadHex(false, "Leg"));
+
+        // --all takes the network ports zenset.sys names.
+        std::filesystem::remove(workFolder / "back-00004711.prp");
+        const CliRun read = runCli({"read", "--all", "-o", "back-{serial}.prp", "--quiet"});
+        EXPECT_EQ(read.status, 0) << read.err;
+        EXPECT_NE(readFile(workFolder / "back-00004711.prp").find("LEADNAME4=Leg"),
+                  std::string::npos);
+        for (const char* action : {"write ", "verify ", "read "})
+            expected.push_back(action + name);
+    }
+    const TransferHistory history = readTransferHistory((dataFolder / "history.csv").string());
+    std::vector<std::string> devices;
+    for (const TransferRow& row : history.rows)
+        devices.push_back(row.action + " " + row.device);
+    EXPECT_EQ(devices, expected);
+}
+
+TEST_F(CliNetworkTest, AServerGoneMidwayEndsTheWriteAtOnceAndOneBackServesAgain) {
+    for (const bool telnet : {true, false}) {
+        SCOPED_TRACE(telnet ? "rfc2217" : "tcp");
+        TraceWatch trace(root / (telnet ? "trace-telnet" : "trace-raw"));
+        // Slow enough that the server is gone before the write is through; it goes once the
+        // identity was written.
+        sim = std::make_unique<SimulatorProcess>(
+            std::vector<std::string>{"--module", "2", "--line-rate", "1200", "--trace"},
+            trace.path);
+        SerialServerProcess server(root, sim->terminalPath(), sim->terminalPath());
+        const std::string name = telnet ? server.rfc2217Name() : server.tcpName();
+        std::thread pull([&] {
+            EXPECT_TRUE(trace.waitFor("recv 55 0C 10"));
+            server.stop(SIGKILL);
+        });
+        const auto begin = std::chrono::steady_clock::now();
+
+        const CliRun run = runCli({"write", "setup.prp", "--device", name});
+
+        const auto elapsed = std::chrono::steady_clock::now() - begin;
+        pull.join();
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(", the line hung up; the instrument "), std::string::npos)
+            << run.err;
+        EXPECT_TRUE(run.err.ends_with("; write it again)\n")) << run.err;
+        EXPECT_LT(elapsed, 5s) << "not after time-outs";
+
+        server.start();
+        const CliRun again = runCli({"identify", "--device", name});
+        EXPECT_EQ(again.status, 0) << again.err;
+    }
+}
+
+TEST_F(CliNetworkTest, ASecondClientIsToldThePortIsBusyAndAServerAwayThatItCannotConnect) {
+    startInstrument();
+    SimulatorProcess other({"--serial", "00004712"});
+    SerialServerProcess server(root, device, other.terminalPath());
+    for (const std::string& name : {server.rfc2217Name(), server.tcpName()}) {
+        SCOPED_TRACE(name);
+        // The first client holds the server's port while the second asks.
+        InstrumentSession session{FrameTrace()};
+        SessionPort first{session};
+        first.open(name);
+        driveUntil(first, [&] { return !first.opening(); });
+        session.askIdentity(InstrumentSession::Clock::now(), 5s);
+        first.flush();
+        driveUntil(first, [&] { return !session.identityPending(); });
+        ASSERT_TRUE(session.identity());
+
+        const CliRun second = runCli({"identify", "--device", name});
+        EXPECT_EQ(second.status, 1);
+        EXPECT_NE(second.err.find(name + ": Device or resource busy (the server said: Port"),
+                  std::string::npos)
+            << second.err;
+    }
+    server.stop();
+    const CliRun away = runCli({"identify", "--device", server.tcpName()});
+    EXPECT_EQ(away.status, 1);
+    EXPECT_NE(away.err.find("could not connect to " + server.tcpName().substr(6) +
+                            ": connection refused"),
+              std::string::npos)
+        << away.err;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "device/LineLoop.h"
 #include "device/SerialPort.h"
 #include "support/FrameBytes.h"
+#include "support/LoopbackServer.h"
 #include "support/PortRefusal.h"
 #include "support/PseudoTerminal.h"
 #include "support/SimulatorProcess.h"
@@ -83,6 +84,23 @@ TEST(InstrumentFinder, AFrameThatIsNoIdentityIsNotTakenForTheInstrument) {
     runToTheEnd(finder, begin);
 
     EXPECT_FALSE(finder.found().has_value());
+}
+
+TEST(InstrumentFinder, PassesOverANetworkPortThatCouldNotConnect) {
+    SimulatorProcess instrument({"--serial", "00012345"});
+    ASSERT_FALSE(instrument.terminalPath().empty());
+    LoopbackServer away;
+    away.stopListening();
+    const std::string name = "tcp://127.0.0.1:" + away.port();
+
+    const auto begin = Clock::now();
+    InstrumentFinder finder({name, instrument.terminalPath()}, begin);
+    runToTheEnd(finder, begin);
+
+    ASSERT_TRUE(finder.found().has_value());
+    EXPECT_EQ(finder.found()->devicePath, instrument.terminalPath());
+    EXPECT_EQ(finder.passedOver(), std::vector<std::string>{"could not connect to 127.0.0.1:" +
+                                                            away.port() + ": connection refused"});
 }
 
 TEST(InstrumentFinder, NoPortsToAskEndsAtOnce) {

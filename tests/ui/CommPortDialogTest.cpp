@@ -3,15 +3,19 @@
 #include "support/Closings.h"
 #include "support/ModalRecorder.h"
 #include "support/PseudoTerminal.h"
+#include "support/SerialServerProcess.h"
 #include "support/SimulatorProcess.h"
+#include "support/TempFolder.h"
 
 #include <QAccessible>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <vector>
@@ -193,6 +197,33 @@ TEST(CommPortDialog, ATypedPathGivesTheCheckedComNumberThatDevice) {
     EXPECT_EQ(dialog.changedDevices(), (std::map<int, std::string>{{2, "/dev/ttyACM7"}}));
 }
 
+TEST(CommPortDialog, ANetworkPortEnteredGivesTheCheckedComNumberItsName) {
+    struct Case {
+        int protocol; // as listed: RFC 2217, raw TCP
+        QString host;
+        int port;
+        std::string stored; // empty: nothing changes
+    };
+    for (const Case& c : {Case{0, "bench3", 4001, "rfc2217://bench3:4001"},
+                          Case{1, " 10.0.0.7 ", 2000, "tcp://10.0.0.7:2000"},
+                          Case{1, "::1", 65535, "tcp://[::1]:65535"},
+                          Case{0, "[fe80::7]", 1, "rfc2217://[fe80::7]:1"},
+                          Case{0, "bench3/a", 4001, ""}, Case{0, "  ", 4001, ""}}) {
+        CommPortDialog dialog(nullptr, 3, {fakeDevice, noPorts, {}});
+        dialog.findChild<QComboBox*>("networkProtocol")->setCurrentIndex(c.protocol);
+        dialog.findChild<QLineEdit*>("networkHostEdit")->setText(c.host);
+        dialog.findChild<QSpinBox*>("networkPortSpin")->setValue(c.port);
+        dialog.findChild<QPushButton*>("useNetworkButton")->click();
+
+        const std::map<int, std::string> stored = c.stored.empty()
+                                                      ? std::map<int, std::string>{}
+                                                      : std::map<int, std::string>{{3, c.stored}};
+        EXPECT_EQ(dialog.changedDevices(), stored) << c.host.toStdString();
+    }
+    CommPortDialog dialog(nullptr, 3, {fakeDevice, noPorts, {}});
+    EXPECT_TRUE(dialog.findChild<QLabel*>("networkNote")->text().contains("not encrypted"));
+}
+
 DiscoveredPort portAt(const std::string& path) {
     DiscoveredPort port;
     port.devicePath = path;
@@ -279,6 +310,30 @@ TEST_F(FindTheInstrument, GivesTheCheckedComNumberTheAnsweringPortWhenNoneStands
     EXPECT_EQ(dialog.chosenPort(), 2);
     EXPECT_EQ(dialog.changedDevices(),
               (std::map<int, std::string>{{2, instrument.terminalPath()}}));
+}
+
+// The instrument behind a serial device server that COMM 5 stands for, and a silent line of
+// this computer.
+class FindTheInstrumentOnTheNetwork : public TempFolder {};
+
+TEST_F(FindTheInstrumentOnTheNetwork, ListsTheStoredNetworkPortAndAsksItToo) {
+    SimulatorProcess instrument{{"--serial", "00012345"}};
+    ASSERT_FALSE(instrument.terminalPath().empty());
+    SerialServerProcess server(folder, instrument.terminalPath(), instrument.terminalPath());
+    PseudoTerminal silent;
+    CommPortDialog dialog(nullptr, 2,
+                          {[&](int comNumber) {
+                               return comNumber == 5 ? server.rfc2217Name() : fakeDevice(comNumber);
+                           },
+                           [&] { return std::vector{portAt(silent.slavePath())}; },
+                           {}});
+    auto* list = dialog.findChild<QListWidget*>("discoveredPorts");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(1)->text().toStdString(), server.rfc2217Name() + " (network)");
+
+    EXPECT_EQ(search(dialog).toStdString(),
+              "Zentiq 00012345 found on " + server.rfc2217Name() + ", COMM 5.");
+    EXPECT_TRUE(dialog.changedDevices().empty());
 }
 
 // Two lines held open by nobody who answers. A stopped simulator's line would not do: its

@@ -5,7 +5,10 @@
 #include "device/PortError.h"
 #include "device/SessionPort.h"
 #include "setup/FileError.h"
+#include "support/PortDriving.h"
 #include "support/PseudoTerminal.h"
+#include "support/SerialServerProcess.h"
+#include "support/SimulatorProcess.h"
 #include "support/TempDataFolder.h"
 
 #include <cstring>
@@ -181,6 +184,35 @@ TEST_F(PortConnectionTest, APortThatHungUpOrWouldNotOpenIsOpenedAgainWithoutAWor
     EXPECT_NO_THROW(connection.reopenIfLost());
     EXPECT_TRUE(link().lineGone());
     EXPECT_EQ(link().devicePath(), missingDevice());
+}
+
+TEST_F(PortConnectionTest, AServerThatWentAwayIsConnectedAgainOnceItIsBack) {
+    SimulatorProcess instrument({});
+    SerialServerProcess server(root, instrument.terminalPath(), instrument.terminalPath());
+    for (const std::string& name : {server.rfc2217Name(), server.tcpName()}) {
+        SCOPED_TRACE(name);
+        writeFile(settings.settingsPath(), "COMMPORT=4\r\nCOMMDEVICE4=" + name + "\r\n");
+        ASSERT_TRUE(connection.openStoredPort());
+        driveUntil(port, [this] { return !port.opening(); });
+        ASSERT_TRUE(session.lineOpen());
+
+        server.stop();
+        driveUntil(port, [this] { return port.lineGone(); });
+        // Tried again while the server is away, without a word, for as long as it is away.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            EXPECT_NO_THROW(connection.reopenIfLost());
+            driveUntil(port, [this] { return !port.opening(); });
+            EXPECT_TRUE(port.lineGone());
+        }
+
+        server.start();
+        connection.reopenIfLost();
+        driveUntil(port, [this] { return !port.opening(); });
+        EXPECT_TRUE(session.lineOpen());
+        EXPECT_FALSE(port.lineGone());
+        EXPECT_EQ(port.devicePath(), name);
+        port.close();
+    }
 }
 
 TEST_F(PortConnectionTest, NothingIsOpenedAgainWhileThePortDialogHasThePorts) {

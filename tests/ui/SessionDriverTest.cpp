@@ -1,6 +1,7 @@
 #include "ui/SessionDriver.h"
 
 #include "support/FrameBytes.h"
+#include "support/LoopbackServer.h"
 #include "support/PseudoTerminal.h"
 
 #include <QTest>
@@ -45,6 +46,21 @@ TEST_F(SessionDriverTest, FollowsTheSessionToAPortOpenedAgain) {
     session.askIdentity(driver.now(), std::chrono::seconds(5));
     driver.wake();
     terminal.send(kIdentityReply);
+    EXPECT_TRUE(identityArrives());
+}
+
+TEST_F(SessionDriverTest, FollowsANetworkPortFromConnectingToConnected) {
+    LoopbackServer server;
+    port.open("tcp://127.0.0.1:" + server.port());
+    driver.wake();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return session.lineOpen(); }, 20000))
+        << "told of the connection by its descriptor";
+    server.accept();
+
+    session.askIdentity(driver.now(), std::chrono::seconds(5));
+    driver.wake();
+    EXPECT_EQ(server.receive(5), kIdentityRequest);
+    server.send(kIdentityReply);
     EXPECT_TRUE(identityArrives());
 }
 
