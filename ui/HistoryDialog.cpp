@@ -1,7 +1,6 @@
 #include "ui/HistoryDialog.h"
 
-#include "config/TransferHistory.h"
-#include "setup/Failure.h"
+#include "ui/HistoryModel.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -9,30 +8,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <ranges>
 
 namespace {
-
-// The headings of the record's columns, in its order.
-constexpr std::array<const char*, kTransferColumns.size()> kHeadings{
-    QT_TRANSLATE_NOOP("HistoryDialog", "Time"),
-    QT_TRANSLATE_NOOP("HistoryDialog", "Program"),
-    QT_TRANSLATE_NOOP("HistoryDialog", "Action"),
-    QT_TRANSLATE_NOOP("HistoryDialog", "Device"),
-    QT_TRANSLATE_NOOP("HistoryDialog", "Serial Before"),
-    QT_TRANSLATE_NOOP("HistoryDialog", "Serial After"),
-    QT_TRANSLATE_NOOP("HistoryDialog", "Module"),
-    QT_TRANSLATE_NOOP("HistoryDialog", "Firmware"),
-    QT_TRANSLATE_NOOP("HistoryDialog", "Setup File"),
-    QT_TRANSLATE_NOOP("HistoryDialog", "Setup SHA-256"),
-    QT_TRANSLATE_NOOP("HistoryDialog", "Result"),
-    QT_TRANSLATE_NOOP("HistoryDialog", "Detail"),
-    QT_TRANSLATE_NOOP("HistoryDialog", "User"),
-    QT_TRANSLATE_NOOP("HistoryDialog", "Host"),
-};
 
 // The order in which the table shows the columns: what became of each transfer first, so that
 // it shows without scrolling, then the instrument, the file, who and where, and the digest.
@@ -53,22 +33,22 @@ int columnOf(std::string TransferRow::*field) {
                             kTransferColumns.begin());
 }
 
-QString badLinesText(const TransferHistory& history, const QString& path) {
-    if (history.badLines.empty())
+QString badLinesText(const HistoryModel& model, const QString& path) {
+    if (!model.unreadable().isEmpty())
+        return model.unreadable();
+    if (model.badLines().empty())
         return {};
     QStringList lines;
-    for (const BadHistoryLine& bad : history.badLines)
-        lines << QString::number(bad.line);
+    for (const auto& [line, reason] : model.badLines())
+        lines << QString::number(line);
     return HistoryDialog::tr("Lines of %1 that hold no transfer and are not shown: %2")
         .arg(path, lines.join(", "));
 }
 
-QString badLinesDetail(const TransferHistory& history) {
+QString badLinesDetail(const HistoryModel& model) {
     QStringList reasons;
-    for (const BadHistoryLine& bad : history.badLines)
-        reasons << HistoryDialog::tr("line %1 %2")
-                       .arg(bad.line)
-                       .arg(QString::fromStdString(bad.reason));
+    for (const auto& [line, reason] : model.badLines())
+        reasons << HistoryDialog::tr("line %1 %2").arg(line).arg(QString::fromStdString(reason));
     return reasons.join('\n');
 }
 
@@ -76,36 +56,12 @@ QString badLinesDetail(const TransferHistory& history) {
 
 HistoryDialog::HistoryDialog(QWidget* parent, const std::string& historyPath)
     : QDialog(parent)
-    , table(new QTableWidget(this)) {
+    , model(new HistoryModel(this, historyPath))
+    , table(new QTableView(this)) {
     setWindowTitle(tr("Transfer History"));
-    // A record that cannot be read at all shows as an empty table with the reason under it.
-    TransferHistory history;
-    QString unreadable;
-    try {
-        history = readTransferHistory(historyPath);
-    } catch (const Failure& failure) {
-        unreadable = tr("The transfer history could not be read: %1")
-                         .arg(QString::fromLocal8Bit(failure.what()));
-    }
-
     table->setObjectName("historyTable");
-    table->setColumnCount(static_cast<int>(kTransferColumns.size()));
-    QStringList headings;
-    for (const char* heading : kHeadings)
-        headings << tr(heading);
-    table->setHorizontalHeaderLabels(headings);
-    table->setRowCount(static_cast<int>(history.rows.size()));
-    int row = 0;
-    for (const TransferRow& transfer : history.rows | std::views::reverse) {
-        for (int column = 0; column < table->columnCount(); ++column) {
-            const QString text = QString::fromStdString(
-                transfer.*kTransferColumns[static_cast<std::size_t>(column)].field);
-            auto* item = new QTableWidgetItem(text);
-            item->setToolTip(text);
-            table->setItem(row, column, item);
-        }
-        ++row;
-    }
+    table->setModel(model);
+    model->fetchMore({});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->hide();
@@ -120,20 +76,22 @@ HistoryDialog::HistoryDialog(QWidget* parent, const std::string& historyPath)
     filter->setObjectName("serialFilter");
     auto* filterLabel = new QLabel(tr("&Serial Number:"), this);
     filterLabel->setBuddy(filter);
-    connect(filter, &QLineEdit::textChanged, this, &HistoryDialog::filterBySerial);
+    connect(filter, &QLineEdit::textChanged, model, &HistoryModel::filterBySerial);
     auto* filterRow = new QHBoxLayout;
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(filter);
     filterRow->addStretch(1);
 
-    auto* badLines = new QLabel(unreadable.isEmpty()
-                                    ? badLinesText(history, QFile::decodeName(historyPath.c_str()))
-                                    : unreadable,
-                                this);
+    auto* badLines = new QLabel(this);
     badLines->setObjectName("badLinesText");
-    badLines->setToolTip(badLinesDetail(history));
     badLines->setWordWrap(true);
-    badLines->setVisible(!badLines->text().isEmpty());
+    const auto showTrouble = [this, badLines, path = QFile::decodeName(historyPath.c_str())] {
+        badLines->setText(badLinesText(*model, path));
+        badLines->setToolTip(badLinesDetail(*model));
+        badLines->setVisible(!badLines->text().isEmpty());
+    };
+    showTrouble();
+    connect(model, &HistoryModel::troubleFound, this, showTrouble);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -144,17 +102,6 @@ HistoryDialog::HistoryDialog(QWidget* parent, const std::string& historyPath)
     layout->addWidget(badLines);
     layout->addWidget(buttons);
     resize(960, 480);
-}
-
-void HistoryDialog::filterBySerial(const QString& serial) {
-    const std::array serialColumns{columnOf(&TransferRow::serialBefore),
-                                   columnOf(&TransferRow::serialAfter)};
-    for (int row = 0; row < table->rowCount(); ++row)
-        table->setRowHidden(row, !std::ranges::any_of(serialColumns, [&](int column) {
-                                return table->item(row, column)
-                                    ->text()
-                                    .contains(serial.trimmed(), Qt::CaseInsensitive);
-                            }));
 }
 
 #include "moc_HistoryDialog.cpp"

@@ -1,0 +1,18 @@
+#include "config/RecordFile.h"
+
+#include "setup/Failure.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/file.h>
+
+bool lockFile(int fd, int operation) {
+    while (::flock(fd, operation) != 0)
+        if (errno != EINTR)
+            return false;
+    return true;
+}
+
+void failOnFile(const std::string& path, int error) {
+    throw Failure(path + ": " + std::strerror(error));
+}
