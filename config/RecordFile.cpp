@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/file.h>
+#include <unistd.h>
 
 bool lockFile(int fd, int operation) {
     while (::flock(fd, operation) != 0)
@@ -15,4 +16,9 @@ bool lockFile(int fd, int operation) {
 
 void failOnFile(const std::string& path, int error) {
     throw Failure(path + ": " + std::strerror(error));
+}
+
+bool endsLine(int fd, off_t size) {
+    char last = '\n';
+    return size == 0 || (::pread(fd, &last, 1, size - 1) == 1 && last == '\n');
 }

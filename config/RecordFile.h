@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 #include <unistd.h>
 #include <utility>
 
@@ -33,3 +34,7 @@ bool lockFile(int fd, int operation);
 
 // Throws Failure in the system's words: "<path>: Read-only file system".
 [[noreturn]] void failOnFile(const std::string& path, int error);
+
+// Whether the file of size bytes ends in a line end, so that a line appended starts a line of
+// its own.
+bool endsLine(int fd, off_t size);

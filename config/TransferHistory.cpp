@@ -1,6 +1,7 @@
 #include "config/TransferHistory.h"
 
 #include "config/CsvLine.h"
+#include "config/DepartmentQueue.h"
 #include "config/HistoryTime.h"
 #include "config/RecordFile.h"
 #include "config/Utf8Text.h"
@@ -42,17 +43,11 @@ std::string hostName() {
     return name.data();
 }
 
-std::string rowLine(const TransferRow& row) {
+std::string rowLine(const TransferRow& recorded) {
     std::vector<std::string> fields;
     for (const TransferColumn& column : kTransferColumns)
-        fields.push_back(printableUtf8(row.*column.field, !column.systemText));
+        fields.push_back(recorded.*column.field);
     return csvLine(fields) + std::string(kLineEnd);
-}
-
-// Whether the file ends in a line end, so that a row appended starts a line of its own.
-bool endsLine(int fd, off_t size) {
-    char last = '\n';
-    return size == 0 || (::pread(fd, &last, 1, size - 1) == 1 && last == '\n');
 }
 
 // Writes text into the file at path in one call. A row cut short is taken back; writing the
@@ -125,14 +120,19 @@ std::string transferHistoryHeader() {
     return header;
 }
 
-void appendTransferRow(const std::string& path, TransferRow row) {
+TransferRow recordedRow(TransferRow row) {
     if (row.time.empty())
         row.time = historyTimeText(std::chrono::system_clock::now());
     if (row.user.empty())
         row.user = userName();
     if (row.host.empty())
         row.host = hostName();
+    for (const TransferColumn& column : kTransferColumns)
+        row.*column.field = printableUtf8(row.*column.field, !column.systemText);
+    return row;
+}
 
+void appendRecordedRow(const std::string& path, const TransferRow& recorded) {
     const Descriptor file(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
     struct stat status {};
     if (file.get() < 0 || !lockFile(file.get(), LOCK_EX) || ::fstat(file.get(), &status) != 0)
@@ -142,12 +142,20 @@ void appendTransferRow(const std::string& path, TransferRow row) {
         text = transferHistoryHeader() + std::string(kLineEnd);
     else if (!endsLine(file.get(), status.st_size))
         text = kLineEnd;
-    text += rowLine(row);
+    text += rowLine(recorded);
     writeWhole(file.get(), text, status.st_size, path);
     if (::fsync(file.get()) != 0)
         failOnFile(path, errno);
 }
 
+void appendTransferRow(const std::string& path, TransferRow row) {
+    appendRecordedRow(path, recordedRow(std::move(row)));
+}
+
 void appendTransferRow(const ProgramSettings& settings, TransferRow row) {
-    appendTransferRow(transferHistoryPath(settings), std::move(row));
+    const TransferRow recorded = recordedRow(std::move(row));
+    appendRecordedRow(transferHistoryPath(settings), recorded);
+    if (settings.departmentRecord())
+        appendQueuedRow(departmentQueuePath(settings),
+                        {newRowIdentity(), MIRAFEN_VERSION, recorded});
 }

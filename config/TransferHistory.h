@@ -33,7 +33,11 @@ std::string transferHistoryHeader();
 // gets the header first; a file whose last line was cut off gets the row on a line of its own.
 // Throws Failure when the row could not be written whole; none of it is then left.
 void appendTransferRow(const std::string& path, TransferRow row);
+// The same into the data folder's record; when zenset.sys names the department's record, the row
+// then goes into the department's queue as well, with an identity of its own (DepartmentQueue.h).
 void appendTransferRow(const ProgramSettings& settings, TransferRow row);
+// The row as the record holds it: its time, user and host filled in, its texts printable UTF-8.
+TransferRow recordedRow(TransferRow row);
 
 // One line of the record as read: a row, nothing (the header, an empty line), or no row for a
 // reason: another number of fields, bytes that are not UTF-8 text, a misplaced quote, a time
