@@ -8,6 +8,7 @@
 #include "ui/CatalogueWatch.h"
 #include "ui/DeviceInfoGroup.h"
 #include "ui/Help.h"
+#include "ui/DepartmentStatus.h"
 #include "ui/HistoryDialog.h"
 #include "ui/LeadGrid.h"
 #include "ui/Messages.h"
@@ -139,6 +140,7 @@ QLayout* MainWindow::buildBottomRow() {
 
     auto* row = new QHBoxLayout;
     row->addWidget(about);
+    row->addWidget(new DepartmentStatus(this, settings));
     row->addStretch(1);
     row->addWidget(close);
     return row;
