@@ -1,5 +1,7 @@
 #include "cli/CommandTable.h"
+#include "cli/Department.h"
 #include "cli/OutputFormats.h"
+#include "config/DepartmentQueries.h"
 #include "config/HistoryReading.h"
 #include "config/HistoryTime.h"
 #include "device/DeviceInfo.h"
@@ -8,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -31,6 +34,11 @@ public:
     bool passes(const HistoryLine& line) const {
         if (serial && line.field(&TransferRow::serialBefore) != *serial &&
             line.field(&TransferRow::serialAfter) != *serial)
+            return false;
+        if ((invocation.actionWanted &&
+             line.field(&TransferRow::action) != *invocation.actionWanted) ||
+            (invocation.resultWanted &&
+             line.field(&TransferRow::result) != *invocation.resultWanted))
             return false;
         if (!invocation.since && !invocation.until)
             return true;
@@ -68,6 +76,15 @@ std::string jsonUtf8(std::string_view text) {
 std::size_t characterCount(std::string_view text) {
     return static_cast<std::size_t>(std::ranges::count_if(
         text, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// What instruments shows of each last transfer.
+constexpr std::array kInstrumentFields{&TransferRow::time, &TransferRow::host,
+                                       &TransferRow::setupFile, &TransferRow::setupSha256,
+                                       &TransferRow::result};
+
+std::string_view columnName(std::string TransferRow::*field) {
+    return std::ranges::find(kTransferColumns, field, &TransferColumn::field)->name;
 }
 
 using ColumnTexts = std::array<std::string_view, kTransferColumns.size()>;
@@ -114,69 +131,165 @@ std::string rowJson(const TransferRow& row) {
 // is read a second time instead.
 constexpr std::size_t kKeptRows = 10'000;
 
-// The record read as it stood when the command began, one row at a time. A table needs the
-// widths of its columns before its first line: it keeps the rows wanted, or when there are many,
-// reads the record a second time for them.
-int printHistory(const CommandContext& context, const std::string& path) {
-    const HistorySnapshot snapshot(path);
-    const RowFilter filter(context.invocation);
-    std::size_t rows = 0;
+using RowSink = std::function<void(const TransferRow&)>;
+// Hands each row wanted to the sink, the same rows each time it runs; returns how many rows it
+// looked at, wanted or not.
+using RowSource = std::function<std::size_t(const RowSink&)>;
+
+// The rows as a table or JSON, one at a time. A table needs the widths of its columns before
+// its first line: it keeps the rows, or when there are many, reads them a second time.
+void printRows(const CommandContext& context, const RowSource& source,
+               const std::string& emptyText) {
     std::size_t wanted = 0;
     std::vector<TransferRow> kept;
     ColumnWidths widths{};
     widen(widths, headings());
     const bool json = context.invocation.json;
-    readHistoryForwards(
-        snapshot,
-        [&](HistoryLine& line) {
-            ++rows;
-            if (!filter.passes(line))
-                return;
-            const TransferRow& row = line.row();
-            if (json) {
-                context.out << (wanted == 0 ? "[\n  " : ",\n  ") << rowJson(row);
-            } else {
-                widen(widths, shownFields(row));
-                if (wanted < kKeptRows)
-                    kept.push_back(row);
-                else
-                    kept = {}; // read again instead
-            }
-            ++wanted;
-        },
-        [&](const BadHistoryLine& bad) {
-            context.err << "mirafen-cli: line " << bad.line << " of " << path << " " << bad.reason
-                        << "; it is not shown\n";
-        });
+    const std::size_t seen = source([&](const TransferRow& row) {
+        if (json) {
+            context.out << (wanted == 0 ? "[\n  " : ",\n  ") << rowJson(row);
+        } else {
+            widen(widths, shownFields(row));
+            if (wanted < kKeptRows)
+                kept.push_back(row);
+            else
+                kept = {}; // read again instead
+        }
+        ++wanted;
+    });
     if (json)
         context.out << (wanted == 0 ? "[]\n" : "\n]\n");
-    else if (rows == 0)
-        context.out << "No transfers are recorded in " << path << ".\n";
     else if (wanted == 0)
-        context.out << "No recorded transfer matches.\n";
+        context.out << (seen == 0 ? emptyText : "No recorded transfer matches.\n");
     if (json || wanted == 0)
-        return kExitSuccess;
+        return;
     context.out << tableLine(headings(), widths);
     for (const TransferRow& row : kept)
         context.out << tableLine(shownFields(row), widths);
     if (wanted > kKeptRows)
-        readHistoryForwards(
-            snapshot,
-            [&](HistoryLine& line) {
-                if (filter.passes(line))
-                    context.out << tableLine(shownFields(line.row()), widths);
-            },
-            [](const BadHistoryLine&) {});
-    return kExitSuccess;
+        source([&](const TransferRow& row) { context.out << tableLine(shownFields(row), widths); });
+}
+
+// This computer's record, as it stood when the command began; its bad lines are named once.
+void printLocalHistory(const CommandContext& context, const std::string& path) {
+    const HistorySnapshot snapshot(path);
+    const RowFilter filter(context.invocation);
+    bool named = false;
+    printRows(
+        context,
+        [&](const RowSink& row) {
+            std::size_t seen = 0;
+            readHistoryForwards(
+                snapshot,
+                [&](HistoryLine& line) {
+                    ++seen;
+                    if (filter.passes(line))
+                        row(line.row());
+                },
+                [&](const BadHistoryLine& bad) {
+                    if (!named)
+                        context.err << "mirafen-cli: line " << bad.line << " of " << path << " "
+                                    << bad.reason << "; it is not shown\n";
+                });
+            named = true;
+            return seen;
+        },
+        "No transfers are recorded in " + path + ".\n");
+}
+
+// The department's record, asked through its indexes.
+void printDepartmentHistory(const CommandContext& context, const std::string& connection) {
+    const Invocation& invocation = context.invocation;
+    DepartmentFilter filter{.serial = invocation.serialText
+                                          ? std::optional(serialWanted(*invocation.serialText))
+                                          : std::nullopt,
+                            .action = invocation.actionWanted,
+                            .result = invocation.resultWanted,
+                            .since = invocation.since,
+                            .until = invocation.until};
+    printRows(
+        context,
+        [&](const RowSink& row) {
+            std::size_t seen = 0;
+            readDepartmentRows(connection, filter, [&](const TransferRow& found) {
+                ++seen;
+                row(found);
+            });
+            return seen;
+        },
+        "No recorded transfer matches.\n");
+}
+
+// The department's record named in zenset.sys, with what waits for it delivered first so that
+// the answer holds this bench's rows too; a failure when there is none.
+std::string departmentRecord(const CommandContext& context) {
+    const auto record = context.settings.departmentRecord();
+    if (!record)
+        throw Failure("zenset.sys names no department's record (RECORD=)");
+    deliverQueuedRows(context.settings, context.err);
+    return *record;
 }
 
 } // namespace
 
 int showHistory(const CommandContext& context) {
+    if (context.invocation.department) {
+        printDepartmentHistory(context, departmentRecord(context));
+        return kExitSuccess;
+    }
     const std::string path = transferHistoryPath(context.settings);
     try {
-        return printHistory(context, path);
+        printLocalHistory(context, path);
     } catch (const Failure& failure) {
         throw Failure(std::string("cannot read the record of transfers: ") + failure.what());
     }
+    return kExitSuccess;
+}
+
+int listInstruments(const CommandContext& context) {
+    const std::vector<InstrumentHistory> instruments =
+        departmentInstruments(departmentRecord(context));
+    const std::array<
+        std::pair<std::string_view, const std::optional<TransferRow> InstrumentHistory::*>, 3>
+        lasts{{{kActionWrite, &InstrumentHistory::write},
+               {kActionVerify, &InstrumentHistory::verify},
+               {kActionCompare, &InstrumentHistory::compare}}};
+    if (context.invocation.json) {
+        std::vector<std::string> items;
+        for (const InstrumentHistory& instrument : instruments) {
+            JsonObject object;
+            object.add("serial", jsonUtf8(instrument.serial));
+            for (const auto& [action, member] : lasts) {
+                const std::optional<TransferRow>& last = instrument.*member;
+                if (!last) {
+                    object.add(action, "null");
+                    continue;
+                }
+                JsonObject row;
+                for (const auto field : kInstrumentFields)
+                    row.add(columnName(field), jsonUtf8((*last).*field));
+                object.add(action, row.text(2));
+            }
+            items.push_back(object.text(1));
+        }
+        context.out << jsonArray(items, 0) << "\n";
+        return kExitSuccess;
+    }
+    if (instruments.empty())
+        context.out << "The department's record has seen no instrument.\n";
+    for (const InstrumentHistory& instrument : instruments) {
+        context.out << instrument.serial << "\n";
+        for (const auto& [action, member] : lasts) {
+            const std::optional<TransferRow>& last = instrument.*member;
+            std::string line = "  " + padded(std::string(action), 9);
+            if (!last)
+                line += "-";
+            for (std::size_t at = 0; last && at < kInstrumentFields.size(); ++at) {
+                const std::string& text = (*last).*kInstrumentFields[at];
+                line += (at == 0 ? "" : "  ") + (text.empty() ? std::string("-") : text);
+            }
+            context.out << line << "\n";
+        }
+    }
+    return kExitSuccess;
 }

@@ -300,4 +300,79 @@ TEST_F(DepartmentRecordTest, TheCommandLineDeliversBeforeItExits) {
     EXPECT_EQ(serverIds().size(), 20u);
 }
 
+// The department answers history with the filters of this computer's record, row for row, and
+// instruments with each serial number's last write, verify and compare.
+TEST_F(DepartmentRecordTest, TheDepartmentAnswersHistoryAndInstruments) {
+    const EnvironmentVariable zone{"TZ"};
+    zone.set("CET-1");
+    struct Made {
+        const char* time;
+        const char* action;
+        const char* serial;
+        const char* result;
+        const char* host;
+    };
+    const Made made[] = {
+        {"2026-12-10T09:00:00+01:00", "write", "00000042", "ok", "bench1"},
+        {"2026-12-10T09:05:00+01:00", "verify", "00000042", "ok", "bench1"},
+        {"2026-12-10T23:30:00+02:00", "write", "00000007", "failed", "bench2"},
+        {"2026-12-11T08:00:00+01:00", "compare", "00000042", "differs", "bench2"},
+        {"2026-12-11T09:00:00+01:00", "write", "00000042", "ok", "bench3"},
+        {"2026-12-11T09:30:00+01:00", "read", "00000007", "ok", "bench3"},
+    };
+    for (const Made& row : made) {
+        TransferRow transfer = rowNumbered(static_cast<int>(&row - made));
+        transfer.time = row.time;
+        transfer.action = row.action;
+        transfer.serialBefore = transfer.serialAfter = row.serial;
+        transfer.result = row.result;
+        transfer.host = row.host;
+        transfer.setupFile = std::string("ward") + row.host + ".prp";
+        appendTransferRow(settings, transfer);
+    }
+    DepartmentDelivery delivery(record(), queue);
+    drive(delivery);
+    ASSERT_EQ(serverIds().size(), 6u);
+
+    const std::vector<std::vector<std::string>> filters = {
+        {},
+        {"--serial", "42"},
+        {"--action", "write"},
+        {"--result", "ok", "--serial", "00000007"},
+        {"--since", "2026-12-11"},
+        {"--until", "2026-12-10T23:00"},
+        {"--since", "2026-12-10T22:30:00Z", "--until", "2026-12-11T08:00:01+01:00"},
+        {"--serial", "43"},
+    };
+    for (const std::vector<std::string>& filter : filters) {
+        SCOPED_TRACE(::testing::PrintToString(filter));
+        std::vector<std::string> local{"history", "--json"};
+        local.insert(local.end(), filter.begin(), filter.end());
+        std::vector<std::string> department = local;
+        department.push_back("--department");
+        const CliRun here = runCli(local);
+        const CliRun there = runCli(department);
+        EXPECT_EQ(there.status, 0) << there.err;
+        EXPECT_EQ(there.out, here.out);
+    }
+    EXPECT_NE(runCli({"history", "--department", "--action", "write"}).out.find("wardbench3.prp"),
+              std::string::npos);
+
+    const CliRun instruments = runCli({"instruments", "--json"});
+    EXPECT_EQ(instruments.status, 0) << instruments.err;
+    const std::string& out = instruments.out;
+    // 00000007: a failed write, no verify or compare; 00000042: the last write is bench3's.
+    EXPECT_LT(out.find("\"serial\": \"00000007\""), out.find("\"serial\": \"00000042\""));
+    EXPECT_NE(out.find("\"result\": \"failed\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"verify\": null,\n    \"compare\": null"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"time\": \"2026-12-11T09:00:00+01:00\",\n      \"host\": \"bench3\""),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(
+        out.find("bench1\",\n      \"setup_file\": \"wardbench1.prp\",\n      "
+                 "\"setup_sha256\": \"\",\n      \"result\": \"ok\"\n    },\n    \"verify\": null"),
+        std::string::npos)
+        << out;
+}
+
 } // namespace
