@@ -13,8 +13,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Rows a statement carries: few statements, each well within the server's limits.
-constexpr std::size_t kRowsAStatement = 100;
 // How long a connection that failed rests before the next try: doubling up to the longest.
 constexpr std::chrono::seconds kFirstRest = 1s;
 constexpr std::chrono::seconds kLongestRest = 60s;
@@ -90,9 +88,11 @@ bool isRefusal(std::string_view message, const char* state) {
 
 } // namespace
 
-DepartmentDelivery::DepartmentDelivery(std::string connection, std::string queuePath)
+DepartmentDelivery::DepartmentDelivery(std::string connection, std::string queuePath,
+                                       std::size_t rowsAStatement)
     : connection(std::move(connection))
     , queuePath(std::move(queuePath))
+    , rowsAStatement(rowsAStatement)
     , conn(nullptr, PQfinish) {}
 
 DepartmentDelivery::~DepartmentDelivery() = default;
@@ -192,7 +192,7 @@ void DepartmentDelivery::sendBatch(Clock::time_point now) {
     if (!schemaMade) {
         sent = PQsendQuery(conn.get(), std::string(kDepartmentSchema).c_str());
     } else {
-        const std::vector<QueuedRow> rows = oldestQueuedRows(queuePath, kRowsAStatement);
+        const std::vector<QueuedRow> rows = oldestQueuedRows(queuePath, rowsAStatement);
         if (rows.empty()) {
             waiting = 0;
             phase = Phase::ready;

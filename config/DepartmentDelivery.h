@@ -19,8 +19,13 @@ class DepartmentDelivery {
 public:
     using Clock = std::chrono::steady_clock;
 
+    // Rows a statement carries: few statements (and few rewrites of the queue), each well within
+    // the server's limit of 65,535 parameters.
+    static constexpr std::size_t kRowsAStatement = 1000;
+
     // connection: a libpq connection string or service=NAME; queuePath: the department's queue.
-    DepartmentDelivery(std::string connection, std::string queuePath);
+    DepartmentDelivery(std::string connection, std::string queuePath,
+                       std::size_t rowsAStatement = kRowsAStatement);
     ~DepartmentDelivery();
     DepartmentDelivery(const DepartmentDelivery&) = delete;
     DepartmentDelivery& operator=(const DepartmentDelivery&) = delete;
@@ -61,6 +66,7 @@ private:
 
     std::string connection;
     std::string queuePath;
+    std::size_t rowsAStatement;
     std::unique_ptr<pg_conn, void (*)(pg_conn*)> conn;
     Phase phase = Phase::resting;
     bool pollsToWrite = false;

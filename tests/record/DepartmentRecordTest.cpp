@@ -154,7 +154,7 @@ TEST_F(DepartmentRecordTest, RowsArriveOnceAndLeaveTheQueue) {
 // and started again: every row arrives, none twice, and the queue is empty.
 TEST_F(DepartmentRecordTest, AServerLostMidBurstGetsEveryRowOnceWhenItReturns) {
     appendRows(0, 400);
-    DepartmentDelivery delivery(record(), queue);
+    DepartmentDelivery delivery(record(), queue, 100);
     while (delivery.waitingRows() == 0 || delivery.waitingRows() == 400) {
         delivery.advance(now);
         pollfd watched{delivery.socket(), POLLIN, 0};
