@@ -103,6 +103,37 @@ void readDepartmentRows(const std::string& connection, const DepartmentFilter& f
     eachRow(conn.get(), statement, values, [&row](PGresult* result) { row(rowIn(result)); });
 }
 
+DepartmentPage departmentRowsNewestFirst(const std::string& connection,
+                                         const std::optional<std::string>& after,
+                                         const std::string& serialPart, std::size_t count) {
+    const Connection conn = connect(connection);
+    // The page ends at a row's (time, id), which the next page starts below: an index range,
+    // whatever arrives meanwhile.
+    std::string statement = "SELECT " + std::string(kRowColumns) +
+                            ", time::text || ' ' || id::text FROM mirafen_transfers WHERE "
+                            "(serial_before ILIKE $1 OR serial_after ILIKE $1)";
+    std::string pattern = "%";
+    for (const char c : serialPart)
+        pattern += (c == '%' || c == '_' || c == '\\' ? "\\" : "") + std::string(1, c);
+    std::vector<std::string> values{pattern + "%", std::to_string(count)};
+    if (after) {
+        const std::size_t blank = after->rfind(' ');
+        values.push_back(after->substr(0, blank));
+        values.push_back(after->substr(blank + 1));
+        statement += " AND (time, id) < ($3::timestamptz, $4::uuid)";
+    }
+    statement += " ORDER BY time DESC, id DESC LIMIT $2";
+    DepartmentPage page;
+    std::string last;
+    eachRow(conn.get(), statement, values, [&](PGresult* result) {
+        page.rows.push_back(rowIn(result));
+        last = PQgetvalue(result, 0, static_cast<int>(kTransferColumns.size()));
+    });
+    if (page.rows.size() == count)
+        page.next = last;
+    return page;
+}
+
 std::vector<InstrumentHistory> departmentInstruments(const std::string& connection) {
     const Connection conn = connect(connection);
     // The last row of each serial number and action, found through the index on the serial

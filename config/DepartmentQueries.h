@@ -26,6 +26,19 @@ struct DepartmentFilter {
 void readDepartmentRows(const std::string& connection, const DepartmentFilter& filter,
                         const std::function<void(const TransferRow&)>& row);
 
+// A page of the department's rows, newest first, for a window that shows them as it scrolls.
+struct DepartmentPage {
+    std::vector<TransferRow> rows;
+    // Where the next page starts; none after the oldest row.
+    std::optional<std::string> next;
+};
+
+// The count rows before after (none: the newest) whose serial number before or after holds
+// serialPart, in any case.
+DepartmentPage departmentRowsNewestFirst(const std::string& connection,
+                                         const std::optional<std::string>& after,
+                                         const std::string& serialPart, std::size_t count);
+
 // What the department knows of one instrument: its last write, verify and compare, as rows.
 struct InstrumentHistory {
     std::string serial;

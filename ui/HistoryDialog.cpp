@@ -1,7 +1,9 @@
 #include "ui/HistoryDialog.h"
 
+#include "config/TransferHistory.h"
 #include "ui/HistoryModel.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QHBoxLayout>
@@ -54,44 +56,49 @@ QString badLinesDetail(const HistoryModel& model) {
 
 } // namespace
 
-HistoryDialog::HistoryDialog(QWidget* parent, const std::string& historyPath)
+HistoryDialog::HistoryDialog(QWidget* parent, const ProgramSettings& settings)
     : QDialog(parent)
-    , model(new HistoryModel(this, historyPath))
-    , table(new QTableView(this)) {
+    , historyPath(QFile::decodeName(transferHistoryPath(settings).c_str()))
+    , local(new HistoryModel(this, transferHistoryPath(settings)))
+    , table(new QTableView(this))
+    , filter(new QLineEdit(this))
+    , badLines(new QLabel(this)) {
     setWindowTitle(tr("Transfer History"));
     table->setObjectName("historyTable");
-    table->setModel(model);
-    model->fetchMore({});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->hide();
-    QHeaderView* header = table->horizontalHeader();
-    for (int shown = 0; shown < static_cast<int>(kShownOrder.size()); ++shown)
-        header->moveSection(
-            header->visualIndex(columnOf(kShownOrder[static_cast<std::size_t>(shown)])), shown);
-    header->setMaximumSectionSize(fontMetrics().averageCharWidth() * kWidestColumnCharacters);
-    table->resizeColumnsToContents();
+    table->horizontalHeader()->setMaximumSectionSize(fontMetrics().averageCharWidth() *
+                                                     kWidestColumnCharacters);
 
-    auto* filter = new QLineEdit(this);
     filter->setObjectName("serialFilter");
     auto* filterLabel = new QLabel(tr("&Serial Number:"), this);
     filterLabel->setBuddy(filter);
-    connect(filter, &QLineEdit::textChanged, model, &HistoryModel::filterBySerial);
+    connect(filter, &QLineEdit::textChanged, this,
+            [this](const QString& serial) { model->filterBySerial(serial); });
     auto* filterRow = new QHBoxLayout;
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(filter);
     filterRow->addStretch(1);
+    if (const auto record = settings.departmentRecord()) {
+        department = new HistoryModel(this, HistoryModel::Department{*record});
+        auto* choice = new QComboBox(this);
+        choice->setObjectName("recordChoice");
+        choice->addItems({tr("This Computer"), tr("Department")});
+        auto* choiceLabel = new QLabel(tr("&Record:"), this);
+        choiceLabel->setBuddy(choice);
+        connect(choice, &QComboBox::currentIndexChanged, this,
+                [this](int index) { showRecord(index == 0 ? local : department); });
+        filterRow->addWidget(choiceLabel);
+        filterRow->addWidget(choice);
+    }
 
-    auto* badLines = new QLabel(this);
     badLines->setObjectName("badLinesText");
     badLines->setWordWrap(true);
-    const auto showTrouble = [this, badLines, path = QFile::decodeName(historyPath.c_str())] {
-        badLines->setText(badLinesText(*model, path));
-        badLines->setToolTip(badLinesDetail(*model));
-        badLines->setVisible(!badLines->text().isEmpty());
-    };
-    showTrouble();
-    connect(model, &HistoryModel::troubleFound, this, showTrouble);
+    showRecord(local);
+    for (HistoryModel* each : {local, department})
+        if (each != nullptr)
+            connect(each, &HistoryModel::troubleFound, this, &HistoryDialog::showTrouble);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -102,6 +109,24 @@ HistoryDialog::HistoryDialog(QWidget* parent, const std::string& historyPath)
     layout->addWidget(badLines);
     layout->addWidget(buttons);
     resize(960, 480);
+}
+
+void HistoryDialog::showRecord(HistoryModel* shown) {
+    model = shown;
+    table->setModel(model);
+    model->filterBySerial(filter->text());
+    QHeaderView* header = table->horizontalHeader();
+    for (int column = 0; column < static_cast<int>(kShownOrder.size()); ++column)
+        header->moveSection(
+            header->visualIndex(columnOf(kShownOrder[static_cast<std::size_t>(column)])), column);
+    table->resizeColumnsToContents();
+    showTrouble();
+}
+
+void HistoryDialog::showTrouble() {
+    badLines->setText(badLinesText(*model, historyPath));
+    badLines->setToolTip(badLinesDetail(*model));
+    badLines->setVisible(!badLines->text().isEmpty());
 }
 
 #include "moc_HistoryDialog.cpp"

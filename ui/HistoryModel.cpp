@@ -1,5 +1,6 @@
 #include "ui/HistoryModel.h"
 
+#include "config/DepartmentQueries.h"
 #include "setup/Failure.h"
 
 #include <array>
@@ -40,6 +41,10 @@ HistoryModel::HistoryModel(QObject* parent, const std::string& historyPath)
     }
 }
 
+HistoryModel::HistoryModel(QObject* parent, Department department)
+    : QAbstractTableModel(parent)
+    , department(std::move(department)) {}
+
 int HistoryModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows.size());
 }
@@ -63,7 +68,9 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 bool HistoryModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && reader && !reader->atStart();
+    if (parent.isValid() || !unreadable_.isEmpty())
+        return false;
+    return department ? !departmentRead : reader && !reader->atStart();
 }
 
 void HistoryModel::fetchMore(const QModelIndex& parent) {
@@ -72,18 +79,14 @@ void HistoryModel::fetchMore(const QModelIndex& parent) {
     std::vector<TransferRow> found;
     bool newTrouble = false;
     try {
-        while (found.size() < kRowsAFetch && !reader->atStart())
-            reader->readBlock(
-                [&](HistoryLine& line) {
-                    if (isWanted(line.row()))
-                        found.push_back(line.row());
-                },
-                [&](const BadHistoryLine& bad) {
-                    newTrouble = badLines_.emplace(bad.line, bad.reason).second || newTrouble;
-                });
+        if (department)
+            fetchFromDepartment(found);
+        else
+            fetchFromFile(found, newTrouble);
     } catch (const Failure& failure) {
         reader.reset();
-        unreadable_ = tr("The transfer history could not be read: %1")
+        unreadable_ = (department ? tr("The department's record could not be asked: %1")
+                                  : tr("The transfer history could not be read: %1"))
                           .arg(QString::fromLocal8Bit(failure.what()));
         newTrouble = true;
     }
@@ -98,12 +101,34 @@ void HistoryModel::fetchMore(const QModelIndex& parent) {
         emit troubleFound();
 }
 
+void HistoryModel::fetchFromFile(std::vector<TransferRow>& found, bool& newTrouble) {
+    while (found.size() < kRowsAFetch && !reader->atStart())
+        reader->readBlock(
+            [&](HistoryLine& line) {
+                if (isWanted(line.row()))
+                    found.push_back(line.row());
+            },
+            [&](const BadHistoryLine& bad) {
+                newTrouble = badLines_.emplace(bad.line, bad.reason).second || newTrouble;
+            });
+}
+
+void HistoryModel::fetchFromDepartment(std::vector<TransferRow>& found) {
+    DepartmentPage page = departmentRowsNewestFirst(department->connection, nextPage,
+                                                    serialFilter.toStdString(), kRowsAFetch);
+    found = std::move(page.rows);
+    nextPage = std::move(page.next);
+    departmentRead = !nextPage;
+}
+
 void HistoryModel::filterBySerial(const QString& serial) {
     beginResetModel();
     serialFilter = serial.trimmed();
     rows.clear();
     if (snapshot && unreadable_.isEmpty())
         reader = std::make_unique<HistoryBackwards>(*snapshot);
+    nextPage.reset();
+    departmentRead = false;
     endResetModel();
     fetchMore({});
 }

@@ -8,13 +8,20 @@
 #include <optional>
 #include <vector>
 
-// The rows of the record of transfers, newest first, read from the end of the file a block at a
-// time as the view scrolls, so that a record of any size opens at once and costs memory only for
-// what was shown. The record is read as it stood when the model was made.
+// The rows of the record of transfers, newest first, fetched as the view scrolls, so that a
+// record of any size opens at once and costs memory only for what was shown: this computer's,
+// read from the end of the file a block at a time as it stood when the model was made; or the
+// department's, asked a page at a time.
 class HistoryModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    // This computer's record at historyPath.
     HistoryModel(QObject* parent, const std::string& historyPath);
+    // The department's record, reached through connection.
+    struct Department {
+        std::string connection;
+    };
+    HistoryModel(QObject* parent, Department department);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -38,9 +45,14 @@ signals:
 
 private:
     bool isWanted(const TransferRow& row) const;
+    void fetchFromFile(std::vector<TransferRow>& found, bool& newTrouble);
+    void fetchFromDepartment(std::vector<TransferRow>& found);
 
     std::optional<HistorySnapshot> snapshot;
     std::unique_ptr<HistoryBackwards> reader;
+    std::optional<Department> department;
+    std::optional<std::string> nextPage;
+    bool departmentRead = false;
     std::vector<TransferRow> rows;
     QString serialFilter;
     QString unreadable_;

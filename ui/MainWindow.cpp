@@ -185,7 +185,7 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::showHistory() {
-    HistoryDialog(this, transferHistoryPath(settings)).exec();
+    HistoryDialog(this, settings).exec();
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {

@@ -3,9 +3,16 @@
 #include "config/DepartmentQueue.h"
 #include "config/TransferHistory.h"
 #include "support/TempDataFolder.h"
+#include "ui/HistoryDialog.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QTableView>
 #include <fstream>
+#include <libpq-fe.h>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -16,8 +23,10 @@ protected:
         settings.establishDataFolder();
         for (int number = 0; number < count; ++number) {
             TransferRow row;
+            row.time = "2026-12-11T10:" + std::to_string(10 + number) + ":00+01:00";
             row.program = "mirafen";
             row.action = "read";
+            row.serialBefore = row.serialAfter = "000000" + std::to_string(10 + number);
             row.detail = std::to_string(number);
             appendTransferRow(settings, row);
         }
@@ -56,6 +65,38 @@ TEST_F(DepartmentStatusTest, WithoutARecordTheLineIsHidden) {
     const DepartmentStatus line(nullptr, settings);
     EXPECT_TRUE(line.isHidden());
     EXPECT_TRUE(line.text().isEmpty());
+}
+
+// Transfer History shows this computer's rows or, chosen, the department's: every bench's, newest
+// first, filtered by serial number on the server.
+TEST_F(DepartmentStatusTest, TransferHistoryShowsTheDepartmentsRowsWhenChosen) {
+    const std::string database = "window" + std::to_string(::getpid());
+    {
+        const std::unique_ptr<PGconn, void (*)(PGconn*)> admin(
+            PQconnectdb("host=" RECORD_SERVER_FOLDER " user=postgres dbname=postgres"), PQfinish);
+        PQclear(PQexec(admin.get(), ("CREATE DATABASE " + database).c_str()));
+    }
+    queueRows("host=" RECORD_SERVER_FOLDER " user=postgres dbname=" + database, 12);
+    {
+        DepartmentStatus delivering(nullptr, settings);
+        waitForText(delivering, "Department's record: up to date");
+    }
+    std::filesystem::remove(dataFolder / "history.csv"); // as if they came from another bench
+
+    HistoryDialog dialog(nullptr, settings);
+    auto* table = dialog.findChild<QTableView*>("historyTable");
+    const auto details = [table] {
+        QStringList shown;
+        for (int row = 0; row < table->model()->rowCount(); ++row)
+            shown << table->model()->index(row, 11).data().toString();
+        return shown;
+    };
+    EXPECT_TRUE(details().isEmpty());
+    dialog.findChild<QComboBox*>("recordChoice")->setCurrentIndex(1);
+    EXPECT_EQ(details(),
+              (QStringList{"11", "10", "9", "8", "7", "6", "5", "4", "3", "2", "1", "0"}));
+    dialog.findChild<QLineEdit*>("serialFilter")->setText("0000002");
+    EXPECT_EQ(details(), (QStringList{"11", "10"}));
 }
 
 } // namespace
