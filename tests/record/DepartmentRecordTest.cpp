@@ -2,8 +2,11 @@
 #include "config/DepartmentQueue.h"
 #include "config/HistoryReading.h"
 #include "config/TransferHistory.h"
+#include "setup/SetupFile.h"
+#include "setup/SetupRecord.h"
 #include "support/CliProcess.h"
 #include "support/EnvironmentVariable.h"
+#include "support/SimulatorProcess.h"
 #include "support/TempDataFolder.h"
 
 #include <atomic>
@@ -373,6 +376,31 @@ TEST_F(DepartmentRecordTest, TheDepartmentAnswersHistoryAndInstruments) {
                  "\"setup_sha256\": \"\",\n      \"result\": \"ok\"\n    },\n    \"verify\": null"),
         std::string::npos)
         << out;
+}
+
+// A write by mirafen-cli into a simulated instrument reaches the department before the command
+// exits, as history.csv holds it.
+TEST_F(DepartmentRecordTest, ATransferByTheCommandLineArrivesBeforeItExits) {
+    writeFile(workFolder / "Modules.dat", "MODULE3_LEADS=8\r\nMODULE3_DESC=Octet\r\n");
+    SetupRecord setup;
+    setup.resetToDefaults();
+    writeSetupFile(setup, (workFolder / "ward.prp").string());
+    const SimulatorProcess instrument({"--serial", "00000042", "--module", "3"});
+    ASSERT_FALSE(instrument.terminalPath().empty());
+
+    const CliRun run =
+        runCli({"write", "ward.prp", "--device", instrument.terminalPath(), "--quiet"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+
+    EXPECT_TRUE(queuedIds().empty());
+    const TransferHistory history = readTransferHistory(dataFolder / "history.csv");
+    ASSERT_EQ(history.rows.size(), 1u);
+    const TransferRow& row = history.rows.front();
+    EXPECT_EQ(ask(database, "SELECT concat_ws('|', local_time, program, action, serial_after, "
+                            "setup_sha256, result, host) FROM mirafen_transfers"),
+              std::vector<std::string>{row.time + "|mirafen-cli|write|00000042|" + row.setupSha256 +
+                                       "|ok|" + row.host});
 }
 
 } // namespace
