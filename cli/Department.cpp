@@ -14,8 +14,7 @@ constexpr auto kDeliveryTime = std::chrono::seconds(2);
 
 // Waits for the connection, or until the delivery's next call or the deadline.
 void waitFor(const DepartmentDelivery& delivery, DeliveryClock::time_point deadline) {
-    const DeliveryClock::time_point until =
-        std::min(deadline, delivery.nextCall().value_or(deadline));
+    const DeliveryClock::time_point until = std::min(deadline, delivery.nextCall());
     const auto milliseconds =
         std::chrono::ceil<std::chrono::milliseconds>(until - DeliveryClock::now()).count();
     pollfd watched{delivery.socket(),

@@ -16,6 +16,9 @@ using namespace std::chrono_literals;
 // How long a connection that failed rests before the next try: doubling up to the longest.
 constexpr std::chrono::seconds kFirstRest = 1s;
 constexpr std::chrono::seconds kLongestRest = 60s;
+// How long a connection or a statement may go unanswered before the server counts as away: a
+// connection to a host that is gone hears nothing, not even a refusal.
+constexpr std::chrono::seconds kAnswerTime = 20s;
 // How often a connection with nothing to deliver looks at the queue for new rows.
 constexpr std::chrono::milliseconds kLookInterval = 1000ms;
 
@@ -109,10 +112,8 @@ bool DepartmentDelivery::waitsToWrite() const {
     return conn && pollsToWrite;
 }
 
-std::optional<DepartmentDelivery::Clock::time_point> DepartmentDelivery::nextCall() const {
-    if (phase == Phase::resting || phase == Phase::ready)
-        return retryAt;
-    return std::nullopt;
+DepartmentDelivery::Clock::time_point DepartmentDelivery::nextCall() const {
+    return phase == Phase::resting || phase == Phase::ready ? retryAt : answerBy;
 }
 
 bool DepartmentDelivery::atRest() const {
@@ -143,6 +144,9 @@ void DepartmentDelivery::advance(Clock::time_point now) {
                 sendBatch(now);
             break;
         }
+        if ((phase == Phase::connecting || phase == Phase::sending) && now >= answerBy)
+            fail(now, "no answer within " + std::to_string(kAnswerTime.count()) + " seconds",
+                 false);
     } catch (const Failure& failure) {
         // The queue could not be read or rewritten: its rows stay, and are tried again.
         fail(now, failure.what(), false);
@@ -162,6 +166,7 @@ void DepartmentDelivery::connect(Clock::time_point now) {
     }
     PQsetnonblocking(conn.get(), 1);
     phase = Phase::connecting;
+    answerBy = now + kAnswerTime;
     pollsToWrite = true;
 }
 
@@ -216,6 +221,7 @@ void DepartmentDelivery::sendBatch(Clock::time_point now) {
         return;
     }
     phase = Phase::sending;
+    answerBy = now + kAnswerTime;
     pollsToWrite = PQflush(conn.get()) == 1;
 }
 

@@ -34,8 +34,9 @@ public:
     int socket() const;
     bool waitsToRead() const;
     bool waitsToWrite() const;
-    // When advance wants to be called whatever the socket does; none while it waits on it.
-    std::optional<Clock::time_point> nextCall() const;
+    // When advance wants to be called whatever the socket does: to look at the queue again, to
+    // try again, or to give up waiting for an answer.
+    Clock::time_point nextCall() const;
     void advance(Clock::time_point now);
 
     enum class Reach {
@@ -78,6 +79,7 @@ private:
     };
     std::optional<StatementFault> failure; // of the statement being answered
     Clock::time_point retryAt{};
+    Clock::time_point answerBy{};
     std::chrono::seconds backoff{0};
     Reach reach_ = Reach::unknown;
     std::size_t waiting = 0;

@@ -47,13 +47,9 @@ void DepartmentStatus::watch() {
         readable->setEnabled(delivery->waitsToRead());
         writable->setEnabled(delivery->waitsToWrite());
     }
-    if (const auto next = delivery->nextCall()) {
-        const auto wait =
-            std::chrono::ceil<std::chrono::milliseconds>(*next - DepartmentDelivery::Clock::now());
-        timer.start(std::max(wait, std::chrono::milliseconds(0)));
-    } else {
-        timer.stop();
-    }
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
+        delivery->nextCall() - DepartmentDelivery::Clock::now());
+    timer.start(std::max(wait, std::chrono::milliseconds(0)));
 }
 
 void DepartmentStatus::showReach() {

@@ -18,6 +18,8 @@
 #include <memory>
 #include <poll.h>
 #include <set>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -106,8 +108,8 @@ protected:
             if (delivery.atRest() &&
                 (delivery.reach() == DepartmentDelivery::Reach::reachable || --failures <= 0))
                 return;
-            if (delivery.nextCall() && delivery.socket() < 0) {
-                now = *delivery.nextCall();
+            if (delivery.socket() < 0) {
+                now = delivery.nextCall();
                 continue;
             }
             pollfd watched{delivery.socket(),
@@ -401,6 +403,33 @@ TEST_F(DepartmentRecordTest, ATransferByTheCommandLineArrivesBeforeItExits) {
                             "setup_sha256, result, host) FROM mirafen_transfers"),
               std::vector<std::string>{row.time + "|mirafen-cli|write|00000042|" + row.setupSha256 +
                                        "|ok|" + row.host});
+}
+
+// A server that takes the connection and never answers, as a host gone away behind a firewall
+// may: the delivery gives up once the time for an answer has passed, and the rows wait.
+TEST_F(DepartmentRecordTest, AServerThatNeverAnswersIsGivenUp) {
+    appendRows(0, 3);
+    const std::string silent = (root / "silent").string();
+    std::filesystem::create_directory(silent);
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = silent + "/.s.PGSQL.5432";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+
+    DepartmentDelivery delivery("host=" + silent + " dbname=x", queue);
+    delivery.advance(now);
+    delivery.advance(now);
+    EXPECT_FALSE(delivery.atRest());
+    delivery.advance(delivery.nextCall());
+    EXPECT_TRUE(delivery.atRest());
+    EXPECT_EQ(delivery.reach(), DepartmentDelivery::Reach::unreachable);
+    EXPECT_EQ(delivery.takeNews(), "no answer within 20 seconds");
+    EXPECT_EQ(delivery.waitingRows(), 3u);
+    ::close(listener);
 }
 
 } // namespace
