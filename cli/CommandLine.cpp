@@ -2,6 +2,7 @@
 
 #include "arguments/ArgumentReader.h"
 #include "cli/CommandTable.h"
+#include "cli/Department.h"
 #include "cli/OutputFormats.h"
 #include "device/SerialNumber.h"
 #include "setup/Failure.h"
@@ -165,14 +166,17 @@ int runCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
     ProgramSettings settings;
     if (command.usesDataFolder)
         settings.establishDataFolder();
+    int status = command.failureStatus;
     try {
         const CommandContext context{
             invocation, out,
             err,        errIsTerminal && !invocation.quiet,
             settings,   FrameTrace::fromSetting(std::getenv("MIRAFEN_TRACE"), err)};
-        return command.run(context);
+        status = command.run(context);
     } catch (const Failure& failure) {
         err << failure.what() << '\n';
     }
-    return command.failureStatus;
+    if (command.usesDataFolder)
+        deliverQueuedRows(settings, err);
+    return status;
 }

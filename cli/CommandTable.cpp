@@ -171,6 +171,22 @@ constexpr OptionRow kSerialWanted{
     "only the rows of the instrument whose serial number was S before or\n"
     "after the transfer (digits: 42 is 00000042)"};
 
+constexpr OptionRow kActionWanted{
+    {"--action", "", "ACTION"},
+    [](Invocation& invocation, std::string_view value) { invocation.actionWanted = value; },
+    "only the rows of ACTION: read, write, verify or compare"};
+
+constexpr OptionRow kResultWanted{
+    {"--result", "", "RESULT"},
+    [](Invocation& invocation, std::string_view value) { invocation.resultWanted = value; },
+    "only the rows of RESULT: ok, failed, cancelled, same or differs"};
+
+constexpr OptionRow kDepartment{
+    {"--department", "", ""},
+    [](Invocation& invocation, std::string_view) { invocation.department = true; },
+    "the rows of the department's record (RECORD= in zenset.sys), every\n"
+    "bench's, instead of this computer's history.csv"};
+
 constexpr OptionRow kSince{{"--since", "", "WHEN"},
                            [](Invocation& invocation, std::string_view value) {
                                invocation.since = userTime(value, "--since").begin;
@@ -275,10 +291,19 @@ constexpr std::array kDiffOptions{
     TakenOption{&kJson}};
 
 constexpr std::array kHistoryOptions{
-    TakenOption{&kSerialWanted}, TakenOption{&kSince}, TakenOption{&kUntil},
+    TakenOption{&kSerialWanted},
+    TakenOption{&kActionWanted},
+    TakenOption{&kResultWanted},
+    TakenOption{&kSince},
+    TakenOption{&kUntil},
+    TakenOption{&kDepartment},
     TakenOption{&kJson, "print a JSON array of the rows, their members named as the columns"}};
 
-constexpr std::array<CommandRow, 8> kCommands{{
+constexpr std::array kInstrumentsOptions{
+    TakenOption{&kJson, "print a JSON array, an object for each instrument with its serial number\n"
+                        "and its last write, verify and compare (null when none)"}};
+
+constexpr std::array<CommandRow, 9> kCommands{{
     {
         .name = "help",
         .brief = "[COMMAND]",
@@ -441,7 +466,8 @@ reported).
         .name = "history",
         .brief = "",
         .summary = "the record of transfers",
-        .synopsis = "history [--serial S] [--since WHEN] [--until WHEN] [--json]",
+        .synopsis = R"(history [--serial S] [--action ACTION] [--result RESULT] [--since WHEN]
+                           [--until WHEN] [--department] [--json])",
         .description =
             R"(Prints the record of transfers, history.csv in the data folder: one row for every load
 from and save to an instrument by mirafen or mirafen-cli, failed and cancelled ones too,
@@ -454,7 +480,9 @@ file that cannot be read or written, a module the catalogue lacks, serial number
 have run out, a port that will not open, an instrument that does not answer) and identify
 transfer nothing and leave no row. Lines of the file that hold no row (cut off, edited by
 hand, damaged) are named on standard error and left out; the rest is shown. A missing file
-is an empty record; a file that cannot be read is a failure.
+is an empty record; a file that cannot be read is a failure. With --department, the same
+rows of every bench come from the department's record (RECORD= in zenset.sys), oldest
+first, their time as each bench wrote it.
 )",
         .options = kHistoryOptions,
         .positionals = kNoPositionals,
@@ -464,6 +492,23 @@ is an empty record; a file that cannot be read is a failure.
 record holds it, 2026-12-10T22:31:05+01:00.
 )",
         .run = showHistory,
+    },
+    {
+        .name = "instruments",
+        .brief = "",
+        .summary =
+            "each instrument the department has seen and its\nlast write, verify and compare",
+        .synopsis = "instruments [--json]",
+        .description =
+            R"(Asks the department's record (RECORD= in zenset.sys: a libpq connection string or
+service=NAME) for every serial number an instrument held after a write, verify or compare by
+any bench, and prints each with its last write, verify and compare: the time as that bench
+wrote it, the computer, the setup file, its digest and the result; - where there was none.
+)",
+        .options = kInstrumentsOptions,
+        .positionals = kNoPositionals,
+        .epilogue = "",
+        .run = listInstruments,
     },
 }};
 

@@ -51,6 +51,9 @@ struct Invocation {
     std::optional<std::string> pdf;
     std::optional<std::chrono::sys_seconds> since; // history: the rows from this time on
     std::optional<std::chrono::sys_seconds> until; // history: the rows before this time
+    std::optional<std::string> actionWanted;       // history: the rows of this action
+    std::optional<std::string> resultWanted;       // history: the rows of this result
+    bool department = false; // history: the department's record instead of this computer's
 
     // It names more than one instrument.
     bool isBatch() const { return allPorts || comNumbers.size() + devicePaths.size() > 1; }
@@ -141,3 +144,4 @@ int writeToInstrument(const CommandContext& context);
 int showSetupFile(const CommandContext& context);
 int diffSetups(const CommandContext& context);
 int showHistory(const CommandContext& context);
+int listInstruments(const CommandContext& context);

@@ -22,3 +22,10 @@ struct CsvRecord {
 
 // The fields of one line given without its line end.
 CsvRecord parseCsvLine(std::string_view line);
+
+// The fields of one line as views into line, or into scratch where a field lost its doubled
+// quotes; fields and scratch keep their storage from line to line, so that a file of many lines
+// is read without allocating for each. Returns why the line is no record; fields is then
+// incomplete.
+std::optional<std::string>
+splitCsvLine(std::string_view line, std::vector<std::string_view>& fields, std::string& scratch);

@@ -20,6 +20,7 @@ constexpr std::string_view kCommPortKey = "COMMPORT";
 constexpr std::string_view kCommDeviceKey = "COMMDEVICE";
 constexpr std::string_view kMinimumSpacingKey = "MINSPACING";
 constexpr std::string_view kVerifySavesKey = "VERIFYSAVE";
+constexpr std::string_view kDepartmentRecordKey = "RECORD";
 
 std::string homeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
@@ -139,4 +140,12 @@ bool ProgramSettings::verifiesSaves() const {
 void ProgramSettings::storeVerifiesSaves(bool on) const {
     const KeyValueText::Entry entry{kVerifySavesKey, on ? "1" : "0"};
     storeSettings(settingsPath(), std::span(&entry, 1));
+}
+
+std::optional<std::string> ProgramSettings::departmentRecord() const {
+    const auto settings = storedSettings(settingsPath());
+    const auto value = settings ? settings->getValue(kDepartmentRecordKey) : std::nullopt;
+    if (!value || value->empty())
+        return std::nullopt;
+    return std::string(*value);
 }

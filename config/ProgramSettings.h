@@ -10,8 +10,8 @@
 
 // The program's own settings: the data folder and zenset.sys with the stored COM port
 // (COMMPORT), the optional device names of COM numbers (COMMDEVICE<n>) and the optional least
-// spacing of requests for a slow instrument (MINSPACING, milliseconds), and whether saves are
-// verified (VERIFYSAVE). Reads report a file that
+// spacing of requests for a slow instrument (MINSPACING, milliseconds), whether saves are
+// verified (VERIFYSAVE) and the department's record (RECORD). Reads report a file that
 // cannot be read as a missing value; stores report every failure, opening included, by throwing
 // FileError.
 class ProgramSettings {
@@ -40,6 +40,9 @@ public:
     // VERIFYSAVE: whether a save into the instrument reads it back to verify; off when absent.
     bool verifiesSaves() const;
     void storeVerifiesSaves(bool on) const;
+    // RECORD: the department's record, a libpq connection string or service=NAME; none when it
+    // is absent or empty.
+    std::optional<std::string> departmentRecord() const;
 
     // What readCommPort and boundDevice take from the settings' content.
     static std::optional<std::uint8_t> commPortIn(const KeyValueText& settings);

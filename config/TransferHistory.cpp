@@ -1,10 +1,13 @@
 #include "config/TransferHistory.h"
 
 #include "config/CsvLine.h"
+#include "config/DepartmentQueue.h"
 #include "config/HistoryTime.h"
+#include "config/RecordFile.h"
 #include "config/Utf8Text.h"
 #include "setup/Failure.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -20,33 +23,6 @@
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd)
-        : fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    int get() const { return fd; }
-
-private:
-    int fd;
-};
-
-[[noreturn]] void fail(const std::string& path, int error) {
-    throw Failure(path + ": " + std::strerror(error));
-}
-
-bool lockFile(int fd, int operation) {
-    while (::flock(fd, operation) != 0)
-        if (errno != EINTR)
-            return false;
-    return true;
-}
 
 std::string userName() {
     passwd entry{};
@@ -67,17 +43,11 @@ std::string hostName() {
     return name.data();
 }
 
-std::string rowLine(const TransferRow& row) {
+std::string rowLine(const TransferRow& recorded) {
     std::vector<std::string> fields;
     for (const TransferColumn& column : kTransferColumns)
-        fields.push_back(printableUtf8(row.*column.field, !column.systemText));
+        fields.push_back(recorded.*column.field);
     return csvLine(fields) + std::string(kLineEnd);
-}
-
-// Whether the file ends in a line end, so that a row appended starts a line of its own.
-bool endsLine(int fd, off_t size) {
-    char last = '\n';
-    return size == 0 || (::pread(fd, &last, 1, size - 1) == 1 && last == '\n');
 }
 
 // Writes text into the file at path in one call. A row cut short is taken back; writing the
@@ -93,49 +63,50 @@ void writeWhole(int fd, std::string_view text, off_t sizeBefore, const std::stri
     const int error = written < 0 ? errno : ENOSPC;
     // Should the cut-off line stay, the next row still starts on a line of its own.
     [[maybe_unused]] const int takenBack = ::ftruncate(fd, sizeBefore);
-    fail(path, error);
-}
-
-std::optional<std::string> badLineReason(std::string_view line, TransferRow& row) {
-    if (const auto fault = printableUtf8Fault(line))
-        return "holds " + std::string(*fault);
-    const CsvRecord record = parseCsvLine(line);
-    if (record.fault)
-        return *record.fault;
-    if (const std::size_t count = record.fields.size(); count != kTransferColumns.size())
-        return "has " + std::to_string(count) + (count == 1 ? " field" : " fields") + ", not " +
-               std::to_string(kTransferColumns.size());
-    for (std::size_t i = 0; i < kTransferColumns.size(); ++i)
-        row.*kTransferColumns[i].field = record.fields[i];
-    if (!parseHistoryTime(row.time))
-        return "has a time that is not ISO 8601 with the UTC offset";
-    return std::nullopt;
+    failOnFile(path, error);
 }
 
 } // namespace
 
-TransferHistory transferHistoryIn(std::string_view content) {
-    TransferHistory history;
-    const std::string header = transferHistoryHeader();
-    for (std::size_t number = 1; !content.empty(); ++number) {
-        const std::size_t end = content.find('\n');
-        std::string_view line = content.substr(0, end);
-        content = end == std::string_view::npos ? std::string_view{} : content.substr(end + 1);
-        if (end == std::string_view::npos) {
-            history.badLines.push_back({number, "is cut off: the file ends inside it"});
-            break;
-        }
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        if (line.empty() || line == header)
-            continue;
-        TransferRow row;
-        if (const auto reason = badLineReason(line, row))
-            history.badLines.push_back({number, *reason});
-        else
-            history.rows.push_back(std::move(row));
+HistoryLine::Outcome HistoryLine::parse(std::string_view line) {
+    rowMade = false;
+    if (line.ends_with('\r'))
+        line.remove_suffix(1);
+    static const std::string header = transferHistoryHeader();
+    if (line.empty() || line == header)
+        return Outcome::nothing;
+    if (const auto fault = printableUtf8Fault(line)) {
+        reason_ = "holds " + std::string(*fault);
+        return Outcome::bad;
     }
-    return history;
+    if (auto fault = splitCsvLine(line, fields, scratch)) {
+        reason_ = std::move(*fault);
+        return Outcome::bad;
+    }
+    if (const std::size_t count = fields.size(); count != kTransferColumns.size()) {
+        reason_ = "has " + std::to_string(count) + (count == 1 ? " field" : " fields") + ", not " +
+                  std::to_string(kTransferColumns.size());
+        return Outcome::bad;
+    }
+    if (!parseHistoryTime(fields.front())) {
+        reason_ = "has a time that is not ISO 8601 with the UTC offset";
+        return Outcome::bad;
+    }
+    return Outcome::row;
+}
+
+std::string_view HistoryLine::field(std::string TransferRow::*member) const {
+    return fields[static_cast<std::size_t>(
+        std::ranges::find(kTransferColumns, member, &TransferColumn::field) -
+        kTransferColumns.begin())];
+}
+
+const TransferRow& HistoryLine::row() {
+    if (!rowMade)
+        for (std::size_t i = 0; i < kTransferColumns.size(); ++i)
+            (row_.*kTransferColumns[i].field).assign(fields[i]);
+    rowMade = true;
+    return row_;
 }
 
 std::string transferHistoryPath(const ProgramSettings& settings) {
@@ -149,54 +120,42 @@ std::string transferHistoryHeader() {
     return header;
 }
 
-void appendTransferRow(const std::string& path, TransferRow row) {
+TransferRow recordedRow(TransferRow row) {
     if (row.time.empty())
         row.time = historyTimeText(std::chrono::system_clock::now());
     if (row.user.empty())
         row.user = userName();
     if (row.host.empty())
         row.host = hostName();
+    for (const TransferColumn& column : kTransferColumns)
+        row.*column.field = printableUtf8(row.*column.field, !column.systemText);
+    return row;
+}
 
+void appendRecordedRow(const std::string& path, const TransferRow& recorded) {
     const Descriptor file(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
     struct stat status {};
     if (file.get() < 0 || !lockFile(file.get(), LOCK_EX) || ::fstat(file.get(), &status) != 0)
-        fail(path, errno);
+        failOnFile(path, errno);
     std::string text;
     if (status.st_size == 0)
         text = transferHistoryHeader() + std::string(kLineEnd);
     else if (!endsLine(file.get(), status.st_size))
         text = kLineEnd;
-    text += rowLine(row);
+    text += rowLine(recorded);
     writeWhole(file.get(), text, status.st_size, path);
     if (::fsync(file.get()) != 0)
-        fail(path, errno);
+        failOnFile(path, errno);
+}
+
+void appendTransferRow(const std::string& path, TransferRow row) {
+    appendRecordedRow(path, recordedRow(std::move(row)));
 }
 
 void appendTransferRow(const ProgramSettings& settings, TransferRow row) {
-    appendTransferRow(transferHistoryPath(settings), std::move(row));
-}
-
-TransferHistory readTransferHistory(const std::string& path) {
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        if (errno != ENOENT)
-            fail(path, errno);
-        return {};
-    }
-    // Under a shared lock no row is seen half written.
-    if (!lockFile(file.get(), LOCK_SH))
-        fail(path, errno);
-    std::string content;
-    std::array<char, 65536> buffer{};
-    while (true) {
-        const ssize_t got = ::read(file.get(), buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            fail(path, errno);
-        if (got == 0)
-            break;
-        content.append(buffer.data(), static_cast<std::size_t>(got));
-    }
-    return transferHistoryIn(content);
+    const TransferRow recorded = recordedRow(std::move(row));
+    appendRecordedRow(transferHistoryPath(settings), recorded);
+    if (settings.departmentRecord())
+        appendQueuedRow(departmentQueuePath(settings),
+                        {newRowIdentity(), MIRAFEN_VERSION, recorded});
 }

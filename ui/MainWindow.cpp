@@ -6,6 +6,7 @@
 #include "setup/FileError.h"
 #include "ui/AboutDialog.h"
 #include "ui/CatalogueWatch.h"
+#include "ui/DepartmentStatus.h"
 #include "ui/DeviceInfoGroup.h"
 #include "ui/Help.h"
 #include "ui/HistoryDialog.h"
@@ -153,6 +154,7 @@ QLayout* MainWindow::buildBottomRow() {
 
     auto* row = new QHBoxLayout;
     row->addWidget(about);
+    row->addWidget(new DepartmentStatus(this, settings));
     row->addStretch(1);
     row->addWidget(close);
     return row;
@@ -203,7 +205,7 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::showHistory() {
-    HistoryDialog(this, transferHistoryPath(settings)).exec();
+    HistoryDialog(this, settings).exec();
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {

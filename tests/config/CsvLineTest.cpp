@@ -37,4 +37,26 @@ TEST(CsvLineTest, CellsReadBackAsTheyWereAndNoneStartsAsAFormula) {
     }
 }
 
+// Lines are split eight bytes at a time: a separator or a quote at any place in a word, or in
+// the bytes after the last whole word, is found, and a misplaced quote anywhere is a fault.
+TEST(CsvLineTest, SeparatorsAndQuotesAreFoundAtEveryPlaceOfALine) {
+    for (std::size_t lead = 0; lead < 20; ++lead) {
+        SCOPED_TRACE(lead);
+        const std::string padding(lead, 'p');
+        for (const std::vector<std::string>& fields : std::vector<std::vector<std::string>>{
+                 {padding, "a", "", "-b"},
+                 {padding + "q\"q", "c,d"},
+                 {"", padding, ","},
+             }) {
+            const CsvRecord record = parseCsvLine(csvLine(fields));
+            EXPECT_EQ(record.fault, std::nullopt);
+            EXPECT_EQ(record.fields, fields);
+        }
+        EXPECT_EQ(parseCsvLine(padding + "x\"y,z").fault,
+                  "has a quote inside a field that is not quoted");
+        EXPECT_EQ(parseCsvLine(padding + ",\"x\"y").fault,
+                  "has text after the closing quote of a field");
+    }
+}
+
 } // namespace

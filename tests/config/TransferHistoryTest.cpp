@@ -1,5 +1,7 @@
 #include "config/TransferHistory.h"
 
+#include "config/CsvLine.h"
+#include "config/HistoryReading.h"
 #include "config/HistoryTime.h"
 #include "config/SetupDigest.h"
 #include "setup/Failure.h"
@@ -245,6 +247,53 @@ TEST_F(TransferHistoryTest, ARowCutShortByAFullFileIsTakenBack) {
     appendTransferRow(path, writeRow("second"));
     EXPECT_EQ(readTransferHistory(path).rows.size(), 2u);
     EXPECT_TRUE(readTransferHistory(path).badLines.empty());
+}
+
+// A record read a block at a time, forwards or backwards, with blocks smaller than its lines
+// or larger than the file, holds what the whole file holds: every row (newest first when read
+// backwards), every bad line by its number, the cut-off last line; and nothing appended after
+// it was opened.
+TEST_F(TransferHistoryTest, ReadingInBlocksEitherWayFindsWhatTheWholeFileHolds) {
+    std::string content(kHeader);
+    for (int row = 0; row < 40; ++row) {
+        std::vector<std::string> fields;
+        for (const TransferColumn& column : kTransferColumns)
+            fields.push_back(writeRow(std::to_string(row)).*column.field);
+        if (row == 7)
+            fields[11] = std::string(700, 'L'); // longer than the smaller blocks
+        content += csvLine(fields) + "\r\n";
+        if (row % 13 == 5)
+            content += "hand,edited\r\n";
+    }
+    content += "\n2026-12-10T22:31:05+01:00,mirafen,write,/dev/tty"; // cut off
+    writeFile(path, content);
+    const HistorySnapshot snapshot(path);
+    appendTransferRow(path, writeRow("appended later"));
+
+    const std::vector<std::size_t> expectedBad{8, 22, 36, 46};
+    for (const std::size_t blockSize : {std::size_t{16}, std::size_t{333}, kHistoryBlockSize}) {
+        SCOPED_TRACE(blockSize);
+        std::vector<std::string> forwards;
+        std::vector<std::size_t> badForwards;
+        readHistoryForwards(
+            snapshot,
+            [&](HistoryLine& line) { forwards.emplace_back(line.field(&TransferRow::detail)); },
+            [&](const BadHistoryLine& bad) { badForwards.push_back(bad.line); }, blockSize);
+        std::vector<std::string> backwards;
+        std::set<std::size_t> badBackwards;
+        HistoryBackwards reader(snapshot, blockSize);
+        while (!reader.atStart())
+            reader.readBlock([&](HistoryLine& line) { backwards.push_back(line.row().detail); },
+                             [&](const BadHistoryLine& bad) { badBackwards.insert(bad.line); });
+
+        ASSERT_EQ(forwards.size(), 40u);
+        EXPECT_EQ(forwards[0], "0");
+        EXPECT_EQ(forwards[7], std::string(700, 'L'));
+        EXPECT_EQ(forwards[39], "39");
+        EXPECT_EQ(badForwards, expectedBad);
+        EXPECT_EQ(std::vector(backwards.rbegin(), backwards.rend()), forwards);
+        EXPECT_EQ(std::vector(badBackwards.begin(), badBackwards.end()), expectedBad);
+    }
 }
 
 // The digest is the SHA-256 of a new setup file's bytes, as sha256sum sees them.

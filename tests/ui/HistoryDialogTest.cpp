@@ -1,9 +1,11 @@
+#include "config/CsvLine.h"
 #include "config/TransferHistory.h"
 #include "support/WindowTest.h"
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QTableWidget>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTest>
 #include <fstream>
 
@@ -23,11 +25,10 @@ protected:
     }
 
     // The serial numbers after of the rows shown, top to bottom.
-    static QStringList shownSerials(const QTableWidget& table) {
+    static QStringList shownSerials(const QTableView& table) {
         QStringList serials;
-        for (int row = 0; row < table.rowCount(); ++row)
-            if (!table.isRowHidden(row))
-                serials << table.item(row, 5)->text();
+        for (int row = 0; row < table.model()->rowCount(); ++row)
+            serials << table.model()->index(row, 5).data().toString();
         return serials;
     }
 };
@@ -46,7 +47,7 @@ TEST_F(HistoryDialogTest, TheContextMenuShowsTheRecordNewestFirstFilteredBySeria
     QStringList filtered;
     QString badLines;
     modals.answer("Transfer History", [&](QWidget& dialog) {
-        auto* table = dialog.findChild<QTableWidget*>("historyTable");
+        auto* table = dialog.findChild<QTableView*>("historyTable");
         unfiltered = shownSerials(*table);
         QTest::keyClicks(dialog.findChild<QLineEdit*>("serialFilter"), "42");
         filtered = shownSerials(*table);
@@ -81,10 +82,10 @@ TEST_F(HistoryDialogTest, TheResultShowsWithoutScrollingAndALongDetailInItsTip) 
     QStringList hiddenColumns;
     QString detailTip;
     modals.answer("Transfer History", [&](QWidget& dialog) {
-        auto* table = dialog.findChild<QTableWidget*>("historyTable");
+        auto* table = dialog.findChild<QTableView*>("historyTable");
         const QHeaderView* header = table->horizontalHeader();
-        for (int column = 0; column < table->columnCount(); ++column) {
-            const QString heading = table->horizontalHeaderItem(column)->text();
+        for (int column = 0; column < table->model()->columnCount(); ++column) {
+            const QString heading = table->model()->headerData(column, Qt::Horizontal).toString();
             const bool whole =
                 header->sectionViewportPosition(column) >= 0 &&
                 header->sectionViewportPosition(column) + header->sectionSize(column) <=
@@ -94,7 +95,7 @@ TEST_F(HistoryDialogTest, TheResultShowsWithoutScrollingAndALongDetailInItsTip) 
                 !whole)
                 hiddenColumns << heading;
             if (heading == "Detail")
-                detailTip = table->item(0, column)->toolTip();
+                detailTip = table->model()->index(0, column).data(Qt::ToolTipRole).toString();
         }
         static_cast<QDialog&>(dialog).reject();
     });
@@ -104,6 +105,51 @@ TEST_F(HistoryDialogTest, TheResultShowsWithoutScrollingAndALongDetailInItsTip) 
     ASSERT_TRUE(modals.titles.contains("Transfer History"));
     EXPECT_TRUE(hiddenColumns.isEmpty()) << hiddenColumns.join(", ").toStdString();
     EXPECT_EQ(detailTip.toStdString(), row.detail);
+}
+
+// A record of many blocks opens with its newest rows and no more than a few blocks of them; the
+// rest arrives as the technician scrolls down, oldest last, and a filter reads it afresh.
+TEST_F(HistoryDialogTest, ALargeRecordOpensWithItsNewestRowsAndFetchesMoreOnScrolling) {
+    constexpr int kRows = 30'000; // about three blocks
+    std::string content = transferHistoryHeader() + "\r\n";
+    for (int row = 0; row < kRows; ++row) {
+        std::array<std::string, kTransferColumns.size()> fields;
+        fields[0] = "2026-12-10T09:00:00+01:00";
+        fields[4] = fields[5] = QString("%1").arg(row, 8, 10, QChar('0')).toStdString();
+        fields[11] = std::string(40, 'd');
+        content += csvLine(fields) + "\r\n";
+    }
+    writeFile(dataFolder / "history.csv", content);
+    int opened = 0;
+    int scrolled = 0;
+    QString newest;
+    QStringList filtered;
+    modals.answer("Transfer History", [&](QWidget& dialog) {
+        auto* table = dialog.findChild<QTableView*>("historyTable");
+        opened = table->model()->rowCount();
+        newest = table->model()->index(0, 5).data().toString();
+        while (table->model()->canFetchMore({})) {
+            table->scrollToBottom();
+            QApplication::processEvents();
+            if (table->model()->rowCount() == scrolled)
+                break; // scrolling fetched nothing
+            scrolled = table->model()->rowCount();
+        }
+        QTest::keyClicks(dialog.findChild<QLineEdit*>("serialFilter"), "0002999");
+        filtered = shownSerials(*table);
+        static_cast<QDialog&>(dialog).reject();
+    });
+    startWindow();
+    pickFromContextMenu(Qt::Key_H);
+
+    EXPECT_GT(opened, 0);
+    EXPECT_LT(opened, kRows / 2);
+    EXPECT_EQ(newest, "00029999");
+    EXPECT_EQ(scrolled, kRows);
+    QStringList holding;
+    for (int serial = 29999; serial >= 29990; --serial)
+        holding << QString("000%1").arg(serial);
+    EXPECT_EQ(filtered, holding + QStringList{"00002999"});
 }
 
 } // namespace
