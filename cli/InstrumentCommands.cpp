@@ -4,6 +4,8 @@
 #include "cli/OutputFormats.h"
 #include "config/ComPorts.h"
 #include "device/InstrumentFinder.h"
+#include "device/NetworkAddress.h"
+#include "device/PortError.h"
 #include "device/SerialNumber.h"
 #include "device/SerialPortDiscovery.h"
 #include "operations/InstrumentInfo.h"
@@ -37,11 +39,22 @@ std::string boundComNumbers(const ProgramSettings& settings, const DiscoveredPor
 // Every serial port of this computer and each device zenset.sys names, each once.
 std::vector<DiscoveredPort> everyPort(const ProgramSettings& settings);
 
-// What ports says of a port: the system's description, "-" when it has none, "not present"
-// for a device zenset.sys names that is not there.
+// Whether a port's name names a port of a serial device server (a malformed one included).
+bool isNetworkPort(const std::string& name) {
+    try {
+        return NetworkAddress::of(name).has_value();
+    } catch (const PortError&) {
+        return true;
+    }
+}
+
+// What ports says of a port: the system's description, "-" when it has none, "network port"
+// for a serial device server's, "not present" for a device zenset.sys names that is not there.
 std::string listedDescription(const DiscoveredPort& port) {
     if (const std::string description = portDescription(port); !description.empty())
         return terminalSafe(description);
+    if (isNetworkPort(port.devicePath))
+        return "network port";
     return port.name.empty() && !std::filesystem::exists(port.devicePath) ? "not present" : "-";
 }
 

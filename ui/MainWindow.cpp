@@ -3,6 +3,7 @@
 #include "config/ExampleCatalogue.h"
 #include "config/ModuleCatalogue.h"
 #include "config/TransferHistory.h"
+#include "device/PortError.h"
 #include "setup/FileError.h"
 #include "ui/AboutDialog.h"
 #include "ui/CatalogueWatch.h"
@@ -77,6 +78,11 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
         new CatalogueWatch(this, ModuleCatalogue(settings.dataFolder()).places());
     connect(catalogueWatch, &CatalogueWatch::changed, this, &MainWindow::showModuleCatalogue);
     connect(link, &InstrumentLink::polled, this, &MainWindow::showPollOutcome);
+    // Said from the window's own loop: the failure comes within the line's event.
+    link->connection().onLaterFailure([this](const PortError& error) {
+        QMetaObject::invokeMethod(
+            this, [this, error] { showPortFailure(error); }, Qt::QueuedConnection);
+    });
     connect(&document, &SetupDocument::replaced, this, &MainWindow::showRecord);
 
     new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { showHelp(this); });

@@ -16,6 +16,7 @@
 #include <string>
 
 class DeviceInfoGroup;
+class PortError;
 class InstrumentCommands;
 enum class EditsDroppedBy;
 class LeadGrid;
@@ -104,6 +105,7 @@ private:
     // Runs work that opens the instrument's port or stores the choice of one, and shows what
     // stopped it: a port that would not open, or zenset.sys that could not store the choice.
     void reportPortFailure(const std::function<void()>& portWork);
+    void showPortFailure(const PortError& error);
     // Shows the document's setup anew in every view.
     void showRecord();
 

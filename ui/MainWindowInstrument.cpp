@@ -107,12 +107,16 @@ void MainWindow::runPortDialog(bool firstRun) {
     link->driver().wake();
 }
 
+void MainWindow::showPortFailure(const PortError& error) {
+    const OperationFailure failure = portFailure(error);
+    showWarning(this, tr(failure.text.c_str()), portFailureDetail(failure.detail, listPorts()));
+}
+
 void MainWindow::reportPortFailure(const std::function<void()>& portWork) {
     try {
         portWork();
     } catch (const PortError& error) {
-        const OperationFailure failure = portFailure(error);
-        showWarning(this, tr(failure.text.c_str()), portFailureDetail(failure.detail, listPorts()));
+        showPortFailure(error);
     } catch (const FileError& error) {
         showWarning(this, tr("Couldn't create setup file."), QString::fromLocal8Bit(error.what()));
     }

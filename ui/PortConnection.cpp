@@ -50,7 +50,7 @@ void PortConnection::reopenIfLost() {
 
 void PortConnection::openPort(std::uint8_t chosen) {
     currentPort_ = chosen;
-    port.open(settings.portDevice(chosen));
+    port.open(settings.portDevice(chosen), {}, {.opened = {}, .failed = reportLaterFailure});
 }
 
 void PortConnection::fallBack() {

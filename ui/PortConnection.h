@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
+class PortError;
 class ProgramSettings;
 class SessionPort;
 
@@ -14,6 +16,12 @@ class SessionPort;
 class PortConnection {
 public:
     PortConnection(ProgramSettings& settings, SessionPort& port);
+
+    // A network port that the stored port or a choice names opens while the window goes on;
+    // when it then fails to connect, report says why, once. Tries after it stay silent.
+    void onLaterFailure(std::function<void(const PortError& error)> report) {
+        reportLaterFailure = std::move(report);
+    }
 
     // Opens the stored port; false when none is stored (a first run). Throws PortError when it
     // will not open.
@@ -43,4 +51,5 @@ private:
     std::uint8_t previousPort = 0;
     std::string previousDevice; // as it was opened, whatever zenset.sys says now
     bool choosing = false;      // the port dialog has the ports; nothing is opened meanwhile
+    std::function<void(const PortError& error)> reportLaterFailure;
 };

@@ -116,8 +116,9 @@ TEST_F(CliBatchTest, EightInstrumentsAreWrittenAtOnceAndOneFallingSilentIsNamed)
 }
 
 // Pseudo-terminals are not among the ports the kernel lists: --all finds them through zenset.sys,
-// asks each device once however many names it has, and passes over one that is gone; ports lists
-// each once with the COM numbers that stand for it.
+// asks each device once however many names it has, and passes over one that is gone or a
+// network port where no server answers; ports lists each once with the COM numbers that stand
+// for it.
 TEST_F(CliBatchTest, AllAndPortsTakeTheDevicesThatZensetNamesAsWellEachOnce) {
     startInstrument("00000051");
     startInstrument("00000052");
@@ -126,7 +127,8 @@ TEST_F(CliBatchTest, AllAndPortsTakeTheDevicesThatZensetNamesAsWellEachOnce) {
     writeFile(dataFolder / "zenset.sys",
               "COMMPORT=1\r\nCOMMDEVICE1=" + devices[0] + "\r\nCOMMDEVICE3=" + link +
                   "\r\nCOMMDEVICE5=" + devices[1] +
-                  "\r\nCOMMDEVICE6=" + (root / "unplugged").string() + "\r\n");
+                  "\r\nCOMMDEVICE6=" + (root / "unplugged").string() +
+                  "\r\nCOMMDEVICE7=tcp://127.0.0.1:9\r\nCOMMDEVICE8=tcp://127.0.0.1:9\r\n");
 
     const CliRun run = runCli({"identify", "--all"});
 
@@ -150,11 +152,12 @@ TEST_F(CliBatchTest, AllAndPortsTakeTheDevicesThatZensetNamesAsWellEachOnce) {
     std::vector<std::string> listed;
     for (const std::string& line : linesOf(ports.out))
         if (line.starts_with(root.string()) || line.starts_with(devices[0]) ||
-            line.starts_with(devices[1]))
+            line.starts_with(devices[1]) || line.starts_with("tcp://"))
             listed.push_back(std::regex_replace(line, std::regex("   +"), "  "));
     EXPECT_EQ(listed, (std::vector<std::string>{
                           devices[0] + "  -  COMM 1, COMM 3", devices[1] + "  -  COMM 5",
-                          (root / "unplugged").string() + "  not present  COMM 6"}))
+                          (root / "unplugged").string() + "  not present  COMM 6",
+                          "tcp://127.0.0.1:9  network port  COMM 7, COMM 8"}))
         << ports.out;
 }
 

@@ -105,6 +105,25 @@ TEST_F(WindowTest, AChosenPortThatWillNotOpenIsStoredAndTheLinkStaysOnTheOldOne)
     EXPECT_EQ(port.receive(5).size(), 5U) << "no identity request on the old port";
 }
 
+// A stored network port where no server listens is said once, when the connection fails; the
+// tries after it, as for an adapter pulled out, are silent.
+TEST_F(WindowTest, AStoredNetworkPortThatCannotConnectIsSaidOnce) {
+    writeFile(dataFolder / "zenset.sys", "COMMDEVICE1=tcp://127.0.0.1:9\r\nCOMMPORT=1\r\n");
+    startWindow();
+    ASSERT_TRUE(waitUntil([this] { return !modals.messages.isEmpty(); }));
+    EXPECT_EQ(modals.messages, QStringList{"That Comm Port is not available."});
+    EXPECT_TRUE(modals.details.value(0).contains("could not connect to 127.0.0.1:9"))
+        << modals.details.value(0).toStdString();
+
+    for (int tick = 0; tick < 3; ++tick) {
+        pollTick();
+        ASSERT_TRUE(
+            waitUntil([this] { return window->instrumentPort().openFailure().has_value(); }));
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(modals.messages.size(), 1);
+}
+
 TEST_F(WindowTest, APortPickedInTheDialogIsStoredByItsStablePathAndOpened) {
     // The pseudo-terminal stands in for an adapter that has a by-id link.
     const std::filesystem::path byId = root / "usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0";
