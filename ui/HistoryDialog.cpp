@@ -65,6 +65,8 @@ HistoryDialog::HistoryDialog(QWidget* parent, const ProgramSettings& settings)
     , badLines(new QLabel(this)) {
     setWindowTitle(tr("Transfer History"));
     table->setObjectName("historyTable");
+    // A screen reader names the table; its rows are the ones the filter lets through.
+    table->setAccessibleName(tr("Transfers"));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->hide();

@@ -2,6 +2,7 @@
 #include "config/TransferHistory.h"
 #include "support/WindowTest.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
@@ -46,11 +47,17 @@ TEST_F(HistoryDialogTest, TheContextMenuShowsTheRecordNewestFirstFilteredBySeria
     QStringList unfiltered;
     QStringList filtered;
     QString badLines;
+    QString spokenName;
+    int spokenRows = -1;
     modals.answer("Transfer History", [&](QWidget& dialog) {
         auto* table = dialog.findChild<QTableView*>("historyTable");
         unfiltered = shownSerials(*table);
         QTest::keyClicks(dialog.findChild<QLineEdit*>("serialFilter"), "42");
         filtered = shownSerials(*table);
+        // What a screen reader is told of the table: its name and the rows the filter shows.
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(table);
+        spokenName = spoken->text(QAccessible::Name);
+        spokenRows = spoken->tableInterface()->rowCount();
         badLines = dialog.findChild<QLabel*>("badLinesText")->text();
         static_cast<QDialog&>(dialog).reject();
     });
@@ -60,6 +67,8 @@ TEST_F(HistoryDialogTest, TheContextMenuShowsTheRecordNewestFirstFilteredBySeria
     ASSERT_TRUE(modals.titles.contains("Transfer History"));
     EXPECT_EQ(unfiltered, (QStringList{"00000043", "00000077", "00000042"}));
     EXPECT_EQ(filtered, (QStringList{"00000043", "00000042"}));
+    EXPECT_EQ(spokenName, "Transfers");
+    EXPECT_EQ(spokenRows, 2);
     EXPECT_EQ(badLines, QString("Lines of %1 that hold no transfer and are not shown: 4")
                             .arg(QString::fromStdString((dataFolder / "history.csv").string())));
 }
