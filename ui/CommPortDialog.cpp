@@ -179,11 +179,20 @@ QLayout* CommPortDialog::buildNetworkRows() {
     connect(use, &QPushButton::clicked, this, &CommPortDialog::useNetworkPort);
     connect(networkHost, &QLineEdit::returnPressed, this, &CommPortDialog::useNetworkPort);
 
+    // The protocol on a line of its own, so that the host has room for a whole name.
+    auto* protocolRow = new QHBoxLayout;
+    auto* protocolLabel = new QLabel(tr("Network port:"), this);
+    protocolLabel->setBuddy(networkProtocol);
+    protocolRow->addWidget(protocolLabel);
+    protocolRow->addWidget(networkProtocol, 1);
     auto* entry = new QHBoxLayout;
-    entry->addWidget(new QLabel(tr("Network port:"), this));
-    entry->addWidget(networkProtocol);
+    auto* hostLabel = new QLabel(tr("Host:"), this);
+    hostLabel->setBuddy(networkHost);
+    auto* portLabel = new QLabel(tr("TCP port:"), this);
+    portLabel->setBuddy(networkPort);
+    entry->addWidget(hostLabel);
     entry->addWidget(networkHost, 1);
-    entry->addWidget(new QLabel(tr("TCP port:"), this));
+    entry->addWidget(portLabel);
     entry->addWidget(networkPort);
     entry->addWidget(use);
     auto* note = new QLabel(tr("A serial device server's port has no password and its traffic "
@@ -194,6 +203,7 @@ QLayout* CommPortDialog::buildNetworkRows() {
     note->setWordWrap(true);
 
     auto* rows = new QVBoxLayout;
+    rows->addLayout(protocolRow);
     rows->addLayout(entry);
     rows->addWidget(note);
     return rows;
