@@ -6,6 +6,7 @@
 #include "device/PortError.h"
 #include "setup/FileError.h"
 #include "ui/AboutDialog.h"
+#include "ui/AttachedInstrument.h"
 #include "ui/CatalogueWatch.h"
 #include "ui/DepartmentStatus.h"
 #include "ui/DeviceInfoGroup.h"
@@ -72,12 +73,25 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
     settings.establishDataFolder();
     document.record.resetToDefaults();
     setLayout(buildLayout());
+    compareAction = new QAction(tr("&Compare with Instrument..."), this);
+    compareAction->setObjectName("compareAction");
+    compareAction->setEnabled(false);
+    connect(compareAction, &QAction::triggered, instrumentCommands,
+            &InstrumentCommands::compareWithDevice);
+    attached = new AttachedInstrument(this, document, *devicePanel, *grid, *link, settings,
+                                      [this](bool on) {
+                                          deviceLoadButton->setEnabled(on);
+                                          deviceSaveButton->setEnabled(on);
+                                          compareAction->setEnabled(on);
+                                      });
+    connect(devicePanel, &DeviceInfoGroup::moduleChosen, attached,
+            &AttachedInstrument::selectModuleType);
     markSetupUnchanged();
     showModuleCatalogue();
     auto* catalogueWatch =
         new CatalogueWatch(this, ModuleCatalogue(settings.dataFolder()).places());
     connect(catalogueWatch, &CatalogueWatch::changed, this, &MainWindow::showModuleCatalogue);
-    connect(link, &InstrumentLink::polled, this, &MainWindow::showPollOutcome);
+    connect(link, &InstrumentLink::polled, attached, &AttachedInstrument::showPollOutcome);
     // Said from the window's own loop: the failure comes within the line's event.
     link->connection().onLaterFailure([this](const PortError& error) {
         QMetaObject::invokeMethod(
@@ -88,11 +102,6 @@ MainWindow::MainWindow(QWidget* parent, CommPortDialog::PortLister listPorts,
     new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { showHelp(this); });
     sheetActions =
         new SetupSheetActions(*this, document, *link, settings, [this] { commitEdits(); });
-    compareAction = new QAction(tr("&Compare with Instrument..."), this);
-    compareAction->setObjectName("compareAction");
-    compareAction->setEnabled(false);
-    connect(compareAction, &QAction::triggered, instrumentCommands,
-            &InstrumentCommands::compareWithDevice);
 }
 
 MainWindow::~MainWindow() {
@@ -105,7 +114,6 @@ QLayout* MainWindow::buildLayout() {
     grid = new LeadGrid(this, document.record, document.info);
     options = new OptionGroups(this, document.record);
     devicePanel = new DeviceInfoGroup(this, document);
-    connect(devicePanel, &DeviceInfoGroup::moduleChosen, this, &MainWindow::selectModuleType);
     connect(devicePanel, &DeviceInfoGroup::connectionSetupClicked, this,
             [this] { runPortDialog(false); });
     connect(devicePanel, &DeviceInfoGroup::exampleCatalogueChosen, this,
@@ -174,19 +182,7 @@ std::optional<std::string> MainWindow::exampleCatalogue() {
 void MainWindow::showModuleCatalogue() {
     const ModuleCatalogue catalogue(settings.dataFolder());
     devicePanel->fillModuleList(catalogue.modules(), exampleCatalogue().has_value());
-    const DeviceInfo& info = document.info;
-    const std::optional<ModuleCatalogue::Module> current = catalogue.lookup(info.moduleType);
-    // A connected instrument's module is taken up again when none is current, or the current one
-    // has left the catalogue: as on connecting, none when the catalogue does not know it.
-    if (const std::optional<DeviceIdentity>& reported = link->reportedIdentity();
-        reported && !current) {
-        if (!selectModuleType(reported->moduleType))
-            selectModuleType(0);
-        return;
-    }
-    // A lead count changed in the catalogue holds for the current module from now on.
-    if (current && current->leadCount != info.leadCount)
-        selectModuleType(current->code);
+    attached->catalogueChanged();
 }
 
 void MainWindow::copyExampleCatalogue() {
@@ -294,6 +290,10 @@ void MainWindow::showRecord() {
     options->showRecord();
     devicePanel->setSerialText(document.info.serialText);
     grid->rebuildGrid();
+}
+
+bool MainWindow::selectModuleType(int code) {
+    return attached->selectModuleType(code);
 }
 
 #include "moc_MainWindow.cpp"

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+class AttachedInstrument;
 class DeviceInfoGroup;
 class PortError;
 class InstrumentCommands;
@@ -97,11 +98,6 @@ private:
     // edits go.
     bool mayDropSetup(EditsDroppedBy droppedBy);
 
-    void showPollOutcome(const IdentificationPoll::Outcome& outcome);
-    // Shows the instrument's serial number and module as connecting does, clearing the leads
-    // when another module was current.
-    void takeInstrument(const DeviceIdentity& identity);
-    void setConnected(bool on);
     // Runs work that opens the instrument's port or stores the choice of one, and shows what
     // stopped it: a port that would not open, or zenset.sys that could not store the choice.
     void reportPortFailure(const std::function<void()>& portWork);
@@ -123,6 +119,7 @@ private:
     SetupDocument document;
     InstrumentLink* link;
     InstrumentCommands* instrumentCommands = nullptr;
+    AttachedInstrument* attached = nullptr;
     bool firstShowDone = false;
 
     LeadGrid* grid = nullptr;

@@ -1,3 +1,4 @@
+#include "ui/AttachedInstrument.h"
 #include "ui/CautionDialog.h"
 #include "ui/LeadGrid.h"
 #include "ui/MainWindow.h"
@@ -20,7 +21,7 @@ void MainWindow::runStartUpWork() {
         runPortDialog(true);
     }
     grid->restorePage();
-    setConnected(false);
+    attached->setConnected(false);
     link->startPolling(settings.minimumSpacing());
     grid->updateAllNone();
     CautionDialog(this).exec();
