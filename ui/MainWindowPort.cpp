@@ -1,12 +1,8 @@
-#include "config/ModuleCatalogue.h"
 #include "device/PortError.h"
 #include "setup/FileError.h"
-#include "ui/DeviceInfoGroup.h"
-#include "ui/LeadGrid.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 
-#include <QPushButton>
 #include <algorithm>
 
 void MainWindow::setVerifiesSaves(bool on) {
