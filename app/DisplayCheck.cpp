@@ -1,5 +1,6 @@
 #include "app/DisplayCheck.h"
 
+#include <QString>
 #include <QtGlobal>
 #include <algorithm>
 #include <cstdio>
